@@ -1,0 +1,108 @@
+#pragma once
+// Tolerant reader of ESRI ASCII grids (".asc").
+//
+// Grids come from many programs: GDAL, R and desktop GIS put blanks before
+// values or none after the last one, end lines with CR LF, write keywords in
+// capitals or in any order, give the centre of the lower-left cell
+// ("xllcenter"/"yllcenter") instead of its corner, give "dx"/"dy" instead of
+// "cellsize", omit "NODATA_value" (then -9999) or write "nan"/"null" for
+// missing cells. The reader takes the body as whitespace-separated tokens and
+// fills the grid row by row, ncols tokens per grid row whatever the line
+// breaks. Grids the program writes itself read exactly as written.
+//
+// Anything it cannot make sense of is refused with code 12 (malformed input):
+// a missing ncols/nrows/cellsize, unequal dx and dy, an unknown keyword, a
+// token that is not a number, a value beyond single precision that is not the
+// no-data value, fewer (or more) values than ncols x nrows, an unreadable file.
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quel {
+
+struct EncabezadoASCII {
+    // The six header values in the order the program keeps them: number of
+    // columns, number of rows, x and y of the lower-left corner, cell size,
+    // no-data value. A centre given in the file is already turned into the
+    // corner here, in double precision (centre minus half a cell).
+    double ncols = 0;
+    double nrows = 0;
+    double xllcorner = 0;
+    double yllcorner = 0;
+    double cellsize = 0;
+    double nodata = -9999;
+
+    // The origin as written in the file, and whether it named the centre.
+    double xOrigen = 0;
+    double yOrigen = 0;
+    bool xCentro = false;
+    bool yCentro = false;
+    // False when the file has no NODATA_value line (nodata is then -9999).
+    bool nodataExplicito = false;
+    // The no-data value's text as written ("-9999" when absent).
+    std::string nodataTexto = "-9999";
+
+    int columnas() const { return static_cast<int>(ncols); }
+    int renglones() const { return static_cast<int>(nrows); }
+    std::array<double, 6> valores() const {
+        return {ncols, nrows, xllcorner, yllcorner, cellsize, nodata};
+    }
+    // The corner computed in single precision, for readers that hold their
+    // header in floats: float(origin) - float(cellsize) / 2 for a centre,
+    // float(origin) for a corner.
+    float xEsquinaFloat() const;
+    float yEsquinaFloat() const;
+};
+
+struct GridASCII {
+    EncabezadoASCII encabezado;
+    // ncols x nrows cell values in file order: top row first, left to right.
+    // A no-data cell holds the header's no-data value (NaN for "nan"/"null").
+    std::vector<double> valores;
+    // 1 where the cell is no-data (see esSinDato), else 0; same order.
+    std::vector<std::uint8_t> sinDato;
+};
+
+struct ErrorGrid {
+    int codigo = 0;       // 0, or 12 (codigos::kMalformado)
+    int linea = 0;        // line of the file where reading failed (from 1), 0 when none
+    std::string detalle;  // one English sentence, e.g. "fewer values than ncols x nrows"
+};
+
+// Whether the number v is the no-data value `nodata`: equal in double, or
+// equal once both are rounded to single precision (GDAL writes the float
+// no-data value with more digits in the header than in the body, and R's
+// -1.7e+308 lies beyond single precision, where both round to -infinity).
+bool esSinDato(double v, double nodata);
+
+// One body token as the reader hands it to a visitor.
+struct CeldaASCII {
+    std::string_view texto;  // the token as written
+    double valor;            // its value (NaN for "nan"/"null" tokens)
+    bool sinDato;            // a "nan"/"null" token or esSinDato(valor, nodata)
+    int linea;               // line of the file, from 1
+};
+
+// Streams a grid: `alEncabezado` once the header is complete, then `alValor`
+// for each of the ncols x nrows cells in order. Either callback may be empty.
+// Returns 0, or 12 with `error` filled. The callbacks may have run for part of
+// the cells when the grid turns out malformed.
+int recorreGridASCII(const std::filesystem::path& ruta,
+                     const std::function<void(const EncabezadoASCII&)>& alEncabezado,
+                     const std::function<void(const CeldaASCII&)>& alValor,
+                     ErrorGrid* error = nullptr);
+int recorreGridASCIITexto(std::string_view texto,
+                          const std::function<void(const EncabezadoASCII&)>& alEncabezado,
+                          const std::function<void(const CeldaASCII&)>& alValor,
+                          ErrorGrid* error = nullptr);
+
+// Reads a whole grid. Returns 0, or 12 with `error` filled; on failure `grid`
+// is left empty.
+int leeGridASCII(const std::filesystem::path& ruta, GridASCII& grid, ErrorGrid* error = nullptr);
+int leeGridASCIITexto(std::string_view texto, GridASCII& grid, ErrorGrid* error = nullptr);
+
+}  // namespace quel
