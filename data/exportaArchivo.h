@@ -1,0 +1,95 @@
+#pragma once
+// ESRI ASCII grids in and out: reading a grid into its header and the mask
+// file, classifying its cells into the categories of one covariate column,
+// and writing a result surface back out as a grid.
+//
+// The mask "C:\Quel\Grids\MascaraTmp.txt" and the coordinate file
+// "C:\Quel\CoordCovTmp.txt" live under the data root the object is given.
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "data/LectorASCII.h"
+#include "data/TImagenN.h"
+#include "platform/RaizDatos.h"
+
+// A class interval of single-precision bounds; v falls in it when low <= v <= high.
+struct Intervalo {
+    float bajo = 0;
+    float alto = 0;
+};
+
+// The classes of one covariate. Automatic classes are `intervalos`; manual
+// classes are the intervals (i, i + 1) for each whole i with 0 <= i < maximo,
+// `numero` of them, kept implicit (a grid of large whole values would
+// otherwise need one interval per value).
+struct Clases {
+    bool manual = false;
+    std::vector<Intervalo> intervalos;
+    int numero = 0;  // number of intervals = number of categories of the covariate
+};
+
+class exportaArchivo {
+public:
+    float maximo = 0;  // largest cell value found by the last range scan
+    float minimo = 0;  // smallest cell value found by the last range scan
+    // Header of the last grid read, in file order: ncols, nrows, xllcorner,
+    // yllcorner, cellsize, no-data value.
+    std::array<double, 6> encabezado{};
+
+    explicit exportaArchivo(quel::RaizDatos raiz);
+
+    // "C:\Quel\Grids\MascaraTmp.txt" and "C:\Quel\CoordCovTmp.txt" under the data root.
+    std::filesystem::path rutaMascara() const;
+    std::filesystem::path rutaCoordenadas() const;
+
+    // Reads the grid, sets `encabezado` and writes the mask file: one line
+    // per grid row, each value followed by a comma (a no-data cell as the
+    // header's no-data value). Returns 0, or 12 for an unreadable or
+    // malformed grid (see error()); the mask is then not written and
+    // `encabezado` keeps its previous values.
+    int convierteASCII(const std::filesystem::path& rutaGrid, const std::filesystem::path& rutaMascara);
+
+    // Sets `maximo` and `minimo` from the cells of the grid converted last,
+    // starting from the values they hold (no-data cells are skipped).
+    void buscaExtremos();
+
+    // Builds one covariate column from a grid into "C:\Quel\CoordCovTmp.txt":
+    // x, y and the category per cell when `indice` is 0, only the category
+    // otherwise. `numClases` automatic classes, or manual classes. Returns 0,
+    // 12 for a malformed grid, 9 for fewer than one automatic class or classes
+    // that cannot be formed from the grid's range.
+    int generaCovariable(int numClases, const std::filesystem::path& rutaGrid, int indice, bool manual);
+
+    // Writes the coordinate file from the grid converted last.
+    void escribeCoordenadas(const Clases& clases, int indice);
+
+    // Writes a result surface as an ASCII grid, to the byte. `coordenadas` is
+    // the dataset's coordinate table (rows x 2, row by row from the top-left
+    // cell), `valores` one extended value per row in column 0 (0 = outside
+    // the region, written as -9999). Returns false when the file cannot be
+    // written.
+    static bool exportaGrid(const std::filesystem::path& ruta, const TImagenN<float>& coordenadas,
+                            const TImagenN<long double>& valores);
+
+    // Results of the last generaCovariable: the classes, the category of every
+    // cell in file order (0 for no-data), and how many cells fell in a gap
+    // between intervals (they take the category of the interval just below).
+    const Clases& clases() const { return clases_; }
+    const std::vector<int>& categorias() const { return categorias_; }
+    std::int64_t celdasEnHueco() const { return enHueco_; }
+    // The grid converted last (header and cells).
+    const quel::GridASCII& grid() const { return grid_; }
+    // Why the last failing call failed.
+    const quel::ErrorGrid& error() const { return error_; }
+
+private:
+    quel::RaizDatos raiz_;
+    quel::GridASCII grid_;
+    Clases clases_;
+    std::vector<int> categorias_;
+    std::int64_t enHueco_ = 0;
+    quel::ErrorGrid error_;
+};
