@@ -1,0 +1,115 @@
+// Site assignment: the indexed search must pick the row the plain scan picks.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+
+#include "engine/asignaSitios.h"
+
+namespace {
+
+// The scan as the engine's design states it.
+int escaneo(const TImagenN<int>& cov, const TImagenN<float>& coord, float x, float y) {
+    float mejor = 1e6f;
+    int fila = -1;
+    const auto& bandera = cov.datos[static_cast<std::size_t>(cov.columnas - 1)];
+    for (int r = 0; r < cov.renglones; ++r) {
+        if (bandera[static_cast<std::size_t>(r)] != 1) continue;
+        const double dx = static_cast<double>(x) - coord.datos[0][static_cast<std::size_t>(r)];
+        const double dy = static_cast<double>(y) - coord.datos[1][static_cast<std::size_t>(r)];
+        const float d = static_cast<float>(std::sqrt(dx * dx + dy * dy));
+        if (d < mejor) {
+            mejor = d;
+            fila = r;
+        }
+    }
+    return fila;
+}
+
+struct Tabla {
+    TImagenN<int> cov;
+    TImagenN<float> coord;
+    Tabla(int n) : cov(n, 2), coord(n, 2) {}
+    void fila(int r, float x, float y, int valida) {
+        coord.datos[0][static_cast<std::size_t>(r)] = x;
+        coord.datos[1][static_cast<std::size_t>(r)] = y;
+        cov.datos[1][static_cast<std::size_t>(r)] = valida;
+    }
+};
+
+}  // namespace
+
+TEST(AsignaSitios, EquidistanteVaALaPrimeraFilaValida) {
+    Tabla t(4);
+    t.fila(0, 0, 0, 0);  // closest but outside the region
+    t.fila(1, 1, 0, 1);
+    t.fila(2, -1, 0, 1);
+    t.fila(3, 0, 1, 1);
+    TImagenN<float> sitios(2, 3);
+    sitios.datos[0][0] = 0;  // equidistant from rows 1, 2, 3
+    sitios.datos[1][0] = 0;
+    sitios.datos[0][1] = -0.9f;
+    sitios.datos[1][1] = 0;
+    EXPECT_EQ(asignaSitios(t.cov, t.coord, sitios), 0);
+    EXPECT_EQ(sitios.datos[2][0], 1.0f);
+    EXPECT_EQ(sitios.datos[2][1], 2.0f);
+}
+
+TEST(AsignaSitios, SinFilaMasCercanaQueUnMillonQuedaFuera) {
+    Tabla t(2);
+    t.fila(0, 0, 0, 1);
+    t.fila(1, 5, 5, 0);
+    TImagenN<float> sitios(3, 3);
+    sitios.datos[0][0] = 2e6f;  // too far
+    sitios.datos[0][1] = 1e6f;  // exactly at the start distance: not strictly closer
+    sitios.datos[0][2] = 999999.9f;
+    std::vector<int> filas;
+    EXPECT_EQ(asignaSitios(t.cov, t.coord, sitios, &filas), 2);
+    EXPECT_EQ(sitios.datos[2][0], -1.0f);
+    EXPECT_EQ(sitios.datos[2][1], -1.0f);
+    EXPECT_EQ(sitios.datos[2][2], 0.0f);
+    EXPECT_EQ(filas, (std::vector<int>{-1, -1, 0}));
+}
+
+TEST(AsignaSitios, SinFilasValidas) {
+    Tabla t(3);
+    TImagenN<float> sitios(2, 3);
+    EXPECT_EQ(asignaSitios(t.cov, t.coord, sitios), 2);
+    TImagenN<int> vacia;
+    TImagenN<float> coordVacia;
+    EXPECT_EQ(asignaSitios(vacia, coordVacia, sitios), 2);
+}
+
+TEST(AsignaSitios, IgualAlEscaneoEnRejillasYNubes) {
+    std::mt19937 gen(7);
+    // A regular grid (many exact ties at cell corners and midpoints), a
+    // cloud with duplicated points, and a degenerate line.
+    for (int caso = 0; caso < 3; ++caso) {
+        const int n = 3000;
+        Tabla t(n);
+        std::uniform_real_distribution<float> u(-50, 50);
+        for (int r = 0; r < n; ++r) {
+            float x, y;
+            if (caso == 0) { x = static_cast<float>(r % 60) * 0.5f - 10; y = 40 - static_cast<float>(r / 60) * 0.5f; }
+            else if (caso == 1) { x = std::round(u(gen)); y = std::round(u(gen)); }
+            else { x = 3; y = static_cast<float>(r % 97); }
+            t.fila(r, x, y, gen() % 10 < 7 ? 1 : 0);
+        }
+        const int s = 2000;
+        TImagenN<float> sitios(s, 3);
+        std::uniform_real_distribution<float> v(-80, 80);
+        for (int i = 0; i < s; ++i) {
+            float x = v(gen), y = v(gen);
+            if (i % 3 == 0) { x = std::round(x * 4) / 4; y = std::round(y * 4) / 4; }  // on ties
+            sitios.datos[0][static_cast<std::size_t>(i)] = x;
+            sitios.datos[1][static_cast<std::size_t>(i)] = y;
+        }
+        asignaSitios(t.cov, t.coord, sitios);
+        for (int i = 0; i < s; ++i) {
+            const auto ii = static_cast<std::size_t>(i);
+            ASSERT_EQ(static_cast<int>(sitios.datos[2][ii]),
+                      escaneo(t.cov, t.coord, sitios.datos[0][ii], sitios.datos[1][ii]))
+                << "case " << caso << " site " << i;
+        }
+    }
+}

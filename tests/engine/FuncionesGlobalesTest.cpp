@@ -1,0 +1,117 @@
+// Numerical routines: the telling values of each function.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+
+#include "engine/funcionesGlobales.h"
+
+using F = funcionesGlobales;
+
+TEST(LnGamma, ValoresExactosYConocidos) {
+    EXPECT_EQ(F::lnGamma(1), 0.0L);
+    EXPECT_EQ(F::lnGamma(2), 0.0L);
+    EXPECT_EQ(F::lnGamma(0), 0.0L);  // no pole reported
+    EXPECT_NEAR(static_cast<double>(F::lnGamma(0.5L)), 0.5723649429247001, 1e-9);
+    EXPECT_NEAR(static_cast<double>(F::lnGamma(10)), std::log(362880.0), 1e-9);
+    EXPECT_NEAR(static_cast<double>(F::lnGamma(1000.5L)), std::lgamma(1000.5), 1e-8);
+}
+
+TEST(Intervalo, LimitesYFuera) {
+    long double lo = -1, hi = -1;
+    EXPECT_EQ(F::intervalo(0.00001L, 10, lo, hi), 0);
+    EXPECT_EQ(lo, 0.0L);
+    EXPECT_EQ(hi, 1.0L / 10);
+    EXPECT_EQ(F::intervalo(0.50001L, 10, lo, hi), 5);
+    EXPECT_EQ(lo, 5 * (1.0L / 10));
+    EXPECT_EQ(hi, 6 * (1.0L / 10));
+    EXPECT_EQ(F::intervalo(1, 10, lo, hi), -1);
+    EXPECT_EQ(F::intervalo(-0.1L, 10, lo, hi), -1);
+    EXPECT_EQ(F::intervalo(0, 10, lo, hi), 0);
+    EXPECT_EQ(F::intervalo(0.5L, 0, lo, hi), -1);
+    EXPECT_EQ(F::intervalo(0.5L, -3, lo, hi), -1);
+    // Every probe of the certainty step lands in its own interval.
+    for (int m = 0; m < 10; ++m) EXPECT_EQ(F::intervalo(static_cast<long double>(m) / 10 + 0.00001L, 10, lo, hi), m);
+}
+
+TEST(IntegraGauss, PolinomiosYConstante) {
+    auto uno = [](long double) { return 1.0L; };
+    EXPECT_NEAR(static_cast<double>(F::integraGauss(uno, 0, 1)), 0.9999999999, 1e-15);
+    // Degree 19 is integrated exactly up to the ten digits of the nodes.
+    auto p19 = [](long double x) { return 20 * std::pow(x, 19.0L); };
+    EXPECT_NEAR(static_cast<double>(F::integraGauss(p19, 0, 1)), 1.0, 1e-8);
+    auto p3 = [](long double x) { return x * x * x - 2 * x; };
+    EXPECT_NEAR(static_cast<double>(F::integraGauss(p3, -1, 2)), (16 - 1) / 4.0 - (4 - 1), 1e-8);
+    // The std::function entry and the template give the same bits.
+    std::function<long double(long double)> f = p3;
+    EXPECT_EQ(F::integraGauss(f, 0.1L, 0.2L), F::integraGaussCon(p3, 0.1L, 0.2L));
+}
+
+TEST(Potencia, Guardas) {
+    EXPECT_EQ(F::potencia(0, 0), 0.0L);
+    EXPECT_EQ(F::potencia(0, -1), 0.0L);
+    EXPECT_EQ(F::potencia(2, 0), 1.0L);
+    EXPECT_EQ(F::potencia(2, 10), 1024.0L);
+    // Computed in double: the result carries double rounding, not extended.
+    EXPECT_EQ(F::potencia(0.3L, 1.7L), static_cast<long double>(std::pow(0.3, 1.7)));
+}
+
+TEST(KernelBeta, UsaLaFormaActual) {
+    F f;
+    f.A = 3;
+    f.B = 2;
+    EXPECT_EQ(f.kernelBeta(0.5L), 0.25L * 0.5L);
+    EXPECT_EQ(f.kernelBeta(0), 0.0L);
+    f.A = 1;
+    f.B = 1;
+    EXPECT_EQ(f.kernelBeta(0.3L), 1.0L);
+}
+
+TEST(Redondea, MitadHaciaArribaYTruncaNegativos) {
+    EXPECT_EQ(F::redondea(2.5L), 3);
+    EXPECT_EQ(F::redondea(2.49L), 2);
+    EXPECT_EQ(F::redondea(-2.7L), -2);
+    EXPECT_EQ(F::redondea(0), 0);
+    EXPECT_EQ(F::redondea(1e30L), INT_MAX);
+    EXPECT_EQ(F::redondea(-1e30L), INT_MIN);
+    EXPECT_EQ(F::redondea(std::nanl("")), 0);
+}
+
+TEST(LambertW, ValoresConocidos) {
+    EXPECT_EQ(F::LambertW(0), 0.0);
+    EXPECT_NEAR(F::LambertW(std::exp(1.0)), 1.0, 1e-15);
+    EXPECT_NEAR(F::LambertW(-0.36787944117144233), -1.0, 1e-15);
+    for (double z : {-0.3, -0.1, 0.5, 2.0, 10.0, 1e5}) {
+        const double w = F::LambertW(z);
+        EXPECT_NEAR(w * std::exp(w), z, 1e-13 * (1 + std::fabs(z))) << z;
+    }
+    EXPECT_TRUE(std::isnan(F::LambertW(-0.5)));
+}
+
+TEST(LambertW, SinConvergenciaNoTerminaElProceso) {
+    // Arguments just above the series' range do not settle in ten rounds;
+    // the call must come back (with a close value) instead of ending.
+    int sinConvergir = 0;
+    for (double z = -0.36778; z <= -0.3617; z += 0.00001) {
+        testing::internal::CaptureStderr();
+        const double w = F::LambertW(z);
+        const std::string err = testing::internal::GetCapturedStderr();
+        if (!err.empty()) {
+            ++sinConvergir;
+            EXPECT_EQ(err.rfind("LambertW: No convergence at z=", 0), 0u);
+        }
+        EXPECT_NEAR(w * std::exp(w), z, 1e-9) << z;
+    }
+    EXPECT_GT(sinConvergir, 0);
+}
+
+TEST(Erf, SimetriaYValores) {
+    EXPECT_EQ(F::erf(0), 0.0);
+    EXPECT_EQ(F::erf(7), 1.0);
+    EXPECT_EQ(F::erf(-7), -1.0);
+    for (double x : {0.1, 0.5, 1.0, 1.4, 2.1, 2.2, 2.5, 3.3, 4.9, 6.0, 6.89}) {
+        EXPECT_EQ(F::erf(-x), -F::erf(x)) << x;
+        EXPECT_NEAR(F::erf(x), std::erf(x), 2e-16) << x;
+    }
+    EXPECT_TRUE(std::isnan(F::erf(std::nan(""))));
+}
