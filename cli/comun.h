@@ -1,0 +1,131 @@
+#pragma once
+// Helpers shared by the quel-cli subcommands: option parsing, the private
+// working folder of a run, the one-line error report and the progress shown
+// on a terminal.
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cli/comandos.h"
+#include "platform/Progreso.h"
+
+namespace cli {
+
+// Exit statuses of every subcommand.
+constexpr int kSalidaBien = 0;
+constexpr int kSalidaUso = 2;
+constexpr int kSalidaFallo = 3;
+
+// ---------------------------------------------------------------- options ---
+
+// Options of one command line. Accepted forms: "--name VALUE", "--name=VALUE"
+// for options that take a value, "--name" for flags; "-h"/"--help" anywhere
+// sets `ayuda`. An unknown option, a missing value, a repeated option or a
+// stray positional argument leaves a one-line reason in `error`.
+struct Opciones {
+    std::map<std::string, std::string> valores;  // options with a value, by name ("--out")
+    std::vector<std::string> banderas;           // flags given
+    bool ayuda = false;
+    std::string error;  // empty when the line parsed
+
+    bool tiene(const std::string& nombre) const;  // option or flag given
+    // Value of an option, or nullopt when it was not given.
+    std::optional<std::string> valor(const std::string& nombre) const;
+};
+
+Opciones leeOpciones(const Argumentos& args, const std::vector<std::string>& conValor,
+                     const std::vector<std::string>& sinValor);
+
+// Whole number in [minimo, maximo] (decimal, no sign other than '-', nothing after).
+bool leeEntero(const std::string& texto, long minimo, long maximo, long& valor);
+// Finite real (strtod syntax, nothing after).
+bool leeReal(const std::string& texto, double& valor);
+
+// "quel-cli COMMAND: MESSAGE" and a hint to --help on standard error; returns kSalidaUso.
+int errorUso(const std::string& comando, const std::string& mensaje);
+
+// Number of worker threads: the --threads value when given (1 and up), else
+// every core of the machine.
+int hilosPorDefecto();
+
+// ------------------------------------------------------ private folder ---
+
+// A fresh folder of this process under the system's temporary folder
+// (mkdtemp: never shared with another run, never in the user's folders),
+// removed with everything in it when the object goes away or the process is
+// ended by SIGINT, SIGTERM or SIGHUP.
+class CarpetaPrivada {
+public:
+    // Throws std::runtime_error when no folder can be created.
+    explicit CarpetaPrivada(const std::string& prefijo = "quel-");
+    ~CarpetaPrivada();
+    CarpetaPrivada(const CarpetaPrivada&) = delete;
+    CarpetaPrivada& operator=(const CarpetaPrivada&) = delete;
+    const std::filesystem::path& ruta() const { return ruta_; }
+
+private:
+    std::filesystem::path ruta_;
+};
+
+// ------------------------------------------------------- error report ---
+
+// The English text of the message for a code, as the shipped English language
+// file has it (its error table; for codes with a line number the number is
+// filled into the text's one conversion). Empty when the file has no text
+// for the code.
+std::string textoError(int codigo, int linea);
+
+// One line on standard error:
+//   quel-cli COMMAND: FILE: error CODE[, line N]: TEXT
+// `linea` <= 0 means no line number (codes 5 and 9 of the loads carry one).
+void reportaError(const std::string& comando, const std::filesystem::path& archivo, int codigo,
+                  int linea);
+
+// Texts of the exported tables' title line (entries 0..4 of the English
+// language file's export table; empty entries when the file lacks them).
+std::vector<std::string> titulosExporta();
+
+// Where the English language file was found: the data root's "Lenguajes"
+// folder when it holds "english.quel", else the source tree's
+// resources/lang. Empty when neither exists.
+std::filesystem::path archivoIngles();
+
+// ------------------------------------------------------------ progress ---
+
+// Percent progress on standard error, redrawn in place, only when standard
+// error is a terminal; silent otherwise. Finishes its line on destruction.
+class ProgresoTerminal final : public Progreso {
+public:
+    explicit ProgresoTerminal(std::string comando);
+    ~ProgresoTerminal() override;
+    void avanza(int pasos) override;
+    void fija(int porcentaje) override;
+    bool activo() const { return activo_; }
+
+private:
+    void dibuja();
+    std::string comando_;
+    bool activo_ = false;
+    int porcentaje_ = 0;
+    int dibujado_ = -1;
+};
+
+// Maps the 0..100 of a sub-task onto a share of a parent's bar.
+class ProgresoTramo final : public Progreso {
+public:
+    ProgresoTramo(Progreso& padre, int parte) : padre_(padre), parte_(parte) {}
+    void avanza(int pasos) override;
+    void fija(int porcentaje) override;
+    void pulso() override { padre_.pulso(); }
+
+private:
+    Progreso& padre_;
+    int parte_;
+    int hecho_ = 0;   // sub-task percent
+    int pasado_ = 0;  // percent points handed to the parent
+};
+
+}  // namespace cli
