@@ -61,7 +61,8 @@ struct EncabezadoASCII {
 struct GridASCII {
     EncabezadoASCII encabezado;
     // ncols x nrows cell values in file order: top row first, left to right.
-    // A no-data cell holds the header's no-data value (NaN for "nan"/"null").
+    // A no-data cell holds its value as written: the no-data value, or NaN
+    // for a "nan"/"null" token.
     std::vector<double> valores;
     // 1 where the cell is no-data (see esSinDato), else 0; same order.
     std::vector<std::uint8_t> sinDato;

@@ -9,11 +9,21 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "data/LectorASCII.h"
 #include "data/TImagenN.h"
 #include "platform/RaizDatos.h"
+
+namespace quel::formato {
+// Appends a real in the stream's default format: six significant digits,
+// trailing zeros dropped, exponent form for very small or large magnitudes.
+void real(std::string& s, double v);
+void entero(std::string& s, long long v);
+// Writes `bytes` as the whole file; false when it cannot be written.
+bool escribeArchivo(const std::filesystem::path& ruta, std::string_view bytes);
+}  // namespace quel::formato
 
 // A class interval of single-precision bounds; v falls in it when low <= v <= high.
 struct Intervalo {

@@ -1,0 +1,311 @@
+#include "data/LectorASCII.h"
+
+#include <charconv>
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <limits>
+#include <memory>
+#include <optional>
+#include <system_error>
+
+#include "data/cargaArchivo.h"
+
+namespace fs = std::filesystem;
+
+namespace quel {
+
+float EncabezadoASCII::xEsquinaFloat() const {
+    float x = static_cast<float>(xOrigen);
+    return xCentro ? x - static_cast<float>(cellsize) / 2.0f : x;
+}
+
+float EncabezadoASCII::yEsquinaFloat() const {
+    float y = static_cast<float>(yOrigen);
+    return yCentro ? y - static_cast<float>(cellsize) / 2.0f : y;
+}
+
+bool esSinDato(double v, double nodata) {
+    return v == nodata || static_cast<float>(v) == static_cast<float>(nodata);
+}
+
+namespace {
+
+bool esBlanco(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
+
+char minuscula(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool igualSinCaso(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (minuscula(a[i]) != minuscula(b[i])) return false;
+    return true;
+}
+
+// Text to double, independent of the process locale. Values beyond the range
+// of a double become +-infinity and tiny ones 0, as strtod gives them.
+// Empty when the whole token is not a number.
+std::optional<double> aNumero(std::string_view t) {
+    std::string_view s = t;
+    if (!s.empty() && s[0] == '+') {
+        s.remove_prefix(1);
+        if (!s.empty() && (s[0] == '-' || s[0] == '+')) return std::nullopt;
+    }
+    if (s.empty()) return std::nullopt;
+    double v = 0;
+    auto r = std::from_chars(s.data(), s.data() + s.size(), v, std::chars_format::general);
+    if (r.ptr != s.data() + s.size()) return std::nullopt;
+    if (r.ec == std::errc::result_out_of_range) {
+        // from_chars leaves v untouched here; strtod (in the "C" number
+        // format the text already matched) gives the saturated value.
+        std::string copia(s);
+        v = std::strtod(copia.c_str(), nullptr);
+    } else if (r.ec != std::errc()) {
+        return std::nullopt;
+    }
+    return v;
+}
+
+bool esNulo(std::string_view t) { return igualSinCaso(t, "null"); }
+
+enum class Clave { ninguna, ncols, nrows, xcorner, xcenter, ycorner, ycenter, cellsize, dx, dy, nodata };
+
+Clave claveDe(std::string_view t) {
+    struct Par { const char* texto; Clave clave; };
+    static const Par pares[] = {
+        {"ncols", Clave::ncols},         {"nrows", Clave::nrows},
+        {"xllcorner", Clave::xcorner},   {"xllcenter", Clave::xcenter},
+        {"yllcorner", Clave::ycorner},   {"yllcenter", Clave::ycenter},
+        {"cellsize", Clave::cellsize},   {"dx", Clave::dx},
+        {"dy", Clave::dy},               {"nodata_value", Clave::nodata},
+    };
+    for (const auto& p : pares)
+        if (igualSinCaso(t, p.texto)) return p.clave;
+    return Clave::ninguna;
+}
+
+// Walks the tokens of a text, counting lines.
+class Fichas {
+public:
+    explicit Fichas(std::string_view t) : t_(t) {}
+    // Next token, or an empty view at the end; `linea` is its line.
+    std::string_view siguiente(int& linea) {
+        while (i_ < t_.size() && esBlanco(t_[i_])) {
+            if (t_[i_] == '\n') ++linea_;
+            ++i_;
+        }
+        std::size_t ini = i_;
+        while (i_ < t_.size() && !esBlanco(t_[i_])) ++i_;
+        linea = linea_;
+        return t_.substr(ini, i_ - ini);
+    }
+    int linea() const { return linea_; }
+
+private:
+    std::string_view t_;
+    std::size_t i_ = 0;
+    int linea_ = 1;
+};
+
+int falla(ErrorGrid* error, int linea, std::string detalle) {
+    if (error) {
+        error->codigo = codigos::kMalformado;
+        error->linea = linea;
+        error->detalle = std::move(detalle);
+    }
+    return codigos::kMalformado;
+}
+
+bool entero(double v) { return std::isfinite(v) && v == std::floor(v); }
+
+}  // namespace
+
+int recorreGridASCIITexto(std::string_view texto,
+                          const std::function<void(const EncabezadoASCII&)>& alEncabezado,
+                          const std::function<void(const CeldaASCII&)>& alValor, ErrorGrid* error) {
+    if (error) *error = ErrorGrid{};
+    Fichas fichas(texto);
+    EncabezadoASCII e;
+    // Which keywords were seen, and their values.
+    bool visto[11] = {};
+    double valor[11] = {};
+    int linea = 1;
+    std::string_view ficha = fichas.siguiente(linea);
+    while (!ficha.empty()) {
+        Clave c = claveDe(ficha);
+        if (c == Clave::ninguna) {
+            // The body starts at the first token that is a number or a
+            // missing-value word; anything else is a keyword we do not know.
+            if (esNulo(ficha) || aNumero(ficha)) break;
+            return falla(error, linea, "unknown header keyword \"" + std::string(ficha) + "\"");
+        }
+        int lineaClave = linea;
+        auto i = static_cast<int>(c);
+        if (visto[i])
+            return falla(error, lineaClave, "header keyword \"" + std::string(ficha) + "\" given twice");
+        std::string_view textoValor = fichas.siguiente(linea);
+        std::optional<double> v;
+        if (c == Clave::nodata && esNulo(textoValor))
+            v = std::numeric_limits<double>::quiet_NaN();
+        else
+            v = aNumero(textoValor);
+        if (textoValor.empty() || !v)
+            return falla(error, lineaClave, "header keyword \"" + std::string(ficha) + "\" has no number");
+        visto[i] = true;
+        valor[i] = *v;
+        if (c == Clave::nodata) e.nodataTexto = std::string(textoValor);
+        ficha = fichas.siguiente(linea);
+    }
+    auto hay = [&](Clave c) { return visto[static_cast<int>(c)]; };
+    auto val = [&](Clave c) { return valor[static_cast<int>(c)]; };
+    int lineaCuerpo = linea;
+
+    if (!hay(Clave::ncols)) return falla(error, lineaCuerpo, "the header has no ncols");
+    if (!hay(Clave::nrows)) return falla(error, lineaCuerpo, "the header has no nrows");
+    if (hay(Clave::xcorner) && hay(Clave::xcenter))
+        return falla(error, lineaCuerpo, "the header gives both xllcorner and xllcenter");
+    if (hay(Clave::ycorner) && hay(Clave::ycenter))
+        return falla(error, lineaCuerpo, "the header gives both yllcorner and yllcenter");
+    if (!hay(Clave::xcorner) && !hay(Clave::xcenter))
+        return falla(error, lineaCuerpo, "the header has no xllcorner or xllcenter");
+    if (!hay(Clave::ycorner) && !hay(Clave::ycenter))
+        return falla(error, lineaCuerpo, "the header has no yllcorner or yllcenter");
+    double celda = 0;
+    if (hay(Clave::cellsize)) {
+        if (hay(Clave::dx) || hay(Clave::dy))
+            return falla(error, lineaCuerpo, "the header gives both cellsize and dx/dy");
+        celda = val(Clave::cellsize);
+    } else if (hay(Clave::dx) && hay(Clave::dy)) {
+        if (val(Clave::dx) != val(Clave::dy))
+            return falla(error, lineaCuerpo,
+                         "dx and dy differ; only square cells are supported");
+        celda = val(Clave::dx);
+    } else {
+        return falla(error, lineaCuerpo, "the header has no cellsize");
+    }
+
+    e.ncols = val(Clave::ncols);
+    e.nrows = val(Clave::nrows);
+    if (!entero(e.ncols) || e.ncols < 1 || e.ncols > INT_MAX)
+        return falla(error, lineaCuerpo, "ncols is not a whole number of at least 1");
+    if (!entero(e.nrows) || e.nrows < 1 || e.nrows > INT_MAX)
+        return falla(error, lineaCuerpo, "nrows is not a whole number of at least 1");
+    if (e.ncols * e.nrows > static_cast<double>(INT_MAX))
+        return falla(error, lineaCuerpo, "ncols x nrows is too large");
+    if (!std::isfinite(celda) || !(celda > 0))
+        return falla(error, lineaCuerpo, "the cell size is not a positive number");
+    e.cellsize = celda;
+    e.xCentro = hay(Clave::xcenter);
+    e.yCentro = hay(Clave::ycenter);
+    e.xOrigen = e.xCentro ? val(Clave::xcenter) : val(Clave::xcorner);
+    e.yOrigen = e.yCentro ? val(Clave::ycenter) : val(Clave::ycorner);
+    if (!std::isfinite(e.xOrigen) || !std::isfinite(e.yOrigen))
+        return falla(error, lineaCuerpo, "the lower-left coordinates are not finite");
+    e.xllcorner = e.xCentro ? e.xOrigen - celda / 2 : e.xOrigen;
+    e.yllcorner = e.yCentro ? e.yOrigen - celda / 2 : e.yOrigen;
+    e.nodataExplicito = hay(Clave::nodata);
+    if (e.nodataExplicito) e.nodata = val(Clave::nodata);
+
+    if (alEncabezado) alEncabezado(e);
+
+    const long long total = static_cast<long long>(e.ncols) * static_cast<long long>(e.nrows);
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const float limite = std::numeric_limits<float>::max();
+    long long n = 0;
+    for (; n < total && !ficha.empty(); ++n, ficha = fichas.siguiente(linea)) {
+        CeldaASCII celdaA{ficha, nan, true, linea};
+        if (!esNulo(ficha)) {
+            std::optional<double> v = aNumero(ficha);
+            if (!v)
+                return falla(error, linea, "\"" + std::string(ficha) + "\" is not a number");
+            celdaA.valor = *v;
+            if (!std::isnan(*v) && !esSinDato(*v, e.nodata)) {
+                float f = static_cast<float>(*v);
+                if (!(f >= -limite && f <= limite))
+                    return falla(error, linea,
+                                 "the value " + std::string(ficha) + " is beyond single precision");
+                celdaA.sinDato = false;
+            }
+        }
+        if (alValor) alValor(celdaA);
+    }
+    if (n < total)
+        return falla(error, fichas.linea(),
+                     "fewer values than ncols x nrows (" + std::to_string(n) + " of " +
+                         std::to_string(total) + ")");
+    return 0;
+}
+
+namespace {
+
+bool leeTodo(const fs::path& ruta, std::string& texto) {
+    std::error_code ec;
+    if (fs::is_directory(ruta, ec)) return false;
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(ruta.c_str(), "rb"), &std::fclose);
+    if (!f) return false;
+    texto.clear();
+    char buf[1 << 16];
+    std::size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, f.get())) > 0) texto.append(buf, n);
+    return !std::ferror(f.get());
+}
+
+}  // namespace
+
+int recorreGridASCII(const fs::path& ruta, const std::function<void(const EncabezadoASCII&)>& alEncabezado,
+                     const std::function<void(const CeldaASCII&)>& alValor, ErrorGrid* error) {
+    std::string texto;
+    if (!leeTodo(ruta, texto)) {
+        if (error) *error = ErrorGrid{};
+        return falla(error, 0, "the grid file cannot be read");
+    }
+    return recorreGridASCIITexto(texto, alEncabezado, alValor, error);
+}
+
+namespace {
+
+int llena(GridASCII& grid, const std::function<int(const std::function<void(const EncabezadoASCII&)>&,
+                                                    const std::function<void(const CeldaASCII&)>&)>& recorre,
+          std::size_t tope) {
+    grid = GridASCII{};
+    auto alEncabezado = [&](const EncabezadoASCII& e) {
+        grid.encabezado = e;
+        auto total = static_cast<std::size_t>(e.ncols) * static_cast<std::size_t>(e.nrows);
+        // Reserve no more than the text can hold: a header may promise more
+        // cells than the file has.
+        std::size_t r = std::min(total, tope);
+        grid.valores.reserve(r);
+        grid.sinDato.reserve(r);
+    };
+    auto alValor = [&](const CeldaASCII& c) {
+        grid.valores.push_back(c.valor);
+        grid.sinDato.push_back(c.sinDato ? 1 : 0);
+    };
+    int r = recorre(alEncabezado, alValor);
+    if (r != 0) grid = GridASCII{};
+    return r;
+}
+
+}  // namespace
+
+int leeGridASCIITexto(std::string_view texto, GridASCII& grid, ErrorGrid* error) {
+    return llena(
+        grid,
+        [&](const auto& e, const auto& v) { return recorreGridASCIITexto(texto, e, v, error); },
+        texto.size() / 2 + 1);
+}
+
+int leeGridASCII(const fs::path& ruta, GridASCII& grid, ErrorGrid* error) {
+    std::string texto;
+    if (!leeTodo(ruta, texto)) {
+        grid = GridASCII{};
+        if (error) *error = ErrorGrid{};
+        return falla(error, 0, "the grid file cannot be read");
+    }
+    return leeGridASCIITexto(texto, grid, error);
+}
+
+}  // namespace quel

@@ -1,0 +1,264 @@
+#include "data/exportaArchivo.h"
+
+#include <algorithm>
+#include <charconv>
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <memory>
+#include <system_error>
+
+#include "data/cargaArchivo.h"
+
+namespace fs = std::filesystem;
+
+namespace quel::formato {
+
+void real(std::string& s, double v) {
+    char buf[64];
+    auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 6);
+    s.append(buf, r.ptr);
+}
+
+void entero(std::string& s, long long v) {
+    char buf[24];
+    auto r = std::to_chars(buf, buf + sizeof buf, v);
+    s.append(buf, r.ptr);
+}
+
+bool escribeArchivo(const fs::path& ruta, std::string_view bytes) {
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(ruta.c_str(), "wb"), &std::fclose);
+    if (!f) return false;
+    if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), f.get()) != bytes.size()) return false;
+    return std::fclose(f.release()) == 0;
+}
+
+}  // namespace quel::formato
+
+namespace fmt = quel::formato;
+
+exportaArchivo::exportaArchivo(quel::RaizDatos raiz) : raiz_(std::move(raiz)) {}
+
+fs::path exportaArchivo::rutaMascara() const { return raiz_.mapea("C:\\Quel\\Grids\\MascaraTmp.txt"); }
+
+fs::path exportaArchivo::rutaCoordenadas() const { return raiz_.mapea("C:\\Quel\\CoordCovTmp.txt"); }
+
+namespace {
+
+void aseguraCarpeta(const fs::path& archivo) {
+    std::error_code ec;
+    if (archivo.has_parent_path()) fs::create_directories(archivo.parent_path(), ec);
+}
+
+}  // namespace
+
+int exportaArchivo::convierteASCII(const fs::path& rutaGrid, const fs::path& rutaMascara) {
+    quel::GridASCII g;
+    std::string mascara;
+    int columnas = 0;
+    int enRenglon = 0;
+    std::string_view textoSinDato;
+    auto alEncabezado = [&](const quel::EncabezadoASCII& e) {
+        g.encabezado = e;
+        columnas = e.columnas();
+        textoSinDato = g.encabezado.nodataTexto;
+        auto total = static_cast<std::size_t>(e.ncols) * static_cast<std::size_t>(e.nrows);
+        g.valores.reserve(total);
+        g.sinDato.reserve(total);
+    };
+    auto alValor = [&](const quel::CeldaASCII& c) {
+        g.valores.push_back(c.valor);
+        g.sinDato.push_back(c.sinDato ? 1 : 0);
+        // A missing cell goes to the mask as the header's no-data value, so
+        // that every reader of the mask recognises it.
+        mascara.append(c.sinDato ? textoSinDato : c.texto);
+        mascara.push_back(',');
+        if (++enRenglon == columnas) {
+            mascara.push_back('\n');
+            enRenglon = 0;
+        }
+    };
+    quel::ErrorGrid err;
+    int r = quel::recorreGridASCII(rutaGrid, alEncabezado, alValor, &err);
+    if (r != 0) {
+        error_ = err;
+        return r;
+    }
+    error_ = {};
+    grid_ = std::move(g);
+    encabezado = grid_.encabezado.valores();
+    aseguraCarpeta(rutaMascara);
+    fmt::escribeArchivo(rutaMascara, mascara);
+    return 0;
+}
+
+void exportaArchivo::buscaExtremos() {
+    const std::size_t n = grid_.valores.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        if (grid_.sinDato[i]) continue;
+        float v = static_cast<float>(grid_.valores[i]);
+        if (v > maximo) maximo = v;
+        if (v < minimo) minimo = v;
+    }
+}
+
+int exportaArchivo::generaCovariable(int numClases, const fs::path& rutaGrid, int indice, bool manual) {
+    maximo = -1;
+    minimo = 9999;
+    int r = convierteASCII(rutaGrid, rutaMascara());
+    if (r != 0) return r;
+    buscaExtremos();
+
+    Clases clases;
+    clases.manual = manual;
+    auto rechaza = [&](std::string detalle) {
+        error_ = {codigos::kRango, 0, std::move(detalle)};
+        return codigos::kRango;
+    };
+    if (!manual) {
+        if (numClases < 1) return rechaza("the number of classes must be at least 1");
+        float ancho = (maximo - minimo) / static_cast<float>(numClases);
+        if (!std::isfinite(ancho)) return rechaza("the range of values is too wide to form classes");
+        const double w = std::trunc(static_cast<double>(ancho));  // truncated toward zero
+        clases.intervalos.resize(static_cast<std::size_t>(numClases));
+        for (int i = 0; i < numClases; ++i) {
+            float bajo = minimo + static_cast<float>(i * (w + 1));
+            clases.intervalos[static_cast<std::size_t>(i)] = {bajo, bajo + static_cast<float>(w)};
+        }
+        clases.numero = numClases;
+    } else {
+        // One interval (i, i + 1) for each whole i with 0 <= i < maximo.
+        double n = maximo > 0 ? std::ceil(static_cast<double>(maximo)) : 0.0;
+        if (n > INT_MAX) return rechaza("the largest value is too large for manual classes");
+        clases.numero = static_cast<int>(n);
+    }
+    escribeCoordenadas(clases, indice);
+    return 0;
+}
+
+namespace {
+
+// Category of a value with automatic classes: the first interval that holds
+// it; a value between two intervals takes the interval just below it.
+int categoriaAutomatica(const std::vector<Intervalo>& iv, float v, bool& enHueco) {
+    int debajo = 0;
+    for (std::size_t i = 0; i < iv.size(); ++i) {
+        if (iv[i].bajo <= v && v <= iv[i].alto) {
+            enHueco = false;
+            return static_cast<int>(i) + 1;
+        }
+        if (iv[i].bajo <= v) debajo = static_cast<int>(i) + 1;
+    }
+    enHueco = true;
+    return debajo > 0 ? debajo : 1;
+}
+
+// Category with manual classes: the first interval (i, i + 1) holding v, that
+// is 1 for 0 and ceil(v) above; a negative value lies outside every interval
+// and takes 0 (outside the region).
+int categoriaManual(const Clases& c, float v, bool& enHueco) {
+    if (v < 0 || std::isnan(v)) {
+        enHueco = true;
+        return 0;
+    }
+    if (c.numero == 0) {  // a largest value of 0 or less makes no interval
+        enHueco = true;
+        return 0;
+    }
+    enHueco = false;
+    if (v == 0) return 1;
+    double k = std::ceil(static_cast<double>(v));
+    return k <= c.numero ? static_cast<int>(k) : c.numero;
+}
+
+}  // namespace
+
+void exportaArchivo::escribeCoordenadas(const Clases& clases, int indice) {
+    clases_ = clases;
+    enHueco_ = 0;
+    const std::size_t n = grid_.valores.size();
+    categorias_.assign(n, 0);
+    const int columnas = grid_.encabezado.columnas();
+    const double nrows = encabezado[1];
+    const double celda = encabezado[4];
+    const double xll = encabezado[2];
+    const double yll = encabezado[3];
+
+    std::string salida;
+    salida.reserve(n * (indice == 0 ? 24 : 3));
+    int c = 0;
+    int r = 1;
+    for (std::size_t i = 0; i < n; ++i) {
+        if (indice == 0) {
+            fmt::real(salida, c * celda + xll);
+            salida.push_back(',');
+            fmt::real(salida, (nrows - r) * celda + yll);
+            salida.push_back(',');
+        }
+        int cat = 0;
+        if (!grid_.sinDato[i]) {
+            bool hueco = false;
+            float v = static_cast<float>(grid_.valores[i]);
+            cat = clases.manual ? categoriaManual(clases, v, hueco)
+                                : categoriaAutomatica(clases.intervalos, v, hueco);
+            if (hueco) ++enHueco_;
+        }
+        categorias_[i] = cat;
+        fmt::entero(salida, cat);
+        salida.push_back('\n');
+        if (++c == columnas) {
+            c = 0;
+            ++r;
+        }
+    }
+    auto ruta = rutaCoordenadas();
+    aseguraCarpeta(ruta);
+    fmt::escribeArchivo(ruta, salida);
+}
+
+bool exportaArchivo::exportaGrid(const fs::path& ruta, const TImagenN<float>& coordenadas,
+                                 const TImagenN<long double>& valores) {
+    const int filas = coordenadas.columnas >= 2 ? coordenadas.renglones : 0;
+    auto x = [&](int i) { return coordenadas.datos[0][static_cast<std::size_t>(i)]; };
+    auto y = [&](int i) { return coordenadas.datos[1][static_cast<std::size_t>(i)]; };
+    auto valor = [&](int i) -> long double {
+        if (valores.columnas < 1 || i >= valores.renglones) return 0;
+        return valores.datos[0][static_cast<std::size_t>(i)];
+    };
+
+    int ncols = 0;
+    while (ncols < filas && y(ncols) == y(0)) ++ncols;
+    const int nrows = ncols > 0 ? filas / ncols : 0;
+    // With a single row there is no neighbour to measure the cell by.
+    const float celda = filas >= 2 ? std::fabs(x(1) - x(0)) : 0.0f;
+    const int abajo = filas - std::max(ncols, 1);  // first cell of the bottom row
+    const float xll = filas > 0 ? x(abajo) : 0.0f;
+    const float yll = filas > 0 ? y(abajo) : 0.0f;
+
+    std::string s;
+    s.reserve(static_cast<std::size_t>(filas) * 8 + 128);
+    s += "ncols         ";
+    fmt::entero(s, ncols);
+    s += "\nnrows         ";
+    fmt::entero(s, nrows);
+    s += "\nxllcorner     ";
+    fmt::real(s, xll);
+    s += "\nyllcorner     ";
+    fmt::real(s, yll);
+    s += "\ncellsize      ";
+    fmt::real(s, celda);
+    s += "\nNODATA_value  -9999\n";
+    float anterior = filas > 0 ? y(0) : 0.0f;
+    for (int i = 0; i < filas; ++i) {
+        if (y(i) != anterior) s.push_back('\n');
+        anterior = y(i);
+        long double v = valor(i);
+        if (v == 0) {
+            s += "-9999 ";
+        } else {
+            fmt::real(s, static_cast<float>(v));
+            s.push_back(' ');
+        }
+    }
+    return fmt::escribeArchivo(ruta, s);
+}
