@@ -1,0 +1,222 @@
+#include "data/exportaArchivo.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <random>
+#include <string>
+
+#include "support/testutil.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+TImagenN<float> coordenadas(const std::vector<std::pair<float, float>>& xy) {
+    TImagenN<float> c(static_cast<int>(xy.size()), 2);
+    for (std::size_t i = 0; i < xy.size(); ++i) {
+        c.datos[0][i] = xy[i].first;
+        c.datos[1][i] = xy[i].second;
+    }
+    return c;
+}
+
+TImagenN<long double> valores(const std::vector<long double>& v) {
+    TImagenN<long double> t(static_cast<int>(v.size()), 1);
+    for (std::size_t i = 0; i < v.size(); ++i) t.datos[0][i] = v[i];
+    return t;
+}
+
+std::string grid(const std::string& encabezado, const std::string& cuerpo) {
+    return encabezado + cuerpo;
+}
+
+struct Entorno {
+    prueba::CarpetaTemporal t;
+    exportaArchivo ex{quel::RaizDatos(t.ruta() / "Quel")};
+    fs::path escribe(const std::string& nombre, const std::string& texto) {
+        prueba::escribe(t / nombre, texto);
+        return t / nombre;
+    }
+    std::string coordenadas() { return prueba::lee(ex.rutaCoordenadas()); }
+};
+
+const std::string kEnc43 =
+    "ncols 4\nnrows 3\nxllcorner 100\nyllcorner 200\ncellsize 10\nNODATA_value -9999\n";
+
+}  // namespace
+
+TEST(ExportaGrid, ThreeByTwoSurfaceToTheByte) {
+    prueba::CarpetaTemporal t;
+    auto c = coordenadas({{10.5f, 21}, {11, 21}, {11.5f, 21}, {10.5f, 20.5f}, {11, 20.5f}, {11.5f, 20.5f}});
+    auto v = valores({1.5L, 0, 1.0L / 3, 3, 4.25L, 1e-7L});
+    ASSERT_TRUE(exportaArchivo::exportaGrid(t / "r.asc", c, v));
+    EXPECT_EQ(prueba::lee(t / "r.asc"),
+              "ncols         3\nnrows         2\nxllcorner     10.5\nyllcorner     20.5\n"
+              "cellsize      0.5\nNODATA_value  -9999\n1.5 -9999 0.333333 \n3 4.25 1e-07 ");
+}
+
+TEST(ExportaGrid, FewerThanTwoRowsNeverReadPastTheTable) {
+    prueba::CarpetaTemporal t;
+    auto uno = coordenadas({{3, 4}});
+    auto v = valores({2});
+    ASSERT_TRUE(exportaArchivo::exportaGrid(t / "1.asc", uno, v));
+    EXPECT_EQ(prueba::lee(t / "1.asc"),
+              "ncols         1\nnrows         1\nxllcorner     3\nyllcorner     4\n"
+              "cellsize      0\nNODATA_value  -9999\n2 ");
+    TImagenN<float> vacio(0, 2);
+    TImagenN<long double> nada(0, 1);
+    ASSERT_TRUE(exportaArchivo::exportaGrid(t / "0.asc", vacio, nada));
+    EXPECT_EQ(prueba::lee(t / "0.asc"),
+              "ncols         0\nnrows         0\nxllcorner     0\nyllcorner     0\n"
+              "cellsize      0\nNODATA_value  -9999\n");
+    // Fewer values than coordinate rows: the missing ones are outside the region.
+    auto dos = coordenadas({{0, 0}, {1, 0}});
+    ASSERT_TRUE(exportaArchivo::exportaGrid(t / "2.asc", dos, v));
+    EXPECT_EQ(prueba::lee(t / "2.asc"),
+              "ncols         2\nnrows         1\nxllcorner     0\nyllcorner     0\n"
+              "cellsize      1\nNODATA_value  -9999\n2 -9999 ");
+    EXPECT_FALSE(exportaArchivo::exportaGrid(t / "no" / "x.asc", dos, v));
+}
+
+TEST(ExportaGrid, WrittenGridReadsBackAsWritten) {
+    prueba::CarpetaTemporal t;
+    std::vector<std::pair<float, float>> xy;
+    std::vector<long double> vals;
+    std::mt19937 g(7);
+    for (int r = 0; r < 5; ++r)
+        for (int c = 0; c < 7; ++c) {
+            xy.emplace_back(-3.25f + 0.25f * c, 40.0f - 0.25f * r);
+            vals.push_back((g() % 4 == 0) ? 0.0L : (g() % 100000) / 7.0L);
+        }
+    ASSERT_TRUE(exportaArchivo::exportaGrid(t / "g.asc", coordenadas(xy), valores(vals)));
+    quel::GridASCII leido;
+    ASSERT_EQ(quel::leeGridASCII(t / "g.asc", leido), 0);
+    EXPECT_EQ(leido.encabezado.valores(), (std::array<double, 6>{7, 5, -3.25, 39, 0.25, -9999}));
+    for (std::size_t i = 0; i < vals.size(); ++i) {
+        if (vals[i] == 0) {
+            EXPECT_TRUE(leido.sinDato[i]);
+        } else {
+            char buf[32];
+            std::snprintf(buf, sizeof buf, "%g", static_cast<double>(static_cast<float>(vals[i])));
+            EXPECT_EQ(leido.valores[i], std::strtod(buf, nullptr));
+        }
+    }
+}
+
+TEST(Formato, StreamDefaultFormat) {
+    std::mt19937_64 g(3);
+    for (int i = 0; i < 20000; ++i) {
+        double v = std::ldexp(static_cast<double>(g() % 2000001) - 1000000.0, static_cast<int>(g() % 80) - 40);
+        std::string s;
+        quel::formato::real(s, v);
+        char buf[64];
+        std::snprintf(buf, sizeof buf, "%g", v);
+        ASSERT_EQ(s, buf);
+    }
+}
+
+TEST(GeneraCovariable, AutomaticClassesOverZeroToTen) {
+    Entorno e;
+    auto g = e.escribe("g.asc", grid(kEnc43, "0 1 2 3\n4 5 6 7\n8 9 10 -9999\n"));
+    ASSERT_EQ(e.ex.generaCovariable(3, g, 0, false), 0);
+    EXPECT_EQ(e.ex.maximo, 10);
+    EXPECT_EQ(e.ex.minimo, 0);
+    const auto& iv = e.ex.clases().intervalos;
+    ASSERT_EQ(iv.size(), 3u);
+    EXPECT_EQ(iv[0].bajo, 0);
+    EXPECT_EQ(iv[0].alto, 3);
+    EXPECT_EQ(iv[1].bajo, 4);
+    EXPECT_EQ(iv[1].alto, 7);
+    EXPECT_EQ(iv[2].bajo, 8);
+    EXPECT_EQ(iv[2].alto, 11);
+    EXPECT_EQ(e.ex.categorias(), (std::vector<int>{1, 1, 1, 1, 2, 2, 2, 2, 3, 3, 3, 0}));
+    EXPECT_EQ(e.ex.celdasEnHueco(), 0);
+    // The no-data cell keeps its coordinates and gets category 0.
+    EXPECT_EQ(e.coordenadas(),
+              "100,220,1\n110,220,1\n120,220,1\n130,220,1\n"
+              "100,210,2\n110,210,2\n120,210,2\n130,210,2\n"
+              "100,200,3\n110,200,3\n120,200,3\n130,200,0\n");
+    EXPECT_EQ(e.ex.encabezado, (std::array<double, 6>{4, 3, 100, 200, 10, -9999}));
+    // A later covariate writes only the categories.
+    ASSERT_EQ(e.ex.generaCovariable(3, g, 1, false), 0);
+    EXPECT_EQ(e.coordenadas(), "1\n1\n1\n1\n2\n2\n2\n2\n3\n3\n3\n0\n");
+}
+
+TEST(GeneraCovariable, ManualClassesOverOneTwoFour) {
+    Entorno e;
+    auto g = e.escribe("g.asc", "ncols 3\nnrows 1\nxllcorner 0\nyllcorner 0\ncellsize 1\n1 2 4\n");
+    ASSERT_EQ(e.ex.generaCovariable(10, g, 1, true), 0);
+    EXPECT_EQ(e.ex.maximo, 4);
+    EXPECT_TRUE(e.ex.clases().manual);
+    EXPECT_EQ(e.ex.clases().numero, 4);
+    EXPECT_EQ(e.coordenadas(), "1\n2\n4\n");
+}
+
+TEST(GeneraCovariable, ManualClassesCountIntervalsNotTheMaximum) {
+    Entorno e;
+    auto g = e.escribe("g.asc", "ncols 4\nnrows 1\nxllcorner 0\nyllcorner 0\ncellsize 1\n0 0.5 4.5 -2\n");
+    ASSERT_EQ(e.ex.generaCovariable(10, g, 1, true), 0);
+    EXPECT_EQ(e.ex.maximo, 4.5f);
+    EXPECT_EQ(e.ex.clases().numero, 5);
+    // 0 -> 1, 0.5 -> 1, 4.5 -> 5, a negative value lies outside the region.
+    EXPECT_EQ(e.ex.categorias(), (std::vector<int>{1, 1, 5, 0}));
+    EXPECT_EQ(e.ex.celdasEnHueco(), 1);
+}
+
+TEST(GeneraCovariable, ValueBetweenIntervalsTakesTheIntervalBelow) {
+    Entorno e;
+    // min 0.5, max 6.5, 2 classes: width 3, intervals 0.5-3.5 and 4.5-7.5.
+    auto g = e.escribe("g.asc", "ncols 4\nnrows 1\nxllcorner 0\nyllcorner 0\ncellsize 1\n0.5 3.75 4.5 6.5\n");
+    ASSERT_EQ(e.ex.generaCovariable(2, g, 1, false), 0);
+    EXPECT_EQ(e.ex.categorias(), (std::vector<int>{1, 1, 2, 2}));
+    EXPECT_EQ(e.ex.celdasEnHueco(), 1);
+}
+
+TEST(GeneraCovariable, StartingExtremesAreKept) {
+    // The scan starts from -1 and 9999: all-large values keep minimo 9999.
+    Entorno e;
+    auto g = e.escribe("g.asc", "ncols 2\nnrows 1\nxllcorner 0\nyllcorner 0\ncellsize 1\n10000 10010\n");
+    ASSERT_EQ(e.ex.generaCovariable(1, g, 1, false), 0);
+    EXPECT_EQ(e.ex.minimo, 9999);
+    EXPECT_EQ(e.ex.maximo, 10010);
+}
+
+TEST(GeneraCovariable, NoDataBeyondSinglePrecisionNeverReachesTheExtremes) {
+    Entorno e;
+    auto g = e.escribe("g.asc",
+                       "ncols 3\nnrows 1\nxllcorner 0\nyllcorner 0\ncellsize 1\nNODATA_value -1.7e+308\n"
+                       "2 -1.7e+308 7\n");
+    ASSERT_EQ(e.ex.generaCovariable(5, g, 1, false), 0);
+    EXPECT_EQ(e.ex.maximo, 7);
+    EXPECT_EQ(e.ex.minimo, 2);
+    EXPECT_EQ(e.ex.categorias(), (std::vector<int>{1, 0, 3}));  // width 1: 2-3, 4-5, 6-7, ...
+    // The mask shows the missing cell as the header's no-data value.
+    EXPECT_EQ(prueba::lee(e.ex.rutaMascara()), "2,-1.7e+308,7,\n");
+}
+
+TEST(GeneraCovariable, RefusesWhatCannotBeClassified) {
+    Entorno e;
+    auto g = e.escribe("g.asc", "ncols 2\nnrows 1\nxllcorner 0\nyllcorner 0\ncellsize 1\n1 2\n");
+    EXPECT_EQ(e.ex.generaCovariable(0, g, 0, false), 9);
+    auto mal = e.escribe("m.asc", "ncols 2\nnrows 2\nxllcorner 0\nyllcorner 0\ncellsize 1\n1 2\n");
+    EXPECT_EQ(e.ex.generaCovariable(3, mal, 0, false), 12);
+    EXPECT_EQ(e.ex.error().codigo, 12);
+    EXPECT_EQ(e.ex.generaCovariable(3, e.t / "none.asc", 0, false), 12);
+}
+
+TEST(ConvierteASCII, MaskHasOneLinePerGridRow) {
+    Entorno e;
+    auto g = e.escribe("g.asc",
+                       " NCOLS 3\r\n NROWS 2\r\n XLLCENTER 0.5\r\n YLLCENTER 0.5\r\n CELLSIZE 1\r\n"
+                       " NODATA_VALUE -1\r\n 1 nan 3 4\r\n 5 6\r\n");
+    fs::path mascara = e.t / "mask.txt";
+    ASSERT_EQ(e.ex.convierteASCII(g, mascara), 0);
+    EXPECT_EQ(prueba::lee(mascara), "1,-1,3,\n4,5,6,\n");
+    EXPECT_EQ(e.ex.encabezado, (std::array<double, 6>{3, 2, 0, 0, 1, -1}));
+    // A malformed grid leaves the header of the last good one.
+    auto mal = e.escribe("m.asc", "ncols 2\n");
+    EXPECT_EQ(e.ex.convierteASCII(mal, mascara), 12);
+    EXPECT_EQ(e.ex.encabezado[0], 3);
+}
