@@ -1,0 +1,336 @@
+// Map, site and key painters, checked on the pixels they leave.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "render/paletaColores.h"
+#include "render/pintores.h"
+
+namespace {
+
+const QRgb blanco = qRgb(255, 255, 255);
+// Gradient 4 is grey e for entry e, so a pixel's red channel is its entry.
+constexpr int gris = 4;
+
+// A 3 x 3 map whose pixel columns are 0, 10, 30 and rows 0, 20, 50, every cell in
+// the region unless `region` says otherwise.
+struct Mapa {
+    TImagenN<float> posiciones{9, 2};
+    TImagenN<int> covariables{9, 2};
+    QImage imagen{80, 80, QImage::Format_RGB32};
+    paletaColores paleta;
+    static constexpr int columnasMapa = 3;
+
+    explicit Mapa(std::vector<int> region = std::vector<int>(9, 1)) {
+        const float xs[] = {0, 10, 30}, ys[] = {0, 20, 50};
+        for (int r = 0; r < 9; ++r) {
+            posiciones.datos[0][r] = xs[r % 3];
+            posiciones.datos[1][r] = ys[r / 3];
+            covariables.datos[1][r] = region[r];
+        }
+        imagen.fill(blanco);
+    }
+    int entrada(int x, int y) const { return qRed(imagen.pixel(x, y)); }
+};
+
+TImagenN<long double> valores(std::vector<long double> v) {
+    TImagenN<long double> t(static_cast<int>(v.size()), 1);
+    for (std::size_t i = 0; i < v.size(); ++i) t.datos[0][i] = v[i];
+    return t;
+}
+
+TEST(PintaAbsoluto, EscalaAbsolutaYRecorte) {
+    Mapa m;
+    const auto v = valores({1, 0.5, 0, 1.5L, -0.2L, 0.25, 0.9, 0.9, 0.9});
+    pintaAbsoluto(m.paleta, m.imagen, v, 0, m.covariables, m.posiciones, gris, m.columnasMapa);
+    EXPECT_EQ(m.entrada(0, 0), 253);   // 1
+    EXPECT_EQ(m.entrada(10, 0), 126);  // 0.5
+    EXPECT_EQ(m.entrada(30, 0), 0);    // 0
+    EXPECT_EQ(m.entrada(0, 20), 254);  // above 1: clamped
+    EXPECT_EQ(m.entrada(10, 20), 0);   // negative: clamped
+    EXPECT_EQ(m.entrada(30, 20), 63);  // 0.25
+    // The last map row has no row below it and is not painted.
+    EXPECT_EQ(m.imagen.pixel(0, 50), blanco);
+    EXPECT_EQ(m.imagen.pixel(40, 60), blanco);
+}
+
+TEST(PintaAbsoluto, RectangulosDeCeldaYUltimaCeldaDeFila) {
+    Mapa m;
+    const auto v = valores({0.1L, 0.2L, 0.3L, 0.4L, 0.5L, 0.6L, 0, 0, 0});
+    pintaAbsoluto(m.paleta, m.imagen, v, 0, m.covariables, m.posiciones, gris, m.columnasMapa);
+    // Cell 0: 10 wide, 20 high.
+    EXPECT_EQ(m.entrada(9, 19), 25);
+    EXPECT_EQ(m.entrada(10, 19), 50);
+    EXPECT_EQ(m.entrada(9, 20), 101);
+    // The last cell of a row has no positive x step and keeps the width of the cell
+    // before it (20): columns 30..49.
+    EXPECT_EQ(m.entrada(49, 0), 76);
+    EXPECT_EQ(m.imagen.pixel(50, 0), blanco);
+    // Row 1 is 30 high (20 .. 49).
+    EXPECT_EQ(m.entrada(49, 49), 152);
+    EXPECT_EQ(m.imagen.pixel(49, 50), blanco);
+}
+
+TEST(PintaAbsoluto, CeldasFueraDeLaRegionQuedanIntactas) {
+    Mapa m({1, 0, 2, 1, -1, 1, 1, 1, 1});
+    m.imagen.fill(qRgb(1, 2, 3));
+    const auto v = valores(std::vector<long double>(9, 1));
+    pintaAbsoluto(m.paleta, m.imagen, v, 0, m.covariables, m.posiciones, gris, m.columnasMapa);
+    EXPECT_EQ(m.entrada(0, 0), 253);
+    EXPECT_EQ(m.imagen.pixel(10, 0), qRgb(1, 2, 3));
+    EXPECT_EQ(m.imagen.pixel(30, 0), qRgb(1, 2, 3));
+    EXPECT_EQ(m.imagen.pixel(10, 20), qRgb(1, 2, 3));
+    EXPECT_EQ(m.entrada(30, 20), 253);
+}
+
+TEST(PintaAbsoluto, PrimeraCeldaSinAnchoPrevioMideUnPixel) {
+    // Row 0 has no positive step to row 1 (a one-column map): one pixel wide.
+    TImagenN<float> pos(3, 2);
+    pos.datos[1] = {0, 10, 20};
+    TImagenN<int> cov(3, 1);
+    cov.datos[0] = {1, 1, 1};
+    QImage img(20, 30, QImage::Format_RGB32);
+    img.fill(blanco);
+    paletaColores p;
+    pintaAbsoluto(p, img, valores({1, 1, 1}), 0, cov, pos, gris, 1);
+    EXPECT_EQ(qRed(img.pixel(0, 0)), 253);
+    EXPECT_EQ(qRed(img.pixel(0, 19)), 253);
+    EXPECT_EQ(img.pixel(1, 0), blanco);
+    EXPECT_EQ(img.pixel(0, 20), blanco);
+}
+
+TEST(PintaRelativo, MaximoEnLaEntradaMasAltaYMinimoNoRestado) {
+    Mapa m;
+    const auto v = valores({0.2L, 0.4L, 0.8L, 0.8L, 0, 0.6L, 5, 5, 5});
+    pintaRelativo(m.paleta, m.imagen, v, 0, m.covariables, m.posiciones, gris, m.columnasMapa);
+    // Extremes over every region row, the unpainted last map row included.
+    EXPECT_FLOAT_EQ(m.paleta.maximo, 5.0f);
+    EXPECT_FLOAT_EQ(m.paleta.minimo, 0.0f);
+    Mapa n;
+    const auto w = valores({0.2L, 0.4L, 0.8L, 0.8L, 0.3L, 0.6L, 0.8L, 0.8L, 0.8L});
+    pintaRelativo(n.paleta, n.imagen, w, 0, n.covariables, n.posiciones, gris, n.columnasMapa);
+    EXPECT_FLOAT_EQ(n.paleta.maximo, 0.8f);
+    EXPECT_FLOAT_EQ(n.paleta.minimo, 0.2f);
+    EXPECT_GE(n.entrada(30, 0), 253);
+    EXPECT_LE(n.entrada(30, 0), 254);
+    EXPECT_EQ(n.entrada(0, 0), 63);     // 0.2 of 0.8, not shifted by the minimum
+    EXPECT_EQ(n.entrada(10, 20), 95);   // 0.3
+}
+
+TEST(PintaRelativo, SuperficiePlanaYRegionVacia) {
+    Mapa m;
+    pintaRelativo(m.paleta, m.imagen, valores(std::vector<long double>(9, 0.5L)), 0,
+                  m.covariables, m.posiciones, gris, m.columnasMapa);
+    EXPECT_FLOAT_EQ(m.paleta.maximo, 0.5f);
+    EXPECT_FLOAT_EQ(m.paleta.minimo, 0.5f);
+    EXPECT_EQ(m.entrada(0, 0), 0);
+    EXPECT_EQ(m.entrada(30, 20), 0);
+
+    Mapa vacio(std::vector<int>(9, 0));
+    pintaRelativo(vacio.paleta, vacio.imagen, valores(std::vector<long double>(9, 0.5L)), 0,
+                  vacio.covariables, vacio.posiciones, gris, vacio.columnasMapa);
+    EXPECT_FLOAT_EQ(vacio.paleta.maximo, -1.0f);
+    EXPECT_FLOAT_EQ(vacio.paleta.minimo, 999999.0f);
+    EXPECT_EQ(vacio.imagen.pixel(0, 0), blanco);
+}
+
+TEST(PintaRelativo, MaximoCeroONegativoSeRecortaSinFallar) {
+    Mapa m;
+    pintaRelativo(m.paleta, m.imagen, valores({0, -3, -1, 0, 0, 0, 0, 0, 0}), 0, m.covariables,
+                  m.posiciones, gris, m.columnasMapa);
+    EXPECT_FLOAT_EQ(m.paleta.maximo, 0.0f);
+    EXPECT_EQ(m.entrada(0, 0), 0);   // 0 * infinite scale
+    EXPECT_EQ(m.entrada(10, 0), 0);  // -3 * infinite scale
+    Mapa n;
+    pintaRelativo(n.paleta, n.imagen, valores({-2, -4, -2, -2, -2, -2, -2, -2, -2}), 0,
+                  n.covariables, n.posiciones, gris, n.columnasMapa);
+    EXPECT_FLOAT_EQ(n.paleta.maximo, -1.0f);  // the search starts at -1
+    EXPECT_EQ(n.entrada(0, 0), 254);          // -2 * (254 / -1) = 508, clamped
+}
+
+TEST(PintaRelativo, ClasesDelPrioriEnModoDos) {
+    Mapa m;
+    TImagenN<int> clases(9, 2);
+    clases.datos[0] = {0, 1, 2, 3, 3, 3, 0, 0, 0};
+    pintaRelativo(m.paleta, m.imagen, clases, 0, m.covariables, m.posiciones, gris,
+                  m.columnasMapa, 2);
+    EXPECT_EQ(m.entrada(0, 0), 0);
+    EXPECT_EQ(m.entrada(10, 0), 84);
+    EXPECT_EQ(m.entrada(30, 0), 169);
+    EXPECT_EQ(m.entrada(0, 20), 253);
+    // With gradient 7 the four classes fall in the four bands.
+    Mapa n;
+    pintaRelativo(n.paleta, n.imagen, clases, 0, n.covariables, n.posiciones, 7,
+                  n.columnasMapa, 2);
+    EXPECT_EQ(n.imagen.pixel(0, 0), qRgb(255, 255, 255));
+    EXPECT_EQ(n.imagen.pixel(10, 0), qRgb(0, 191, 0));
+    EXPECT_EQ(n.imagen.pixel(30, 0), qRgb(255, 191, 0));
+    EXPECT_EQ(n.imagen.pixel(0, 20), qRgb(191, 0, 0));
+}
+
+TEST(PintaRelativo, ClasesDeCovariableYSesgo) {
+    Mapa m;
+    TImagenN<int> clases(9, 1);
+    clases.datos[0] = {1, 2, 5, 4, 3, 0, 1, 1, 1};
+    pintaRelativo(m.paleta, m.imagen, clases, 0, m.covariables, m.posiciones, gris,
+                  m.columnasMapa);
+    EXPECT_EQ(m.entrada(0, 0), 50);    // 1 * 50.8f
+    EXPECT_EQ(m.entrada(30, 0), 253);  // 5 * 50.8f = 253.99999618...
+    EXPECT_EQ(m.entrada(30, 20), 0);
+
+    Mapa n;
+    TImagenN<float> sesgo(9, 1);
+    sesgo.datos[0] = {0.01f, 0.02f, 0.04f, 0.03f, 0.0f, 0.04f, 0, 0, 0};
+    pintaRelativo(n.paleta, n.imagen, sesgo, 0, n.covariables, n.posiciones, gris,
+                  n.columnasMapa, 1);
+    EXPECT_FLOAT_EQ(n.paleta.maximo, 0.04f);
+    EXPECT_EQ(n.entrada(30, 0), 253);  // 0.04f * 6350 = 253.9999943...
+    EXPECT_EQ(n.entrada(0, 0), 63);
+}
+
+TEST(PintaUniforme, EntradaMasAltaEnCadaCeldaDeLaRegion) {
+    Mapa m({1, 1, 0, 1, 1, 1, 1, 1, 1});
+    pintaUniforme(m.paleta, m.imagen, m.covariables, m.posiciones, 0, m.columnasMapa);
+    EXPECT_EQ(m.imagen.pixel(0, 0), qRgb(254, 6, 0));
+    EXPECT_EQ(m.imagen.pixel(45, 45), qRgb(254, 6, 0));
+    EXPECT_EQ(m.imagen.pixel(30, 0), blanco);
+}
+
+TEST(Pintores, ImagenDeOtroFormatoYEntradasInvalidas) {
+    Mapa m;
+    m.imagen = QImage(80, 80, QImage::Format_RGB888);
+    m.imagen.fill(blanco);
+    pintaAbsoluto(m.paleta, m.imagen, valores(std::vector<long double>(9, 1)), 0, m.covariables,
+                  m.posiciones, 0, m.columnasMapa);
+    EXPECT_EQ(m.imagen.pixel(5, 5), m.paleta.colorQt(0, 253));
+    EXPECT_EQ(m.imagen.pixel(49, 49), m.paleta.colorQt(0, 253));
+    EXPECT_EQ(m.imagen.pixel(50, 0), blanco);
+
+    // A value grid shorter than the table, a missing column, no columnasMapa:
+    // nothing outside the data is read and nothing is painted for it.
+    Mapa n;
+    pintaAbsoluto(n.paleta, n.imagen, valores({1, 1}), 0, n.covariables, n.posiciones, gris, 3);
+    EXPECT_EQ(n.entrada(10, 0), 253);
+    EXPECT_EQ(n.imagen.pixel(30, 0), blanco);
+    Mapa o;
+    pintaAbsoluto(o.paleta, o.imagen, valores({1}), 3, o.covariables, o.posiciones, gris, 3);
+    pintaUniforme(o.paleta, o.imagen, o.covariables, o.posiciones, gris, 0);
+    EXPECT_EQ(o.imagen.pixel(0, 0), blanco);
+    // Cells partly outside the image are clipped.
+    Mapa q;
+    q.imagen = QImage(15, 15, QImage::Format_RGB32);
+    q.imagen.fill(blanco);
+    pintaUniforme(q.paleta, q.imagen, q.covariables, q.posiciones, gris, 3);
+    EXPECT_EQ(q.entrada(14, 14), 254);
+}
+
+// Sites on a 5 x 5 grid of coordinates x = 0..4, y = 4..0 (top row first) whose
+// cells are 20 pixels apart.
+struct Sitios {
+    TImagenN<float> coordenadas{25, 2};
+    TImagenN<float> posiciones{25, 2};
+    TImagenN<float> sitios;
+    TImagenN<AnsiString> especies;
+    QImage imagen{120, 120, QImage::Format_RGB32};
+
+    Sitios(std::vector<std::pair<float, float>> xy, std::vector<AnsiString> nombres)
+        : sitios(static_cast<int>(xy.size()), 3), especies(static_cast<int>(xy.size()), 1) {
+        for (int r = 0; r < 25; ++r) {
+            coordenadas.datos[0][r] = static_cast<float>(r % 5);
+            coordenadas.datos[1][r] = static_cast<float>(4 - r / 5);
+            posiciones.datos[0][r] = static_cast<float>(20 * (r % 5));
+            posiciones.datos[1][r] = static_cast<float>(20 * (r / 5));
+        }
+        for (std::size_t s = 0; s < xy.size(); ++s) {
+            sitios.datos[0][s] = xy[s].first;
+            sitios.datos[1][s] = xy[s].second;
+            especies.datos[0][s] = nombres[s];
+        }
+        imagen.fill(blanco);
+    }
+    void pinta(int seleccion, int n) {
+        pintaSitios(posiciones, coordenadas, sitios, especies, imagen, seleccion, n);
+    }
+    // Centre of the marker whose corner is at the pixel of grid row r.
+    QRgb centro(int r) const { return imagen.pixel(20 * (r % 5) + 2, 20 * (r / 5) + 2); }
+};
+
+TEST(PintaSitios, TonosPorEspecieYMarcadorEnLaCeldaSiguiente) {
+    // (1.5, 3.5): first row below is y = 3 (row 5); first from there right of
+    // x = 1.5 is row 7.  (0.2, 2.1) -> row 11.  (3.5, 0.5) -> row 24.
+    Sitios s({{1.5f, 3.5f}, {0.2f, 2.1f}, {0.7f, 2.5f}, {3.5f, 0.5f}},
+             {"alfa", "beta", "beta", "gama"});
+    s.pinta(0, 3);
+    EXPECT_EQ(s.centro(7), qRgb(0, 127, 0));
+    EXPECT_EQ(s.centro(11), qRgb(0, 169, 0));
+    EXPECT_EQ(s.centro(24), qRgb(0, 211, 0));
+    // The circle stays inside the 5 x 5 pixels from the cell corner, outlined in black.
+    QImage recorte = s.imagen.copy(40, 20, 5, 5);
+    bool contorno = false;
+    for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 5; ++x) contorno |= recorte.pixel(x, y) == qRgb(0, 0, 0);
+    EXPECT_TRUE(contorno);
+    for (int x = 35; x < 50; ++x) {
+        EXPECT_EQ(s.imagen.pixel(x, 19), blanco);
+        EXPECT_EQ(s.imagen.pixel(x, 25), blanco);
+    }
+    for (int y = 15; y < 30; ++y) {
+        EXPECT_EQ(s.imagen.pixel(39, y), blanco);
+        EXPECT_EQ(s.imagen.pixel(45, y), blanco);
+    }
+}
+
+TEST(PintaSitios, SoloLaEspecieSeleccionadaLlevaColor) {
+    Sitios s({{1.5f, 3.5f}, {0.2f, 2.1f}, {3.5f, 0.5f}}, {"alfa", "beta", "gama"});
+    s.pinta(2, 3);
+    EXPECT_EQ(s.centro(11), qRgb(0, 211, 0));
+    EXPECT_EQ(s.centro(7), blanco);   // outline only
+    EXPECT_EQ(s.centro(24), blanco);
+    EXPECT_NE(s.imagen.copy(40, 20, 5, 5), s.imagen.copy(60, 60, 5, 5));  // outline drawn
+}
+
+TEST(PintaSitios, SitioSinCeldaDebajoOALaDerechaSeOmite) {
+    Sitios s({{1.5f, -1.0f}, {4.5f, 2.5f}, {1.5f, 0.0f}}, {"a", "b", "c"});
+    const QImage antes = s.imagen.copy();
+    s.pinta(0, 3);
+    EXPECT_EQ(s.imagen, antes);
+    Sitios vacio({}, {});
+    vacio.pinta(0, 0);  // no species: no division by zero
+    EXPECT_EQ(vacio.imagen, antes);
+}
+
+TEST(PintaLlave, LlaveVerticalDeAbajoHaciaArriba) {
+    paletaColores p;
+    QImage llave(20, 177, QImage::Format_RGB32);
+    pintaLlave(p, llave, gris, 1);
+    for (int x = 0; x < 20; ++x) {
+        EXPECT_EQ(qRed(llave.pixel(x, 176)), 0);
+        EXPECT_EQ(qRed(llave.pixel(x, 0)), 253);
+    }
+    EXPECT_EQ(qRed(llave.pixel(0, 176 - 59)), 85);
+    for (int y = 1; y < 177; ++y) EXPECT_LE(qRed(llave.pixel(0, y)), qRed(llave.pixel(0, y - 1)));
+}
+
+TEST(PintaLlave, DegradadoSieteDeArribaHaciaAbajo) {
+    paletaColores p;
+    QImage llave(20, 177, QImage::Format_RGB32);
+    pintaLlave(p, llave, 7, 1);
+    EXPECT_EQ(llave.pixel(10, 0), qRgb(255, 255, 255));    // entry 0
+    EXPECT_EQ(llave.pixel(10, 176), qRgb(191, 0, 0));      // entry 253
+    EXPECT_EQ(llave.pixel(10, 59), qRgb(0, 191, 0));       // entry 85
+}
+
+TEST(PintaLlave, BarraHorizontalDelPanelDeColores) {
+    paletaColores p;
+    QImage barra(420, 300, QImage::Format_RGB32);
+    barra.fill(qRgb(1, 2, 3));
+    pintaLlave(p, barra, gris, 0);
+    for (int y : {0, 150, 299}) {
+        EXPECT_EQ(qRed(barra.pixel(0, y)), 0);
+        EXPECT_EQ(qRed(barra.pixel(177, y)), 253);
+        EXPECT_EQ(barra.pixel(178, y), qRgb(1, 2, 3));
+    }
+    EXPECT_EQ(barra.pixel(419, 0), qRgb(1, 2, 3));
+}
+
+}  // namespace
