@@ -1,12 +1,192 @@
+// quel-cli bias: fits a sampling-bias surface as the bias manager does and
+// writes the bias file its save command writes.
+#include <cerrno>
+#include <climits>
+#include <cmath>
 #include <cstdio>
+#include <cstring>
+#include <exception>
+#include <string>
 
 #include "cli/comandos.h"
+#include "cli/comun.h"
+#include "data/cargaArchivo.h"
+#include "managers/bias/corridaSesgo.h"
+#include "managers/bias/inferenciaBias.h"
+
+namespace fs = std::filesystem;
 
 namespace cli {
 
-int bias(const Argumentos&) {
-    std::fputs("quel-cli bias: not available yet\n", stderr);
-    return 2;
+namespace {
+
+const char* const kComando = "bias";
+
+const char* const kAyudaBias =
+    "usage: quel-cli bias --covariates FILE --cities GRID --alfa A --roads GRID --beta B\n"
+    "                     --richness GRID --cota C --sites FILE --absences N --out FILE\n"
+    "                     [--digits N] [--threads N]\n"
+    "\n"
+    "Fits the spatial sampling-bias surface as the bias manager does: the weight of\n"
+    "cities against roads and the detectability slope are fitted by maximum\n"
+    "likelihood to the presence records, and FILE receives one bias value per\n"
+    "covariate-table row, the file the bias manager saves.\n"
+    "\n"
+    "  --covariates FILE  covariate table (as written by the covariate manager)\n"
+    "  --cities GRID      ESRI ASCII grid of cities (every cell not 0 counts)\n"
+    "  --alfa A           weight of the cities, at least 0\n"
+    "  --roads GRID       ESRI ASCII grid of roads (cells holding exactly 1 count)\n"
+    "  --beta B           weight of the roads, above 0\n"
+    "  --richness GRID    ESRI ASCII grid of species richness, same cells and order\n"
+    "                     as the covariate table\n"
+    "  --cota C           abundance at which detectability reaches 1, above 0\n"
+    "  --sites FILE       presence records: species,longitude,latitude per line\n"
+    "  --absences N       visits that found nothing, a whole number of at least 0\n"
+    "  --out FILE         the bias file to write (exactly this name)\n"
+    "  --digits N         significant digits of the values (default 6, as the\n"
+    "                     window writes them; more only for checking)\n"
+    "  --threads N        threads of the distance sums (default: every core);\n"
+    "                     the result never depends on it\n"
+    "\n"
+    "The fitted weight and slope, the evaluations and iterations the fit used and\n"
+    "whether its convergence test was met are printed on standard output.\n"
+    "Exit status: 0 success, 2 usage error, 3 a load or the fit failed.\n";
+
+// A real option turned into the single-precision value the window stores.
+bool leeParametro(const Opciones& o, const std::string& nombre, bool ceroVale, float& valor, std::string& error) {
+    double d = 0;
+    const std::string texto = *o.valor(nombre);
+    if (!leeReal(texto, d)) {
+        error = nombre + " must be a number, not '" + texto + "'";
+        return false;
+    }
+    const float f = static_cast<float>(d);
+    const bool bien = std::isfinite(f) && (ceroVale ? f >= 0.0f : f > 0.0f);
+    if (!bien) {
+        error = nombre + (ceroVale ? " must be at least 0" : " must be above 0") + std::string(", not '") + texto + "'";
+        return false;
+    }
+    valor = f;
+    return true;
+}
+
+void reportaFallo(const FalloSesgo& f) {
+    if (f.detalle.empty()) {
+        reportaError(kComando, f.archivo, f.codigo, f.linea);
+        return;
+    }
+    // The grid reader says what it could not make sense of.
+    std::string l = "quel-cli " + std::string(kComando) + ": " + f.archivo.string() + ": error " +
+                    std::to_string(f.codigo);
+    if (f.linea > 0) l += ", line " + std::to_string(f.linea);
+    std::string texto = textoError(f.codigo, f.linea);
+    if (texto.empty()) texto = "(no message text for this code)";
+    l += ": " + texto + " (" + f.detalle + ")\n";
+    std::fputs(l.c_str(), stderr);
+}
+
+void imprimeAjuste(const inferenciaBias& inf, const InformeSesgo& informe) {
+    const AjusteSesgo& a = inf.ajuste();
+    std::printf("fitted weight of cities relative to roads: %.9g\n", static_cast<double>(a.peso));
+    std::printf("fitted detectability slope: %.9g\n", static_cast<double>(a.pendiente));
+    std::printf("evaluations: %d, iterations: %d\n", a.simplex.evaluaciones, a.simplex.iteraciones);
+    std::printf("convergence test: %s\n",
+                a.simplex.convergio ? "met" : "not met (the fit stopped at its evaluation or iteration limit)");
+    std::printf("combinations: %d\n", inf.combinaciones ? inf.combinaciones->renglones : 0);
+    std::printf("presence sites: %d", informe.sitios);
+    if (informe.sinAsignar > 0)
+        std::printf(" (%d with no region cell within reach, counted nowhere)", informe.sinAsignar);
+    std::printf("\n");
+    std::fflush(stdout);
+}
+
+int ejecuta(const Opciones& o) {
+    static const char* const requeridas[] = {"--covariates", "--cities",   "--alfa",  "--roads",
+                                             "--beta",       "--richness", "--cota",  "--sites",
+                                             "--absences",   "--out"};
+    for (const char* r : requeridas)
+        if (!o.tiene(r)) return errorUso(kComando, std::string("missing option ") + r);
+
+    std::string error;
+    EntradasSesgo e;
+    if (!leeParametro(o, "--alfa", true, e.alfa, error) || !leeParametro(o, "--beta", false, e.beta, error) ||
+        !leeParametro(o, "--cota", false, e.cota, error))
+        return errorUso(kComando, error);
+    if (!std::isfinite(e.alfa / e.beta)) return errorUso(kComando, "--alfa / --beta is beyond single precision");
+    if (!std::isfinite(1.0f / e.cota)) return errorUso(kComando, "1 / --cota is beyond single precision");
+    long n = 0;
+    if (!leeEntero(*o.valor("--absences"), 0, INT_MAX, n))
+        return errorUso(kComando, "--absences must be a whole number of at least 0, not '" + *o.valor("--absences") + "'");
+    e.ausencias = static_cast<int>(n);
+    long digitos = 6;
+    if (o.tiene("--digits") && !leeEntero(*o.valor("--digits"), 1, 40, digitos))
+        return errorUso(kComando, "--digits must be a whole number from 1 to 40");
+    long hilos = hilosPorDefecto();
+    if (o.tiene("--threads") && !leeEntero(*o.valor("--threads"), 1, 1024, hilos))
+        return errorUso(kComando, "--threads must be a whole number of at least 1");
+    e.ciudades = *o.valor("--cities");
+    e.carreteras = *o.valor("--roads");
+    e.riqueza = *o.valor("--richness");
+    e.presencias = *o.valor("--sites");
+    const fs::path covariables = *o.valor("--covariates");
+    const fs::path salida = *o.valor("--out");
+
+    // Working files of the loads and of the estimator stay in a folder of this run.
+    CarpetaPrivada carpeta("quel-bias-");
+    cargaArchivo datos(carpeta.ruta());
+    inferenciaBias inferencia(carpeta.ruta());
+    inferencia.fijaHilos(static_cast<int>(hilos));
+    ProgresoTerminal progreso(kComando);
+
+    FalloSesgo fallo;
+    if (cargaCovariablesSesgo(inferencia, datos, covariables, &fallo) != 0) {
+        reportaFallo(fallo);
+        return kSalidaFallo;
+    }
+    std::unique_ptr<TImagenN<float>> sitios;
+    std::unique_ptr<TImagenN<AnsiString>> especies;
+    InformeSesgo informe;
+    if (ejecutaSesgo(inferencia, datos, e, sitios, especies, &informe, &fallo, progreso) != 0) {
+        reportaFallo(fallo);
+        return kSalidaFallo;
+    }
+    progreso.fija(100);
+    imprimeAjuste(inferencia, informe);
+
+    const int codigo = inferencia.guardaSesgo(salida, static_cast<int>(digitos));
+    if (codigo == codigos::kRango) {
+        std::fprintf(stderr,
+                     "quel-cli bias: %s: error %d: the fitted bias is not a probability (%s); no bias file "
+                     "written\n",
+                     salida.string().c_str(), codigo, inferencia.sesgoFueraDeRango().c_str());
+        return kSalidaFallo;
+    }
+    if (codigo != 0) {
+        std::fprintf(stderr, "quel-cli bias: %s: cannot write the bias file: %s\n", salida.string().c_str(),
+                     std::strerror(errno));
+        return kSalidaFallo;
+    }
+    return kSalidaBien;
+}
+
+}  // namespace
+
+int bias(const Argumentos& args) {
+    const Opciones o = leeOpciones(args,
+                                   {"--covariates", "--cities", "--alfa", "--roads", "--beta", "--richness",
+                                    "--cota", "--sites", "--absences", "--out", "--digits", "--threads"},
+                                   {});
+    if (o.ayuda) {
+        std::fputs(kAyudaBias, stdout);
+        return kSalidaBien;
+    }
+    if (!o.error.empty()) return errorUso(kComando, o.error);
+    try {
+        return ejecuta(o);
+    } catch (const std::exception& ex) {
+        std::fprintf(stderr, "quel-cli bias: %s\n", ex.what());
+        return kSalidaFallo;
+    }
 }
 
 }  // namespace cli

@@ -1,0 +1,115 @@
+#include "managers/bias/corridaSesgo.h"
+
+#include <algorithm>
+
+#include "data/cargaArchivo.h"
+#include "engine/asignaSitios.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+int falla(FalloSesgo* fallo, int codigo, const fs::path& archivo, int linea, const std::string& detalle = {}) {
+    if (fallo) {
+        fallo->codigo = codigo;
+        fallo->archivo = archivo;
+        fallo->linea = linea;
+        fallo->detalle = detalle;
+    }
+    return codigo;
+}
+
+// Share of the progress bar taken by one step.
+class Tramo final : public Progreso {
+public:
+    Tramo(Progreso& padre, int parte) : padre_(padre), parte_(parte) {}
+    void avanza(int pasos) override {
+        hecho_ += pasos;
+        const int objetivo = std::min(100, hecho_) * parte_ / 100;
+        if (objetivo > pasado_) {
+            padre_.avanza(objetivo - pasado_);
+            pasado_ = objetivo;
+        }
+    }
+    void pulso() override { padre_.pulso(); }
+    void termina() { if (pasado_ < parte_) padre_.avanza(parte_ - pasado_), pasado_ = parte_; }
+
+private:
+    Progreso& padre_;
+    int parte_;
+    int hecho_ = 0;
+    int pasado_ = 0;
+};
+
+}  // namespace
+
+int cargaCovariablesSesgo(inferenciaBias& inferencia, cargaArchivo& datos, const fs::path& archivo,
+                          FalloSesgo* fallo) {
+    const int codigo = inferencia.cargaCovariables(datos, archivo);
+    if (codigo != 0) return falla(fallo, codigo, archivo, inferencia.lineaError());
+    inferencia.combinacionesDistintas();
+    return 0;
+}
+
+int leeSitiosSesgo(cargaArchivo& datos, const fs::path& archivo, std::unique_ptr<TImagenN<float>>& sitios,
+                   std::unique_ptr<TImagenN<AnsiString>>& especies, int* linea) {
+    if (linea) *linea = 0;
+    const fs::path conEspecie = fs::absolute(datos.tmp("SPConEspecieTmp.txt"));
+    const fs::path soloSitios = fs::absolute(datos.tmp("SitiosPresenciaTmp.txt"));
+    int codigo = datos.convierteArchivo(archivo, conEspecie, cargaArchivo::kSitios);
+    if (codigo != 0) return codigo;
+    if (!datos.quitaEspecie()) return codigos::kVacio;
+    codigo = datos.cuentaRenglones(soloSitios, cargaArchivo::kSitios);
+    if (codigo != 0) {
+        if (linea) *linea = datos.lineaError;
+        return codigo;
+    }
+    auto nuevos = std::make_unique<TImagenN<float>>(datos.renglones, datos.columnas + 1);
+    auto nombres = std::make_unique<TImagenN<AnsiString>>(datos.renglones, 1);
+    codigo = datos.leeTablaFloat(*nuevos, soloSitios);
+    if (codigo != 0) return codigo;
+    datos.leeEspecies(*nombres);
+    // The sort counts species into the dataset, whose count belongs to the
+    // sites the main window loaded.
+    const int especiesPrevias = datos.numEspecies;
+    datos.ordenaSitios(*nuevos, *nombres);
+    datos.numEspecies = especiesPrevias;
+    sitios = std::move(nuevos);
+    especies = std::move(nombres);
+    return 0;
+}
+
+int ejecutaSesgo(inferenciaBias& inferencia, cargaArchivo& datos, const EntradasSesgo& e,
+                 std::unique_ptr<TImagenN<float>>& sitios, std::unique_ptr<TImagenN<AnsiString>>& especies,
+                 InformeSesgo* informe, FalloSesgo* fallo, Progreso& progreso) {
+    if (!inferencia.covariables || !inferencia.coordenadas) return falla(fallo, codigos::kVacio, {}, 0);
+    {
+        Tramo tramo(progreso, 90);
+        const int codigo = inferencia.sumaDistancias(datos, e.ciudades, e.carreteras, tramo);
+        if (codigo != 0)
+            return falla(fallo, codigo, inferencia.ultimoGrid(), inferencia.lineaError(), inferencia.detalleError());
+        tramo.termina();
+    }
+    int codigo = inferencia.cargaRiqueza(datos, e.riqueza);
+    if (codigo != 0) return falla(fallo, codigo, e.riqueza, inferencia.lineaError(), inferencia.detalleError());
+    inferencia.calculaAbundancia();
+    progreso.avanza(3);
+
+    int linea = 0;
+    codigo = leeSitiosSesgo(datos, e.presencias, sitios, especies, &linea);
+    if (codigo != 0) return falla(fallo, codigo, e.presencias, linea);
+    const int sinAsignar = asignaSitios(*inferencia.covariables, *inferencia.coordenadas, *sitios);
+    inferencia.cuentaPresencias(*sitios);
+    progreso.avanza(2);
+
+    const float razonInicial = e.alfa / e.beta;
+    const float pendienteInicial = 1.0f / e.cota;
+    inferencia.estimaSesgo(razonInicial, pendienteInicial, static_cast<float>(sitios->renglones),
+                           static_cast<float>(e.ausencias));
+    progreso.avanza(5);
+    if (informe) {
+        informe->sitios = sitios->renglones;
+        informe->sinAsignar = sinAsignar;
+    }
+    return 0;
+}

@@ -1,0 +1,529 @@
+#include "managers/bias/inferenciaBias.h"
+
+#include <algorithm>
+#include <atomic>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <fstream>
+#include <limits>
+#include <thread>
+#include <unordered_map>
+
+#include "data/LectorASCII.h"
+#include "data/cargaArchivo.h"
+#include "engine/funcionesGlobales.h"
+
+namespace fs = std::filesystem;
+
+namespace sesgo {
+
+float distancia(float x1, float y1, float x2, float y2) {
+    const double dx = static_cast<double>(x1) - static_cast<double>(x2);
+    const double dy = static_cast<double>(y1) - static_cast<double>(y2);
+    return static_cast<float>(std::sqrt(dx * dx + dy * dy));
+}
+
+long double redondeaMilesimas(float d) {
+    // d has 24 significant bits, so d * 1000 is exact in double, and for the
+    // values below 2^52 so is t + 0.5: truncating it rounds halves away from
+    // zero, as the "0.000" format does. Larger values are whole already.
+    const double t = static_cast<double>(d) * 1000.0;
+    double k;
+    if (t >= 0 && t < 4503599627370496.0)
+        k = static_cast<double>(static_cast<std::int64_t>(t + 0.5));
+    else if (t < 0 && t > -4503599627370496.0)
+        k = -static_cast<double>(static_cast<std::int64_t>(-t + 0.5));
+    else
+        k = t;  // whole, infinite or not a number
+    // A correctly rounded division gives the extended real nearest to k/1000,
+    // which is what reading the decimal text back gives.
+    return static_cast<long double>(k) / 1000.0L;
+}
+
+}  // namespace sesgo
+
+namespace {
+
+// Stream default formatting (six significant digits unless asked otherwise).
+void agregaNumero(std::string& s, double v) {
+    char buf[64];
+    auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 6);
+    s.append(buf, r.ptr);
+}
+
+std::string formatoExtendido(long double v, int digitos) {
+    char buf[128];
+    int n = std::snprintf(buf, sizeof buf, "%.*Lg", digitos, v);
+    if (n < 0) return {};
+    if (static_cast<std::size_t>(n) < sizeof buf) return std::string(buf, static_cast<std::size_t>(n));
+    std::string grande(static_cast<std::size_t>(n) + 1, '\0');
+    std::snprintf(grande.data(), grande.size(), "%.*Lg", digitos, v);
+    grande.resize(static_cast<std::size_t>(n));
+    return grande;
+}
+
+// Float to int truncating toward zero as the processor does it: values that
+// do not fit (and NaN) give the "integer indefinite" INT_MIN.
+int truncaEntero(float v) {
+    if (!(v > -2147483649.0f && v < 2147483648.0f)) return std::numeric_limits<int>::min();
+    return static_cast<int>(v);
+}
+
+bool escribeTexto(const fs::path& ruta, const std::string& texto) {
+    std::ofstream f(ruta, std::ios::binary | std::ios::trunc);
+    if (!f) return false;
+    f.write(texto.data(), static_cast<std::streamsize>(texto.size()));
+    f.close();
+    return static_cast<bool>(f);
+}
+
+}  // namespace
+
+inferenciaBias::inferenciaBias(fs::path carpetaTrabajo) : carpeta_(std::move(carpetaTrabajo)) {}
+
+int inferenciaBias::hilos() const {
+    if (hilos_ > 0) return hilos_;
+    const unsigned n = std::thread::hardware_concurrency();
+    return n == 0 ? 1 : static_cast<int>(n);
+}
+
+// ---------------------------------------------------------------------------
+// Covariate table and combinations
+
+int inferenciaBias::cargaCovariables(cargaArchivo& datos, const fs::path& archivo) {
+    detalle_.clear();
+    lineaError_ = 0;
+    const fs::path covs = fs::absolute(tmp(sesgo::kCovsTmp));
+    // The conversion counts the category lines into the dataset's covariate
+    // count; that count belongs to the table the main window loaded, so it is
+    // counted afresh here (line numbers of errors depend on it) and restored.
+    const int numCovariablesPrevio = datos.numCovariables;
+    datos.numCovariables = 0;
+    int codigo = datos.convierteArchivo(archivo, covs, cargaArchivo::kCovariables);
+    if (codigo == 0) codigo = datos.cuentaRenglones(covs, cargaArchivo::kCovariables);
+    if (codigo == 0 && datos.columnas < 3) codigo = codigos::kMalformado;  // no covariate and region flag
+    if (codigo != 0) {
+        lineaError_ = datos.lineaError;
+        datos.numCovariables = numCovariablesPrevio;
+        return codigo;
+    }
+    const int celdas = datos.renglones;
+    const int campos = datos.columnas;
+    auto nuevasCoordenadas = std::make_unique<TImagenN<float>>(celdas, 2);
+    auto nuevasCovariables = std::make_unique<TImagenN<int>>(celdas, campos - 2);
+    codigo = datos.leeCovariables(covs, *nuevasCoordenadas, *nuevasCovariables);
+    datos.numCovariables = numCovariablesPrevio;
+    if (codigo != 0) return codigo;
+    coordenadas = std::move(nuevasCoordenadas);
+    covariables = std::move(nuevasCovariables);
+    // Tables of an earlier table no longer match.
+    combinacionDe_.clear();
+    inicio_.clear();
+    filas_.clear();
+    ajuste_ = {};
+    return 0;
+}
+
+void inferenciaBias::combinacionesDistintas() {
+    const int n = covariables ? covariables->renglones : 0;
+    const int k = covariables ? std::max(0, covariables->columnas - 1) : 0;
+    const auto& col = covariables ? covariables->datos : std::vector<std::vector<int>>{};
+
+    // Hash of each row's key (all columns but the region flag).
+    std::vector<std::uint64_t> hash(static_cast<std::size_t>(n), 1469598103934665603ull);
+    for (int c = 0; c < k; ++c) {
+        const auto& v = col[static_cast<std::size_t>(c)];
+        for (int r = 0; r < n; ++r) {
+            std::uint64_t h = hash[static_cast<std::size_t>(r)];
+            h ^= static_cast<std::uint32_t>(v[static_cast<std::size_t>(r)]);
+            h *= 1099511628211ull;
+            h ^= h >> 29;
+            hash[static_cast<std::size_t>(r)] = h;
+        }
+    }
+    auto hashFila = [&](int r) { return static_cast<std::size_t>(hash[static_cast<std::size_t>(r)]); };
+    auto igualFila = [&](int a, int b) {
+        for (int c = 0; c < k; ++c)
+            if (col[static_cast<std::size_t>(c)][static_cast<std::size_t>(a)] !=
+                col[static_cast<std::size_t>(c)][static_cast<std::size_t>(b)])
+                return false;
+        return true;
+    };
+    // Key (represented by its first row) -> group number in order of first appearance.
+    std::unordered_map<int, int, decltype(hashFila), decltype(igualFila)> grupos(
+        static_cast<std::size_t>(n) / 2 + 1, hashFila, igualFila);
+    std::vector<int> grupoDe(static_cast<std::size_t>(n));
+    std::vector<int> ultima;  // last row of each group
+    for (int r = 0; r < n; ++r) {
+        auto [it, nuevo] = grupos.try_emplace(r, static_cast<int>(ultima.size()));
+        if (nuevo) ultima.push_back(r);
+        grupoDe[static_cast<std::size_t>(r)] = it->second;
+        ultima[static_cast<std::size_t>(it->second)] = r;
+    }
+    // A row is kept when no later row has its key: combinations follow the
+    // order of the last occurrences.
+    std::vector<int> combinacionDeGrupo(ultima.size());
+    std::vector<int> retenidas;
+    retenidas.reserve(ultima.size());
+    for (int r = 0; r < n; ++r) {
+        const int g = grupoDe[static_cast<std::size_t>(r)];
+        if (ultima[static_cast<std::size_t>(g)] == r) {
+            combinacionDeGrupo[static_cast<std::size_t>(g)] = static_cast<int>(retenidas.size());
+            retenidas.push_back(r);
+        }
+    }
+    const int j = static_cast<int>(retenidas.size());
+    combinaciones = std::make_unique<TImagenN<int>>(j, k);
+    for (int c = 0; c < k; ++c)
+        for (int i = 0; i < j; ++i)
+            combinaciones->datos[static_cast<std::size_t>(c)][static_cast<std::size_t>(i)] =
+                col[static_cast<std::size_t>(c)][static_cast<std::size_t>(retenidas[static_cast<std::size_t>(i)])];
+
+    // Rows of each combination in increasing order (the order of every per-combination sum).
+    combinacionDe_.assign(static_cast<std::size_t>(n), 0);
+    inicio_.assign(static_cast<std::size_t>(j) + 1, 0);
+    for (int r = 0; r < n; ++r) {
+        const int cj = combinacionDeGrupo[static_cast<std::size_t>(grupoDe[static_cast<std::size_t>(r)])];
+        combinacionDe_[static_cast<std::size_t>(r)] = cj;
+        ++inicio_[static_cast<std::size_t>(cj) + 1];
+    }
+    for (int i = 0; i < j; ++i) inicio_[static_cast<std::size_t>(i) + 1] += inicio_[static_cast<std::size_t>(i)];
+    filas_.assign(static_cast<std::size_t>(n), 0);
+    std::vector<int> lleno(inicio_.begin(), inicio_.end() - 1);
+    for (int r = 0; r < n; ++r) {
+        const int cj = combinacionDe_[static_cast<std::size_t>(r)];
+        filas_[static_cast<std::size_t>(lleno[static_cast<std::size_t>(cj)]++)] = r;
+    }
+    ajuste_ = {};
+}
+
+int inferenciaBias::combinacionDe(int fila) const {
+    if (fila < 0 || static_cast<std::size_t>(fila) >= combinacionDe_.size()) return -1;
+    return combinacionDe_[static_cast<std::size_t>(fila)];
+}
+
+std::vector<int> inferenciaBias::celdasDe(int j) const {
+    if (j < 0 || static_cast<std::size_t>(j) + 1 >= inicio_.size()) return {};
+    return std::vector<int>(filas_.begin() + inicio_[static_cast<std::size_t>(j)],
+                            filas_.begin() + inicio_[static_cast<std::size_t>(j) + 1]);
+}
+
+// ---------------------------------------------------------------------------
+// Grid to cell list
+
+int inferenciaBias::convierteCeldas(cargaArchivo& datos, const fs::path& archivo, int modo) {
+    detalle_.clear();
+    lineaError_ = 0;
+    ultimoGrid_ = archivo;
+    // The header is held in single precision, as the position arithmetic is.
+    float xInicio = 0, x = 0, y = 0, tamano = 0, sinDatoF = -9999.0f;
+    int columnas = 0, columna = 0;
+    long long emitidas = 0;
+    std::string texto;
+    auto alEncabezado = [&](const quel::EncabezadoASCII& e) {
+        const float nrows = static_cast<float>(e.nrows);
+        tamano = static_cast<float>(e.cellsize);
+        const float xll = e.xEsquinaFloat();
+        const float yll = e.yEsquinaFloat();
+        sinDatoF = static_cast<float>(e.nodata);
+        columnas = e.columnas();
+        xInicio = xll - tamano;
+        x = xInicio;
+        y = yll + (nrows - 1.0f) * tamano;
+        texto.reserve(static_cast<std::size_t>(std::max(0.0, e.ncols * e.nrows)) * 24);
+    };
+    auto alValor = [&](const quel::CeldaASCII& c) {
+        if (columna == columnas) {  // a grid row is complete: down one row, back to the left edge
+            columna = 0;
+            x = xInicio;
+            y -= tamano;
+        }
+        ++columna;
+        x += tamano;
+        const float v = static_cast<float>(c.valor);
+        agregaNumero(texto, x);
+        texto += ',';
+        agregaNumero(texto, y);
+        texto += ',';
+        // No-data cells stay in the list with the value 0.
+        if (c.sinDato || v == -9999.0f || v == sinDatoF)
+            texto += '0';
+        else
+            agregaNumero(texto, v);
+        texto += ",\n";
+        ++emitidas;
+    };
+    quel::ErrorGrid error;
+    int codigo = quel::recorreGridASCII(archivo, alEncabezado, alValor, &error);
+    if (codigo != 0) {
+        detalle_ = error.detalle;
+        lineaError_ = error.linea;
+        return codigo;
+    }
+    // Absolute: the dataset resolves relative names in its own folder.
+    const fs::path asc = fs::absolute(tmp(sesgo::kASCIITmp));
+    if (!escribeTexto(asc, texto)) {
+        detalle_ = "cannot write the working file " + asc.string();
+        return codigos::kVacio;
+    }
+    texto.clear();
+    texto.shrink_to_fit();
+
+    const int n = static_cast<int>(std::min<long long>(emitidas, std::numeric_limits<int>::max()));
+    std::unique_ptr<TImagenN<float>>* destino = nullptr;
+    int filas = n;
+    switch (modo) {
+        case kCarreteras: destino = &celdasCarreteras; break;
+        case kCiudades: destino = &celdasCiudades; break;
+        case kRiqueza:
+            destino = &celdasRiqueza;
+            filas = covariables ? covariables->renglones : 0;
+            break;
+        default: break;
+    }
+    if (destino) {
+        auto tabla = std::make_unique<TImagenN<float>>(filas, 3);
+        codigo = datos.leeTablaFloat(*tabla, asc);
+        *destino = std::move(tabla);
+    }
+    std::error_code ec;
+    fs::remove(asc, ec);
+    return codigo;
+}
+
+// ---------------------------------------------------------------------------
+// Distance sums
+
+long double inferenciaBias::sumaDeCombinacion(int j, const std::vector<float>& gx, const std::vector<float>& gy,
+                                              const std::vector<float>& gv, bool podaTope) const {
+    const auto& cx = coordenadas->datos[0];
+    const auto& cy = coordenadas->datos[1];
+    const std::size_t n = gx.size();
+    long double suma = 0;
+    for (int p = inicio_[static_cast<std::size_t>(j)]; p < inicio_[static_cast<std::size_t>(j) + 1]; ++p) {
+        const int k = filas_[static_cast<std::size_t>(p)];
+        const float xk = cx[static_cast<std::size_t>(k)];
+        const float yk = cy[static_cast<std::size_t>(k)];
+        for (std::size_t g = 0; g < n; ++g) {
+            const long double d = sesgo::redondeaMilesimas(sesgo::distancia(xk, yk, gx[g], gy[g]));
+            if (d == 0) {
+                suma = sesgo::kTope;
+                // With no negative contribution the capped sum cannot leave the cap.
+                if (podaTope) return suma;
+            } else {
+                suma += static_cast<long double>(gv[g]) / d;
+                if (suma > sesgo::kTope) {
+                    suma = sesgo::kTope;
+                    if (podaTope) return suma;
+                }
+            }
+        }
+    }
+    return suma;
+}
+
+void inferenciaBias::calculaSumas(const TImagenN<float>& celdas, bool ciudades, TImagenN<long double>& salida,
+                                  Progreso& progreso, int pasos) const {
+    // Cells taking part: cities with a value other than 0, roads coded exactly 1.
+    std::vector<float> gx, gy, gv;
+    bool podaTope = true;
+    for (int g = 0; g < celdas.renglones; ++g) {
+        const float v = celdas.datos[2][static_cast<std::size_t>(g)];
+        if (ciudades ? !(v == 0.0f) : v == 1.0f) {
+            gx.push_back(celdas.datos[0][static_cast<std::size_t>(g)]);
+            gy.push_back(celdas.datos[1][static_cast<std::size_t>(g)]);
+            gv.push_back(v);
+            if (!(v >= 0.0f && std::isfinite(v)) || !std::isfinite(gx.back()) || !std::isfinite(gy.back()))
+                podaTope = false;
+        }
+    }
+    for (int k = 0; k < coordenadas->renglones && podaTope; ++k)
+        if (!std::isfinite(coordenadas->datos[0][static_cast<std::size_t>(k)]) ||
+            !std::isfinite(coordenadas->datos[1][static_cast<std::size_t>(k)]))
+            podaTope = false;
+
+    const int j = salida.renglones;
+    auto& res = salida.datos[0];
+    // Combinations are independent: threads take blocks of them, each sum
+    // keeps its own order, so the result never depends on the thread count.
+    const int bloque = std::max(1, std::min(64, j / (8 * hilos()) + 1));
+    std::atomic<int> siguiente{0};
+    std::atomic<int> hechas{0};
+    auto trabaja = [&](bool principal) {
+        int avisado = 0;
+        for (;;) {
+            const int j0 = siguiente.fetch_add(bloque);
+            if (j0 >= j) break;
+            const int j1 = std::min(j, j0 + bloque);
+            for (int i = j0; i < j1; ++i) res[static_cast<std::size_t>(i)] = sumaDeCombinacion(i, gx, gy, gv, podaTope);
+            const int total = hechas.fetch_add(j1 - j0) + (j1 - j0);
+            if (principal) {
+                const int ahora = static_cast<int>(static_cast<long long>(total) * pasos / std::max(1, j));
+                if (ahora > avisado) { progreso.avanza(ahora - avisado); avisado = ahora; }
+                progreso.pulso();
+            }
+        }
+        return avisado;
+    };
+    const int nh = std::max(1, std::min(hilos(), j / 4 + 1));
+    std::vector<std::thread> otros;
+    for (int t = 1; t < nh; ++t) otros.emplace_back(trabaja, false);
+    int avisado = trabaja(true);
+    for (auto& t : otros) t.join();
+    if (avisado < pasos) progreso.avanza(pasos - avisado);
+}
+
+void inferenciaBias::reemplazaTopes(TImagenN<long double>& sumas) {
+    if (sumas.datos.empty()) return;
+    auto& v = sumas.datos[0];
+    // The largest of the values that are not the cap; with fewer than two of
+    // them the capped values stay.
+    int libres = 0;
+    long double mayor = 0;
+    for (long double s : v) {
+        if (s == sesgo::kTope) continue;
+        if (libres == 0 || s > mayor) mayor = s;
+        ++libres;
+    }
+    if (libres < 2) return;
+    const long double reemplazo = 10.0L * mayor;
+    for (long double& s : v)
+        if (s == sesgo::kTope) s = reemplazo;
+}
+
+int inferenciaBias::escribeColumna(const TImagenN<long double>& tabla, const std::string& nombre) const {
+    std::string texto;
+    for (int j = 0; j < tabla.renglones; ++j) {
+        texto += formatoExtendido(tabla.datos[0][static_cast<std::size_t>(j)], 6);
+        texto += '\n';
+    }
+    if (!escribeTexto(tmp(nombre), texto)) return codigos::kVacio;
+    return 0;
+}
+
+int inferenciaBias::sumaDistancias(cargaArchivo& datos, const fs::path& archivoCiudades,
+                                   const fs::path& archivoCarreteras, Progreso& progreso) {
+    if (!coordenadas || inicio_.empty()) combinacionesDistintas();
+    const int j = static_cast<int>(inicio_.size()) - 1;
+
+    int codigo = convierteCeldas(datos, archivoCiudades, kCiudades);
+    if (codigo != 0) return codigo;
+    auto ciudades = std::make_unique<TImagenN<long double>>(j, 1);
+    if (coordenadas) calculaSumas(*celdasCiudades, true, *ciudades, progreso, 10);
+    sumaCiudades = std::move(ciudades);
+
+    codigo = convierteCeldas(datos, archivoCarreteras, kCarreteras);
+    if (codigo != 0) return codigo;
+    auto carreteras = std::make_unique<TImagenN<long double>>(j, 1);
+    if (coordenadas) calculaSumas(*celdasCarreteras, false, *carreteras, progreso, 80);
+    sumaCarreteras = std::move(carreteras);
+
+    reemplazaTopes(*sumaCiudades);
+    reemplazaTopes(*sumaCarreteras);
+    codigo = escribeColumna(*sumaCiudades, sesgo::kSumaCiudades);
+    if (codigo == 0) codigo = escribeColumna(*sumaCarreteras, sesgo::kSumaCarreteras);
+    return codigo;
+}
+
+// ---------------------------------------------------------------------------
+// Richness, abundance and presence counts
+
+int inferenciaBias::cargaRiqueza(cargaArchivo& datos, const fs::path& archivoRiqueza) {
+    const int codigo = convierteCeldas(datos, archivoRiqueza, kRiqueza);
+    if (codigo != 0) return codigo;
+    const int celdas = covariables ? covariables->renglones : 0;
+    auto nueva = std::make_unique<TImagenN<int>>(celdas, 1);
+    // No-data cells were listed with the value 0: their richness is 0.
+    for (int k = 0; k < celdas && k < celdasRiqueza->renglones; ++k)
+        nueva->datos[0][static_cast<std::size_t>(k)] = truncaEntero(celdasRiqueza->datos[2][static_cast<std::size_t>(k)]);
+    riqueza = std::move(nueva);
+    celdasRiqueza.reset();
+    return 0;
+}
+
+void inferenciaBias::calculaAbundancia() {
+    const int j = static_cast<int>(inicio_.size()) - 1;
+    auto nueva = std::make_unique<TImagenN<long double>>(std::max(0, j), 1);
+    const long double pi = 3.141592654L;
+    const long double unoEntrePi = 0.318309886142228L;  // 1 / pi with the same pi
+    const long double ln2 = std::log(2.0L);
+    const long double factorB = std::sqrt(pi) / ln2;
+    const int celdas = riqueza ? riqueza->renglones : 0;
+    for (int i = 0; i < j; ++i) {
+        long double a = 0;
+        for (int p = inicio_[static_cast<std::size_t>(i)]; p < inicio_[static_cast<std::size_t>(i) + 1]; ++p) {
+            const int k = filas_[static_cast<std::size_t>(p)];
+            const long double s = k < celdas ? static_cast<long double>(riqueza->datos[0][static_cast<std::size_t>(k)]) : 0.0L;
+            // A is the positive root of A exp(A^2) = S ln2 / pi.
+            const long double z = (ln2 * ln2) * (s * s) * (2.0L / (pi * pi));
+            const long double w = funcionesGlobales::LambertW(static_cast<double>(z));
+            const long double aa = (ln2 * s * unoEntrePi) / std::exp(w * 0.5L);
+            const long double b = factorB * aa * std::exp(4.0L * aa * aa) *
+                                  static_cast<long double>(funcionesGlobales::erf(static_cast<double>(2.0L * aa)));
+            a += b;
+        }
+        nueva->datos[0][static_cast<std::size_t>(i)] = a;
+    }
+    abundancia = std::move(nueva);
+    escribeColumna(*abundancia, sesgo::kAbundancia);
+    riqueza.reset();
+}
+
+void inferenciaBias::cuentaPresencias(const TImagenN<float>& sitios) {
+    const int j = static_cast<int>(inicio_.size()) - 1;
+    auto nuevos = std::make_unique<TImagenN<int>>(std::max(0, j), 1);
+    const int celdas = static_cast<int>(combinacionDe_.size());
+    if (sitios.columnas >= 3) {
+        for (int s = 0; s < sitios.renglones; ++s) {
+            const float v = sitios.datos[2][static_cast<std::size_t>(s)];
+            // A site without a row (no valid row within reach) counts nowhere.
+            if (!(v >= 0.0f) || !(v < static_cast<float>(celdas))) continue;
+            const int k = static_cast<int>(v);
+            if (k >= celdas) continue;
+            ++nuevos->datos[0][static_cast<std::size_t>(combinacionDe_[static_cast<std::size_t>(k)])];
+        }
+    }
+    conteos = std::move(nuevos);
+}
+
+// ---------------------------------------------------------------------------
+// Bias per row and the bias file
+
+std::vector<long double> inferenciaBias::sesgoPorCelda() const {
+    const int j = static_cast<int>(inicio_.size()) - 1;
+    if (!sesgo || j < 0 || sesgo->renglones != j) return {};
+    std::vector<long double> v(combinacionDe_.size());
+    for (std::size_t k = 0; k < v.size(); ++k)
+        v[k] = sesgo->datos[0][static_cast<std::size_t>(combinacionDe_[k])];
+    return v;
+}
+
+std::string inferenciaBias::sesgoFueraDeRango() const {
+    if (!sesgo) return {};
+    const auto& b = sesgo->datos[0];
+    for (std::size_t j = 0; j < b.size(); ++j) {
+        if (!(b[j] >= 0.0L && b[j] <= 1.0L))
+            return "combination " + std::to_string(j + 1) + " of " + std::to_string(b.size()) + " has " +
+                   formatoExtendido(b[j], 17);
+    }
+    return {};
+}
+
+int inferenciaBias::guardaSesgo(const fs::path& ruta, int digitos) const {
+    const int j = static_cast<int>(inicio_.size()) - 1;
+    if (!sesgo || j < 0 || sesgo->renglones != j) return codigos::kVacio;
+    // A bias file holds probabilities; a fit that ran away is not one.
+    if (!sesgoFueraDeRango().empty()) return codigos::kRango;
+    const std::vector<long double> valores = sesgoPorCelda();
+    std::string texto;
+    texto.reserve(valores.size() * static_cast<std::size_t>(digitos + 8));
+    for (std::size_t k = 0; k < valores.size(); ++k) {
+        if (k > 0) texto += '\n';
+        texto += formatoExtendido(valores[k], digitos);
+        texto += ',';
+    }
+    if (!escribeTexto(ruta, texto)) return codigos::kVacio;
+    return 0;
+}
