@@ -1,0 +1,149 @@
+#ifdef QUEL_CON_IMAGENES
+
+#include "cli/png.h"
+
+#include <QtGui/QFont>
+#include <QtGui/QFontMetrics>
+#include <QtGui/QGuiApplication>
+#include <QtGui/QImage>
+#include <QtGui/QPainter>
+
+#include <cstdlib>
+#include <memory>
+
+#include "render/etiquetas.h"
+#include "render/paletaColores.h"
+#include "render/pintores.h"
+#include "render/ubicacionMapa.h"
+
+namespace cli {
+namespace {
+
+// Gradients the main window starts with for the three result maps.
+constexpr int degradadoPredictiva = 0;
+constexpr int degradadoCertidumbre = 4;
+constexpr int degradadoPotPriori = 2;
+
+// Space around the key in the strip right of the map.
+constexpr int margenFranja = 10;
+constexpr int pixelesTexto = 12;
+
+// Fonts need an application object; a command-line run has none and, usually,
+// no display. The one created here lives until the process ends.
+void aseguraAplicacion() {
+    if (QGuiApplication::instance()) return;
+    if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    static int argc = 1;
+    static char nombre[] = "quel-cli";
+    static char* argv[] = {nombre, nullptr};
+    // Start-up notices of the platform (e.g. about XDG_RUNTIME_DIR) would land in
+    // the command's error output; they say nothing about the run.
+    const QtMessageHandler anterior =
+        qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
+    static std::unique_ptr<QGuiApplication> aplicacion =
+        std::make_unique<QGuiApplication>(argc, argv);
+    qInstallMessageHandler(anterior);
+}
+
+// The map bitmap with the key strip to its right: key centred on the drawing
+// area's height, maximum label above it, minimum label below.
+QImage componeLamina(const QImage& mapa, const paletaColores& paleta, int degradado,
+                     const std::string& textoMin, const std::string& textoMax, int altoDibujo) {
+    QFont letra;
+    letra.setPixelSize(pixelesTexto);
+    const QFontMetrics medidas(letra);
+    const QString minimo = QString::fromStdString(textoMin);
+    const QString maximo = QString::fromStdString(textoMax);
+    const int anchoTexto =
+        std::max(medidas.horizontalAdvance(minimo), medidas.horizontalAdvance(maximo));
+    const int anchoFranja = 2 * margenFranja + std::max(anchoLlave, anchoTexto);
+
+    QImage lamina(mapa.width() + anchoFranja, mapa.height(), QImage::Format_RGB32);
+    lamina.fill(Qt::white);
+
+    QImage llave(anchoLlave, altoLlave, QImage::Format_RGB32);
+    llave.fill(Qt::white);
+    pintaLlave(paleta, llave, degradado, 1);
+
+    const int xLlave = mapa.width() + margenFranja;
+    const int yLlave = std::max(medidas.height() + 4, (altoDibujo - altoLlave) / 2);
+
+    QPainter pintor(&lamina);
+    pintor.drawImage(0, 0, mapa);
+    pintor.drawImage(xLlave, yLlave, llave);
+    pintor.setFont(letra);
+    pintor.setPen(Qt::black);
+    pintor.drawText(xLlave, yLlave - 4 - medidas.descent(), maximo);
+    pintor.drawText(xLlave, yLlave + altoLlave + 4 + medidas.ascent(), minimo);
+    pintor.end();
+    return lamina;
+}
+
+bool guarda(const QImage& imagen, const std::filesystem::path& ruta, std::string& error) {
+    if (imagen.save(QString::fromStdString(ruta.string()), "PNG")) return true;
+    error = "cannot write " + ruta.string();
+    return false;
+}
+
+template <class T>
+bool mismasFilas(const TImagenN<T>& grid, int filas) {
+    return grid.renglones == filas && grid.columnas >= 1;
+}
+
+}  // namespace
+
+bool escribeMapasPNG(const std::filesystem::path& carpeta, const TImagenN<float>& coordenadas,
+                     const TImagenN<int>& covariables, const TImagenN<long double>& predictiva,
+                     const TImagenN<long double>& certidumbre,
+                     const TImagenN<long double>& potPriori, std::string& error) {
+    const int filas = coordenadas.renglones;
+    if (coordenadas.columnas < 2 || !mismasFilas(covariables, filas) ||
+        !mismasFilas(predictiva, filas) || !mismasFilas(certidumbre, filas) ||
+        !mismasFilas(potPriori, filas)) {
+        error = "map pictures: the coordinate, covariate and result grids do not match";
+        return false;
+    }
+    std::error_code ec;
+    if (!std::filesystem::is_directory(carpeta, ec)) {
+        error = "map pictures: " + carpeta.string() + " is not a folder";
+        return false;
+    }
+    aseguraAplicacion();
+
+    struct Lamina {
+        const char* archivo;
+        const TImagenN<long double>& valores;
+        int degradado;
+        bool absoluto;
+    };
+    const Lamina laminas[] = {
+        {"predictive.png", predictiva, degradadoPredictiva, true},
+        {"certainty.png", certidumbre, degradadoCertidumbre, true},
+        {"prior_potential.png", potPriori, degradadoPotPriori, false},
+    };
+
+    paletaColores paleta;
+    const UbicacionMapa u = ubicaMapa(coordenadas, anchoMapa, altoMapa);
+    QImage mapa(anchoMapa, altoMapa, QImage::Format_RGB32);
+    for (const Lamina& l : laminas) {
+        mapa.fill(Qt::white);
+        std::string minimo = "0", maximo = "1";
+        if (l.absoluto) {
+            pintaAbsoluto(paleta, mapa, l.valores, 0, covariables, u.pixeles, l.degradado,
+                          u.columnasMapa);
+        } else {
+            pintaRelativo(paleta, mapa, l.valores, 0, covariables, u.pixeles, l.degradado,
+                          u.columnasMapa);
+            minimo = textoEtiqueta(paleta.minimo);
+            maximo = textoEtiqueta(paleta.maximo);
+        }
+        if (!guarda(componeLamina(mapa, paleta, l.degradado, minimo, maximo, u.altoDibujo),
+                    carpeta / l.archivo, error))
+            return false;
+    }
+    return true;
+}
+
+}  // namespace cli
+
+#endif  // QUEL_CON_IMAGENES
