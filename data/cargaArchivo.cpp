@@ -1,1 +1,493 @@
 #include "data/cargaArchivo.h"
+
+#include <algorithm>
+#include <charconv>
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <numeric>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "data/textoTabla.h"
+
+namespace fs = std::filesystem;
+using texto::Pieza;
+
+namespace {
+
+const std::string kCategoriasTmp = "categoriasTmp.txt";
+const std::string kCovariablesTmp = "CovariablesTmp.txt";
+const std::string kSesgoTmp = "SesgoEspacialTmp.txt";
+const std::string kPrioriTmp = "PrioriTmp.txt";
+const std::string kConEspecieTmp = "SPConEspecieTmp.txt";
+const std::string kSitiosTmp = "SitiosPresenciaTmp.txt";
+
+bool mismoArchivo(const fs::path& a, const fs::path& b) {
+    std::error_code ec;
+    return fs::equivalent(a, b, ec) && !ec;
+}
+
+bool borra(const fs::path& p) { return std::remove(p.c_str()) == 0; }
+
+// The number of categories of a category line: its second field (empty
+// fields skipped) read as a whole number from its leading digits, after
+// optional white space and sign. False when there is no such number or it
+// does not fit an int.
+bool numeroDeCategorias(std::string_view linea, int& valor) {
+    std::size_t i = linea.find_first_not_of(',');
+    if (i != std::string_view::npos) i = linea.find(',', i);
+    if (i != std::string_view::npos) i = linea.find_first_not_of(',', i);
+    if (i == std::string_view::npos) return false;
+    while (i < linea.size() && (linea[i] == ' ' || (linea[i] >= '\t' && linea[i] <= '\r'))) ++i;
+    bool negativo = false;
+    if (i < linea.size() && (linea[i] == '+' || linea[i] == '-')) negativo = linea[i++] == '-';
+    long long n = 0;
+    const std::size_t primero = i;
+    for (; i < linea.size() && linea[i] >= '0' && linea[i] <= '9'; ++i) {
+        n = n * 10 + (linea[i] - '0');
+        if (n > INT_MAX) return false;
+    }
+    if (i == primero) return false;
+    valor = static_cast<int>(negativo ? -n : n);
+    return true;
+}
+
+// A field that must be a number: a complete number whose single-precision
+// value is finite.
+bool real(std::string_view campo, float& valor) {
+    double d = 0;
+    if (!texto::numeroCompleto(campo, d)) return false;
+    valor = static_cast<float>(d);
+    return std::isfinite(valor);
+}
+
+// Field count and values of one line of a converted table of type `tipo`;
+// `previos` is the field count of the line before (-1 for none).
+int revisaLinea(int tipo, int n, int previos, const std::vector<std::string_view>& campos) {
+    float v = 0;
+    switch (tipo) {
+    case cargaArchivo::kCovariables:
+        if (previos >= 0 && n != previos) return codigos::kCampos;
+        for (int f = 0; f < n; ++f)
+            if (!real(campos[static_cast<std::size_t>(f)], v) || (f >= 2 && !texto::enteroRepresentable(v)))
+                return codigos::kRango;
+        return codigos::kOk;
+    case cargaArchivo::kSesgo:
+    case cargaArchivo::kPriori:
+        if (n != 1) return codigos::kCampos;
+        // An empty line reads as 0.
+        if (!campos[0].empty() && !real(campos[0], v)) return codigos::kRango;
+        if (tipo == cargaArchivo::kSesgo) return v < 0 || v > 1 ? codigos::kRango : codigos::kOk;
+        return v == 0 || v == 1 || v == 2 || v == 3 ? codigos::kOk : codigos::kRango;
+    case cargaArchivo::kSitios:
+        if (n != 2) return codigos::kCampos;
+        return real(campos[0], v) && real(campos[1], v) ? codigos::kOk : codigos::kRango;
+    default: return codigos::kOk;
+    }
+}
+
+// Calls guarda(campo, fila, texto) for every field of every piece of a table
+// that holds more than one character (a last piece counts its implied line
+// feed); rows count every piece. Stops after `filas` rows. False when the
+// file cannot be opened or read.
+template <class Guarda>
+bool recorreTabla(const fs::path& ruta, int filas, Guarda&& guarda) {
+    texto::LectorPiezas lector(ruta);
+    if (!lector.abierto()) return false;
+    std::vector<std::string_view> campos;
+    Pieza p;
+    int fila = 0;
+    while (fila < filas && lector.siguiente(p)) {
+        if (!p.texto.empty()) {
+            const int n = texto::separaCampos(p.texto, campos);
+            for (int f = 0; f < n; ++f) guarda(f, fila, campos[static_cast<std::size_t>(f)]);
+        }
+        ++fila;
+    }
+    return !lector.error();
+}
+
+// The first field of each piece of `ruta` into column 0 of `grid`, row by
+// row, while rows last (`soloConSalto`: only pieces that end in a line feed).
+bool leePrimerosCampos(const fs::path& ruta, TImagenN<AnsiString>& grid, int filas, bool soloConSalto) {
+    if (grid.columnas < 1) return true;
+    filas = std::min(filas, grid.renglones);
+    texto::LectorPiezas lector(ruta);
+    if (!lector.abierto()) return false;
+    auto& columna = grid.datos[0];
+    Pieza p;
+    for (int i = 0; i < filas && lector.siguiente(p); ++i) {
+        if (soloConSalto && p.alFinal) break;
+        columna[static_cast<std::size_t>(i)].assign(texto::primerCampo(p.texto));
+    }
+    return !lector.error();
+}
+
+// Rows of the covariate table inside the study region (region flag 1).
+template <class Marca>
+void recorreRegion(const TImagenN<int>* covs, Marca&& marca) {
+    if (!covs || covs->columnas < 1) return;
+    const auto& region = covs->datos[static_cast<std::size_t>(covs->columnas - 1)];
+    for (int r = 0; r < covs->renglones; ++r)
+        if (region[static_cast<std::size_t>(r)] == 1) marca(r);
+}
+
+template <class T>
+void libera(std::unique_ptr<TImagenN<T>>& grid) {
+    if (grid) grid->limpia();
+    grid.reset();
+}
+
+}  // namespace
+
+cargaArchivo::cargaArchivo(fs::path carpetaTrabajo) : carpeta_(std::move(carpetaTrabajo)) {}
+
+fs::path cargaArchivo::tmp(const std::string& nombre) const {
+    return carpeta_.empty() ? fs::path(nombre) : carpeta_ / nombre;
+}
+
+fs::path cargaArchivo::resuelve(const fs::path& nombre) const {
+    return carpeta_.empty() ? nombre : carpeta_ / nombre;
+}
+
+// ------------------------------------------------------------------ loads
+
+int cargaArchivo::cargaCovariables(const fs::path& ruta) {
+    // The kept grids must stay consistent with the count of covariates.
+    const int anteriores = numCovariables;
+    numCovariables = 0;
+    auto falla = [&](int codigo) {
+        numCovariables = anteriores;
+        return codigo;
+    };
+    int codigo = convierteArchivo(ruta, kCovariablesTmp, kCovariables);
+    if (codigo != codigos::kOk) return falla(codigo);
+    codigo = cuentaRenglones(kCovariablesTmp, kCovariables);
+    if (codigo != codigos::kOk) return falla(codigo);
+
+    auto coords = std::make_unique<TImagenN<float>>(renglones, 2);
+    auto covs = std::make_unique<TImagenN<int>>(renglones, columnas - 2);
+    codigo = leeCovariables(kCovariablesTmp, *coords, *covs);
+    if (codigo != codigos::kOk) return falla(codigo);
+    auto cats = std::make_unique<TImagenN<float>>(numCovariables, 1);
+    codigo = leeTablaFloat(*cats, kCategoriasTmp);
+    if (codigo != codigos::kOk) return falla(codigo);
+    borra(tmp(kCategoriasTmp));
+    auto nombres = std::make_unique<TImagenN<AnsiString>>(numCovariables, 1);
+    if (!leePrimerosCampos(ruta, *nombres, numCovariables, true)) return falla(codigos::kVacio);
+
+    coordenadas = std::move(coords);
+    covariables = std::move(covs);
+    categorias = std::move(cats);
+    nombresCovariables = std::move(nombres);
+    return borra(tmp(kCovariablesTmp)) ? codigos::kOk : codigos::kBorrado;
+}
+
+int cargaArchivo::cargaSesgo(const fs::path& ruta) {
+    int codigo = convierteArchivo(ruta, kSesgoTmp, kSesgo);
+    if (codigo != codigos::kOk) return codigo;
+    codigo = cuentaRenglones(kSesgoTmp, kSesgo);
+    if (codigo != codigos::kOk) return codigo;
+    auto nuevo = std::make_unique<TImagenN<float>>(renglones, columnas);
+    codigo = leeTablaFloat(*nuevo, kSesgoTmp);
+    if (codigo != codigos::kOk) return codigo;
+    borra(tmp(kCategoriasTmp));
+    sesgo = std::move(nuevo);
+    return borra(tmp(kSesgoTmp)) ? codigos::kOk : codigos::kBorrado;
+}
+
+int cargaArchivo::cargaSitios(const fs::path& ruta) {
+    // The species split overwrites and the end of the load deletes this file.
+    if (mismoArchivo(ruta, tmp(kSitiosTmp))) return codigos::kVacio;
+    int codigo = convierteArchivo(ruta, kConEspecieTmp, kSitios);
+    if (codigo != codigos::kOk) return codigo;
+    if (!quitaEspecie()) return codigos::kVacio;
+    codigo = cuentaRenglones(kSitiosTmp, kSitios);
+    if (codigo != codigos::kOk) return codigo;
+    auto nuevos = std::make_unique<TImagenN<float>>(renglones, columnas + 1);
+    auto nombres = std::make_unique<TImagenN<AnsiString>>(renglones, 1);
+    codigo = leeTablaFloat(*nuevos, kSitiosTmp);
+    if (codigo != codigos::kOk) return codigo;
+    borra(tmp(kCategoriasTmp));
+    if (!leePrimerosCampos(tmp(kConEspecieTmp), *nombres, nombres->renglones, false)) return codigos::kVacio;
+    ordenaSitios(*nuevos, *nombres);
+    sitios = std::move(nuevos);
+    especies = std::move(nombres);
+    const bool sinSitios = borra(tmp(kSitiosTmp));
+    const bool sinEspecies = borra(tmp(kConEspecieTmp));
+    return sinSitios && sinEspecies ? codigos::kOk : codigos::kBorrado;
+}
+
+int cargaArchivo::cargaPriori(const fs::path& ruta) {
+    int codigo = convierteArchivo(ruta, kPrioriTmp, kPriori);
+    if (codigo != codigos::kOk) return codigo;
+    codigo = cuentaRenglones(kPrioriTmp, kPriori);
+    if (codigo != codigos::kOk) return codigo;
+    auto nuevo = std::make_unique<TImagenN<int>>(renglones, columnas + 1);
+    codigo = leeTablaInt(*nuevo, kPrioriTmp);
+    if (codigo != codigos::kOk) return codigo;
+    borra(tmp(kCategoriasTmp));
+    priori = std::move(nuevo);
+    return borra(tmp(kPrioriTmp)) ? codigos::kOk : codigos::kBorrado;
+}
+
+void cargaArchivo::sesgoUniforme() {
+    int validas = 0;
+    recorreRegion(covariables.get(), [&](int) { ++validas; });
+    auto nuevo = std::make_unique<TImagenN<float>>(covariables ? covariables->renglones : 0, 1);
+    if (validas > 0) {
+        const float valor = static_cast<float>(1.0 / validas);
+        recorreRegion(covariables.get(), [&](int r) { nuevo->datos[0][static_cast<std::size_t>(r)] = valor; });
+    }
+    sesgo = std::move(nuevo);
+}
+
+void cargaArchivo::prioriUniforme() {
+    auto nuevo = std::make_unique<TImagenN<int>>(covariables ? covariables->renglones : 0, 1);
+    recorreRegion(covariables.get(), [&](int r) { nuevo->datos[0][static_cast<std::size_t>(r)] = 2; });
+    priori = std::move(nuevo);
+}
+
+void cargaArchivo::borraDatos(int tipo) {
+    switch (tipo) {
+    case kCovariables:
+        libera(coordenadas);
+        libera(covariables);
+        libera(nombresCovariables);
+        libera(categorias);
+        break;
+    case kSesgo: libera(sesgo); break;
+    case kPriori: libera(priori); break;
+    case kSitios:
+        libera(sitios);
+        libera(especies);
+        break;
+    default: break;
+    }
+}
+
+void cargaArchivo::borraTodo() {
+    libera(coordenadas);
+    libera(covariables);
+    libera(nombresCovariables);
+    libera(categorias);
+    libera(sesgo);
+    libera(sitios);
+    libera(especies);
+    libera(priori);
+}
+
+// ------------------------------------------------------------ conversion
+
+int cargaArchivo::convierteArchivo(const fs::path& ruta, const fs::path& nombreTmp, int tipo) {
+    const fs::path destino = resuelve(nombreTmp);
+    const fs::path rutaCategorias = tmp(kCategoriasTmp);
+    // Writing the temporary files would truncate the user's own file.
+    if (mismoArchivo(ruta, destino) || mismoArchivo(ruta, rutaCategorias)) return codigos::kVacio;
+
+    texto::LectorPiezas lector(ruta);
+    texto::EscritorTexto salida(destino);
+    texto::EscritorTexto categoriasTmp(rutaCategorias);
+    if (!salida.abierto() || !categoriasTmp.abierto() || !lector.abierto()) return codigos::kVacio;
+
+    enum class Estado { categorias, encabezado, datos } estado = Estado::categorias;
+    char numero[16];
+    Pieza p;
+    while (lector.siguiente(p)) {
+        if (tipo == kCovariables && estado == Estado::categorias) {
+            if (!p.texto.empty() && p.texto.back() == '*') {
+                estado = Estado::encabezado;
+            } else {
+                int n = 0;
+                if (!numeroDeCategorias(p.texto, n)) return codigos::kMalformado;
+                const auto r = std::to_chars(numero, numero + sizeof numero, n);
+                categoriasTmp.agrega(std::string_view(numero, static_cast<std::size_t>(r.ptr - numero)));
+                categoriasTmp.agrega(",\n");
+                ++numCovariables;
+            }
+        } else if (estado == Estado::encabezado) {
+            estado = Estado::datos;
+            if (!categoriasTmp.cierra()) return codigos::kVacio;
+        } else {
+            // Tabs become commas, blanks and carriage returns go, the line
+            // feed becomes a comma and a line feed.
+            char* d = salida.reserva(p.texto.size() + 2);
+            std::size_t k = 0;
+            for (const char c : p.texto) {
+                if (c == '\t') d[k++] = ',';
+                else if (c != ' ' && c != '\r') d[k++] = c;
+            }
+            if (!p.alFinal) {
+                d[k++] = ',';
+                d[k++] = '\n';
+            }
+            if (k < 2) return codigos::kVacio;
+            salida.confirma(k);
+        }
+    }
+    if (lector.error()) return codigos::kVacio;
+    if (tipo == kCovariables && estado == Estado::categorias) return codigos::kMalformado;
+    const bool salidaBien = salida.cierra();
+    const bool categoriasBien = categoriasTmp.cierra();
+    return salidaBien && categoriasBien ? codigos::kOk : codigos::kVacio;
+}
+
+int cargaArchivo::cuentaRenglones(const fs::path& nombreTmp, int tipo) {
+    texto::LectorPiezas lector(resuelve(nombreTmp));
+    if (!lector.abierto()) return codigos::kVacio;
+    std::vector<std::string_view> campos;
+    int linea = 0;     // 0-based line of the converted file
+    int previos = -1;  // fields of the last examined line, -1 before the first
+    Pieza p;
+    while (lector.siguiente(p)) {
+        if (p.largo() > 1) {
+            const int n = texto::separaCampos(p.texto, campos);
+            const int codigo = revisaLinea(tipo, n, previos, campos);
+            if (codigo != codigos::kOk) {
+                lineaError = tipo == kCovariables ? numCovariables + linea + 3 : linea + 1;
+                return codigo;
+            }
+            previos = n;
+        } else if (tipo == kSitios) {
+            // An empty line of a sites file would leave a site unread.
+            lineaError = linea + 1;
+            return codigos::kCampos;
+        }
+        ++linea;
+    }
+    if (lector.error()) return codigos::kVacio;
+    if (previos < 0) return tipo == kCovariables ? codigos::kMalformado : codigos::kVacio;
+    // The covariate columns (the two coordinates and the region flag aside)
+    // must be the covariates of the category section.
+    if (tipo == kCovariables && previos - 3 != numCovariables) return codigos::kMalformado;
+    renglones = linea;
+    columnas = previos;
+    return codigos::kOk;
+}
+
+int cargaArchivo::leeCategoria(const std::string& linea) {
+    int n = 0;
+    return numeroDeCategorias(linea, n) ? n : 0;
+}
+
+// --------------------------------------------------------------- readers
+
+int cargaArchivo::leeTablaFloat(TImagenN<float>& grid, const fs::path& nombre) {
+    const bool bien = recorreTabla(resuelve(nombre), grid.renglones, [&](int f, int fila, std::string_view c) {
+        if (f < grid.columnas)
+            grid.datos[static_cast<std::size_t>(f)][static_cast<std::size_t>(fila)] =
+                static_cast<float>(texto::numeroPrefijo(c));
+    });
+    return bien ? codigos::kOk : codigos::kVacio;
+}
+
+int cargaArchivo::leeTablaInt(TImagenN<int>& grid, const fs::path& nombre) {
+    const bool bien = recorreTabla(resuelve(nombre), grid.renglones, [&](int f, int fila, std::string_view c) {
+        if (f < grid.columnas)
+            grid.datos[static_cast<std::size_t>(f)][static_cast<std::size_t>(fila)] =
+                texto::aEntero(static_cast<float>(texto::numeroPrefijo(c)));
+    });
+    return bien ? codigos::kOk : codigos::kVacio;
+}
+
+int cargaArchivo::leeCovariables(const fs::path& nombre, TImagenN<float>& coords, TImagenN<int>& covs) {
+    const int filas = std::max(coords.renglones, covs.renglones);
+    const bool bien = recorreTabla(resuelve(nombre), filas, [&](int f, int fila, std::string_view c) {
+        const auto r = static_cast<std::size_t>(fila);
+        if (f < 2) {
+            if (f < coords.columnas && fila < coords.renglones)
+                coords.datos[static_cast<std::size_t>(f)][r] = static_cast<float>(texto::numeroPrefijo(c));
+        } else if (f - 2 < covs.columnas && fila < covs.renglones) {
+            covs.datos[static_cast<std::size_t>(f - 2)][r] = texto::aEntero(static_cast<float>(texto::numeroPrefijo(c)));
+        }
+    });
+    return bien ? codigos::kOk : codigos::kVacio;
+}
+
+void cargaArchivo::leeNombres(const fs::path& ruta, TImagenN<AnsiString>& grid) {
+    leePrimerosCampos(ruta, grid, numCovariables, true);
+}
+
+bool cargaArchivo::quitaEspecie() {
+    texto::LectorPiezas lector(tmp(kConEspecieTmp));
+    texto::EscritorTexto salida(tmp(kSitiosTmp));
+    if (!lector.abierto() || !salida.abierto()) return false;
+    std::vector<std::string_view> campos;
+    Pieza p;
+    while (lector.siguiente(p)) {
+        const int n = texto::separaCampos(p.texto, campos);
+        for (int f = 1; f < n; ++f) {
+            salida.agrega(campos[static_cast<std::size_t>(f)]);
+            salida.agrega(',');
+        }
+        if (!p.alFinal) salida.agrega('\n');
+    }
+    const bool escrito = salida.cierra();
+    return escrito && !lector.error();
+}
+
+void cargaArchivo::leeEspecies(TImagenN<AnsiString>& grid) {
+    leePrimerosCampos(tmp(kConEspecieTmp), grid, grid.renglones, false);
+}
+
+void cargaArchivo::ordenaSitios(TImagenN<float>& tablaSitios, TImagenN<AnsiString>& nombres) {
+    const int n = nombres.columnas > 0 ? nombres.renglones : 0;
+    if (n == 0) {
+        numEspecies = 0;
+        return;
+    }
+    auto& columna = nombres.datos[0];
+    // The exchange sort compares names only; on ranks (equal names, equal
+    // ranks) the same exchanges cost an integer comparison each.
+    std::vector<int> orden(static_cast<std::size_t>(n));
+    std::iota(orden.begin(), orden.end(), 0);
+    std::stable_sort(orden.begin(), orden.end(), [&](int a, int b) {
+        return columna[static_cast<std::size_t>(a)] < columna[static_cast<std::size_t>(b)];
+    });
+    std::vector<int> rango(static_cast<std::size_t>(n));
+    for (std::size_t k = 0, r = 0; k < orden.size(); ++k) {
+        if (k > 0 && columna[static_cast<std::size_t>(orden[k])] != columna[static_cast<std::size_t>(orden[k - 1])]) ++r;
+        rango[static_cast<std::size_t>(orden[k])] = static_cast<int>(r);
+    }
+    // For i, then every j after it: exchange i and j when name i is greater.
+    std::iota(orden.begin(), orden.end(), 0);  // orden[pos] = original row now at pos
+    for (std::size_t i = 0; i < rango.size(); ++i) {
+        int ri = rango[i], oi = orden[i];
+        for (std::size_t j = i + 1; j < rango.size(); ++j) {
+            if (ri > rango[j]) {
+                std::swap(ri, rango[j]);
+                std::swap(oi, orden[j]);
+            }
+        }
+        rango[i] = ri;
+        orden[i] = oi;
+    }
+    auto permuta = [&](auto& col) {
+        auto copia = std::move(col);
+        col.resize(copia.size());
+        for (std::size_t k = 0; k < orden.size(); ++k) col[k] = std::move(copia[static_cast<std::size_t>(orden[k])]);
+        for (std::size_t k = orden.size(); k < copia.size(); ++k) col[k] = std::move(copia[k]);
+    };
+    permuta(columna);
+    if (tablaSitios.renglones >= n)
+        for (auto& col : tablaSitios.datos) permuta(col);
+
+    numEspecies = 1;
+    const std::string* referencia = &columna[0];
+    for (const auto& nombre : columna) {
+        if (nombre != *referencia) {
+            ++numEspecies;
+            referencia = &nombre;
+        }
+    }
+}
+
+// ------------------------------------------------------------ load flags
+
+int controlArchivo::marca(int indice) {
+    if (indice < 0 || indice > 7) return codigos::kIndiceBandera;
+    banderas[indice] = 1;
+    return codigos::kOk;
+}

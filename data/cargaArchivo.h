@@ -72,11 +72,15 @@ public:
     int leeCovariables(const std::filesystem::path& nombre, TImagenN<float>& coordenadas,
                        TImagenN<int>& covariables);
     void leeNombres(const std::filesystem::path& ruta, TImagenN<AnsiString>& grid);
-    void quitaEspecie();
+    // False when a file could not be read or written.
+    bool quitaEspecie();
     void leeEspecies(TImagenN<AnsiString>& grid);
     void ordenaSitios(TImagenN<float>& sitios, TImagenN<AnsiString>& especies);
 
 private:
+    // `nombre` inside the working folder unless absolute.
+    std::filesystem::path resuelve(const std::filesystem::path& nombre) const;
+
     std::filesystem::path carpeta_;
 };
 

@@ -1,0 +1,272 @@
+// The dataset's loads: temporary files, validation codes and line numbers,
+// what the grids receive, and what a failed load keeps.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "data/cargaArchivo.h"
+#include "support/testutil.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A covariate table as the covariate manager writes it.
+std::string tablaCovariables(const std::vector<std::string>& nombres, const std::vector<int>& categorias,
+                             const std::vector<std::string>& filas) {
+    std::string t;
+    for (std::size_t i = 0; i < nombres.size(); ++i) t += nombres[i] + "," + std::to_string(categorias[i]) + ",\n";
+    t += "**********\nLong,Lat,";
+    for (const auto& n : nombres) t += n + ",";
+    for (const auto& f : filas) t += "\n" + f;
+    return t;
+}
+
+// Two covariates, four cells, three of them in the region.
+const std::string kTabla = tablaCovariables({"Suelo arenoso", "Clima"}, {3, 5},
+                                            {"-99.5,19.25,1,2,1,", "-99,19.25,3,5,1,", "-99.5,19,2,0,0,",
+                                             "-99,19,1,4,1,"});
+
+class Carga : public ::testing::Test {
+protected:
+    prueba::CarpetaTemporal dir;
+    cargaArchivo ds{dir.ruta()};
+
+    fs::path archivo(const std::string& bytes, const std::string& nombre = "entrada.txt") {
+        prueba::escribe(dir / nombre, bytes);
+        return dir / nombre;
+    }
+    int covariables(const std::string& bytes) { return ds.cargaCovariables(archivo(bytes)); }
+    // Code and lineaError of a load.
+    std::pair<int, int> falla(int codigo) { return {codigo, ds.lineaError}; }
+};
+
+TEST_F(Carga, CovariateTableFillsEveryGridAndRemovesItsTemporaryFiles) {
+    ASSERT_EQ(covariables(kTabla), 0);
+    EXPECT_EQ(ds.numCovariables, 2);
+    EXPECT_EQ(ds.renglones, 4);
+    EXPECT_EQ(ds.columnas, 5);
+    ASSERT_EQ(ds.covariables->columnas, 3);
+    EXPECT_EQ(ds.covariables->datos[1][1], 5);
+    EXPECT_EQ(ds.covariables->datos[2][2], 0);
+    EXPECT_EQ(ds.coordenadas->datos[0][0], -99.5f);
+    EXPECT_EQ(ds.coordenadas->datos[1][3], 19.0f);
+    EXPECT_EQ(ds.categorias->datos[0][1], 5.0f);
+    EXPECT_EQ(ds.nombresCovariables->datos[0][0], "Suelo arenoso");  // blanks kept
+    EXPECT_EQ(ds.nombresCovariables->datos[0][1], "Clima");
+    for (const char* n : {"CovariablesTmp.txt", "categoriasTmp.txt"}) EXPECT_FALSE(fs::exists(dir / n)) << n;
+}
+
+TEST_F(Carga, ConvertedFilesHaveTheirExactBytes) {
+    // Classes read as reals and truncated; blanks, tabs and CR normalised.
+    ASSERT_EQ(ds.convierteArchivo(archivo("a b,3,x\n,c,12\n*\nLong\n1 ,2\t3.7,1,\r\n4,5,-2.5,0"),
+                                  "CovariablesTmp.txt", 0), 0);
+    EXPECT_EQ(prueba::lee(dir / "CovariablesTmp.txt"), "1,2,3.7,1,,\n4,5,-2.5,0");
+    EXPECT_EQ(prueba::lee(dir / "categoriasTmp.txt"), "3,\n12,\n");
+    EXPECT_EQ(ds.numCovariables, 2);
+
+    ASSERT_EQ(ds.convierteArchivo(archivo(" 0.5 \n\n1.0"), "SesgoEspacialTmp.txt", 1), 0);
+    EXPECT_EQ(prueba::lee(dir / "SesgoEspacialTmp.txt"), "0.5,\n,\n1.0");
+    EXPECT_EQ(prueba::lee(dir / "categoriasTmp.txt"), "");
+
+    // Tabs with a trailing blank give the same line as plain commas.
+    ASSERT_EQ(ds.convierteArchivo(archivo("Puma concolor\t-99.1\t19.5 \nLynx,1,2"), "SPConEspecieTmp.txt", 3), 0);
+    EXPECT_EQ(prueba::lee(dir / "SPConEspecieTmp.txt"), "Pumaconcolor,-99.1,19.5,\nLynx,1,2");
+    ASSERT_TRUE(ds.quitaEspecie());
+    EXPECT_EQ(prueba::lee(dir / "SitiosPresenciaTmp.txt"), "-99.1,19.5,\n1,2,");
+}
+
+TEST_F(Carga, ValidationCodesAndTheLineOfTheUsersFile) {
+    // Bias: a value out of range, two values on a line.
+    EXPECT_EQ(falla(ds.cargaSesgo(archivo("0\n0.5\n1\n1.5\n0.0"))), std::make_pair(9, 4));
+    EXPECT_EQ(falla(ds.cargaSesgo(archivo("0\n0.5,0.2\n1.0"))), std::make_pair(5, 2));
+    // Prior: 2.0 is a class, 2.5 is not.
+    EXPECT_EQ(ds.cargaPriori(archivo("0\n2.0\n3,")), 0);
+    EXPECT_EQ(falla(ds.cargaPriori(archivo("0\n2.5\n3,"))), std::make_pair(9, 2));
+    // Covariates: the fifth data line one field short after two category lines.
+    EXPECT_EQ(falla(covariables(tablaCovariables({"a", "b"}, {2, 2},
+                                                 {"1,1,1,1,1,", "1,2,1,1,1,", "1,3,1,1,1,", "1,4,1,1,1,",
+                                                  "1,5,1,1,", "1,6,1,1,1,"}))),
+              std::make_pair(5, 9));
+    // Sites: the line number of the user's file too, for a wrong count and
+    // for an empty line.
+    EXPECT_EQ(falla(ds.cargaSitios(archivo("a,1,2\nb,1\nc,3,4"))), std::make_pair(5, 2));
+    EXPECT_EQ(falla(ds.cargaSitios(archivo("a,1,2\nb,1,2\n\nc,3,4"))), std::make_pair(5, 3));
+}
+
+TEST_F(Carga, TextThatIsNotAFiniteNumberFailsWithItsLine) {
+    EXPECT_EQ(falla(ds.cargaSesgo(archivo("bias\n0.5\n1,"))), std::make_pair(9, 1));
+    EXPECT_EQ(falla(ds.cargaSesgo(archivo("0.5\nnan\n1,"))), std::make_pair(9, 2));
+    EXPECT_EQ(falla(ds.cargaPriori(archivo("1\n2\n1e,"))), std::make_pair(9, 3));
+    EXPECT_EQ(falla(covariables(tablaCovariables({"a"}, {2}, {"1,1,1,1,", "abc,1,1,1,"}))), std::make_pair(9, 5));
+    EXPECT_EQ(falla(covariables(tablaCovariables({"a"}, {2}, {"1,1,x,1,"}))), std::make_pair(9, 4));
+    EXPECT_EQ(falla(covariables(tablaCovariables({"a"}, {2}, {"1,1,1,1,", "1,inf,1,1,"}))), std::make_pair(9, 5));
+    EXPECT_EQ(falla(covariables(tablaCovariables({"a"}, {2}, {"1,1,1e10,1,"}))), std::make_pair(9, 4));
+    EXPECT_EQ(falla(ds.cargaSitios(archivo("a,1,2\nb,abc,2"))), std::make_pair(9, 2));
+    EXPECT_EQ(falla(ds.cargaSitios(archivo("a,1,2\nb,1,1e39"))), std::make_pair(9, 2));
+    // An empty line of a bias or prior file reads as 0.
+    ASSERT_EQ(ds.cargaSesgo(archivo("0.5\n\n1,")), 0);
+    EXPECT_EQ(ds.sesgo->datos[0][1], 0.0f);
+    EXPECT_EQ(ds.sesgo->datos[0][2], 1.0f);
+}
+
+TEST_F(Carga, EmptyRemaindersAndUnreadableFilesGiveCode2) {
+    // A final line break, in every kind of input.
+    EXPECT_EQ(covariables(kTabla + "\n"), 2);
+    EXPECT_EQ(ds.cargaSesgo(archivo("0.5\n1\n")), 2);
+    EXPECT_EQ(ds.cargaPriori(archivo("1\n")), 2);
+    EXPECT_EQ(ds.cargaSitios(archivo("a,1,2\n")), 2);
+    // A last line of one character, against the same with a comma.
+    EXPECT_EQ(ds.cargaPriori(archivo("0\n2")), 2);
+    EXPECT_EQ(ds.cargaPriori(archivo("0\n2,")), 0);
+    EXPECT_EQ(ds.cargaPriori(archivo("")), 2);
+    EXPECT_EQ(ds.cargaSesgo(dir / "missing.txt"), 2);
+    EXPECT_EQ(ds.cargaSesgo(dir.ruta()), 2);  // a folder
+    // A file named like a temporary file of its load is not truncated.
+    const auto propio = archivo("1,\n2,", "PrioriTmp.txt");
+    EXPECT_EQ(ds.cargaPriori(propio), 2);
+    EXPECT_EQ(prueba::lee(propio), "1,\n2,");
+}
+
+TEST_F(Carga, MalformedCovariateTablesGiveCode12) {
+    EXPECT_EQ(covariables("a,2,\nb,2,\n1,1,1,1,1,"), 12);             // no separator
+    EXPECT_EQ(covariables("a,2,\n********** \nh\n1,1,1,1,"), 12);     // a blank after the asterisks
+    EXPECT_EQ(covariables("a,2,\nb\n*\nh\n1,1,1,1,1,"), 12);           // no number of categories
+    EXPECT_EQ(covariables("a,2,\nb,x,\n*\nh\n1,1,1,1,1,"), 12);
+    EXPECT_EQ(covariables(tablaCovariables({"a", "b"}, {2, 2}, {"1,1,1,1,", "1,1,1,1,"})), 12);  // one column
+    EXPECT_EQ(covariables(tablaCovariables({"a"}, {2}, {"1,1,1,1,1,"})), 12);                   // two columns
+    EXPECT_EQ(covariables("a,2,\n*\nLong,Lat,a,"), 12);                                         // no data
+    // Leading digits count, after blanks; CRLF files are recognised.
+    EXPECT_EQ(covariables("a, 7.9x\r\n**\r\nh\r\n1,1,1,1"), 0);
+    EXPECT_EQ(ds.categorias->datos[0][0], 7.0f);
+    EXPECT_EQ(cargaArchivo::leeCategoria("n,,12,3"), 12);
+}
+
+TEST_F(Carga, FailedLoadKeepsThePreviousGridsAndCounts) {
+    ASSERT_EQ(covariables(kTabla), 0);
+    ASSERT_EQ(ds.cargaSesgo(archivo("0.1\n0.2\n0.3\n0.4")), 0);
+    ASSERT_EQ(ds.cargaPriori(archivo("1\n2\n3\n0,")), 0);
+    ASSERT_EQ(ds.cargaSitios(archivo("a,1,2\nb,3,4")), 0);
+    const auto* covs = ds.covariables.get();
+    const auto* sesgo = ds.sesgo.get();
+    const auto* priori = ds.priori.get();
+    const auto* sitios = ds.sitios.get();
+
+    // Three category lines counted before the failure.
+    EXPECT_EQ(covariables(tablaCovariables({"x", "y", "z"}, {2, 2, 2}, {"1,1,1,1,1,1,", "1,1,1,1,1,"})), 5);
+    EXPECT_EQ(ds.cargaSesgo(archivo("0.1\n0.2\n7.0")), 9);
+    EXPECT_EQ(ds.cargaPriori(archivo("1\n9,")), 9);
+    EXPECT_EQ(ds.cargaSitios(archivo("a,1,2\nb,3")), 5);
+
+    EXPECT_EQ(ds.covariables.get(), covs);
+    EXPECT_EQ(ds.numCovariables, 2);
+    EXPECT_EQ(ds.categorias->renglones, 2);
+    EXPECT_EQ(ds.sesgo.get(), sesgo);
+    EXPECT_EQ(ds.sesgo->datos[0][2], 0.3f);
+    EXPECT_EQ(ds.priori.get(), priori);
+    EXPECT_EQ(ds.sitios.get(), sitios);
+    EXPECT_EQ(ds.renglones, 2);  // the last successful validation
+}
+
+TEST_F(Carga, PriorAndBiasGrids) {
+    ASSERT_EQ(ds.cargaPriori(archivo("1\n 2 \n3\n0,")), 0);
+    ASSERT_EQ(ds.priori->columnas, 2);
+    EXPECT_EQ(ds.priori->datos[0][1], 2);
+    EXPECT_EQ(ds.priori->datos[1][1], 0);
+    ASSERT_EQ(ds.cargaSesgo(archivo("0\n0.1\n0.2\n0.3\n0.4\n0.5\n0.6\n0.7\n0.8\n0.9")), 0);
+    EXPECT_EQ(ds.renglones, 10);
+    EXPECT_EQ(ds.columnas, 1);
+    EXPECT_EQ(ds.sesgo->datos[0][9], 0.9f);
+    EXPECT_FALSE(fs::exists(dir / "SesgoEspacialTmp.txt"));
+}
+
+TEST_F(Carga, SitesAreSortedByTheExchangeOrder) {
+    // b (first), b (second), a: the exchanges put the second b before the first.
+    ASSERT_EQ(ds.cargaSitios(archivo("b,1,10\nb,2,20\na,3,30")), 0);
+    EXPECT_EQ(ds.numEspecies, 2);
+    ASSERT_EQ(ds.sitios->columnas, 3);
+    EXPECT_EQ(ds.especies->datos[0], (std::vector<std::string>{"a", "b", "b"}));
+    EXPECT_EQ(ds.sitios->datos[0], (std::vector<float>{3, 2, 1}));
+    EXPECT_EQ(ds.sitios->datos[1], (std::vector<float>{30, 20, 10}));
+    EXPECT_EQ(ds.sitios->datos[2], (std::vector<float>{0, 0, 0}));
+    // Blanks vanish from species names; a prefix sorts first.
+    ASSERT_EQ(ds.cargaSitios(archivo("Puma con color,1,1\nPuma,2,2\nAb\t3\t3 ")), 0);
+    EXPECT_EQ(ds.especies->datos[0], (std::vector<std::string>{"Ab", "Puma", "Pumaconcolor"}));
+    EXPECT_EQ(ds.numEspecies, 3);
+    for (const char* t : {"SitiosPresenciaTmp.txt", "SPConEspecieTmp.txt"}) EXPECT_FALSE(fs::exists(dir / t));
+}
+
+TEST_F(Carga, LongLinesLoadWhole) {
+    std::vector<std::string> nombres, filas;
+    std::vector<int> cats;
+    for (int k = 0; k < 40; ++k) {
+        nombres.push_back("covariable numero " + std::to_string(k));
+        cats.push_back(k + 2);
+    }
+    for (int r = 0; r < 3; ++r) {
+        std::string f = "-99.123456789012345678901234567890," + std::to_string(19 + r) + ".98765432109876543210,";
+        for (int k = 0; k < 40; ++k) f += std::to_string((k + r) % 7 + 10) + ".000000,";
+        filas.push_back(f + "1,");
+    }
+    ASSERT_GT(filas[0].size(), 300u);
+    ASSERT_EQ(covariables(tablaCovariables(nombres, cats, filas)), 0);
+    EXPECT_EQ(ds.covariables->columnas, 41);
+    EXPECT_EQ(ds.covariables->datos[39][2], 16);
+    EXPECT_EQ(ds.coordenadas->datos[1][2], static_cast<float>(21.98765432109876543210));
+    EXPECT_EQ(ds.nombresCovariables->datos[0][39], "covariable numero 39");
+    // A bias line of 200 characters is one value.
+    ASSERT_EQ(ds.cargaSesgo(archivo("0." + std::string(200, '5') + "\n1,")), 0);
+    EXPECT_EQ(ds.sesgo->datos[0][0], static_cast<float>(5.0 / 9.0));
+}
+
+TEST_F(Carga, UniformSurfacesAndReleases) {
+    ASSERT_EQ(covariables(kTabla), 0);  // rows 0, 1 and 3 in the region
+    ds.covariables->datos[2][2] = 1;   // four valid rows
+    ds.sesgoUniforme();
+    EXPECT_EQ(ds.sesgo->datos[0], (std::vector<float>{0.25f, 0.25f, 0.25f, 0.25f}));
+    ds.covariables->datos[2][3] = 0;
+    ds.prioriUniforme();
+    ASSERT_EQ(ds.priori->columnas, 1);
+    EXPECT_EQ(ds.priori->datos[0], (std::vector<int>{2, 2, 2, 0}));
+
+    ds.borraDatos(9);
+    ds.borraDatos(cargaArchivo::kSesgo);
+    EXPECT_FALSE(ds.sesgo);
+    EXPECT_TRUE(ds.priori);
+    ds.borraDatos(cargaArchivo::kCovariables);
+    EXPECT_FALSE(ds.coordenadas || ds.covariables || ds.categorias || ds.nombresCovariables);
+    ds.borraTodo();
+    EXPECT_FALSE(ds.priori);
+    EXPECT_EQ(ds.numCovariables, 2);  // counters stay
+    cargaArchivo vacio;
+    vacio.sesgoUniforme();  // nothing loaded: empty surfaces, no fault
+    EXPECT_EQ(vacio.sesgo->renglones, 0);
+}
+
+TEST_F(Carga, ReadersStayInsideTheirGrids) {
+    archivo("1,2,3,\n4,5,6,\n7,8,9", "t.txt");
+    TImagenN<float> pequena(2, 2);
+    EXPECT_EQ(ds.leeTablaFloat(pequena, "t.txt"), 0);
+    EXPECT_EQ(pequena.datos[1][1], 5.0f);
+    TImagenN<int> enteros(3, 3);
+    EXPECT_EQ(ds.leeTablaInt(enteros, dir / "t.txt"), 0);  // absolute names too
+    EXPECT_EQ(enteros.datos[2][2], 9);
+    EXPECT_EQ(ds.leeTablaFloat(pequena, "missing.txt"), 2);
+    TImagenN<AnsiString> nombres(5, 1);
+    ds.numCovariables = 5;
+    ds.leeNombres(archivo("a,1\nb,2\n*"), nombres);  // stops before the last line
+    EXPECT_EQ(nombres.datos[0][1], "b");
+    EXPECT_EQ(nombres.datos[0][2], "");
+}
+
+TEST(ControlArchivo, MarcaRaisesFlagsUpToSeven) {
+    controlArchivo c;
+    EXPECT_EQ(c.marca(7), 0);
+    EXPECT_EQ(c.marca(8), 6);
+    EXPECT_EQ(c.marca(-1), 6);
+    EXPECT_EQ(std::vector<int>(c.banderas, c.banderas + 8), (std::vector<int>{0, 0, 0, 0, 0, 0, 0, 1}));
+}
+
+}  // namespace
