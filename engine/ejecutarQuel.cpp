@@ -1,0 +1,641 @@
+#include "engine/ejecutarQuel.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <exception>
+#include <mutex>
+#include <stdexcept>
+#include <thread>
+
+#include "data/cargaArchivo.h"
+#include "engine/asignaSitios.h"
+#include "engine/tablas.h"
+
+using namespace tablas;
+
+namespace {
+
+// Shares of the prior classes 1, 2 and 3 in the prior shape of a cell.
+constexpr long double kParteClase1 = 0.95L;
+constexpr long double kParteClase2 = 0.5L;
+constexpr long double kParteClase3 = 0.05L;
+// Certainty: probe offset inside an interval and the spread from which the
+// Beta density is integrated rather than taken as a point mass.
+constexpr long double kDesplazamiento = 0.00001L;
+constexpr long double kUmbralDispersion = 0.01L;
+
+// Rows handled together by one worker in the passes over the map.
+constexpr std::size_t kBloque = 2048;
+// Memory the per-pair tables of one pass over the map may take; pairs are
+// handled in groups that fit.
+constexpr std::size_t kPresupuesto = std::size_t{64} << 20;
+
+}  // namespace
+
+copiaDatos copiaDatos::de(cargaArchivo& d) {
+    copiaDatos c;
+    c.numCovariables = d.numCovariables;
+    c.numEspecies = d.numEspecies;
+    c.coordenadas = d.coordenadas.get();
+    c.sesgo = d.sesgo.get();
+    c.sitios = d.sitios.get();
+    c.categorias = d.categorias.get();
+    c.covariables = d.covariables.get();
+    c.priori = d.priori.get();
+    c.nombresCovariables = d.nombresCovariables.get();
+    c.especies = d.especies.get();
+    return c;
+}
+
+ejecutarQuel::ejecutarQuel(int hilos) { fijaHilos(hilos); }
+
+void ejecutarQuel::fijaHilos(int hilos) {
+    if (hilos <= 0) {
+        const unsigned n = std::thread::hardware_concurrency();
+        hilos = n == 0 ? 1 : static_cast<int>(n);
+    }
+    hilos_ = hilos;
+}
+
+template <class F>
+void ejecutarQuel::paralelo(int n, F&& f) const {
+    const int trabajadores = std::min(hilos_, n);
+    if (trabajadores <= 1) {
+        for (int i = 0; i < n; ++i) f(i);
+        return;
+    }
+    std::atomic<int> siguiente{0};
+    std::exception_ptr error;
+    std::mutex candado;
+    auto trabaja = [&] {
+        try {
+            for (int i = siguiente++; i < n; i = siguiente++) f(i);
+        } catch (...) {
+            std::lock_guard<std::mutex> l(candado);
+            if (!error) error = std::current_exception();
+            siguiente = n;
+        }
+    };
+    std::vector<std::thread> otros;
+    otros.reserve(static_cast<std::size_t>(trabajadores - 1));
+    for (int t = 1; t < trabajadores; ++t) otros.emplace_back(trabaja);
+    trabaja();
+    for (auto& t : otros) t.join();
+    if (error) std::rethrow_exception(error);
+}
+
+int ejecutarQuel::ejecuta(const copiaDatos& datos, int tipoPriori, Progreso& progreso) {
+    int codigo = preparaPriori(datos, tipoPriori);
+    if (codigo != kBien) return codigo;
+    progreso.avanza(10);
+    codigo = calculaDeteccion(datos);
+    if (codigo != kBien) return codigo;
+    progreso.avanza(15);
+    codigo = cuentaPresencias(datos);
+    if (codigo != kBien) return codigo;
+    progreso.avanza(10);
+    calculaPesos();
+    progreso.avanza(5);
+    progreso.pulso();
+    calculaPredictiva(datos);
+    progreso.avanza(15);
+    calculaCertidumbre(datos);
+    progreso.avanza(30);
+    calculaPotPriori(datos);
+    progreso.avanza(15);
+    return kBien;
+}
+
+void ejecutarQuel::borraResultados() {
+    predictiva.reset();
+    certidumbre.reset();
+    potPriori.reset();
+}
+
+void ejecutarQuel::liberaIntermedios() {
+    pares.clear();
+    alfas.clear();
+    alfaCero.reset();
+    pesoPriori.reset();
+    deteccion.clear();
+    conteos.clear();
+    pesos.reset();
+}
+
+// The covariate columns, their category counts, the valid rows and the
+// pairs. Rejects a dataset with fewer covariate columns or category counts
+// than covariates (12), and, before any table is written, a valid row whose
+// category code lies outside 1..C (11; 3 when the bias rows differ too, as
+// the detection step would report that first).
+int ejecutarQuel::preparaFilas(const copiaDatos& d) {
+    const TImagenN<int>& cov = *d.covariables;
+    const int K = d.numCovariables;
+    filas_ = cov.renglones;
+    validas_.clear();
+    covs_.clear();
+    parI_.clear();
+    parJ_.clear();
+    if (K < 0) return kMalformado;
+    const long long P = static_cast<long long>(K) * (K - 1) / 2;
+    if (P > 0) {
+        if (cov.columnas < K + 1 || !d.categorias || d.categorias->columnas < 1 ||
+            d.categorias->renglones < K)
+            return kMalformado;
+    }
+    if (cov.columnas >= 1) {
+        const auto& bandera = cov.datos[static_cast<std::size_t>(cov.columnas - 1)];
+        for (int r = 0; r < filas_; ++r)
+            if (bandera[static_cast<std::size_t>(r)] == 1) validas_.push_back(r);
+    }
+    if (P == 0) return kBien;
+    for (int k = 0; k < K; ++k) {
+        const float c = d.categorias->datos[0][static_cast<std::size_t>(k)];
+        // Truncated toward zero; counts below 1 leave no valid code.
+        const int categorias = c >= 1 ? (c < 1e9f ? static_cast<int>(c) : 1000000000) : 0;
+        covs_.push_back({cov.datos[static_cast<std::size_t>(k)].data(), categorias});
+    }
+    for (const Covariable& c : covs_)
+        for (int r : validas_) {
+            const int codigo = c.codigos[r];
+            if (codigo < 1 || codigo > c.categorias) {
+                const bool sesgoDistinto = !d.sesgo || d.sesgo->renglones != filas_;
+                return sesgoDistinto ? kRenglones : kCategoria;
+            }
+        }
+    for (int i = 0; i + 1 < K; ++i)
+        for (int j = i + 1; j < K; ++j) {
+            parI_.push_back(i);
+            parJ_.push_back(j);
+        }
+    return kBien;
+}
+
+std::size_t ejecutarQuel::celda(int k, int r) const {
+    const Covariable& ci = covs_[static_cast<std::size_t>(parI_[static_cast<std::size_t>(k)])];
+    const Covariable& cj = covs_[static_cast<std::size_t>(parJ_[static_cast<std::size_t>(k)])];
+    return static_cast<std::size_t>(cj.codigos[r] - 1) * static_cast<std::size_t>(ci.categorias) +
+           static_cast<std::size_t>(ci.codigos[r] - 1);
+}
+
+// ---------------------------------------------------------------- step 1 ---
+
+int ejecutarQuel::preparaPriori(const copiaDatos& d, int tipoPriori) {
+    if (!d.covariables || !d.priori || d.covariables->renglones != d.priori->renglones)
+        return kRenglones;
+    const int codigo = preparaFilas(d);
+    if (codigo != kBien) return codigo;
+    if (!parI_.empty() && d.priori->columnas < 1) return kMalformado;
+    const int P = static_cast<int>(parI_.size());
+    numPares = P;
+    liberaIntermedios();
+    pares.resize(static_cast<std::size_t>(P));
+    alfas.resize(static_cast<std::size_t>(P));
+    for (int k = 0; k < P; ++k) {
+        const int i = parI_[static_cast<std::size_t>(k)], j = parJ_[static_cast<std::size_t>(k)];
+        const int ci = covs_[static_cast<std::size_t>(i)].categorias;
+        const int cj = covs_[static_cast<std::size_t>(j)].categorias;
+        auto par = std::make_unique<Par>(ci, cj, false);
+        par->indiceI = i;
+        par->indiceJ = j;
+        pares[static_cast<std::size_t>(k)] = std::move(par);
+        auto alfa = std::make_unique<Par>(ci, cj, true);
+        alfa->indiceI = i;
+        alfa->indiceJ = j;
+        alfas[static_cast<std::size_t>(k)] = std::move(alfa);
+    }
+    const long double Nv = static_cast<long double>(validas_.size());
+    pesoPriori = std::make_unique<Tabla>(P, 1);
+    alfaCero = std::make_unique<Tabla>(P, 1);
+
+    const int* clase = P > 0 ? d.priori->datos[0].data() : nullptr;
+    paralelo(P, [&](int k) {
+        Par& par = *pares[static_cast<std::size_t>(k)];
+        const Covariable& ci = covs_[static_cast<std::size_t>(par.indiceI)];
+        const Covariable& cj = covs_[static_cast<std::size_t>(par.indiceJ)];
+        Tabla* cuentas[3] = {par.tabla1.get(), par.tabla2.get(), par.tabla3.get()};
+        for (int r : validas_) {
+            const int p = clase[r];
+            if (p >= 1 && p <= 3)
+                cuentas[p - 1]->datos[static_cast<std::size_t>(cj.codigos[r] - 1)]
+                                     [static_cast<std::size_t>(ci.codigos[r] - 1)] += 1;
+        }
+        Tabla& alfa = *alfas[static_cast<std::size_t>(k)]->tabla1;
+        const auto kk = static_cast<std::size_t>(k);
+        if (tipoPriori != 0) {
+            alfaCero->datos[0][kk] = 1;
+            pesoPriori->datos[0][kk] = 1;
+            llena(alfa, 1.0L / (static_cast<long double>(ci.categorias) * cj.categorias));
+            return;
+        }
+        const Tabla& c1 = *par.tabla1;
+        const Tabla& c2 = *par.tabla2;
+        const Tabla& c3 = *par.tabla3;
+        const int f = c1.renglones, c = c1.columnas;
+        // Dominance: how far the most frequent class leads the second.
+        Tabla m(f, c), x1(f, c), x2(f, c), x3(f, c), dom(f, c);
+        minimo3(c1, c2, c3, m);
+        restaTablas(c1, m, x1);
+        restaTablas(c2, m, x2);
+        restaTablas(c3, m, x3);
+        minimo2(x1, x2, m);
+        restaTablas(x1, m, x1);
+        restaTablas(x2, m, x2);
+        minimo2(x1, x3, m);
+        restaTablas(x1, m, x1);
+        restaTablas(x3, m, x3);
+        minimo2(x2, x3, m);
+        restaTablas(x2, m, x2);
+        restaTablas(x3, m, x3);
+        suma3Tablas(x1, x2, x3, dom);
+        const long double S = sumaTabla(dom);
+        const long double V = S / (Nv - S + 1);
+        alfaCero->datos[0][kk] = V;
+        pesoPriori->datos[0][kk] = V;
+        // Prior shape of each cell, 0 where no row of the cell is classed.
+        escalaTabla(c1, kParteClase1, x1);
+        escalaTabla(c2, kParteClase2, x2);
+        escalaTabla(c3, kParteClase3, x3);
+        suma3Tablas(x1, x2, x3, dom);
+        suma3Tablas(c1, c2, c3, m);
+        divideTablas(dom, m, x1);
+        const long double sumaQ = sumaTabla(x1);
+        // A pair without classed rows keeps alpha 0 everywhere (and V is 0 then).
+        if (sumaQ != 0) {
+            escalaTabla(x1, V, alfa);
+            divideEscalar(alfa, sumaQ, alfa);
+        }
+    });
+
+    long double suma = 0;
+    for (int k = 0; k < P; ++k) suma = suma + pesoPriori->datos[0][static_cast<std::size_t>(k)];
+    for (int k = 0; k < P; ++k) {
+        auto& v = pesoPriori->datos[0][static_cast<std::size_t>(k)];
+        // Every strength 0: the models are equally likely a priori.
+        v = suma == 0 ? 1.0L / P : v / suma;
+    }
+    return kBien;
+}
+
+// ---------------------------------------------------------------- step 2 ---
+
+int ejecutarQuel::calculaDeteccion(const copiaDatos& d) {
+    if (!d.sesgo || !d.covariables || d.covariables->renglones != d.sesgo->renglones) return kRenglones;
+    const int P = static_cast<int>(parI_.size());
+    if (P > 0 && d.sesgo->columnas < 1) return kMalformado;
+    deteccion.clear();
+    deteccion.resize(static_cast<std::size_t>(P));
+    std::vector<char> fuera(static_cast<std::size_t>(P), 0);
+    const float* s = P > 0 ? d.sesgo->datos[0].data() : nullptr;
+    paralelo(P, [&](int k) {
+        const Covariable& ci = covs_[static_cast<std::size_t>(parI_[static_cast<std::size_t>(k)])];
+        const Covariable& cj = covs_[static_cast<std::size_t>(parJ_[static_cast<std::size_t>(k)])];
+        std::vector<long double> producto(static_cast<std::size_t>(ci.categorias) *
+                                              static_cast<std::size_t>(cj.categorias),
+                                          1.0L);
+        for (int r : validas_) {
+            const int a = ci.codigos[r] - 1, b = cj.codigos[r] - 1;
+            if (a < 0 || b < 0 || a >= ci.categorias || b >= cj.categorias) {
+                fuera[static_cast<std::size_t>(k)] = 1;
+                return;
+            }
+            producto[static_cast<std::size_t>(b) * static_cast<std::size_t>(ci.categorias) +
+                     static_cast<std::size_t>(a)] *= (1.0L - static_cast<long double>(s[r]));
+        }
+        auto t = std::make_unique<Tabla>(ci.categorias, cj.categorias);
+        std::size_t i = 0;
+        for (auto& col : t->datos)
+            for (auto& v : col) {
+                const long double p = producto[i++];
+                v = p == 1 ? 1.0L : 1.0L - p;
+            }
+        deteccion[static_cast<std::size_t>(k)] = std::move(t);
+    });
+    for (char f : fuera)
+        if (f) return kCategoria;
+    return kBien;
+}
+
+// ---------------------------------------------------------------- step 3 ---
+
+int ejecutarQuel::cuentaPresencias(const copiaDatos& d) {
+    const int P = static_cast<int>(parI_.size());
+    pares.clear();
+    pares.resize(static_cast<std::size_t>(P));
+    conteos.clear();
+    conteos.resize(static_cast<std::size_t>(P));
+    for (int k = 0; k < P; ++k) {
+        const auto kk = static_cast<std::size_t>(k);
+        const int ci = covs_[static_cast<std::size_t>(parI_[kk])].categorias;
+        const int cj = covs_[static_cast<std::size_t>(parJ_[kk])].categorias;
+        pares[kk] = std::make_unique<Par>(ci, cj, false);
+        pares[kk]->indiceI = parI_[kk];
+        pares[kk]->indiceJ = parJ_[kk];
+        conteos[kk] = std::make_unique<Tabla>(ci, cj);
+    }
+    std::vector<int> filaSitio;
+    sitiosSinAsignar = 0;
+    if (d.sitios && d.covariables) {
+        static const TImagenN<float> sinCoordenadas;
+        sitiosSinAsignar = asignaSitios(*d.covariables, d.coordenadas ? *d.coordenadas : sinCoordenadas,
+                                        *d.sitios, &filaSitio);
+    }
+    std::vector<char> fuera(static_cast<std::size_t>(P), 0);
+    paralelo(P, [&](int k) {
+        const Covariable& ci = covs_[static_cast<std::size_t>(parI_[static_cast<std::size_t>(k)])];
+        const Covariable& cj = covs_[static_cast<std::size_t>(parJ_[static_cast<std::size_t>(k)])];
+        Tabla& n = *conteos[static_cast<std::size_t>(k)];
+        for (int r : filaSitio) {
+            if (r < 0) continue;  // not assigned: counts in no cell
+            const int a = ci.codigos[r] - 1, b = cj.codigos[r] - 1;
+            if (a < 0 || b < 0 || a >= ci.categorias || b >= cj.categorias) {
+                fuera[static_cast<std::size_t>(k)] = 1;
+                return;
+            }
+            n.datos[static_cast<std::size_t>(b)][static_cast<std::size_t>(a)] += 1;
+        }
+    });
+    for (char f : fuera)
+        if (f) return kCategoria;
+    return kBien;
+}
+
+// ---------------------------------------------------------------- step 4 ---
+
+void ejecutarQuel::estimados(int k, Tabla& nEst) const {
+    divideTablas(*conteos[static_cast<std::size_t>(k)], *deteccion[static_cast<std::size_t>(k)], nEst);
+}
+
+void ejecutarQuel::calculaPesos() {
+    const int P = static_cast<int>(parI_.size());
+    pesos = std::make_unique<Tabla>(P, 1);
+    std::vector<long double> L(static_cast<std::size_t>(P));
+    paralelo(P, [&](int k) {
+        const auto kk = static_cast<std::size_t>(k);
+        const Tabla& n = *conteos[kk];
+        const Tabla& det = *deteccion[kk];
+        const Tabla& alfa = *alfas[kk]->tabla1;
+        const long double a0 = alfaCero->datos[0][kk];
+        const long double pi = pesoPriori->datos[0][kk];
+        const int f = n.renglones, c = n.columnas;
+        Tabla nEst(f, c), an(f, c), theta(f, c), t1(f, c), t2(f, c);
+        estimados(k, nEst);
+        const long double Nest = static_cast<float>(sumaTabla(nEst));
+        const long double s = a0 + Nest;
+        sumaTablas(alfa, nEst, an);
+        // Posterior mean; a pair with neither prior mass nor sites has none (0).
+        if (s != 0) divideEscalar(an, s, theta);
+        const long double N = std::trunc(sumaTabla(n));
+        multiplicaTablas(theta, det, t1);
+        const long double E = sumaTabla(t1);
+        long double T = 0;
+        if (!(N == Nest || E == 1)) T = (Nest - N) * std::log(1 - E);
+        lnGammaTabla(an, t1);
+        logTabla(det, t2);
+        multiplicaTablas(n, t2, t2);
+        sumaTablas(t1, t2, t1);
+        lnGammaTabla(alfa, t2);
+        restaTablas(t1, t2, t1);
+        const long double sumaGamma = sumaTabla(t1);
+        restaTablas(n, nEst, t1);
+        logSeguroTabla(theta, t2);
+        multiplicaTablas(t1, t2, t1);
+        const long double sumaResto = sumaTabla(t1);
+        L[kk] = std::log(pi) + funcionesGlobales::lnGamma(a0) - funcionesGlobales::lnGamma(s) +
+                sumaGamma + T + sumaResto;
+        pesos->datos[0][kk] = std::exp(L[kk]);
+    });
+    auto& w = pesos->datos[0];
+    long double suma = 0;
+    for (long double v : w) suma = suma + v;
+    if (suma != 0 && std::isfinite(suma)) {
+        for (auto& v : w) v = v / suma;
+        return;
+    }
+    // Every weight underflowed, one overflowed, or one is not a number:
+    // normalise relative to the largest log-weight; a log-weight that is
+    // not a number gets weight 0.
+    long double mayor = -INFINITY;
+    for (long double l : L)
+        if (!std::isnan(l) && l > mayor) mayor = l;
+    if (mayor == -INFINITY) {
+        for (auto& v : w) v = 1.0L / P;
+        return;
+    }
+    suma = 0;
+    for (std::size_t k = 0; k < w.size(); ++k) {
+        const long double l = L[k];
+        w[k] = std::isnan(l) ? 0.0L : (l == mayor ? 1.0L : std::exp(l - mayor));
+        suma = suma + w[k];
+    }
+    for (auto& v : w) v = v / suma;
+}
+
+// --------------------------------------------------------- steps 5 to 7 ---
+
+// Adds, for every valid row r and pair k in order, one value of the pair's
+// table (built by `construye(k, tabla)`, which returns false for a pair that
+// adds nothing) to `destino[r]`. With `intervalo`, the table holds
+// `porCelda` values per cell and row r takes the one of its interval
+// (nothing when the interval is negative). Rows are worked in blocks, each
+// block accumulating the pairs in their order, so every sum is the same
+// whatever the number of threads.
+template <class Construye, class Suma>
+void ejecutarQuel::pasaFilas(std::size_t porCelda, Construye&& construye, Suma&& suma) {
+    const int P = static_cast<int>(parI_.size());
+    int k0 = 0;
+    while (k0 < P) {
+        // The next group of pairs whose tables fit the budget (at least one).
+        int k1 = k0;
+        std::size_t bytes = 0;
+        while (k1 < P) {
+            const std::size_t celdas =
+                static_cast<std::size_t>(covs_[static_cast<std::size_t>(parI_[static_cast<std::size_t>(k1)])].categorias) *
+                static_cast<std::size_t>(covs_[static_cast<std::size_t>(parJ_[static_cast<std::size_t>(k1)])].categorias);
+            const std::size_t b = celdas * porCelda * sizeof(long double);
+            if (k1 > k0 && bytes + b > kPresupuesto) break;
+            bytes += b;
+            ++k1;
+        }
+        const int n = k1 - k0;
+        std::vector<std::vector<long double>> tablas(static_cast<std::size_t>(n));
+        std::vector<char> activa(static_cast<std::size_t>(n), 0);
+        suma.antes(k0, k1);
+        paralelo(n, [&](int g) {
+            activa[static_cast<std::size_t>(g)] = construye(k0 + g, tablas[static_cast<std::size_t>(g)]) ? 1 : 0;
+        });
+        const std::size_t nv = validas_.size();
+        const int bloques = static_cast<int>((nv + kBloque - 1) / kBloque);
+        paralelo(bloques, [&](int blq) {
+            const std::size_t desde = static_cast<std::size_t>(blq) * kBloque;
+            const std::size_t hasta = std::min(nv, desde + kBloque);
+            long double acum[kBloque];
+            for (std::size_t v = desde; v < hasta; ++v) acum[v - desde] = suma.lee(validas_[v]);
+            for (int g = 0; g < n; ++g) {
+                if (!activa[static_cast<std::size_t>(g)]) continue;
+                const int k = k0 + g;
+                const Covariable& ci = covs_[static_cast<std::size_t>(parI_[static_cast<std::size_t>(k)])];
+                const Covariable& cj = covs_[static_cast<std::size_t>(parJ_[static_cast<std::size_t>(k)])];
+                const long double* t = tablas[static_cast<std::size_t>(g)].data();
+                const auto filasI = static_cast<std::size_t>(ci.categorias);
+                for (std::size_t v = desde; v < hasta; ++v) {
+                    const int r = validas_[v];
+                    const std::size_t c = static_cast<std::size_t>(cj.codigos[r] - 1) * filasI +
+                                          static_cast<std::size_t>(ci.codigos[r] - 1);
+                    suma.agrega(acum[v - desde], t, c, v);
+                }
+            }
+            for (std::size_t v = desde; v < hasta; ++v) suma.escribe(validas_[v], acum[v - desde]);
+        });
+        k0 = k1;
+    }
+}
+
+namespace {
+
+// Accumulation into one column of a result grid, one table value per cell.
+struct SumaSimple {
+    std::vector<long double>& destino;
+    void antes(int, int) {}
+    long double lee(int r) const { return destino[static_cast<std::size_t>(r)]; }
+    void escribe(int r, long double v) const { destino[static_cast<std::size_t>(r)] = v; }
+    void agrega(long double& acum, const long double* t, std::size_t c, std::size_t) const {
+        acum += t[c];
+    }
+};
+
+}  // namespace
+
+void ejecutarQuel::calculaPredictiva(const copiaDatos&) {
+    predictiva = std::make_unique<Tabla>(filas_, 2);
+    SumaSimple suma{predictiva->datos[0]};
+    pasaFilas(1, [&](int k, std::vector<long double>& t) {
+        const auto kk = static_cast<std::size_t>(k);
+        const Tabla& alfa = *alfas[kk]->tabla1;
+        const int f = alfa.renglones, c = alfa.columnas;
+        Tabla nEst(f, c), theta(f, c);
+        estimados(k, nEst);
+        const long double Nint = std::trunc(sumaTabla(nEst));
+        sumaTablas(alfa, nEst, nEst);
+        const long double denominador = Nint + alfaCero->datos[0][kk];
+        if (denominador != 0) divideEscalar(nEst, denominador, theta);
+        const long double w = pesos->datos[0][kk];
+        t.reserve(static_cast<std::size_t>(f) * static_cast<std::size_t>(c));
+        for (const auto& col : theta.datos)
+            for (long double v : col) t.push_back(w * v);
+        return true;
+    }, suma);
+}
+
+namespace {
+
+// Accumulation of the certainty: the value of the row's interval.
+struct SumaIntervalo {
+    std::vector<long double>& destino;
+    const std::vector<signed char>& intervalo;  // per valid row
+    std::size_t porCelda;
+    std::FILE* salida;
+    int pares;
+    void antes(int k0, int k1) const {
+        if (!salida) return;
+        for (int k = k0; k < k1; ++k) {
+            std::fprintf(salida, "Iteracion: %d de %d\n", k + 1, pares);
+            std::fflush(salida);
+        }
+    }
+    long double lee(int r) const { return destino[static_cast<std::size_t>(r)]; }
+    void escribe(int r, long double v) const { destino[static_cast<std::size_t>(r)] = v; }
+    void agrega(long double& acum, const long double* t, std::size_t c, std::size_t v) const {
+        const int m = intervalo[v];
+        if (m >= 0) acum += t[c * porCelda + static_cast<std::size_t>(m)];
+    }
+};
+
+}  // namespace
+
+void ejecutarQuel::calculaCertidumbre(const copiaDatos&, int M) {
+    certidumbre = std::make_unique<Tabla>(filas_, 1);
+    if (M <= 0 || M > 127) M = kIntervalos;
+    // Interval of every valid row's predictive probability (-1: none).
+    std::vector<signed char> intervalo(validas_.size(), -1);
+    for (std::size_t v = 0; v < validas_.size(); ++v) {
+        long double lo, hi;
+        const long double p = predictiva ? predictiva->datos[0][static_cast<std::size_t>(validas_[v])] : 0;
+        intervalo[v] = static_cast<signed char>(funcionesGlobales::intervalo(p, M, lo, hi));
+    }
+    // Bounds of each interval, as the interval lookup leaves them.
+    std::vector<long double> bajo(static_cast<std::size_t>(M)), alto(static_cast<std::size_t>(M));
+    for (int m = 0; m < M; ++m) {
+        const long double u = static_cast<long double>(m) / M + kDesplazamiento;
+        funcionesGlobales::intervalo(u, M, bajo[static_cast<std::size_t>(m)], alto[static_cast<std::size_t>(m)]);
+    }
+    const auto porCelda = static_cast<std::size_t>(M);
+    SumaIntervalo suma{certidumbre->datos[0], intervalo, porCelda, salidaIteracion_,
+                       static_cast<int>(parI_.size())};
+    pasaFilas(porCelda, [&](int k, std::vector<long double>& t) {
+        const auto kk = static_cast<std::size_t>(k);
+        const Tabla& alfa = *alfas[kk]->tabla1;
+        const int f = alfa.renglones, c = alfa.columnas;
+        Tabla nEst(f, c);
+        estimados(k, nEst);
+        const long double Nint = std::trunc(sumaTabla(nEst));
+        sumaTablas(alfa, nEst, nEst);  // A of every cell
+        const long double B = alfaCero->datos[0][kk] + Nint;
+        const long double w = pesos->datos[0][kk];
+        t.assign(static_cast<std::size_t>(f) * static_cast<std::size_t>(c) * porCelda, 0.0L);
+        std::vector<long double> v(porCelda);
+        std::size_t celda = 0;
+        for (const auto& col : nEst.datos)
+            for (long double A : col) {
+                const long double mu = A / (A + B);
+                const long double sigma = std::sqrt(A * B / ((A + B) * (A + B) * (A + B + 1)));
+                funcionesGlobales forma;
+                forma.A = A;
+                forma.B = B;
+                for (std::size_t m = 0; m < porCelda; ++m) {
+                    const long double lo = bajo[m], hi = alto[m];
+                    if (6 * sigma >= kUmbralDispersion)
+                        v[m] = funcionesGlobales::integraGaussCon(
+                            [&forma](long double x) { return forma.kernelBeta(x); }, lo, hi);
+                    else
+                        v[m] = (lo < mu && mu <= hi) ? 1.0L : 0.0L;
+                    if (v[m] < 0) {
+                        std::perror("El resultado de la integral es menor a cero");
+                        throw std::runtime_error("El resultado de la integral es menor a cero");
+                    }
+                }
+                long double V = 0;
+                for (long double x : v) V = V + x;
+                for (std::size_t m = 0; m < porCelda; ++m) {
+                    const long double vm = V == 0 ? v[m] : v[m] / V;
+                    t[celda * porCelda + m] = w * vm;
+                }
+                ++celda;
+            }
+        return true;
+    }, suma);
+}
+
+void ejecutarQuel::calculaPotPriori(const copiaDatos&) {
+    conteos.clear();
+    deteccion.clear();
+    pesos.reset();
+    potPriori = std::make_unique<Tabla>(filas_, 1);
+    SumaSimple suma{potPriori->datos[0]};
+    pasaFilas(1, [&](int k, std::vector<long double>& t) {
+        const auto kk = static_cast<std::size_t>(k);
+        const long double a0 = alfaCero->datos[0][kk];
+        if (a0 == 0) return false;  // no prior mass: the pair adds nothing
+        const Tabla& alfa = *alfas[kk]->tabla1;
+        Tabla media(alfa.renglones, alfa.columnas);
+        divideEscalar(alfa, a0, media);
+        const long double pi = pesoPriori->datos[0][kk];
+        for (const auto& col : media.datos)
+            for (long double v : col) t.push_back(pi * v);
+        return true;
+    }, suma);
+    pares.clear();
+    alfas.clear();
+    pesoPriori.reset();
+    alfaCero.reset();
+}

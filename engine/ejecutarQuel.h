@@ -1,0 +1,123 @@
+#pragma once
+// The prediction engine: a Bayesian model averaged over every pair of
+// categorical covariates. A run leaves three result grids, one value per row
+// of the covariate table: predictive probability, certainty and prior
+// potential.
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+#include "data/TImagenN.h"
+#include "engine/TIndiceJ.h"
+#include "engine/funcionesGlobales.h"
+#include "platform/Progreso.h"
+
+class cargaArchivo;
+
+// What a run reads of a dataset: the counters and the grids, shared with the
+// dataset that owns them (nothing here is freed). A per-species run points
+// `sitios` and `especies` at grids of its own. The run writes column 2 of
+// `sitios` (the row each site was assigned to).
+struct copiaDatos {
+    int numCovariables = 0;
+    int numEspecies = 0;
+    const TImagenN<float>* coordenadas = nullptr;
+    const TImagenN<float>* sesgo = nullptr;
+    TImagenN<float>* sitios = nullptr;
+    const TImagenN<float>* categorias = nullptr;
+    const TImagenN<int>* covariables = nullptr;
+    const TImagenN<int>* priori = nullptr;
+    const TImagenN<AnsiString>* nombresCovariables = nullptr;
+    const TImagenN<AnsiString>* especies = nullptr;
+
+    static copiaDatos de(cargaArchivo& datos);
+};
+
+class ejecutarQuel {
+public:
+    using Tabla = TImagenN<long double>;
+    using Par = TIndiceJ<long double>;
+
+    // Return codes of a run.
+    static constexpr int kBien = 0;
+    static constexpr int kRenglones = 3;   // covariates and prior or bias differ in rows
+    static constexpr int kCategoria = 11;  // a category code outside 1..C
+    static constexpr int kMalformado = 12; // fewer covariate columns or category counts than covariates
+
+    // Number of probability intervals of the certainty.
+    static constexpr int kIntervalos = 10;
+
+    // Intermediate structures of a run (released by its last step).
+    std::vector<std::unique_ptr<Par>> pares;   // pair descriptors; class counts during step 1
+    std::vector<std::unique_ptr<Par>> alfas;   // Dirichlet pseudo-counts of each pair
+    std::unique_ptr<Tabla> alfaCero;           // (P, 1) sum of each pair's alphas
+    std::unique_ptr<Tabla> pesoPriori;         // (P, 1) prior model weights
+    std::vector<std::unique_ptr<Tabla>> deteccion;  // detection probability per cell
+    std::vector<std::unique_ptr<Tabla>> conteos;    // presence sites per cell
+    std::unique_ptr<Tabla> pesos;              // (P, 1) posterior model weights
+
+    // Results: row r belongs to row r of the covariate table; rows outside
+    // the study region are 0. `predictiva` has a second, unused column.
+    std::unique_ptr<Tabla> predictiva;
+    std::unique_ptr<Tabla> certidumbre;
+    std::unique_ptr<Tabla> potPriori;
+
+    int numPares = 0;
+    funcionesGlobales funciones;
+
+    // Sites of the last run that no valid row was assigned to (they count nowhere).
+    int sitiosSinAsignar = 0;
+
+    // `hilos` worker threads (0: every core). Results do not depend on it.
+    explicit ejecutarQuel(int hilos = 0);
+    void fijaHilos(int hilos);
+    int hilos() const { return hilos_; }
+    // Where the "Iteracion: " lines go (standard output by default; null: nowhere).
+    void fijaSalidaIteracion(std::FILE* salida) { salidaIteracion_ = salida; }
+
+    // Runs the seven steps; 0, or the code of the first step that fails.
+    // `tipoPriori` 0 builds the prior from the prior classes, any other
+    // value uses the uniform prior. Throws std::runtime_error when an
+    // integral of the certainty comes out negative.
+    int ejecuta(const copiaDatos& datos, int tipoPriori, Progreso& progreso = progresoNulo());
+    // Drops the three results.
+    void borraResultados();
+
+    // The steps, in the order `ejecuta` runs them.
+    int preparaPriori(const copiaDatos& datos, int tipoPriori);
+    int calculaDeteccion(const copiaDatos& datos);
+    int cuentaPresencias(const copiaDatos& datos);
+    void calculaPesos();
+    void calculaPredictiva(const copiaDatos& datos);
+    void calculaCertidumbre(const copiaDatos& datos, int M = kIntervalos);
+    void calculaPotPriori(const copiaDatos& datos);
+
+private:
+    struct Covariable {
+        const int* codigos = nullptr;
+        int categorias = 0;
+    };
+    // Per-pair tables flattened column by column (cell b * C_i + a), `porCelda` values per cell.
+    struct TablaPlana {
+        std::vector<long double> v;
+        int porCelda = 1;
+    };
+
+    int preparaFilas(const copiaDatos& datos);
+    void liberaIntermedios();
+    std::size_t celda(int k, int r) const;
+    template <class F>
+    void paralelo(int n, F&& f) const;
+    template <class Construye, class Suma>
+    void pasaFilas(std::size_t porCelda, Construye&& construye, Suma&& suma);
+    void estimados(int k, Tabla& nEst) const;
+
+    int hilos_ = 1;
+    std::FILE* salidaIteracion_ = stdout;
+
+    // Prepared by step 1 for the run.
+    int filas_ = 0;                 // R
+    std::vector<int> validas_;      // rows whose region flag is 1, in order
+    std::vector<Covariable> covs_;  // the K covariate columns
+    std::vector<int> parI_, parJ_;  // covariates of each pair
+};

@@ -1,0 +1,114 @@
+// Element-wise table operations and the pair descriptor.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "engine/TIndiceJ.h"
+#include "engine/tablas.h"
+
+using namespace tablas;
+
+namespace {
+
+Tabla hace(int f, int c, std::initializer_list<long double> valores) {
+    Tabla t(f, c);
+    auto it = valores.begin();
+    for (int col = 0; col < c; ++col)
+        for (int r = 0; r < f; ++r) t.datos[static_cast<std::size_t>(col)][static_cast<std::size_t>(r)] = *it++;
+    return t;
+}
+
+}  // namespace
+
+TEST(Tablas, DivisionGuardaSoloElDivisorCero) {
+    Tabla a = hace(2, 2, {1, 2, 3, 4}), b = hace(2, 2, {2, 0, 0.5L, 8}), c(2, 2);
+    EXPECT_EQ(divideTablas(a, b, c), 0);
+    EXPECT_EQ(c.datos[0][0], 0.5L);
+    EXPECT_EQ(c.datos[0][1], 0.0L);
+    EXPECT_EQ(c.datos[1][0], 6.0L);
+    EXPECT_EQ(c.datos[1][1], 0.5L);
+    Tabla z(2, 2);
+    EXPECT_EQ(divideEscalar(a, 0, z), 0);  // unguarded: infinities
+    EXPECT_TRUE(std::isinf(z.datos[0][0]));
+}
+
+TEST(Tablas, TallasDistintasNoEscribenNada) {
+    Tabla a(2, 2), b(2, 3), c(2, 2);
+    llena(c, 7);
+    EXPECT_EQ(sumaTablas(a, b, c), kTallaDistinta);
+    EXPECT_EQ(restaTablas(a, a, b), kTallaDistinta);
+    EXPECT_EQ(multiplicaTablas(b, a, c), kTallaDistinta);
+    EXPECT_EQ(divideTablas(a, b, c), kTallaDistinta);
+    EXPECT_EQ(suma3Tablas(a, a, b, c), kTallaDistinta);
+    EXPECT_EQ(suma3Tablas(a, a, a, b), kTallaDistinta);
+    EXPECT_EQ(divideEscalar(b, 2, c), kTallaDistinta);
+    EXPECT_EQ(copiaTabla(c, b), kTallaDistinta);
+    EXPECT_EQ(lnGammaTabla(b, c), kTallaDistinta);
+    EXPECT_EQ(logTabla(b, c), kTallaDistinta);
+    EXPECT_EQ(logSeguroTabla(b, c), kTallaDistinta);
+    EXPECT_EQ(minimo3(a, a, b, c), kTallaDistinta);
+    EXPECT_EQ(minimo2(a, b, c), kTallaDistinta);
+    escalaTabla(b, 2, c);
+    for (auto& col : c.datos)
+        for (long double v : col) EXPECT_EQ(v, 7.0L);
+}
+
+TEST(Tablas, RestaEnSitioYSumas) {
+    Tabla x = hace(2, 1, {5, 3}), m = hace(2, 1, {1, 3});
+    EXPECT_EQ(restaTablas(x, m, x), 0);
+    EXPECT_EQ(x.datos[0][0], 4.0L);
+    EXPECT_EQ(x.datos[0][1], 0.0L);
+    Tabla d(2, 1);
+    EXPECT_EQ(suma3Tablas(x, m, m, d), 0);
+    EXPECT_EQ(d.datos[0][1], 6.0L);
+    EXPECT_EQ(sumaTabla(hace(2, 2, {1, 2, 3, 4.5L})), 10.5L);
+    EXPECT_EQ(sumaTabla(Tabla(3, 0)), 0.0L);
+    Tabla e(2, 1);
+    escalaTabla(m, 0.5L, e);
+    EXPECT_EQ(e.datos[0][1], 1.5L);
+    EXPECT_EQ(copiaTabla(e, x), 0);
+    EXPECT_EQ(e.datos[0][0], 4.0L);
+}
+
+TEST(Tablas, LogaritmoSeguroCambiaLaEntrada) {
+    Tabla a = hace(1, 3, {0, std::exp(1.0L), 1}), b(1, 3);
+    EXPECT_EQ(logSeguroTabla(a, b), 0);
+    EXPECT_EQ(a.datos[0][0], 1.0L);  // the input cell became 1
+    EXPECT_EQ(b.datos[0][0], 0.0L);
+    EXPECT_NEAR(static_cast<double>(b.datos[1][0]), 1.0, 1e-18);
+    Tabla g(1, 3);
+    EXPECT_EQ(lnGammaTabla(hace(1, 3, {1, 2, 0}), g), 0);
+    EXPECT_EQ(g.datos[0][0] + g.datos[1][0] + g.datos[2][0], 0.0L);
+}
+
+TEST(Tablas, MinimosReglasYPrecisionSimple) {
+    Tabla a = hace(1, 4, {1, 2, 3, 0.1L}), b = hace(1, 4, {1, 1, 3, 5}), c = hace(1, 4, {2, 1, 1, 5}), d(1, 4);
+    EXPECT_EQ(minimo3(a, b, c, d), 0);
+    EXPECT_EQ(d.datos[0][0], 1.0L);
+    EXPECT_EQ(d.datos[1][0], 1.0L);
+    EXPECT_EQ(d.datos[2][0], 1.0L);
+    EXPECT_EQ(d.datos[3][0], static_cast<long double>(0.1f));  // through single precision
+    EXPECT_NE(d.datos[3][0], 0.1L);
+    Tabla e(1, 4);
+    EXPECT_EQ(minimo2(a, b, e), 0);
+    EXPECT_EQ(e.datos[0][0], 1.0L);
+    EXPECT_EQ(e.datos[1][0], 1.0L);
+    EXPECT_EQ(e.datos[3][0], static_cast<long double>(0.1f));
+    // Whole counts pass exactly up to 2^24.
+    Tabla g = hace(1, 1, {16777216}), h = hace(1, 1, {16777217}), i(1, 1);
+    minimo2(g, h, i);
+    EXPECT_EQ(i.datos[0][0], 16777216.0L);
+}
+
+TEST(TIndiceJ, UnaOTresTablasYLlena) {
+    TIndiceJ<long double> uno(2, 3, true), tres(2, 3, false);
+    EXPECT_TRUE(uno.tabla1 && !uno.tabla2 && !uno.tabla3);
+    EXPECT_TRUE(tres.tabla1 && tres.tabla2 && tres.tabla3);
+    EXPECT_EQ(tres.tabla3->renglones, 2);
+    EXPECT_EQ(tres.tabla3->columnas, 3);
+    tres.llena(4);
+    EXPECT_EQ(tres.tabla2->datos[2][1], 4.0L);
+    uno.llena(1);
+    tres.libera();
+    EXPECT_FALSE(tres.tabla1 || tres.tabla2 || tres.tabla3);
+}
