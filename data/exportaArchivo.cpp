@@ -62,9 +62,13 @@ int exportaArchivo::convierteASCII(const fs::path& rutaGrid, const fs::path& rut
         g.encabezado = e;
         columnas = e.columnas();
         textoSinDato = g.encabezado.nodataTexto;
+        // The header may promise more cells than the file holds; reserve
+        // only a bounded amount up front.
         auto total = static_cast<std::size_t>(e.ncols) * static_cast<std::size_t>(e.nrows);
+        total = std::min<std::size_t>(total, std::size_t{1} << 22);
         g.valores.reserve(total);
         g.sinDato.reserve(total);
+        mascara.reserve(total * 4);
     };
     auto alValor = [&](const quel::CeldaASCII& c) {
         g.valores.push_back(c.valor);
