@@ -1,0 +1,95 @@
+#include "app/Dialogos.h"
+
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QStringList>
+#include <QUrl>
+
+namespace quel {
+
+namespace {
+
+// Pairs (description, patterns) of a filter in the program's notation.
+QList<QPair<QString, QString>> entradas(const QString& filtro) {
+    QList<QPair<QString, QString>> r;
+    const QStringList partes = filtro.split(QLatin1Char('|'));
+    for (int i = 0; i + 1 < partes.size(); i += 2) r.append({partes[i], partes[i + 1]});
+    if (partes.size() % 2 == 1 && !partes.last().isEmpty()) r.append({partes.last(), partes.last()});
+    return r;
+}
+
+QString entradaQt(const QPair<QString, QString>& e) {
+    QString patrones = e.second;
+    patrones.replace(QLatin1Char(';'), QLatin1Char(' '));
+    const QString sufijo = QLatin1Char('(') + patrones.trimmed() + QLatin1Char(')');
+    QString desc = e.first.trimmed();
+    if (desc.endsWith(sufijo)) return desc;
+    return desc.isEmpty() ? sufijo : desc + QLatin1Char(' ') + sufijo;
+}
+
+std::optional<ArchivoElegido> archivo(QWidget* padre, const PeticionArchivo& p, bool guardar) {
+    const QString filtro = filtroQt(p.filtro);
+    const QStringList lista = filtro.split(QStringLiteral(";;"));
+    QString elegido;
+    if (p.indiceFiltro >= 1 && p.indiceFiltro <= lista.size()) elegido = lista[p.indiceFiltro - 1];
+    QString inicio = p.carpeta;
+    if (!p.nombre.isEmpty()) inicio = inicio.isEmpty() ? p.nombre : inicio + QLatin1Char('/') + p.nombre;
+    const QString ruta = guardar ? QFileDialog::getSaveFileName(padre, p.titulo, inicio, filtro, &elegido)
+                                 : QFileDialog::getOpenFileName(padre, p.titulo, inicio, filtro, &elegido);
+    if (ruta.isEmpty()) return std::nullopt;
+    return ArchivoElegido{ruta, indiceDeFiltroQt(filtro, elegido)};
+}
+
+}  // namespace
+
+QString filtroQt(const QString& filtro) {
+    QStringList r;
+    for (const auto& e : entradas(filtro)) r.append(entradaQt(e));
+    return r.join(QStringLiteral(";;"));
+}
+
+int indiceDeFiltroQt(const QString& filtro, const QString& elegido) {
+    const QStringList lista = filtro.split(QStringLiteral(";;"));
+    const int i = static_cast<int>(lista.indexOf(elegido));
+    return i < 0 ? 1 : i + 1;
+}
+
+std::optional<ArchivoElegido> DialogosReales::abreArchivo(QWidget* padre, const PeticionArchivo& p) {
+    return archivo(padre, p, false);
+}
+
+std::optional<ArchivoElegido> DialogosReales::guardaArchivo(QWidget* padre, const PeticionArchivo& p) {
+    return archivo(padre, p, true);
+}
+
+std::optional<ArchivoElegido> DialogosReales::guardaImagen(QWidget* padre, const PeticionArchivo& p) {
+    return archivo(padre, p, true);
+}
+
+std::optional<QString> DialogosReales::eligeCarpeta(QWidget* padre, const QString& titulo,
+                                                    const QString& carpeta) {
+    const QString r = QFileDialog::getExistingDirectory(padre, titulo, carpeta);
+    if (r.isEmpty()) return std::nullopt;
+    return r;
+}
+
+void DialogosReales::mensaje(QWidget* padre, const QString& titulo, const QString& texto, IconoMensaje icono) {
+    QMessageBox::Icon i = QMessageBox::NoIcon;
+    switch (icono) {
+        case IconoMensaje::Informacion: i = QMessageBox::Information; break;
+        case IconoMensaje::Advertencia: i = QMessageBox::Warning; break;
+        case IconoMensaje::Error: i = QMessageBox::Critical; break;
+        case IconoMensaje::Pregunta: i = QMessageBox::Question; break;
+        case IconoMensaje::Ninguno: break;
+    }
+    QMessageBox caja(i, titulo, texto, QMessageBox::Ok, padre);
+    caja.exec();
+}
+
+void DialogosReales::abreEditor(const QString& ruta) {
+    // The desktop's own viewer for text files; the path is handed over whole.
+    QDesktopServices::openUrl(QUrl::fromLocalFile(ruta));
+}
+
+}  // namespace quel

@@ -1,0 +1,160 @@
+// The explorer tree's nodes (`agregaHijoArbol`) and the click rules.
+#include <QAction>
+#include <QPainter>
+#include <QToolButton>
+#include <QTreeWidget>
+
+#include "app/Controles.h"
+#include "app/dialogs/mensajeTipoArchivo.h"
+#include "app/principalMainQuel.h"
+
+namespace {
+
+constexpr int kRolEstado = Qt::UserRole;
+constexpr int kRolImagen = Qt::UserRole + 1;
+
+QTreeWidgetItem* nodo(QTreeWidgetItem* padre, QTreeWidget* arbol, const QString& texto, int estado, int imagen) {
+    auto* n = padre ? new QTreeWidgetItem(padre) : new QTreeWidgetItem(arbol);
+    n->setText(0, texto);
+    n->setData(0, kRolEstado, estado);
+    n->setData(0, kRolImagen, imagen);
+    n->setIcon(0, TFormPrincipal::iconoNodo(imagen));
+    return n;
+}
+
+// Caption of a menu item as a node text (without the accelerator marks).
+QString textoMenu(const QAction* a) {
+    QString t = a->text();
+    t.replace(QStringLiteral("&&"), QStringLiteral("\x01"));
+    t.remove(QLatin1Char('&'));
+    t.replace(QStringLiteral("\x01"), QStringLiteral("&"));
+    return t;
+}
+
+}  // namespace
+
+int TFormPrincipal::estadoNodo(const QTreeWidgetItem* n) { return n ? n->data(0, kRolEstado).toInt() : -1; }
+int TFormPrincipal::imagenNodo(const QTreeWidgetItem* n) { return n ? n->data(0, kRolImagen).toInt() : -1; }
+
+QIcon TFormPrincipal::iconoNodo(int indice) {
+    // Icons of the image list: 2 covariates, 3 bias, 4 prior, 5 sites,
+    // 6 predictive, 7 certainty, 8 prior potential, 9 table, 10 file, 11 map.
+    static QIcon iconos[12];
+    if (indice < 0 || indice > 11) return {};
+    if (!iconos[indice].isNull()) return iconos[indice];
+    QPixmap p(16, 16);
+    p.fill(Qt::transparent);
+    QPainter g(&p);
+    g.setRenderHint(QPainter::Antialiasing);
+    auto cuadro = [&](QColor c, const QString& letra) {
+        g.setBrush(c);
+        g.setPen(c.darker(160));
+        g.drawRoundedRect(QRectF(0.5, 0.5, 15, 15), 3, 3);
+        g.setPen(Qt::white);
+        QFont f = g.font();
+        f.setPixelSize(10);
+        f.setBold(true);
+        g.setFont(f);
+        g.drawText(QRect(0, 0, 16, 16), Qt::AlignCenter, letra);
+    };
+    switch (indice) {
+        case 2: cuadro(QColor(40, 90, 170), QStringLiteral("C")); break;
+        case 3: cuadro(QColor(170, 90, 40), QStringLiteral("S")); break;
+        case 4: cuadro(QColor(40, 140, 60), QStringLiteral("P")); break;
+        case 5: cuadro(QColor(150, 40, 150), QStringLiteral("\u25CF")); break;
+        case 6: cuadro(QColor(200, 60, 30), QStringLiteral("Pr")); break;
+        case 7: cuadro(QColor(120, 120, 40), QStringLiteral("Ce")); break;
+        case 8: cuadro(QColor(60, 140, 30), QStringLiteral("Po")); break;
+        case 9:  // table
+            g.setPen(QColor(60, 60, 60));
+            g.setBrush(Qt::white);
+            g.drawRect(1, 2, 13, 11);
+            for (int y : {5, 8, 11}) g.drawLine(1, y, 14, y);
+            g.drawLine(6, 2, 6, 13);
+            break;
+        case 10:  // file
+            g.setPen(QColor(60, 60, 60));
+            g.setBrush(QColor(250, 250, 235));
+            g.drawPolygon(QPolygon({{3, 1}, {10, 1}, {13, 4}, {13, 15}, {3, 15}}));
+            for (int y : {6, 9, 12}) g.drawLine(5, y, 11, y);
+            break;
+        case 11: {  // map
+            QLinearGradient gr(0, 0, 16, 16);
+            gr.setColorAt(0, QColor(0, 0, 254));
+            gr.setColorAt(0.5, QColor(0, 254, 0));
+            gr.setColorAt(1, QColor(254, 0, 0));
+            g.setBrush(gr);
+            g.setPen(QColor(60, 60, 60));
+            g.drawRect(1, 1, 13, 13);
+            break;
+        }
+        default: cuadro(QColor(128, 128, 128), QString()); break;
+    }
+    g.end();
+    iconos[indice] = QIcon(p);
+    return iconos[indice];
+}
+
+void TFormPrincipal::agregaHijoArbol(QObject* /*sender*/, const QString& texto, int tipo) {
+    QTreeWidget* a = TreeViewExplorador;
+    // One name node per entry, skipping an entry equal to the one before it.
+    auto nombres = [&](QTreeWidgetItem* padre, const TImagenN<AnsiString>* lista) {
+        if (!lista || lista->columnas < 1) return;
+        std::string anterior = " ";
+        for (const std::string& n : lista->datos[0]) {
+            if (n == anterior) continue;
+            nodo(padre, nullptr, quel::textoDeBytes(n), 21 + contadorNodos, 11);
+            ++contadorNodos;
+            anterior = n;
+        }
+    };
+    // An input's top node (state s) with its table (s + 1), file (s + 2) and
+    // map (s + 3) leaves; a uniform surface has only the map leaf.
+    auto entrada = [&](QAction* menu, int s, int icono, bool conArchivo, bool conMapa) {
+        auto* top = nodo(nullptr, a, textoMenu(menu), s, icono);
+        if (conArchivo) {
+            nodo(top, nullptr, texto, s + 1, 9);
+            nodo(top, nullptr, texto, s + 2, 10);
+        }
+        if (conMapa) nodo(top, nullptr, texto, s + 3, 11);
+        return top;
+    };
+    switch (tipo) {
+        case 2: nombres(entrada(CovsMenu, 0, 2, true, false), datos.nombresCovariables.get()); break;
+        case 3: entrada(BiasMenu, 3, 3, quel::tipoSesgoElegido(tipoArchivo_) == 0, true); break;
+        case 4: entrada(PrioriMenu, 7, 4, quel::tipoPrioriElegido(tipoArchivo_) == 0, true); break;
+        case 5: nombres(entrada(SitiosMenu, 11, 5, true, true), datos.especies.get()); break;
+        case 7: {
+            auto* top = nodo(nullptr, a, texto, 15, 6);
+            nodo(top, nullptr, QStringLiteral("Relativo"), 16, 11);
+            nodo(top, nullptr, QStringLiteral("Absoluto"), 17, 11);
+            break;
+        }
+        case 8: {
+            auto* top = nodo(nullptr, a, texto, 18, 7);
+            nodo(top, nullptr, texto, 19, 11);
+            break;
+        }
+        case 9: {
+            auto* top = nodo(nullptr, a, texto, 20, 8);
+            nodo(top, nullptr, texto, 21, 11);
+            break;
+        }
+        default: break;
+    }
+}
+
+void TFormPrincipal::TreeViewExploradorClick() {
+    QTreeWidgetItem* n = TreeViewExplorador->currentItem();
+    if (!n) return;
+    const int s = estadoNodo(n);
+    const int k = datos.numCovariables;
+    const bool nombreCovariable = 21 < s && s - 21 <= k;
+    const int especie = s - 21 - k;
+    const bool nodoEspecie = 21 < s && 0 < especie && especie <= datos.numEspecies;
+    const bool superior = s == 0 || s == 3 || s == 7 || s == 11;
+    SpeedButtonBorraUno->setEnabled(superior);
+    MostrarMapas1->setEnabled(s == 0 || (15 <= s && s <= 21) || nombreCovariable);
+    Realizar1->setEnabled(nodoEspecie && control.banderas[5] == 1);
+    MostrarMapa1->setEnabled(!(superior || s == 15 || s == 18 || s == 20));
+}

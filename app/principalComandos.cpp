@@ -1,0 +1,427 @@
+// The load, run, clear and manager commands of the main window, with their
+// log lines, progress steps and enable rules.
+#include <QAction>
+#include <QDateTime>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTableWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QToolButton>
+#include <QTreeWidget>
+
+#include "app/Controles.h"
+#include "app/dialogs/mensajeTipoArchivo.h"
+#include "app/principalMainQuel.h"
+#include "engine/ejecutarQuel.h"
+
+namespace {
+
+std::filesystem::path rutaLocal(const QString& ruta) {
+    return std::filesystem::path(QFile::encodeName(ruta).toStdString());
+}
+
+void visibles(std::initializer_list<QWidget*> controles, bool on) {
+    for (QWidget* w : controles) w->setVisible(on);
+}
+
+void habilita(std::initializer_list<QObject*> controles, bool on) {
+    for (QObject* o : controles) {
+        if (auto* w = qobject_cast<QWidget*>(o)) w->setEnabled(on);
+        else if (auto* a = qobject_cast<QAction*>(o)) a->setEnabled(on);
+    }
+}
+
+// The window's progress bar as the core's progress sink: steps reported from
+// the worker thread are posted to the window's thread.
+class ProgresoBarra final : public Progreso {
+public:
+    ProgresoBarra(QProgressBar* barra, int tope) : barra_(barra), restante_(tope) {}
+    void avanza(int pasos) override {
+        // Never beyond the share of the bar the command gave to this call.
+        pasos = std::min(pasos, restante_);
+        if (pasos <= 0) return;
+        restante_ -= pasos;
+        QMetaObject::invokeMethod(barra_, [b = barra_, pasos] { b->setValue(std::min(100, b->value() + pasos)); },
+                                  Qt::QueuedConnection);
+    }
+    int restante() const { return restante_; }
+
+private:
+    QProgressBar* barra_;
+    int restante_;
+};
+
+}  // namespace
+
+namespace quel {
+int tipoSesgoElegido(const TFormTipoArchivo* t) { return t ? t->RadioGroupTipoDatos->itemIndex() : 0; }
+int tipoPrioriElegido(const TFormTipoArchivo* t) { return t ? t->RadioGroupTipoPriori->itemIndex() : 0; }
+}  // namespace quel
+
+void TFormPrincipal::revisaEjecucion() {
+    if (control.banderas[1] == 1 && control.banderas[2] == 1 && control.banderas[3] == 1)
+        habilita({SpeedButtonEjecutar, EjecutarMenu, RadioGroupColores, ButtonCambioColor}, true);
+}
+
+// ---- loads -----------------------------------------------------------------------
+
+std::optional<QString> TFormPrincipal::pideEntrada(std::size_t titulo) {
+    quel::PeticionArchivo p;
+    p.carpeta = QString::fromStdString(raiz_.mapea("C:\\Quel\\Covariables").string());
+    p.filtro = tx(textosDialogo[1]);
+    p.titulo = tx(textosDialogo[titulo]);
+    const auto elegido = dialogos_.abreArchivo(this, p);
+    if (!elegido) {
+        agregaLog(tx(mensajesLog[0]));
+        return std::nullopt;
+    }
+    return elegido->ruta;
+}
+
+int TFormPrincipal::cargaEntrada(const QString& ruta, int (cargaArchivo::*carga)(const std::filesystem::path&)) {
+    muestraProgreso(true);
+    paso(-100);
+    agregaLog(ruta);
+    paso(10);
+    int codigo = 0;
+    enSegundoPlano([&] { codigo = (datos.*carga)(rutaLocal(ruta)); });
+    return codigo;
+}
+
+void TFormPrincipal::SpeedButtonCargaCovClick() {
+    if (!empieza()) return;
+    agregaLog(tx(mensajesLog[1]));
+    if (const auto ruta = pideEntrada(3)) {
+        const int codigo = cargaEntrada(*ruta, &cargaArchivo::cargaCovariables);
+        paso(40);
+        if (codigo != 0) {
+            muestraError(codigo);
+            termina();
+            return;
+        }
+        control.marca(0);
+        agregaHijoArbol(sender(), *ruta, 2);
+        alternaVista(true);
+        habilita({SpeedButtonCargaCov, CovsMenu}, false);
+        habilita({SpeedButtonCargaSesgo, BiasMenu, SpeedButtonCargaPriori, PrioriMenu, SpeedButtonCargaSites,
+                  SitiosMenu, MostrarMapa1, ExportImagen},
+                 true);
+        ubicacion = ubicaMapa(*datos.coordenadas, ImageMapa->bitmap().width(), ImageMapa->bitmap().height());
+        paso(25);
+        columnasMapa = ubicacion.columnasMapa;
+        muestraMapaCovariable(0, true);
+        paso(25);
+        habilitaBorrado(true);
+        muestraProgreso(false);
+    }
+    agregaLog(tx(mensajesLog[2]));
+    termina();
+}
+
+void TFormPrincipal::SpeedButtonCargaSesgoClick() {
+    if (ocupado_ || !tipoArchivo_) return;
+    tipoArchivo_->abre(TFormTipoArchivo::Modo::Sesgo);
+}
+
+void TFormPrincipal::SpeedButtonCargaPrioriClick() {
+    if (ocupado_ || !tipoArchivo_) return;
+    tipoArchivo_->abre(TFormTipoArchivo::Modo::Priori);
+}
+
+// Bias and prior loads share their road; they differ in texts, dataset calls,
+// flag, tree kind, controls and map.
+struct TFormPrincipal::CargaTipo {
+    int logInicio, logFin, titulo, bandera, tipoArbol;
+    const char* uniforme;
+    int (cargaArchivo::*carga)(const std::filesystem::path&);
+    void (cargaArchivo::*cargaUniforme)();
+};
+
+void TFormPrincipal::cargaConTipo(QObject* sender, int modo, const CargaTipo& t) {
+    if (!empieza()) return;
+    bool hecho = false;
+    QString texto;
+    if (modo == 0) {
+        agregaLog(tx(mensajesLog[static_cast<std::size_t>(t.logInicio)]));
+        if (const auto ruta = pideEntrada(static_cast<std::size_t>(t.titulo))) {
+            const int codigo = cargaEntrada(*ruta, t.carga);
+            paso(90);
+            if (codigo != 0) {
+                muestraError(codigo);
+                termina();
+                return;
+            }
+            texto = *ruta;
+            hecho = true;
+        }
+    } else {
+        muestraProgreso(true);
+        paso(-100);
+        paso(10);
+        enSegundoPlano([&] { (datos.*t.cargaUniforme)(); });
+        paso(90);
+        texto = QString::fromLatin1(t.uniforme);
+        hecho = true;
+    }
+    if (hecho) {
+        control.marca(t.bandera);
+        agregaHijoArbol(sender, texto, t.tipoArbol);
+        if (t.bandera == 1) {
+            habilita({SpeedButtonCargaSesgo, BiasMenu}, false);
+            sesgoCalculado_ = modo == 0;
+            alternaVista(true);
+            muestraMapaSesgo();
+        } else {
+            habilita({SpeedButtonCargaPriori, PrioriMenu}, false);
+            prioriCalculado_ = modo == 0;
+            alternaVista(true);
+            muestraMapaPriori();
+        }
+        habilitaBorrado(true);
+        agregaLog(tx(mensajesLog[static_cast<std::size_t>(t.logFin)]));
+        muestraProgreso(false);
+    }
+    revisaEjecucion();
+    termina();
+}
+
+void TFormPrincipal::cargaSesgoMapa(QObject* sender, int modo) {
+    static const CargaTipo t{3, 4, 4, 1, 3, "Sesgo Uniforme", &cargaArchivo::cargaSesgo, &cargaArchivo::sesgoUniforme};
+    cargaConTipo(sender, modo, t);
+}
+
+void TFormPrincipal::cargaPrioriMapa(QObject* sender, int modo) {
+    static const CargaTipo t{5, 6, 5, 2, 4, "Priori Uniforme", &cargaArchivo::cargaPriori,
+                             &cargaArchivo::prioriUniforme};
+    cargaConTipo(sender, modo, t);
+}
+
+void TFormPrincipal::SpeedButtonCargaSitesClick() {
+    if (!empieza()) return;
+    agregaLog(tx(mensajesLog[7]));
+    if (const auto ruta = pideEntrada(6)) {
+        const int codigo = cargaEntrada(*ruta, &cargaArchivo::cargaSitios);
+        paso(40);
+        if (codigo != 0) {
+            muestraError(codigo);
+            termina();
+            return;
+        }
+        // The window keeps its own copy of the site coordinates for the maps.
+        const TImagenN<float>& s = *datos.sitios;
+        sitiosMapa = std::make_unique<TImagenN<float>>(s.renglones, s.columnas);
+        for (int c = 0; c + 1 < s.columnas; ++c) sitiosMapa->datos[c] = s.datos[c];
+        paso(10);
+        control.marca(3);
+        agregaHijoArbol(sender(), *ruta, 5);
+        habilita({SpeedButtonCargaSites, SitiosMenu}, false);
+        alternaVista(true);
+        muestraMapaSitios(0);
+        paso(40);
+        habilitaBorrado(true);
+        muestraProgreso(false);
+    }
+    agregaLog(tx(mensajesLog[8]));
+    revisaEjecucion();
+    termina();
+}
+
+void TFormPrincipal::registraPriori(QObject* sender, const QString& ruta) {
+    if (!tipoArchivo_ || !datos.priori) return;
+    control.marca(2);
+    // The handed-over table holds classes: the run must use them.
+    tipoArchivo_->RadioGroupTipoPriori->fijaItemIndex(0);
+    agregaHijoArbol(sender, ruta, 4);
+    habilita({SpeedButtonCargaPriori, PrioriMenu}, false);
+    prioriCalculado_ = true;
+    alternaVista(true);
+    muestraMapaPriori();
+    habilitaBorrado(true);
+}
+
+// ---- run ---------------------------------------------------------------------------
+
+void TFormPrincipal::SpeedButtonEjecutarClick() {
+    // Every input must be there; the menu twin may outlive a clear.
+    for (int i = 0; i < 4; ++i)
+        if (control.banderas[i] != 1) return;
+    if (!empieza()) return;
+    agregaLog(tx(mensajesLog[9]));
+    muestraProgreso(true);
+    paso(-100);
+    paso(10);
+    const int tipoPriori = quel::tipoPrioriElegido(tipoArchivo_);
+    // The run fills a fresh engine; the shown results are replaced only when it
+    // has succeeded.
+    auto nuevo = std::make_unique<ejecutarQuel>();
+    ProgresoBarra progreso(ProgressBarMapa, 80);
+    int codigo = 0;
+    QString fallo;
+    enSegundoPlano([&] {
+        try {
+            codigo = nuevo->ejecuta(copiaDatos::de(datos), tipoPriori, progreso);
+        } catch (const std::exception& e) {
+            fallo = QString::fromLocal8Bit(e.what());
+        }
+    });
+    paso(progreso.restante());
+    if (!fallo.isEmpty()) {
+        // A numerical failure of the run: reported like a load error.
+        dialogos_.mensaje(this, QStringLiteral("ERROR"), fallo, quel::IconoMensaje::Error);
+        agregaLog(fallo);
+        muestraProgreso(false);
+        termina();
+        return;
+    }
+    if (codigo != 0) {
+        muestraError(codigo);
+        termina();
+        return;
+    }
+    motor = std::move(nuevo);
+    SpeedButtonEjecutar->setEnabled(false);
+    habilita({ExportPredictivaMenu, ExportCertidumbreMenu, ExportPotPrioriMenu}, true);
+    agregaLog(tx(mensajesLog[10]));
+    control.marca(5);
+    control.marca(6);
+    control.marca(7);
+    muestraMapaResultado(0);
+    agregaHijoArbol(sender(), ExportPredictivaMenu->text(), 7);
+    agregaHijoArbol(sender(), ExportCertidumbreMenu->text(), 8);
+    agregaHijoArbol(sender(), ExportPotPrioriMenu->text(), 9);
+    paso(10);
+    muestraProgreso(false);
+    termina();
+}
+
+// ---- clear -------------------------------------------------------------------------
+
+void TFormPrincipal::borraResultados() {
+    motor->borraResultados();
+    for (int i : {5, 6, 7}) control.banderas[i] = 0;
+    for (QLineEdit* e : {EditSesgo, EditPriori, EditPredictiva, EditCertidumbre, EditPotPriori})
+        e->setText(QStringLiteral(" "));
+    // No result is left to show.
+    habilita({SpeedButtonProbabilidad, SpeedButtonCertidumbre, SpeedButtonPotPriori}, false);
+}
+
+void TFormPrincipal::SpeedButtonBorraUnoClick() {
+    if (ocupado_) return;
+    QTreeWidgetItem* nodo = TreeViewExplorador->currentItem();
+    if (!nodo) return;
+    if (!empieza()) return;
+    const int s = estadoNodo(nodo);
+    delete nodo;
+    visibles({ImageMapa, ImageLlave,
+                       LabelMinLlave, LabelMaxLlave,
+                       StringGridDatos}, false);
+    ExportImagen->setEnabled(false);
+    SpeedButtonEjecutar->setEnabled(true);
+    switch (s) {
+        case 0:
+            agregaLog(tx(mensajesBorrado[0]));
+            habilita({SpeedButtonCargaCov, CovsMenu}, true);
+            control.banderas[0] = 0;
+            datos.borraDatos(0);
+            habilita({SpeedButtonCargaSesgo, BiasMenu, SpeedButtonCargaPriori, PrioriMenu, SpeedButtonCargaSites,
+                      SitiosMenu, MostrarMapa1, SpeedButtonProbabilidad, SpeedButtonCertidumbre,
+                      SpeedButtonPotPriori},
+                     false);
+            visibles({ImageLlave, LabelMinLlave,
+                               LabelMaxLlave}, false);
+            TreeViewExplorador->clear();
+            for (int i : {1, 2, 3}) {
+                control.banderas[i] = 0;
+                datos.borraDatos(i);
+            }
+            sitiosMapa.reset();
+            contadorNodos = 1;
+            break;
+        case 3:
+            agregaLog(tx(mensajesBorrado[1]));
+            habilita({SpeedButtonCargaSesgo, BiasMenu}, true);
+            control.banderas[1] = 0;
+            datos.borraDatos(1);
+            break;
+        case 7:
+            agregaLog(tx(mensajesBorrado[2]));
+            habilita({SpeedButtonCargaPriori, PrioriMenu}, true);
+            control.banderas[2] = 0;
+            datos.borraDatos(2);
+            break;
+        case 11:
+            agregaLog(tx(mensajesBorrado[3]));
+            habilita({SpeedButtonCargaSites, SitiosMenu}, true);
+            control.banderas[3] = 0;
+            datos.borraDatos(3);
+            sitiosMapa.reset();
+            contadorNodos -= datos.numEspecies;
+            break;
+        default: break;
+    }
+    if (!(control.banderas[0] == 1 && control.banderas[1] == 1 && control.banderas[2] == 1 &&
+          control.banderas[3] == 1)) {
+        borraResultados();
+        habilitaBorrado(true);
+        habilita({SpeedButtonEjecutar, EjecutarMenu}, false);
+    }
+    TreeViewExploradorClick();
+    termina();
+}
+
+void TFormPrincipal::SpeedButtonBorraTodosClick() {
+    if (!empieza()) return;
+    datos.borraTodo();
+    sitiosMapa.reset();
+    habilita({SpeedButtonCargaCov, CovsMenu}, true);
+    habilita({SpeedButtonCargaSesgo, BiasMenu, SpeedButtonCargaPriori, PrioriMenu, SpeedButtonCargaSites, SitiosMenu,
+              SpeedButtonProbabilidad, SpeedButtonCertidumbre, SpeedButtonPotPriori, SpeedButtonEjecutar,
+              EjecutarMenu},
+             false);
+    StringGridDatos->setVisible(false);
+    ImageMapa->setVisible(false);
+    habilita({ExportImagen, MostrarMapa1}, false);
+    visibles({ImageLlave, LabelMinLlave,
+                       LabelMaxLlave}, false);
+    TreeViewExplorador->clear();
+    for (QLineEdit* e : {EditSesgo, EditPriori, EditPredictiva, EditCertidumbre, EditPotPriori})
+        e->setText(QStringLiteral(" "));
+    for (int& b : control.banderas) b = 0;
+    contadorNodos = 1;
+    habilitaBorrado(false);
+    motor->borraResultados();
+    agregaLog(tx(mensajesBorrado[4]));
+    TreeViewExploradorClick();
+    termina();
+}
+
+// ---- managers and language ----------------------------------------------------------
+
+void TFormPrincipal::SpeedButtonCovariablesClick() {
+    if (ocupado_ || !covManager_) return;
+    covManager_->show();
+    hide();
+    tiempoInicioGestor = static_cast<double>(QDateTime::currentMSecsSinceEpoch()) / 1000.0;
+    agregaLog(tx(mensajesLog[11]));
+}
+
+void TFormPrincipal::SpeedButtonPrioriClick() {
+    if (ocupado_ || !prioriManager_) return;
+    tiempoInicioGestor = static_cast<double>(QDateTime::currentMSecsSinceEpoch()) / 1000.0;
+    prioriManager_->show();
+    hide();
+    agregaLog(tx(mensajesBorrado[0]));
+}
+
+void TFormPrincipal::SpeedButtonSesgoClick() {
+    if (ocupado_ || !biasManager_) return;
+    biasManager_->show();
+    hide();
+}
+
+void TFormPrincipal::CambiarLenguaMenuClick() {
+    if (ocupado_ || !tipoArchivo_) return;
+    tipoArchivo_->abre(TFormTipoArchivo::Modo::Lenguaje);
+}

@@ -1,0 +1,223 @@
+#pragma once
+// The main window `TFormPrincipal`: owner of the dataset, the engine, the
+// palette and the map placement; the load, run, clear and manager commands
+// with their enable rules, the explorer tree's nodes, the map display and the
+// language of the windows.
+#include <QMainWindow>
+#include <QStringList>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "app/Dialogos.h"
+#include "data/TImagenN.h"
+#include "data/cargaArchivo.h"
+#include "data/lenguaje.h"
+#include "platform/RaizDatos.h"
+#include "render/paletaColores.h"
+#include "render/ubicacionMapa.h"
+
+class QAction;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QProgressBar;
+class QPushButton;
+class QTabWidget;
+class QTableWidget;
+class QTextEdit;
+class QToolButton;
+class QTreeWidget;
+class QTreeWidgetItem;
+class QWidget;
+class TFormTipoArchivo;
+class ejecutarQuel;
+
+namespace quel {
+class TImagen;
+class TRadioGroup;
+class BloqueoEntrada;
+}
+
+class TFormPrincipal : public QMainWindow {
+    Q_OBJECT
+public:
+    // `carpetaTrabajo`: private folder of the dataset's temporary files.
+    TFormPrincipal(quel::RaizDatos raiz, quel::Dialogos& dialogos, std::filesystem::path carpetaTrabajo,
+                   QWidget* padre = nullptr);
+    ~TFormPrincipal() override;
+
+    // The secondary windows, created after the main window (start-up order).
+    void fijaVentanas(TFormTipoArchivo* tipoArchivo, QWidget* covManager, QWidget* prioriManager,
+                      QWidget* biasManager);
+
+    const quel::RaizDatos& raiz() const { return raiz_; }
+    quel::Dialogos& dialogos() { return dialogos_; }
+
+    // ---- operations other windows call ---------------------------------------
+    void agregaLog(const QString& texto);
+    void muestraError(int codigo);
+    void agregaHijoArbol(QObject* sender, const QString& texto, int tipo);
+    void cargaSesgoMapa(QObject* sender, int modo);
+    void cargaPrioriMapa(QObject* sender, int modo);
+    void habilitaBorrado(bool on);
+    void alternaVista(bool mapa);
+    // Applies a language file given by its logical ("C:\Quel\...") or local path.
+    void cambiaLenguaje(const std::string& ruta);
+    // Applies the language file named by the pointer file, when there is one.
+    void aplicaLenguajeGuardado();
+    // The language dialog's OK: writes the pointer file and applies the file.
+    void eligeLenguaje(const QString& textoCombo);
+    void registraPriori(QObject* sender, const QString& ruta);
+    // A message-table entry (bytes of the language file) as shown.
+    static QString tx(const std::string& bytes);
+
+    // Runs `trabajo` away from the window's thread while the window keeps
+    // painting and takes no input; returns when it has finished.
+    void enSegundoPlano(const std::function<void()>& trabajo);
+    bool ocupado() const { return ocupado_; }
+
+    // ---- state (names of the design) ------------------------------------------
+    // The message tables, filled from the language file (bytes as written).
+    quel::lenguaje::TablasMensajes tablas;
+    std::array<std::string, 7>& textosDialogo = tablas.textosDialogo;
+    std::array<std::string, 11>& titulosMapa = tablas.titulosMapa;
+    std::array<std::string, 12>& mensajesLog = tablas.mensajesLog;
+    std::array<std::string, 12>& mensajesBorrado = tablas.mensajesBorrado;
+    std::array<std::string, 5>& mensajesExporta = tablas.mensajesExporta;
+    std::array<std::string, 8>& mensajesError = tablas.mensajesError;
+    std::array<std::string, 5>& mensajesCovManager = tablas.mensajesCovManager;
+    cargaArchivo datos;
+    controlArchivo control;
+    std::unique_ptr<ejecutarQuel> motor;
+    paletaColores paleta;
+    std::unique_ptr<TImagenN<float>> sitiosMapa;  // copy of the site coordinates
+    UbicacionMapa ubicacion;                      // pixel grid of the map placement
+    int columnasMapa = 0;
+    int contadorNodos = 1;
+    int gradienteCovariables = 0, gradienteSesgo = 1, gradientePriori = 7, gradientePredictiva = 0,
+        gradienteCertidumbre = 4, gradientePotPriori = 2;
+    double tiempoInicioGestor = 0;  // seconds, when a manager was opened
+
+    // ---- controls -------------------------------------------------------------
+    QMenu *Archivo1, *Cargar1, *Exportar1, *Ejecutar1, *Herramientas1, *Preferencias1, *PopupMenuExplorador;
+    QAction *CovsMenu, *BiasMenu, *PrioriMenu, *SitiosMenu, *ExportPredictivaMenu, *ExportCertidumbreMenu,
+        *ExportPotPrioriMenu, *ExportImagen, *Salir, *EjecutarMenu, *BorrarUnoMenu, *BorrarTodosMenu,
+        *AdmonCovsMenu, *AdmonPrioriMenu, *CambiarLenguaMenu, *MostrarMapa1, *Realizar1, *MostrarMapas1;
+    QToolButton *SpeedButtonCargaCov, *SpeedButtonCargaSesgo, *SpeedButtonCargaPriori, *SpeedButtonCargaSites,
+        *SpeedButtonBorraTodos, *SpeedButtonBorraUno, *SpeedButtonEjecutar, *SpeedButtonProbabilidad,
+        *SpeedButtonCertidumbre, *SpeedButtonPotPriori, *SpeedButtonCovariables, *SpeedButtonPriori,
+        *SpeedButtonSesgo;
+    QTabWidget* PageControl;
+    QWidget *TabSheetExplorador, *TabSheetColor, *TabSheetDatos;
+    QTreeWidget* TreeViewExplorador;
+    quel::TRadioGroup* RadioGroupColores;
+    QPushButton* ButtonCambioColor;
+    quel::TImagen *ImageRangoColor, *ImageMapa, *ImageLlave, *ImageSesgo, *ImagePriori, *ImagePredictiva,
+        *ImageCertidumbre, *ImagePotPriori;
+    QLabel *LabelMinimo, *LabelMaximo, *LabelMinLlave, *LabelMaxLlave, *LabelSesgo, *LabelPriori,
+        *LabelPredictiva, *LabelCertidumbre, *LabelPotPriori, *LabelLong, *LabelLat;
+    QLineEdit *EditSesgo, *EditPriori, *EditPredictiva, *EditCertidumbre, *EditPotPriori, *EditX, *EditY;
+    QTableWidget* StringGridDatos;
+    QFrame* PanelProgressBar;
+    QProgressBar* ProgressBarMapa;
+    QTextEdit* RichEditLog;
+
+    // Icon list of the tree (indexes 0..11).
+    static QIcon iconoNodo(int indice);
+    static int estadoNodo(const QTreeWidgetItem* nodo);
+    static int imagenNodo(const QTreeWidgetItem* nodo);
+
+public slots:
+    void SpeedButtonCargaCovClick();
+    void SpeedButtonCargaSesgoClick();
+    void SpeedButtonCargaPrioriClick();
+    void SpeedButtonCargaSitesClick();
+    void SpeedButtonEjecutarClick();
+    void SpeedButtonBorraUnoClick();
+    void SpeedButtonBorraTodosClick();
+    void SpeedButtonCovariablesClick();
+    void SpeedButtonPrioriClick();
+    void SpeedButtonSesgoClick();
+    void CambiarLenguaMenuClick();
+    void SalirClick();
+    void SpeedButtonProbabilidadClick();
+    void SpeedButtonCertidumbreClick();
+    void SpeedButtonPotPrioriClick();
+    void RadioGroupColoresClick(int indice);
+    void ButtonCambioColorClick();
+    void ImageMapaMouseMove(int x, int y);
+    void TreeViewExploradorClick();
+
+    // Map drawings of the inputs (shown by the loads and the explorer).
+    // `limpiar`: clear the map to white first (the loads do; the explorer's
+    // covariate nodes draw over the map).
+    void muestraMapaCovariable(int k, bool limpiar = true);
+    void muestraMapaSesgo();
+    void muestraMapaPriori();
+    void muestraMapaSitios(int especie);
+    // 0 predictive (absolute), 1 certainty (absolute), 2 prior potential (relative).
+    void muestraMapaResultado(int cual);
+
+signals:
+    // Emitted when a command has finished and its results are in place.
+    void comandoTerminado();
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+
+private:
+    // Asks for an input file with dialog title entry `titulo`; a cancel is logged.
+    std::optional<QString> pideEntrada(std::size_t titulo);
+    // Shows the progress from 0, logs the file and runs the load off the window's thread.
+    int cargaEntrada(const QString& ruta, int (cargaArchivo::*carga)(const std::filesystem::path&));
+    struct CargaTipo;
+    void cargaConTipo(QObject* sender, int modo, const CargaTipo& t);
+    void borraResultados();
+    void construyeMenus();
+    void construyeControles();
+    void conecta();
+    void aplicaLenguaje(const quel::lenguaje::ArchivoLenguaje& archivo);
+
+    // Progress bar steps (StepBy semantics, clamped to 0..100).
+    void paso(int n);
+    void muestraProgreso(bool on);
+    // Run-enabling check shared by the bias, prior and sites loads.
+    void revisaEjecucion();
+    // A command's frame: refuses to start while another command runs.
+    bool empieza();
+    void termina();
+
+    // Maps.
+    void limpiaMapa();
+    void fijaEtiquetas(const QString& minimo, const QString& maximo, bool colores, bool llave);
+    void dibujaLlaves(int gradiente);
+    void fijaTitulo(int entrada);
+    void fijaBotonesMapa(QToolButton* apagado);
+    // Draw one map into ImageMapa (no clearing); false when its data is missing.
+    bool dibujaSesgo(bool relativo);
+    bool dibujaPriori(bool relativo);
+    bool dibujaResultado(int cual, bool absoluto, int gradiente);
+    const TImagenN<long double>* resultado(int cual) const;
+    void reiniciaBarras();
+    void dibujaBarra(quel::TImagen* img, QRgb colorToolkit, int ancho);
+
+    quel::RaizDatos raiz_;
+    quel::Dialogos& dialogos_;
+    TFormTipoArchivo* tipoArchivo_ = nullptr;
+    QWidget* covManager_ = nullptr;
+    QWidget* prioriManager_ = nullptr;
+    QWidget* biasManager_ = nullptr;
+    std::unique_ptr<quel::BloqueoEntrada> bloqueo_;
+    bool ocupado_ = false;
+    bool sesgoCalculado_ = true;  // kind of the bias on the map (file or uniform)
+    bool prioriCalculado_ = true;
+};
+
+// Index of the choice dialog's kind groups, read by the tree and the run.
+namespace quel {
+int tipoSesgoElegido(const TFormTipoArchivo* t);
+int tipoPrioriElegido(const TFormTipoArchivo* t);
+}
