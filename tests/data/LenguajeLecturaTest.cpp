@@ -1,0 +1,236 @@
+// Reading the language file format, applying it to the message tables, and
+// the safe fillers for texts that carry a printf-style conversion.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <string>
+
+#include "data/lenguaje.h"
+
+using namespace quel::lenguaje;
+using namespace std::string_literals;
+
+namespace {
+
+// A file whose line `n` (from 1) is `lineas[n - 1]`, each followed by `salto`.
+std::string archivo(std::initializer_list<std::string> lineas, const std::string& salto = "\n") {
+    std::string r;
+    for (const auto& l : lineas) r += l + salto;
+    return r;
+}
+
+// Lines 1..29 of notes, then whatever follows.
+std::string conLinea(int numero, const std::string& contenido) {
+    std::string r;
+    for (int i = 1; i < numero; ++i) r += "nota " + std::to_string(i) + "\n";
+    return r + contenido + "\n";
+}
+
+}  // namespace
+
+TEST(LenguajeLectura, FieldsAreCommaTerminatedAndEmptyOnesVanish) {
+    auto a = leeLenguaje(archivo({"encabezado", "Archivo,,Cargar,", "  Run , Go,", ",,Tools,Cov,"}));
+    ASSERT_TRUE(a.menuPrincipal);
+    EXPECT_EQ(*a.menuPrincipal, (Campos{"Archivo", "Cargar"}));
+    // Blanks belong to the text.
+    ASSERT_TRUE(a.menuEjecutar);
+    EXPECT_EQ(*a.menuEjecutar, (Campos{"  Run ", " Go"}));
+    // Leading commas are skipped like any other empty field.
+    EXPECT_EQ(*a.menuHerramientas, (Campos{"Tools", "Cov"}));
+}
+
+TEST(LenguajeLectura, ShortLinesSetOnlyTheirFieldsAndMissingLinesNothing) {
+    // The edge case of the format: line 2 with two fields changes only
+    // Archivo1 and Cargar1; lines that are not there stay absent.
+    auto a = leeLenguaje(archivo({"x", "Fichier,Charger,"}));
+    ASSERT_TRUE(a.menuPrincipal);
+    EXPECT_EQ(a.menuPrincipal->size(), 2u);
+    EXPECT_FALSE(a.menuEjecutar);
+    EXPECT_FALSE(a.mensajesError);
+    EXPECT_FALSE(a.mensajesExporta);
+
+    // A line holding only its line break is present with no fields.
+    auto b = leeLenguaje(archivo({"x", "", "", "", "", "", "", "", "", ""}));
+    ASSERT_TRUE(b.gradientes);
+    EXPECT_TRUE(b.gradientes->empty());
+    ASSERT_TRUE(b.menuPrincipal);
+    EXPECT_TRUE(b.menuPrincipal->empty());
+    EXPECT_TRUE(leeLenguaje("").menuPrincipal == std::nullopt);
+}
+
+TEST(LenguajeLectura, ALastLineWithoutLineBreakIsNotApplied) {
+    auto a = leeLenguaje("x\nA,B,\nRun,Go,");
+    EXPECT_TRUE(a.menuPrincipal);
+    EXPECT_FALSE(a.menuEjecutar);
+    // Even when it is the only content line.
+    EXPECT_FALSE(leeLenguaje("x\nA,B,").menuPrincipal);
+}
+
+TEST(LenguajeLectura, ALastFieldWithoutItsCommaKeepsTheLineBreak) {
+    auto a = leeLenguaje(archivo({"x", "A,B"}));
+    ASSERT_TRUE(a.menuPrincipal);
+    EXPECT_EQ(*a.menuPrincipal, (Campos{"A", "B\n"}));
+    // The same through a Windows line end: text-mode reading turns CR LF into
+    // one line break.
+    auto b = leeLenguaje(archivo({"x", "A,B"}, "\r\n"));
+    EXPECT_EQ(*b.menuPrincipal, (Campos{"A", "B\n"}));
+}
+
+TEST(LenguajeLectura, WindowsLineEndsReadLikeLineFeeds) {
+    std::string lf = archivo({"nota", "A,B,", "C,D,", "E,", "F,G,"});
+    std::string crlf = archivo({"nota", "A,B,", "C,D,", "E,", "F,G,"}, "\r\n");
+    auto a = leeLenguaje(lf);
+    auto b = leeLenguaje(crlf);
+    EXPECT_EQ(*a.menuPrincipal, *b.menuPrincipal);
+    EXPECT_EQ(*a.menuPreferencias, *b.menuPreferencias);
+    // A carriage return that is not part of a line end is text.
+    auto c = leeLenguaje("x\nA\rB,C,\n");
+    EXPECT_EQ(*c.menuPrincipal, (Campos{"A\rB", "C"}));
+}
+
+TEST(LenguajeLectura, OnlyTheContentLinesAreRead) {
+    // Every line full of fields: notes (1, 6, 8, ...) and lines after 30
+    // must leave no trace; lines 2..30 map by number.
+    std::string f;
+    for (int i = 1; i <= 40; ++i) f += "L" + std::to_string(i) + "a,L" + std::to_string(i) + "b,\n";
+    auto a = leeLenguaje(f);
+    EXPECT_EQ(a.menuPrincipal->front(), "L2a");
+    EXPECT_EQ(a.menuEjecutar->front(), "L3a");
+    EXPECT_EQ(a.menuHerramientas->front(), "L4a");
+    EXPECT_EQ(a.menuPreferencias->front(), "L5a");
+    EXPECT_EQ(a.menuExplorador->front(), "L7a");
+    EXPECT_EQ(a.pestanas->front(), "L9a");
+    EXPECT_EQ(a.gradientes->front(), "L10a");
+    EXPECT_EQ(a.tipoArchivo->front(), "L12a");
+    EXPECT_EQ(a.covManager->front(), "L14a");
+    EXPECT_EQ(a.botones->front(), "L16a");
+    EXPECT_EQ(a.textosDialogo->front(), "L18a");
+    EXPECT_EQ(a.titulosMapa->front(), "L20a");
+    EXPECT_EQ(a.mensajesLog->front(), "L22a");
+    EXPECT_EQ(a.mensajesBorrado->front(), "L23a");
+    EXPECT_EQ(a.mensajesError->front(), "L24a");
+    EXPECT_EQ(a.mensajesCovManager->front(), "L25a");
+    EXPECT_EQ(a.pistasPrincipal->front(), "L27a");
+    EXPECT_EQ(a.pistasCovManager->front(), "L28a");
+    EXPECT_EQ(a.mensajesExporta->front(), "L30a");
+    for (int n : {1, 6, 8, 11, 13, 15, 17, 19, 21, 26, 29, 31, 35})
+        EXPECT_FALSE(campos(a, n)) << "line " << n;
+    EXPECT_EQ(&*campos(a, 24), &*a.mensajesError);
+}
+
+TEST(LenguajeLectura, ExtraFieldsAreIgnoredButItemListsKeepThemAll) {
+    auto a = leeLenguaje(conLinea(5, "P,L,extra,more,"));
+    EXPECT_EQ(*a.menuPreferencias, (Campos{"P", "L"}));
+    // Line 10: title plus any number of gradient names.
+    auto b = leeLenguaje(conLinea(10, "Grad,a,b,c,"));
+    EXPECT_EQ(*b.gradientes, (Campos{"Grad", "a", "b", "c"}));
+    std::string nueve = "T,";
+    for (int i = 0; i < 9; ++i) nueve += "g" + std::to_string(i) + ",";
+    EXPECT_EQ(leeLenguaje(conLinea(10, nueve)).gradientes->size(), 10u);
+    // Line 12: two titles, then the items shared by both groups.
+    auto c = leeLenguaje(conLinea(12, "S,P,uno,dos,tres,"));
+    EXPECT_EQ(c.tipoArchivo->size(), 5u);
+    EXPECT_EQ((*c.tipoArchivo)[kPrimeraOpcionTipo], "uno");
+    // A message table keeps no more than its entries.
+    std::string muchos;
+    for (int i = 0; i < 20; ++i) muchos += "e" + std::to_string(i) + ",";
+    EXPECT_EQ(leeLenguaje(conLinea(24, muchos)).mensajesError->size(), 8u);
+}
+
+TEST(LenguajeLectura, ANulByteEndsTheLinesContent) {
+    auto a = leeLenguaje("x\nA,B\0C,D,\nR,"s + "\n");
+    EXPECT_EQ(*a.menuPrincipal, (Campos{"A", "B"}));
+    EXPECT_EQ(*a.menuEjecutar, (Campos{"R"}));
+}
+
+TEST(LenguajeLectura, LongLinesAreReadWhole) {
+    std::string largo(5000, 'x');
+    auto a = leeLenguaje(conLinea(24, largo + "," + largo + ","));
+    EXPECT_EQ(a.mensajesError->at(1).size(), 5000u);
+}
+
+TEST(LenguajeTablas, AbsentFieldsLeaveEntriesAndApplyingTwiceChangesNothing) {
+    TablasMensajes t;
+    for (const auto& e : t.mensajesLog) EXPECT_TRUE(e.empty());
+    aplicaTablas(leeLenguaje(conLinea(22, "a,b,c,")), t);
+    t.mensajesLog[5] = "previo";
+    TablasMensajes antes = t;
+    auto b = leeLenguaje(conLinea(22, "A,B,"));
+    aplicaTablas(b, t);
+    EXPECT_EQ(t.mensajesLog[0], "A");
+    EXPECT_EQ(t.mensajesLog[1], "B");
+    EXPECT_EQ(t.mensajesLog[2], "c");
+    EXPECT_EQ(t.mensajesLog[5], "previo");
+    EXPECT_EQ(t.textosDialogo, antes.textosDialogo);
+    TablasMensajes otra = t;
+    aplicaTablas(b, otra);
+    EXPECT_EQ(otra.mensajesLog, t.mensajesLog);
+}
+
+TEST(LenguajeTablas, ErrorCodesMapToTheirEntries) {
+    TablasMensajes t;
+    for (std::size_t i = 0; i < t.mensajesError.size(); ++i) t.mensajesError[i] = "E" + std::to_string(i);
+    EXPECT_EQ(textoCajaError(t, 2, 4), "E0");
+    EXPECT_EQ(textoCajaError(t, 5, 9), "E19");  // the line number follows
+    EXPECT_EQ(textoCajaError(t, 7, 4), "E2");
+    EXPECT_EQ(textoCajaError(t, 9, 4), "E34");
+    EXPECT_EQ(textoCajaError(t, 3, 4), "E4");
+    EXPECT_EQ(textoCajaError(t, 11, 4), "E5");
+    EXPECT_EQ(textoCajaError(t, 12, 4), "E6");
+    EXPECT_EQ(textoCajaError(t, 4, 4), "E7");
+    for (int sinTexto : {0, 1, 6, 8, 10, 13, -45}) EXPECT_FALSE(textoCajaError(t, sinTexto, 1)) << sinTexto;
+    // Without a language file the boxes of codes 5 and 9 show only the number.
+    TablasMensajes vacias;
+    EXPECT_EQ(textoCajaError(vacias, 9, 12), "12");
+    EXPECT_EQ(textoCajaError(vacias, 2, 12), "");
+    // A text with its own conversion gets the current line number, not one
+    // from the time the language was applied.
+    t.mensajesError[1] = "line %d: ";
+    EXPECT_EQ(textoCodigo(t, 5, 31), "line 31: ");
+    EXPECT_EQ(textoCajaError(t, 5, 31), "line 31: 31");
+}
+
+TEST(LenguajeTablas, TimeLineUsesSecondsBelowAMinuteElseMinutes) {
+    TablasMensajes t;
+    t.mensajesBorrado[5] = "%.1f s";
+    t.mensajesBorrado[6] = "%.1f min";
+    EXPECT_EQ(textoTiempo(t, 42.25), "42.2 s");
+    EXPECT_EQ(textoTiempo(t, 59.9), "59.9 s");
+    EXPECT_EQ(textoTiempo(t, 60), "1.0 min");
+    EXPECT_EQ(textoTiempo(t, 90), "1.5 min");
+}
+
+TEST(LenguajeFormato, FillsOnlyTheFirstIntegerConversion) {
+    EXPECT_EQ(rellenaEntero("Line %d of %d", 7), "Line 7 of %d");
+    EXPECT_EQ(rellenaEntero("[%5d]", 42), "[   42]");
+    EXPECT_EQ(rellenaEntero("[%-5i]", 42), "[42   ]");
+    EXPECT_EQ(rellenaEntero("[%+05d]", 42), "[+0042]");
+    EXPECT_EQ(rellenaEntero("[%.3d]", 7), "[007]");
+    EXPECT_EQ(rellenaEntero("%d", LLONG_MIN), std::to_string(LLONG_MIN));
+    EXPECT_EQ(rellenaEntero("no conversion", 3), "no conversion");
+}
+
+TEST(LenguajeFormato, EveryOtherPercentSequencePrintsAsWritten) {
+    EXPECT_EQ(rellenaEntero("100%% sure, %d", 3), "100% sure, 3");
+    EXPECT_EQ(rellenaEntero("%s %n %x %p %ld %*d", 3), "%s %n %x %p %ld %*d");
+    EXPECT_EQ(rellenaEntero("50% off", 3), "50% off");
+    EXPECT_EQ(rellenaEntero("ends in %", 3), "ends in %");
+    EXPECT_EQ(rellenaEntero("%", 3), "%");
+    EXPECT_EQ(rellenaEntero("%f", 3), "%f");
+    // %% stays a single per-cent sign after the conversion too.
+    EXPECT_EQ(rellenaEntero("%d%%%d%%", 5), "5%%d%");
+    // Widths beyond any sensible text are not conversions.
+    EXPECT_EQ(rellenaEntero("%999999999999999999999d", 1), "%999999999999999999999d");
+    EXPECT_EQ(rellenaEntero("%.501d", 1), "%.501d");
+    EXPECT_EQ(rellenaEntero("%500d", 1).size(), 500u);
+}
+
+TEST(LenguajeFormato, FillsTheFirstRealConversion) {
+    EXPECT_EQ(rellenaReal("%.1f seconds", 1.5), "1.5 seconds");
+    EXPECT_EQ(rellenaReal("%lf", 1.5), "1.500000");
+    EXPECT_EQ(rellenaReal("%g and %g", 0.25), "0.25 and %g");
+    EXPECT_EQ(rellenaReal("%8.2e|", 1234.5), "1.23e+03|");
+    EXPECT_EQ(rellenaReal("%d %s %.1f", 2.0), "%d %s 2.0");
+    EXPECT_EQ(rellenaReal("%%.1f", 2.0), "%.1f");
+    EXPECT_EQ(rellenaReal("%Lf", 2.0), "%Lf");
+}
