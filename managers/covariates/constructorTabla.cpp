@@ -1,0 +1,242 @@
+#include "managers/covariates/constructorTabla.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <optional>
+#include <system_error>
+
+#include "data/cargaArchivo.h"
+
+namespace fs = std::filesystem;
+namespace fmt = quel::formato;
+
+constructorTabla::constructorTabla(quel::RaizDatos raiz) : exportador(std::move(raiz)) {}
+
+fs::path constructorTabla::conExtension(const fs::path& ruta) {
+    std::string s = ruta.string();
+    if (s.find('.') == std::string::npos) s += ".txt";
+    return fs::path(s);
+}
+
+namespace {
+
+bool mismoEncabezado(const std::array<double, 6>& a, const std::array<double, 6>& b) {
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (!(a[i] == b[i] || (std::isnan(a[i]) && std::isnan(b[i])))) return false;
+    return true;
+}
+
+bool leeTodo(const fs::path& ruta, std::string& texto) {
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(ruta.c_str(), "rb"), &std::fclose);
+    texto.clear();
+    if (!f) return false;
+    char buf[1 << 16];
+    std::size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, f.get())) > 0) texto.append(buf, n);
+    return true;
+}
+
+double aReal(std::string_view t) {
+    double v = 0;
+    std::from_chars(t.data(), t.data() + t.size(), v);
+    return v;
+}
+
+// Reads the coordinate file written by the classification: fields ended by a
+// comma are coordinates (taken when `conCoordenadas`), a field ended by a line
+// feed is the cell's category. Stops at the table's last row.
+void leeCoordenadas(const std::string& texto, bool conCoordenadas, TImagenN<float>& coords,
+                    std::vector<int>& columna) {
+    const std::size_t filas = columna.size();
+    std::size_t fila = 0;
+    int campo = 0;
+    std::size_t ini = 0;
+    for (std::size_t i = 0; i < texto.size() && fila < filas; ++i) {
+        char c = texto[i];
+        if (c != ',' && c != '\n') continue;
+        std::string_view t(texto.data() + ini, i - ini);
+        ini = i + 1;
+        if (c == ',') {
+            if (conCoordenadas && campo < 2)
+                coords.datos[static_cast<std::size_t>(campo)][fila] = static_cast<float>(aReal(t));
+            ++campo;
+        } else {
+            columna[fila] = static_cast<int>(aReal(t));
+            ++fila;
+            campo = 0;
+        }
+    }
+}
+
+// Buffered writer of a large text file.
+class Salida {
+public:
+    explicit Salida(const fs::path& ruta) : f_(std::fopen(ruta.c_str(), "wb"), &std::fclose) {
+        buf_.reserve(kTope + 4096);
+    }
+    bool abierta() const { return f_ != nullptr; }
+    std::string& buf() { return buf_; }
+    void quizaVacia() {
+        if (buf_.size() >= kTope) vacia();
+    }
+    bool cierra() {
+        vacia();
+        if (!f_) return false;
+        bool ok = bien_ && std::fclose(f_.release()) == 0;
+        return ok;
+    }
+
+private:
+    static constexpr std::size_t kTope = 1 << 20;
+    void vacia() {
+        if (f_ && !buf_.empty() && std::fwrite(buf_.data(), 1, buf_.size(), f_.get()) != buf_.size())
+            bien_ = false;
+        buf_.clear();
+    }
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> f_;
+    std::string buf_;
+    bool bien_ = true;
+};
+
+}  // namespace
+
+int constructorTabla::construyeTabla(const fs::path& ruta, const std::vector<ItemCovariable>& items,
+                                     const TablaCargada* tabla, Progreso& progreso) {
+    const int numCargadas = tabla ? tabla->numCovariables() : 0;
+    const int numArchivos = static_cast<int>(items.size());
+    rutaError.clear();
+    error = {};
+
+    numSeleccionadas = 0;
+    nombresSel.clear();
+    categoriasSel.clear();
+    celdasEnHueco.clear();
+    coordsNuevas.reset();
+    covsNuevas.reset();
+    for (int i = 0; i < numArchivos; ++i) {
+        const auto& it = items[static_cast<std::size_t>(i)];
+        if (!it.marcado) continue;
+        categoriasSel.push_back(i < numCargadas ? tabla->categorias.datos[0][static_cast<std::size_t>(i)]
+                                                : static_cast<float>(it.numClases));
+        nombresSel.push_back(it.nombre);
+        celdasEnHueco.push_back(0);
+        ++numSeleccionadas;
+    }
+
+    progreso.fija(0);
+    const int paso = numArchivos > 0 ? 50 / numArchivos : 0;
+    auto falla = [&](int codigo, const fs::path& grid, std::string detalle) {
+        rutaError = grid;
+        error = {codigo, 0, std::move(detalle)};
+        return codigo;
+    };
+
+    std::optional<std::array<double, 6>> referencia;
+    bool desdeGrid = false;  // the coordinates come from the first grid
+    std::string texto;
+    std::vector<int> columna;
+    int k = 0;
+    for (int i = 0; i < numArchivos; ++i, progreso.avanza(paso)) {
+        const auto& it = items[static_cast<std::size_t>(i)];
+        if (!it.marcado) continue;
+        if (i < numCargadas) {
+            if (!coordsNuevas) {
+                const int filas = tabla->coordenadas.renglones;
+                coordsNuevas = std::make_unique<TImagenN<float>>(filas, 2);
+                covsNuevas = std::make_unique<TImagenN<int>>(tabla->covariables.renglones, numSeleccionadas);
+                for (int c = 0; c < 2 && c < tabla->coordenadas.columnas; ++c)
+                    coordsNuevas->datos[static_cast<std::size_t>(c)] = tabla->coordenadas.datos[static_cast<std::size_t>(c)];
+            }
+            if (i >= tabla->covariables.columnas)
+                return falla(codigos::kMalformado, {}, "the opened table has no column for covariate " + it.nombre);
+            auto& destino = covsNuevas->datos[static_cast<std::size_t>(k)];
+            const auto& origen = tabla->covariables.datos[static_cast<std::size_t>(i)];
+            std::copy_n(origen.begin(), std::min(origen.size(), destino.size()), destino.begin());
+            ++k;
+            continue;
+        }
+
+        int r = exportador.generaCovariable(static_cast<int>(categoriasSel[static_cast<std::size_t>(k)]), it.ruta,
+                                            k, it.manual);
+        if (r != 0) {
+            rutaError = it.ruta;
+            error = exportador.error();
+            return r;
+        }
+        if (it.manual) categoriasSel[static_cast<std::size_t>(k)] = static_cast<float>(exportador.clases().numero);
+        celdasEnHueco[static_cast<std::size_t>(k)] = exportador.celdasEnHueco();
+        const auto& enc = exportador.encabezado;
+        const auto celdas = static_cast<long long>(enc[0]) * static_cast<long long>(enc[1]);
+        if (k == 0) {
+            const int filas = static_cast<int>(celdas);
+            coordsNuevas = std::make_unique<TImagenN<float>>(filas, 2);
+            covsNuevas = std::make_unique<TImagenN<int>>(filas, numSeleccionadas);
+            referencia = enc;
+            desdeGrid = true;
+        } else if (!referencia) {
+            // The first grid after opened-table covariates sets the reference
+            // and must cover exactly the table's rows.
+            referencia = enc;
+            if (celdas != covsNuevas->renglones)
+                return falla(codigos::kEncabezados, it.ruta,
+                             "the grid has " + std::to_string(celdas) + " cells, the opened table " +
+                                 std::to_string(covsNuevas->renglones) + " rows");
+        }
+        if (!mismoEncabezado(enc, *referencia))
+            return falla(codigos::kEncabezados, it.ruta, "the grid's header differs from the first grid's");
+
+        leeTodo(exportador.rutaCoordenadas(), texto);
+        auto& col = covsNuevas->datos[static_cast<std::size_t>(k)];
+        leeCoordenadas(texto, desdeGrid && k == 0, *coordsNuevas, col);
+        ++k;
+    }
+
+    if (!escribeTabla(ruta))
+        return falla(codigos::kVacio, agregaExtension ? conExtension(ruta) : ruta,
+                     "the table file cannot be written");
+    progreso.avanza(50);
+    std::error_code ec;
+    fs::remove(exportador.rutaCoordenadas(), ec);
+    return 0;
+}
+
+bool constructorTabla::escribeTabla(const fs::path& ruta) const {
+    Salida out(agregaExtension ? conExtension(ruta) : ruta);
+    if (!out.abierta()) return false;
+    std::string& s = out.buf();
+    for (int k = 0; k < numSeleccionadas; ++k) {
+        s += nombresSel[static_cast<std::size_t>(k)];
+        s += ',';
+        fmt::real(s, categoriasSel[static_cast<std::size_t>(k)]);
+        s += ",\n";
+    }
+    s += "**********\nLong,Lat,";
+    for (int k = 0; k < numSeleccionadas; ++k) {
+        s += nombresSel[static_cast<std::size_t>(k)];
+        s += ',';
+    }
+    s += '\n';
+    const int filas = covsNuevas ? covsNuevas->renglones : 0;
+    const int cols = covsNuevas ? covsNuevas->columnas : 0;
+    for (int r = 0; r < filas; ++r) {
+        const auto f = static_cast<std::size_t>(r);
+        fmt::real(s, coordsNuevas->datos[0][f]);
+        s += ',';
+        fmt::real(s, coordsNuevas->datos[1][f]);
+        s += ',';
+        bool valida = true;
+        for (int k = 0; k < cols; ++k) {
+            int c = covsNuevas->datos[static_cast<std::size_t>(k)][f];
+            if (c == 0) valida = false;
+            fmt::entero(s, c);
+            s += ',';
+        }
+        s += valida ? "1," : "0,";
+        if (r + 1 < filas) s += '\n';
+        out.quizaVacia();
+    }
+    return out.cierra();
+}

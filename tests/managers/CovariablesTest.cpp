@@ -1,0 +1,160 @@
+#include "managers/covariates/constructorTabla.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "support/testutil.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kEnc22 = "ncols 2\nnrows 2\nxllcorner 0\nyllcorner 0\ncellsize 1\nNODATA_value -9999\n";
+
+struct Entorno {
+    prueba::CarpetaTemporal t;
+    constructorTabla ct{quel::RaizDatos(t.ruta() / "Quel")};
+    ItemCovariable grid(const std::string& nombre, const std::string& texto, int clases = 10,
+                        bool manual = false) {
+        prueba::escribe(t / (nombre + ".asc"), texto);
+        return ItemCovariable{nombre, true, t / (nombre + ".asc"), clases, manual};
+    }
+};
+
+class ProgresoContado : public Progreso {
+public:
+    int total = 0;
+    int fijado = -1;
+    void avanza(int p) override { total += p; }
+    void fija(int p) override { fijado = p; total = p; }
+};
+
+}  // namespace
+
+TEST(ConstruyeTabla, ThreeGridsToTheByte) {
+    Entorno e;
+    std::vector<ItemCovariable> items = {
+        e.grid("a", kEnc22 + "1 2\n3 4\n", 2),
+        e.grid("b", kEnc22 + "5 -9999\n7 8\n", 3, true),
+        e.grid("c", kEnc22 + "0.5 0.5\n0.5 1\n", 10),
+    };
+    ProgresoContado p;
+    ASSERT_EQ(e.ct.construyeTabla(e.t / "tabla.txt", items, nullptr, p), 0) << e.ct.error.detalle;
+    EXPECT_EQ(prueba::lee(e.t / "tabla.txt"),
+              "a,2,\nb,8,\nc,10,\n**********\nLong,Lat,a,b,c,\n"
+              "0,1,1,5,1,1,\n1,1,1,0,1,0,\n0,0,2,7,1,1,\n1,0,2,8,1,1,");
+    // 1 lies between the intervals 0.5-0.5 and 1.5-1.5.
+    EXPECT_EQ(e.ct.celdasEnHueco, (std::vector<std::int64_t>{0, 0, 1}));
+    EXPECT_EQ(p.fijado, 0);
+    EXPECT_EQ(p.total, 3 * (50 / 3) + 50);
+    EXPECT_FALSE(fs::exists(e.ct.exportador.rutaCoordenadas()));
+}
+
+TEST(ConstruyeTabla, FourByThreeGridsGiveTwelveRows) {
+    Entorno e;
+    std::string enc = "ncols 4\nnrows 3\nxllcorner -10\nyllcorner 5\ncellsize 0.5\n";
+    std::string cuerpo = "1 2 3 4\n5 6 7 8\n9 10 11 12\n";
+    std::vector<ItemCovariable> items = {e.grid("x", enc + cuerpo), e.grid("y", enc + cuerpo, 4),
+                                         e.grid("z", enc + cuerpo, 1, true)};
+    ASSERT_EQ(e.ct.construyeTabla(e.t / "t.txt", items), 0);
+    std::string s = prueba::lee(e.t / "t.txt");
+    EXPECT_EQ(s.substr(0, s.find("**")), "x,10,\ny,4,\nz,12,\n");
+    auto datos = s.substr(s.find("Long,Lat,x,y,z,\n") + 16);
+    EXPECT_EQ(std::count(datos.begin(), datos.end(), '\n'), 11);
+    EXPECT_EQ(datos.substr(0, datos.find('\n')), "-10,6,1,1,1,1,");
+    EXPECT_EQ(datos.substr(datos.rfind('\n') + 1), "-8.5,5,6,4,12,1,");
+    EXPECT_NE(datos.back(), '\n');
+}
+
+TEST(ConstruyeTabla, ManualAndAutomaticCategoryCounts) {
+    Entorno e;
+    std::string enc = "ncols 5\nnrows 1\nxllcorner 0\nyllcorner 0\ncellsize 1\n";
+    std::vector<ItemCovariable> items = {e.grid("m", enc + "1 2 3 4 5\n", 63, true),
+                                         e.grid("a", enc + "1 2 3 4 5\n", 10)};
+    ASSERT_EQ(e.ct.construyeTabla(e.t / "t.txt", items), 0);
+    EXPECT_EQ(e.ct.categoriasSel, (std::vector<float>{5, 10}));
+}
+
+TEST(ConstruyeTabla, SecondGridWithAnotherCellSizeIsRefused) {
+    Entorno e;
+    std::vector<ItemCovariable> items = {
+        e.grid("a", kEnc22 + "1 2\n3 4\n"),
+        e.grid("b", "ncols 2\nnrows 2\nxllcorner 0\nyllcorner 0\ncellsize 2\nNODATA_value -9999\n1 2\n3 4\n"),
+        e.grid("c", kEnc22 + "1 2\n3 4\n"),
+    };
+    EXPECT_EQ(e.ct.construyeTabla(e.t / "t.txt", items), 4);
+    EXPECT_FALSE(fs::exists(e.t / "t.txt"));
+    EXPECT_EQ(e.ct.rutaError, e.t / "b.asc");
+    // The classification of the refused grid stays on disk.
+    EXPECT_TRUE(fs::exists(e.ct.exportador.rutaCoordenadas()));
+    // Another no-data value is another header too.
+    items[1] = e.grid("b", "ncols 2\nnrows 2\nxllcorner 0\nyllcorner 0\ncellsize 1\nNODATA_value -1\n1 2\n3 4\n");
+    EXPECT_EQ(e.ct.construyeTabla(e.t / "t.txt", items), 4);
+}
+
+TEST(ConstruyeTabla, CentreHeaderMatchingTheCornerOfAnotherGrid) {
+    Entorno e;
+    std::vector<ItemCovariable> items = {
+        e.grid("a", kEnc22 + "1 2\n3 4\n"),
+        e.grid("b", "NCOLS 2\r\nNROWS 2\r\nXLLCENTER 0.5\r\nYLLCENTER 0.5\r\nCELLSIZE 1\r\n 1 2\r\n 3 4\r\n"),
+    };
+    EXPECT_EQ(e.ct.construyeTabla(e.t / "t.txt", items), 0);
+}
+
+TEST(ConstruyeTabla, MalformedGridReportsTheFile) {
+    Entorno e;
+    std::vector<ItemCovariable> items = {e.grid("a", kEnc22 + "1 2\n3 4\n"), e.grid("b", kEnc22 + "1 2\n3\n")};
+    EXPECT_EQ(e.ct.construyeTabla(e.t / "t.txt", items), 12);
+    EXPECT_EQ(e.ct.rutaError, e.t / "b.asc");
+    EXPECT_NE(e.ct.error.detalle.find("fewer values"), std::string::npos);
+    EXPECT_FALSE(fs::exists(e.t / "t.txt"));
+}
+
+TEST(ConstruyeTabla, NamesWithoutADotGetTxtUnlessExact) {
+    Entorno e;
+    std::vector<ItemCovariable> items = {e.grid("a", kEnc22 + "1 2\n3 4\n")};
+    ASSERT_EQ(e.ct.construyeTabla(e.t / "sinpunto", items), 0);
+    EXPECT_TRUE(fs::exists(e.t / "sinpunto.txt"));
+    e.ct.agregaExtension = false;
+    ASSERT_EQ(e.ct.construyeTabla(e.t / "exacto", items), 0);
+    EXPECT_TRUE(fs::exists(e.t / "exacto"));
+    EXPECT_EQ(constructorTabla::conExtension("C:\\Quel\\CovTemp.txt"), fs::path("C:\\Quel\\CovTemp.txt"));
+    EXPECT_EQ(constructorTabla::conExtension("tabla.cov"), fs::path("tabla.cov"));
+    EXPECT_EQ(e.ct.construyeTabla(e.t / "no" / "t.txt", items), 2);
+}
+
+TEST(ConstruyeTabla, UntickedItemsAreSkipped) {
+    Entorno e;
+    std::vector<ItemCovariable> items = {e.grid("a", kEnc22 + "1 2\n3 4\n"), e.grid("b", "not a grid"),
+                                         e.grid("c", kEnc22 + "4 3\n2 1\n", 4)};
+    items[1].marcado = false;
+    ASSERT_EQ(e.ct.construyeTabla(e.t / "t.txt", items), 0);
+    EXPECT_EQ(e.ct.nombresSel, (std::vector<std::string>{"a", "c"}));
+    EXPECT_EQ(e.ct.covsNuevas->datos[1], (std::vector<int>{4, 3, 2, 1}));
+}
+
+TEST(ConstruyeTabla, OpenedTableItemsWithGrids) {
+    Entorno e;
+    TablaCargada tabla;
+    tabla.coordenadas = TImagenN<float>(4, 2);
+    tabla.covariables = TImagenN<int>(4, 3);
+    tabla.categorias = TImagenN<float>(2, 1);
+    tabla.coordenadas.datos[0] = {7, 8, 7, 8};
+    tabla.coordenadas.datos[1] = {9, 9, 8, 8};
+    tabla.covariables.datos[0] = {1, 2, 3, 4};
+    tabla.covariables.datos[1] = {2, 2, 0, 1};
+    tabla.covariables.datos[2] = {1, 1, 0, 1};
+    tabla.categorias.datos[0] = {4, 2};
+    std::vector<ItemCovariable> items = {{"p", false, {}, 10, false},
+                                         {"q", true, {}, 10, false},
+                                         e.grid("g", kEnc22 + "1 2\n3 4\n", 2)};
+    ASSERT_EQ(e.ct.construyeTabla(e.t / "t.txt", items, &tabla), 0);
+    // The coordinates stay the opened table's.
+    EXPECT_EQ(prueba::lee(e.t / "t.txt"),
+              "q,2,\ng,2,\n**********\nLong,Lat,q,g,\n7,9,2,1,1,\n8,9,2,1,1,\n7,8,0,2,0,\n8,8,1,2,1,");
+    // A grid whose cell count differs from the table's rows is refused.
+    items[2] = e.grid("h", "ncols 3\nnrows 1\nxllcorner 0\nyllcorner 0\ncellsize 1\n1 2 3\n");
+    EXPECT_EQ(e.ct.construyeTabla(e.t / "u.txt", items, &tabla), 4);
+    EXPECT_FALSE(fs::exists(e.t / "u.txt"));
+}
