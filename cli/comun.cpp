@@ -6,16 +6,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <mutex>
-#include <sstream>
 #include <stdexcept>
 #include <thread>
 
 #include <dirent.h>
 #include <unistd.h>
 
-#include "platform/RaizDatos.h"
+#include "data/lenguaje.h"
 
 namespace fs = std::filesystem;
 
@@ -194,86 +192,30 @@ CarpetaPrivada::~CarpetaPrivada() {
 
 namespace {
 
-// Entry of the language file's error table for each code.
-int entradaError(int codigo) {
-    switch (codigo) {
-        case 2: return 0;
-        case 5: return 1;
-        case 7: return 2;
-        case 9: return 3;
-        case 3: return 4;
-        case 11: return 5;
-        case 12: return 6;
-        case 4: return 7;
-        default: return -1;
-    }
-}
-
-// Fields of one line (1-based number) of a language file: split at commas,
-// empty fields skipped.
-std::vector<std::string> camposLinea(const fs::path& archivo, int numero) {
-    std::ifstream f(archivo, std::ios::binary);
-    std::string linea;
-    for (int n = 1; n <= numero; ++n)
-        if (!std::getline(f, linea)) return {};
-    std::vector<std::string> campos;
-    std::string campo;
-    std::istringstream s(linea);
-    while (std::getline(s, campo, ','))
-        if (!campo.empty() && campo != "\r") campos.push_back(campo);
-    return campos;
-}
-
-// Fills the one line-number conversion of a message text; every other '%'
-// sequence is kept as written ("%%" reads as one '%').
-std::string llenaLinea(const std::string& formato, int linea) {
-    std::string r;
-    bool lleno = false;
-    for (std::size_t i = 0; i < formato.size(); ++i) {
-        if (formato[i] == '%' && i + 1 < formato.size()) {
-            if (formato[i + 1] == '%') { r += '%'; ++i; continue; }
-            if (formato[i + 1] == 'd' && !lleno) { r += std::to_string(linea); ++i; lleno = true; continue; }
-        }
-        r += formato[i];
-    }
-    return r;
+const quel::lenguaje::TablasMensajes& ingles() {
+    static const quel::lenguaje::TablasMensajes t =
+        quel::lenguaje::tablasIncluidas(quel::lenguaje::Idioma::kIngles);
+    return t;
 }
 
 }  // namespace
 
-fs::path archivoIngles() {
-    std::error_code ec;
-    const fs::path enRaiz = quel::RaizDatos::desdeEntorno().en("Lenguajes\\english.quel");
-    if (fs::is_regular_file(enRaiz, ec)) return enRaiz;
-    const fs::path enFuentes = fs::path(QUEL_SOURCE_DIR) / "resources" / "lang" / "english.quel";
-    if (fs::is_regular_file(enFuentes, ec)) return enFuentes;
-    return {};
-}
-
 std::string textoError(int codigo, int linea) {
-    const int e = entradaError(codigo);
-    const fs::path archivo = archivoIngles();
-    if (e < 0 || archivo.empty()) return {};
-    const auto campos = camposLinea(archivo, 24);
-    if (static_cast<std::size_t>(e) >= campos.size()) return {};
-    return llenaLinea(campos[static_cast<std::size_t>(e)], linea);
+    return quel::lenguaje::textoCajaError(ingles(), codigo, linea).value_or(std::string());
 }
 
 std::vector<std::string> titulosExporta() {
-    std::vector<std::string> t(5);
-    const fs::path archivo = archivoIngles();
-    if (archivo.empty()) return t;
-    const auto campos = camposLinea(archivo, 30);
-    for (std::size_t i = 0; i < t.size() && i < campos.size(); ++i) t[i] = campos[i];
-    return t;
+    const auto& t = ingles().mensajesExporta;
+    return {t.begin(), t.end()};
 }
 
 void reportaError(const std::string& comando, const fs::path& archivo, int codigo, int linea) {
     std::string l = "quel-cli " + comando + ": " + archivo.string() + ": error " + std::to_string(codigo);
-    if (linea > 0) l += ", line " + std::to_string(linea);
     std::string texto = textoError(codigo, linea);
     if (texto.empty()) texto = "(no message text for this code)";
-    l += ": " + texto + "\n";
+    l += ": " + texto;
+    if (linea > 0 && !quel::lenguaje::llevaLinea(codigo)) l += " (line " + std::to_string(linea) + ")";
+    l += "\n";
     std::fputs(l.c_str(), stderr);
 }
 

@@ -72,26 +72,21 @@ private:
 
 // ------------------------------------------------------- error report ---
 
-// The English text of the message for a code, as the shipped English language
-// file has it (its error table; for codes with a line number the number is
-// filled into the text's one conversion). Empty when the file has no text
-// for the code.
+// The English text of the message for a code, from the English language file
+// built into the program (its error table, with the failing line number for
+// codes 5 and 9). Empty when that table has no text for the code.
 std::string textoError(int codigo, int linea);
 
 // One line on standard error:
-//   quel-cli COMMAND: FILE: error CODE[, line N]: TEXT
-// `linea` <= 0 means no line number (codes 5 and 9 of the loads carry one).
+//   quel-cli COMMAND: FILE: error CODE: TEXT
+// TEXT ends with the line number for codes 5 and 9 (`linea`); a line number
+// given with another code follows as " (line N)". `linea` <= 0: none.
 void reportaError(const std::string& comando, const std::filesystem::path& archivo, int codigo,
                   int linea);
 
 // Texts of the exported tables' title line (entries 0..4 of the English
-// language file's export table; empty entries when the file lacks them).
+// language file's export table).
 std::vector<std::string> titulosExporta();
-
-// Where the English language file was found: the data root's "Lenguajes"
-// folder when it holds "english.quel", else the source tree's
-// resources/lang. Empty when neither exists.
-std::filesystem::path archivoIngles();
 
 // ------------------------------------------------------------ progress ---
 

@@ -1,0 +1,61 @@
+#include "data/tablaResultados.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
+#include <memory>
+#include <system_error>
+
+namespace tablaResultados {
+
+namespace {
+
+template <class T>
+void agrega(std::string& destino, T v, int digitos) {
+    char buf[128];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general,
+                                 std::clamp(digitos, 1, 40));
+    destino.append(buf, r.ec == std::errc() ? r.ptr : buf);
+}
+
+struct Cierra {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+
+}  // namespace
+
+void agregaNumero(std::string& destino, long double v, int digitos) { agrega(destino, v, digitos); }
+
+// A float goes out as the stream writes it: widened to double first.
+void agregaNumero(std::string& destino, float v, int digitos) {
+    agrega(destino, static_cast<double>(v), digitos);
+}
+
+bool escribe(const std::filesystem::path& ruta, const Titulos& titulos,
+             const TImagenN<float>& coordenadas, const TImagenN<long double>& valores, int digitos) {
+    const int filas = coordenadas.renglones;
+    if (coordenadas.columnas < 2 && filas > 0) return false;
+    if (filas > 0 && (valores.columnas < 1 || valores.renglones < filas)) return false;
+    std::unique_ptr<std::FILE, Cierra> f(std::fopen(ruta.c_str(), "wb"));
+    if (!f) return false;
+    std::string bloque = titulos.x + ", " + titulos.y + "," + titulos.valor + ",\n";
+    bool bien = true;
+    for (int r = 0; r < filas; ++r) {
+        const auto rr = static_cast<std::size_t>(r);
+        agregaNumero(bloque, coordenadas.datos[0][rr], kDigitos);
+        bloque += ',';
+        agregaNumero(bloque, coordenadas.datos[1][rr], kDigitos);
+        bloque += ',';
+        agregaNumero(bloque, valores.datos[0][rr], digitos);
+        bloque += '\n';
+        if (bloque.size() >= (1u << 16)) {
+            bien = bien && std::fwrite(bloque.data(), 1, bloque.size(), f.get()) == bloque.size();
+            bloque.clear();
+        }
+    }
+    bien = bien && std::fwrite(bloque.data(), 1, bloque.size(), f.get()) == bloque.size();
+    bien = (std::fclose(f.release()) == 0) && bien;
+    return bien;
+}
+
+}  // namespace tablaResultados
