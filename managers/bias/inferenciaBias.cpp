@@ -25,21 +25,20 @@ float distancia(float x1, float y1, float x2, float y2) {
     return static_cast<float>(std::sqrt(dx * dx + dy * dy));
 }
 
-long double redondeaMilesimas(float d) {
+double milesimas(float d) {
     // d has 24 significant bits, so d * 1000 is exact in double, and for the
     // values below 2^52 so is t + 0.5: truncating it rounds halves away from
     // zero, as the "0.000" format does. Larger values are whole already.
     const double t = static_cast<double>(d) * 1000.0;
-    double k;
-    if (t >= 0 && t < 4503599627370496.0)
-        k = static_cast<double>(static_cast<std::int64_t>(t + 0.5));
-    else if (t < 0 && t > -4503599627370496.0)
-        k = -static_cast<double>(static_cast<std::int64_t>(-t + 0.5));
-    else
-        k = t;  // whole, infinite or not a number
+    if (t >= 0 && t < 4503599627370496.0) return static_cast<double>(static_cast<std::int64_t>(t + 0.5));
+    if (t < 0 && t > -4503599627370496.0) return -static_cast<double>(static_cast<std::int64_t>(-t + 0.5));
+    return t;  // whole, infinite or not a number
+}
+
+long double redondeaMilesimas(float d) {
     // A correctly rounded division gives the extended real nearest to k/1000,
     // which is what reading the decimal text back gives.
-    return static_cast<long double>(k) / 1000.0L;
+    return static_cast<long double>(milesimas(d)) / 1000.0L;
 }
 
 }  // namespace sesgo
@@ -296,53 +295,106 @@ int inferenciaBias::convierteCeldas(cargaArchivo& datos, const fs::path& archivo
 // ---------------------------------------------------------------------------
 // Distance sums
 
-long double inferenciaBias::sumaDeCombinacion(int j, const std::vector<float>& gx, const std::vector<float>& gy,
-                                              const std::vector<float>& gv, bool podaTope) const {
-    const auto& cx = coordenadas->datos[0];
-    const auto& cy = coordenadas->datos[1];
-    const std::size_t n = gx.size();
-    long double suma = 0;
-    for (int p = inicio_[static_cast<std::size_t>(j)]; p < inicio_[static_cast<std::size_t>(j) + 1]; ++p) {
-        const int k = filas_[static_cast<std::size_t>(p)];
-        const float xk = cx[static_cast<std::size_t>(k)];
-        const float yk = cy[static_cast<std::size_t>(k)];
-        for (std::size_t g = 0; g < n; ++g) {
-            const long double d = sesgo::redondeaMilesimas(sesgo::distancia(xk, yk, gx[g], gy[g]));
-            if (d == 0) {
-                suma = sesgo::kTope;
-                // With no negative contribution the capped sum cannot leave the cap.
-                if (podaTope) return suma;
-            } else {
-                suma += static_cast<long double>(gv[g]) / d;
-                if (suma > sesgo::kTope) {
-                    suma = sesgo::kTope;
-                    if (podaTope) return suma;
-                }
-            }
-        }
+namespace {
+
+// The grid cells taking part in one surface, and what the sums may assume.
+struct ListaSuma {
+    std::vector<float> x, y, v;
+    // No negative, infinite or NaN value and finite positions everywhere: a
+    // capped sum can then never leave the cap, so its remaining terms can be skipped.
+    bool podaTope = true;
+    bool todosUno = true;  // every value is 1 (roads): the term is 1 / d
+    // Rounded distances are k / 1000 for a whole k; when every k of the
+    // surface is small the extended k / 1000 (or its reciprocal when every
+    // value is 1) is looked up instead of divided again. Same bits either way.
+    std::vector<long double> tabla;
+    std::int64_t kMax = -1;
+};
+
+constexpr std::int64_t kTablaMaxima = 1 << 20;
+
+// Bounds of the distances between the covariate cells and the grid cells;
+// builds the table when they are small.
+void preparaTabla(ListaSuma& l, const TImagenN<float>& coordenadas) {
+    if (!l.podaTope || l.x.empty() || coordenadas.renglones == 0) return;
+    auto extremos = [](const std::vector<float>& v, double& lo, double& hi) {
+        lo = hi = v[0];
+        for (float f : v) { lo = std::min<double>(lo, f); hi = std::max<double>(hi, f); }
+    };
+    double cx0, cx1, cy0, cy1, gx0, gx1, gy0, gy1;
+    extremos(coordenadas.datos[0], cx0, cx1);
+    extremos(coordenadas.datos[1], cy0, cy1);
+    extremos(l.x, gx0, gx1);
+    extremos(l.y, gy0, gy1);
+    const double dx = std::max(cx1 - gx0, gx1 - cx0), dy = std::max(cy1 - gy0, gy1 - cy0);
+    const double maxima = std::sqrt(dx * dx + dy * dy) * (1.0 + 1e-6) * 1000.0 + 2.0;
+    if (!(maxima < static_cast<double>(kTablaMaxima))) return;
+    l.kMax = static_cast<std::int64_t>(maxima);
+    l.tabla.resize(static_cast<std::size_t>(l.kMax) + 1);
+    l.tabla[0] = 0;
+    for (std::int64_t k = 1; k <= l.kMax; ++k) {
+        const long double r = static_cast<long double>(static_cast<double>(k)) / 1000.0L;
+        l.tabla[static_cast<std::size_t>(k)] = l.todosUno ? static_cast<long double>(1.0f) / r : r;
     }
-    return suma;
 }
+
+}  // namespace
 
 void inferenciaBias::calculaSumas(const TImagenN<float>& celdas, bool ciudades, TImagenN<long double>& salida,
                                   Progreso& progreso, int pasos) const {
     // Cells taking part: cities with a value other than 0, roads coded exactly 1.
-    std::vector<float> gx, gy, gv;
-    bool podaTope = true;
+    ListaSuma l;
     for (int g = 0; g < celdas.renglones; ++g) {
         const float v = celdas.datos[2][static_cast<std::size_t>(g)];
         if (ciudades ? !(v == 0.0f) : v == 1.0f) {
-            gx.push_back(celdas.datos[0][static_cast<std::size_t>(g)]);
-            gy.push_back(celdas.datos[1][static_cast<std::size_t>(g)]);
-            gv.push_back(v);
-            if (!(v >= 0.0f && std::isfinite(v)) || !std::isfinite(gx.back()) || !std::isfinite(gy.back()))
-                podaTope = false;
+            l.x.push_back(celdas.datos[0][static_cast<std::size_t>(g)]);
+            l.y.push_back(celdas.datos[1][static_cast<std::size_t>(g)]);
+            l.v.push_back(v);
+            if (!(v >= 0.0f && std::isfinite(v)) || !std::isfinite(l.x.back()) || !std::isfinite(l.y.back()))
+                l.podaTope = false;
+            if (v != 1.0f) l.todosUno = false;
         }
     }
-    for (int k = 0; k < coordenadas->renglones && podaTope; ++k)
+    for (int k = 0; k < coordenadas->renglones && l.podaTope; ++k)
         if (!std::isfinite(coordenadas->datos[0][static_cast<std::size_t>(k)]) ||
             !std::isfinite(coordenadas->datos[1][static_cast<std::size_t>(k)]))
-            podaTope = false;
+            l.podaTope = false;
+    preparaTabla(l, *coordenadas);
+
+    const auto& cx = coordenadas->datos[0];
+    const auto& cy = coordenadas->datos[1];
+    // Sum of combination j: for each of its cells in table order, for each
+    // grid cell in list order, v / d, with the cap applied as it goes.
+    auto sumaDe = [&](int j) {
+        const std::size_t n = l.x.size();
+        long double suma = 0;
+        for (int p = inicio_[static_cast<std::size_t>(j)]; p < inicio_[static_cast<std::size_t>(j) + 1]; ++p) {
+            const int k = filas_[static_cast<std::size_t>(p)];
+            const float xk = cx[static_cast<std::size_t>(k)];
+            const float yk = cy[static_cast<std::size_t>(k)];
+            for (std::size_t g = 0; g < n; ++g) {
+                const double m = sesgo::milesimas(sesgo::distancia(xk, yk, l.x[g], l.y[g]));
+                long double termino;
+                if (m == 0) {
+                    suma = sesgo::kTope;
+                    if (l.podaTope) return suma;
+                    continue;
+                }
+                if (m <= static_cast<double>(l.kMax)) {
+                    const long double t = l.tabla[static_cast<std::size_t>(m)];
+                    termino = l.todosUno ? t : static_cast<long double>(l.v[g]) / t;
+                } else {
+                    termino = static_cast<long double>(l.v[g]) / (static_cast<long double>(m) / 1000.0L);
+                }
+                suma += termino;
+                if (suma > sesgo::kTope) {
+                    suma = sesgo::kTope;
+                    if (l.podaTope) return suma;
+                }
+            }
+        }
+        return suma;
+    };
 
     const int j = salida.renglones;
     auto& res = salida.datos[0];
@@ -357,7 +409,7 @@ void inferenciaBias::calculaSumas(const TImagenN<float>& celdas, bool ciudades, 
             const int j0 = siguiente.fetch_add(bloque);
             if (j0 >= j) break;
             const int j1 = std::min(j, j0 + bloque);
-            for (int i = j0; i < j1; ++i) res[static_cast<std::size_t>(i)] = sumaDeCombinacion(i, gx, gy, gv, podaTope);
+            for (int i = j0; i < j1; ++i) res[static_cast<std::size_t>(i)] = sumaDe(i);
             const int total = hechas.fetch_add(j1 - j0) + (j1 - j0);
             if (principal) {
                 const int ahora = static_cast<int>(static_cast<long long>(total) * pasos / std::max(1, j));

@@ -41,6 +41,10 @@ inline constexpr long double kTope = 1000000.0L;
 // double and rounded to single precision.
 float distancia(float x1, float y1, float x2, float y2);
 
+// Thousandths of a distance, rounded to a whole number with halves away
+// from zero (as a double; NaN and infinities pass through).
+double milesimas(float d);
+
 // A distance rounded to three decimals exactly as formatting it with "0.000"
 // and reading the text back into an extended real does: halves go away from
 // zero, and the result is the extended real nearest to the decimal.
@@ -149,9 +153,6 @@ public:
 
 private:
     int hilos() const;
-    // Sum of one surface for combination j over the cell list (x, y, v).
-    long double sumaDeCombinacion(int j, const std::vector<float>& gx, const std::vector<float>& gy,
-                                  const std::vector<float>& gv, bool podaTope) const;
     void calculaSumas(const TImagenN<float>& celdas, bool ciudades, TImagenN<long double>& salida,
                       Progreso& progreso, int pasos) const;
     static void reemplazaTopes(TImagenN<long double>& sumas);
