@@ -28,21 +28,30 @@ constexpr int degradadoPotPriori = 2;
 constexpr int margenFranja = 10;
 constexpr int pixelesTexto = 12;
 
-// Fonts need an application object; a command-line run has none and, usually,
-// no display. The one created here lives until the process ends.
+QtMessageHandler manejadorPrevio = nullptr;
+
+// Start-up notices of the platform (e.g. about XDG_RUNTIME_DIR) would land in the
+// command's error output though they say nothing about the run; real failures
+// still go through.
+void soloMensajesGraves(QtMsgType tipo, const QMessageLogContext& contexto, const QString& texto) {
+    if ((tipo == QtCriticalMsg || tipo == QtFatalMsg) && manejadorPrevio)
+        manejadorPrevio(tipo, contexto, texto);
+}
+
+// Fonts need an application object; a command-line run has none and shows no
+// window, so the offscreen platform serves unless the caller chose another.
+// The one created here lives until the process ends.
 void aseguraAplicacion() {
     if (QGuiApplication::instance()) return;
-    if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    const char* plataforma = std::getenv("QT_QPA_PLATFORM");
+    if (plataforma == nullptr || *plataforma == '\0') setenv("QT_QPA_PLATFORM", "offscreen", 1);
     static int argc = 1;
     static char nombre[] = "quel-cli";
     static char* argv[] = {nombre, nullptr};
-    // Start-up notices of the platform (e.g. about XDG_RUNTIME_DIR) would land in
-    // the command's error output; they say nothing about the run.
-    const QtMessageHandler anterior =
-        qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
+    manejadorPrevio = qInstallMessageHandler(soloMensajesGraves);
     static std::unique_ptr<QGuiApplication> aplicacion =
         std::make_unique<QGuiApplication>(argc, argv);
-    qInstallMessageHandler(anterior);
+    qInstallMessageHandler(manejadorPrevio);
 }
 
 // The map bitmap with the key strip to its right: key centred on the drawing
