@@ -1,12 +1,12 @@
 #include "data/cargaArchivo.h"
 
 #include <algorithm>
-#include <charconv>
 #include <climits>
 #include <cmath>
 #include <cstdio>
 #include <numeric>
 #include <string_view>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -64,26 +64,31 @@ bool real(std::string_view campo, float& valor) {
 }
 
 // Field count and values of one line of a converted table of type `tipo`;
-// `previos` is the field count of the line before (-1 for none).
-int revisaLinea(int tipo, int n, int previos, const std::vector<std::string_view>& campos) {
-    float v = 0;
+// `previos` is the field count of the line before (-1 for none). On success
+// `valores` holds the line's values in single precision (an empty bias or
+// prior line reads as 0).
+int revisaLinea(int tipo, int n, int previos, const std::vector<std::string_view>& campos,
+                std::vector<float>& valores) {
+    valores.resize(static_cast<std::size_t>(n));
     switch (tipo) {
     case cargaArchivo::kCovariables:
         if (previos >= 0 && n != previos) return codigos::kCampos;
-        for (int f = 0; f < n; ++f)
-            if (!real(campos[static_cast<std::size_t>(f)], v) || (f >= 2 && !texto::enteroRepresentable(v)))
+        for (std::size_t f = 0; f < valores.size(); ++f)
+            if (!real(campos[f], valores[f]) || (f >= 2 && !texto::enteroRepresentable(valores[f])))
                 return codigos::kRango;
         return codigos::kOk;
     case cargaArchivo::kSesgo:
-    case cargaArchivo::kPriori:
+    case cargaArchivo::kPriori: {
         if (n != 1) return codigos::kCampos;
-        // An empty line reads as 0.
+        float& v = valores[0];
+        v = 0;
         if (!campos[0].empty() && !real(campos[0], v)) return codigos::kRango;
         if (tipo == cargaArchivo::kSesgo) return v < 0 || v > 1 ? codigos::kRango : codigos::kOk;
         return v == 0 || v == 1 || v == 2 || v == 3 ? codigos::kOk : codigos::kRango;
+    }
     case cargaArchivo::kSitios:
         if (n != 2) return codigos::kCampos;
-        return real(campos[0], v) && real(campos[1], v) ? codigos::kOk : codigos::kRango;
+        return real(campos[0], valores[0]) && real(campos[1], valores[1]) ? codigos::kOk : codigos::kRango;
     default: return codigos::kOk;
     }
 }
@@ -154,6 +159,10 @@ fs::path cargaArchivo::resuelve(const fs::path& nombre) const {
 
 // ------------------------------------------------------------------ loads
 
+// Each load validates its converted file and reads it in the same pass (a
+// validated field reads as the readers would read it), into new grids that
+// replace the old ones only when everything succeeded.
+
 int cargaArchivo::cargaCovariables(const fs::path& ruta) {
     // The kept grids must stay consistent with the count of covariates.
     const int anteriores = numCovariables;
@@ -164,12 +173,19 @@ int cargaArchivo::cargaCovariables(const fs::path& ruta) {
     };
     int codigo = convierteArchivo(ruta, kCovariablesTmp, kCovariables);
     if (codigo != codigos::kOk) return falla(codigo);
-    codigo = cuentaRenglones(kCovariablesTmp, kCovariables);
-    if (codigo != codigos::kOk) return falla(codigo);
-
-    auto coords = std::make_unique<TImagenN<float>>(renglones, 2);
-    auto covs = std::make_unique<TImagenN<int>>(renglones, columnas - 2);
-    codigo = leeCovariables(kCovariablesTmp, *coords, *covs);
+    std::unique_ptr<TImagenN<float>> coords;
+    std::unique_ptr<TImagenN<int>> covs;
+    codigo = validaYLee(
+        kCovariablesTmp, kCovariables,
+        [&](int filas, int campos) {
+            coords = std::make_unique<TImagenN<float>>(filas, 2);
+            covs = std::make_unique<TImagenN<int>>(filas, campos - 2);
+        },
+        [&](std::size_t fila, const std::vector<float>& v) {
+            coords->datos[0][fila] = v[0];
+            coords->datos[1][fila] = v[1];
+            for (std::size_t f = 2; f < v.size(); ++f) covs->datos[f - 2][fila] = texto::aEntero(v[f]);
+        });
     if (codigo != codigos::kOk) return falla(codigo);
     auto cats = std::make_unique<TImagenN<float>>(numCovariables, 1);
     codigo = leeTablaFloat(*cats, kCategoriasTmp);
@@ -185,17 +201,39 @@ int cargaArchivo::cargaCovariables(const fs::path& ruta) {
     return borra(tmp(kCovariablesTmp)) ? codigos::kOk : codigos::kBorrado;
 }
 
+template <class T>
+int cargaArchivo::cargaColumnas(const std::string& nombreTmp, int tipo, int extra, std::unique_ptr<TImagenN<T>>& nuevo) {
+    const int codigo = validaYLee(
+        nombreTmp, tipo, [&](int filas, int campos) { nuevo = std::make_unique<TImagenN<T>>(filas, campos + extra); },
+        [&](std::size_t fila, const std::vector<float>& v) {
+            for (std::size_t f = 0; f < v.size(); ++f) {
+                if constexpr (std::is_same_v<T, int>) nuevo->datos[f][fila] = texto::aEntero(v[f]);
+                else nuevo->datos[f][fila] = v[f];
+            }
+        });
+    if (codigo != codigos::kOk) return codigo;
+    borra(tmp(kCategoriasTmp));
+    return codigos::kOk;
+}
+
 int cargaArchivo::cargaSesgo(const fs::path& ruta) {
     int codigo = convierteArchivo(ruta, kSesgoTmp, kSesgo);
     if (codigo != codigos::kOk) return codigo;
-    codigo = cuentaRenglones(kSesgoTmp, kSesgo);
+    std::unique_ptr<TImagenN<float>> nuevo;
+    codigo = cargaColumnas(kSesgoTmp, kSesgo, 0, nuevo);
     if (codigo != codigos::kOk) return codigo;
-    auto nuevo = std::make_unique<TImagenN<float>>(renglones, columnas);
-    codigo = leeTablaFloat(*nuevo, kSesgoTmp);
-    if (codigo != codigos::kOk) return codigo;
-    borra(tmp(kCategoriasTmp));
     sesgo = std::move(nuevo);
     return borra(tmp(kSesgoTmp)) ? codigos::kOk : codigos::kBorrado;
+}
+
+int cargaArchivo::cargaPriori(const fs::path& ruta) {
+    int codigo = convierteArchivo(ruta, kPrioriTmp, kPriori);
+    if (codigo != codigos::kOk) return codigo;
+    std::unique_ptr<TImagenN<int>> nuevo;  // column 1 stays unused
+    codigo = cargaColumnas(kPrioriTmp, kPriori, 1, nuevo);
+    if (codigo != codigos::kOk) return codigo;
+    priori = std::move(nuevo);
+    return borra(tmp(kPrioriTmp)) ? codigos::kOk : codigos::kBorrado;
 }
 
 int cargaArchivo::cargaSitios(const fs::path& ruta) {
@@ -204,13 +242,10 @@ int cargaArchivo::cargaSitios(const fs::path& ruta) {
     int codigo = convierteArchivo(ruta, kConEspecieTmp, kSitios);
     if (codigo != codigos::kOk) return codigo;
     if (!quitaEspecie()) return codigos::kVacio;
-    codigo = cuentaRenglones(kSitiosTmp, kSitios);
+    std::unique_ptr<TImagenN<float>> nuevos;  // column 2: the nearest cell, set by the engine
+    codigo = cargaColumnas(kSitiosTmp, kSitios, 1, nuevos);
     if (codigo != codigos::kOk) return codigo;
-    auto nuevos = std::make_unique<TImagenN<float>>(renglones, columnas + 1);
-    auto nombres = std::make_unique<TImagenN<AnsiString>>(renglones, 1);
-    codigo = leeTablaFloat(*nuevos, kSitiosTmp);
-    if (codigo != codigos::kOk) return codigo;
-    borra(tmp(kCategoriasTmp));
+    auto nombres = std::make_unique<TImagenN<AnsiString>>(nuevos->renglones, 1);
     if (!leePrimerosCampos(tmp(kConEspecieTmp), *nombres, nombres->renglones, false)) return codigos::kVacio;
     ordenaSitios(*nuevos, *nombres);
     sitios = std::move(nuevos);
@@ -218,19 +253,6 @@ int cargaArchivo::cargaSitios(const fs::path& ruta) {
     const bool sinSitios = borra(tmp(kSitiosTmp));
     const bool sinEspecies = borra(tmp(kConEspecieTmp));
     return sinSitios && sinEspecies ? codigos::kOk : codigos::kBorrado;
-}
-
-int cargaArchivo::cargaPriori(const fs::path& ruta) {
-    int codigo = convierteArchivo(ruta, kPrioriTmp, kPriori);
-    if (codigo != codigos::kOk) return codigo;
-    codigo = cuentaRenglones(kPrioriTmp, kPriori);
-    if (codigo != codigos::kOk) return codigo;
-    auto nuevo = std::make_unique<TImagenN<int>>(renglones, columnas + 1);
-    codigo = leeTablaInt(*nuevo, kPrioriTmp);
-    if (codigo != codigos::kOk) return codigo;
-    borra(tmp(kCategoriasTmp));
-    priori = std::move(nuevo);
-    return borra(tmp(kPrioriTmp)) ? codigos::kOk : codigos::kBorrado;
 }
 
 void cargaArchivo::sesgoUniforme() {
@@ -293,7 +315,8 @@ int cargaArchivo::convierteArchivo(const fs::path& ruta, const fs::path& nombreT
     if (!salida.abierto() || !categoriasTmp.abierto() || !lector.abierto()) return codigos::kVacio;
 
     enum class Estado { categorias, encabezado, datos } estado = Estado::categorias;
-    char numero[16];
+    // Every conversion of a covariate table counts its own category lines.
+    if (tipo == kCovariables) numCovariables = 0;
     Pieza p;
     while (lector.siguiente(p)) {
         if (tipo == kCovariables && estado == Estado::categorias) {
@@ -302,8 +325,7 @@ int cargaArchivo::convierteArchivo(const fs::path& ruta, const fs::path& nombreT
             } else {
                 int n = 0;
                 if (!numeroDeCategorias(p.texto, n)) return codigos::kMalformado;
-                const auto r = std::to_chars(numero, numero + sizeof numero, n);
-                categoriasTmp.agrega(std::string_view(numero, static_cast<std::size_t>(r.ptr - numero)));
+                categoriasTmp.agrega(std::to_string(n));
                 categoriasTmp.agrega(",\n");
                 ++numCovariables;
             }
@@ -335,20 +357,27 @@ int cargaArchivo::convierteArchivo(const fs::path& ruta, const fs::path& nombreT
 }
 
 int cargaArchivo::cuentaRenglones(const fs::path& nombreTmp, int tipo) {
-    texto::LectorPiezas lector(resuelve(nombreTmp));
+    return revisaTabla(resuelve(nombreTmp), tipo, [](int, const std::vector<float>&) {});
+}
+
+template <class Guarda>
+int cargaArchivo::revisaTabla(const fs::path& ruta, int tipo, Guarda&& guarda) {
+    texto::LectorPiezas lector(ruta);
     if (!lector.abierto()) return codigos::kVacio;
     std::vector<std::string_view> campos;
+    std::vector<float> valores;
     int linea = 0;     // 0-based line of the converted file
     int previos = -1;  // fields of the last examined line, -1 before the first
     Pieza p;
     while (lector.siguiente(p)) {
         if (p.largo() > 1) {
             const int n = texto::separaCampos(p.texto, campos);
-            const int codigo = revisaLinea(tipo, n, previos, campos);
+            const int codigo = revisaLinea(tipo, n, previos, campos, valores);
             if (codigo != codigos::kOk) {
                 lineaError = tipo == kCovariables ? numCovariables + linea + 3 : linea + 1;
                 return codigo;
             }
+            guarda(linea, valores);
             previos = n;
         } else if (tipo == kSitios) {
             // An empty line of a sites file would leave a site unread.
@@ -365,6 +394,24 @@ int cargaArchivo::cuentaRenglones(const fs::path& nombreTmp, int tipo) {
     renglones = linea;
     columnas = previos;
     return codigos::kOk;
+}
+
+template <class Crea, class Guarda>
+int cargaArchivo::validaYLee(const std::string& nombreTmp, int tipo, Crea&& crea, Guarda&& guarda) {
+    const fs::path ruta = tmp(nombreTmp);
+    const long long piezas = texto::cuentaPiezas(ruta);
+    if (piezas < 0 || piezas > INT_MAX) return codigos::kVacio;
+    const int filas = static_cast<int>(piezas);
+    bool creada = false;
+    const int codigo = revisaTabla(ruta, tipo, [&](int fila, const std::vector<float>& valores) {
+        if (!creada) {
+            crea(filas, static_cast<int>(valores.size()));
+            creada = true;
+        }
+        if (fila < filas) guarda(static_cast<std::size_t>(fila), valores);
+    });
+    if (codigo != codigos::kOk) return codigo;
+    return creada && renglones == filas ? codigos::kOk : codigos::kVacio;  // kVacio: the file changed meanwhile
 }
 
 int cargaArchivo::leeCategoria(const std::string& linea) {

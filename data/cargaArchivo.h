@@ -63,23 +63,58 @@ public:
     void borraTodo();
 
     // Text-table machinery. `nombreTmp` and `nombre` are names inside the
-    // working folder unless absolute.
+    // working folder unless absolute. Lines of any length are read whole; a
+    // carriage return before a line feed is dropped.
+    //
+    // convierteArchivo: the user's file into the normalised `nombreTmp`
+    // (tabs to commas, blanks and carriage returns dropped, each line feed
+    // becomes ",\n"), plus "categoriasTmp.txt" (type 0 fills it and counts
+    // numCovariables from 0). Returns 0; 2 for a line converting to fewer
+    // than 2 characters (a final line break, a last line of one character),
+    // a file that cannot be read, temporary files that cannot be written, or
+    // a user's file that is itself one of those temporary files; 12 for a
+    // covariate table without separator line or with a category line without
+    // a number of categories.
     int convierteArchivo(const std::filesystem::path& ruta, const std::filesystem::path& nombreTmp, int tipo);
+    // Validation of a converted file: 0 (sets renglones and columnas), 5
+    // (field count), 9 (a value out of range, or a field that must be a
+    // finite number and is not), both with lineaError = the user's line; 2
+    // for a file that cannot be read or holds no line; 12 for a covariate
+    // table whose covariate columns (fields - 3) differ from numCovariables
+    // or that has no data line.
     int cuentaRenglones(const std::filesystem::path& nombreTmp, int tipo);
+    // Second field of a category line as a whole number (0 when none).
     static int leeCategoria(const std::string& linea);
+    // Readers of converted files into grids sized beforehand; fields and rows
+    // beyond the grid are ignored. 0, or 2 when the file cannot be read.
     int leeTablaFloat(TImagenN<float>& grid, const std::filesystem::path& nombre);
     int leeTablaInt(TImagenN<int>& grid, const std::filesystem::path& nombre);
     int leeCovariables(const std::filesystem::path& nombre, TImagenN<float>& coordenadas,
                        TImagenN<int>& covariables);
+    // Covariate names from the user's own file (first field of each of the
+    // first numCovariables lines, blanks kept).
     void leeNombres(const std::filesystem::path& ruta, TImagenN<AnsiString>& grid);
-    // False when a file could not be read or written.
+    // "SitiosPresenciaTmp.txt" from "SPConEspecieTmp.txt" without the species
+    // field. False when a file could not be read or written.
     bool quitaEspecie();
+    // Species (first field) of each line of "SPConEspecieTmp.txt".
     void leeEspecies(TImagenN<AnsiString>& grid);
+    // Exchange sort of the sites by species name and count of species.
     void ordenaSitios(TImagenN<float>& sitios, TImagenN<AnsiString>& especies);
 
 private:
     // `nombre` inside the working folder unless absolute.
     std::filesystem::path resuelve(const std::filesystem::path& nombre) const;
+    // Validation of a converted table; `guarda(linea, valores)` receives the
+    // values of every line that passes.
+    template <class Guarda>
+    int revisaTabla(const std::filesystem::path& ruta, int tipo, Guarda&& guarda);
+    // Validation and reading of a converted table in one pass.
+    template <class Crea, class Guarda>
+    int validaYLee(const std::string& nombreTmp, int tipo, Crea&& crea, Guarda&& guarda);
+    // Bias, prior and sites: a (rows, fields + extra) grid from a converted file.
+    template <class T>
+    int cargaColumnas(const std::string& nombreTmp, int tipo, int extra, std::unique_ptr<TImagenN<T>>& nuevo);
 
     std::filesystem::path carpeta_;
 };

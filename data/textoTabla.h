@@ -49,6 +49,10 @@ private:
     bool finArchivo_ = false, terminado_ = false, error_ = false;
 };
 
+// The number of pieces of a file (its line feeds plus one); -1 when it cannot
+// be read.
+long long cuentaPiezas(const std::filesystem::path& ruta);
+
 class EscritorTexto {
 public:
     explicit EscritorTexto(const std::filesystem::path& ruta);  // creates or truncates

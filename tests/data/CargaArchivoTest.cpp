@@ -261,6 +261,25 @@ TEST_F(Carga, ReadersStayInsideTheirGrids) {
     EXPECT_EQ(nombres.datos[0][2], "");
 }
 
+// Other steps of the program convert, validate and read covariate tables
+// with these routines under their own names; they must read what a load reads.
+TEST_F(Carga, RoutinesUnderOtherNamesReadWhatTheLoadReads) {
+    const auto t = archivo(tablaCovariables({"a", "b"}, {4, 4}, {"+1,.5,1e0,0x2,1,", "5.,-0.25e1,3.9,-2.9,0,"}));
+    ASSERT_EQ(ds.convierteArchivo(t, "CovsTmp.txt", 0), 0);
+    ASSERT_EQ(ds.convierteArchivo(t, "CovsTmp.txt", 0), 0);  // counts start again
+    EXPECT_EQ(ds.numCovariables, 2);
+    ASSERT_EQ(ds.cuentaRenglones("CovsTmp.txt", 0), 0);
+    TImagenN<float> coords(ds.renglones, 2);
+    TImagenN<int> covs(ds.renglones, ds.columnas - 2);
+    ASSERT_EQ(ds.leeCovariables("CovsTmp.txt", coords, covs), 0);
+    ASSERT_EQ(ds.cargaCovariables(t), 0);
+    EXPECT_EQ(ds.coordenadas->datos, coords.datos);
+    EXPECT_EQ(ds.covariables->datos, covs.datos);
+    EXPECT_EQ(covs.datos[1], (std::vector<int>{2, -2}));
+    EXPECT_EQ(coords.datos[1][0], 0.5f);
+    EXPECT_TRUE(fs::exists(dir / "CovsTmp.txt"));  // only the loads delete theirs
+}
+
 TEST(ControlArchivo, MarcaRaisesFlagsUpToSeven) {
     controlArchivo c;
     EXPECT_EQ(c.marca(7), 0);

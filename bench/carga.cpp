@@ -1,0 +1,149 @@
+// Load times of the four input tables at the size of a large study region:
+// a covariate table of 1,000,000 cells with 10 covariates, its bias and prior
+// files, and 5,000 presence sites. The inputs are generated once into a
+// private folder, which is also the loads' working folder.
+//
+//   bench_carga --benchmark_filter=Todo   # all four loads; rss_max_MB is the peak
+#include <benchmark/benchmark.h>
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <random>
+#include <stdexcept>
+#include <string>
+
+#include "data/cargaArchivo.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kLado = 1000;  // 1000 x 1000 cells
+constexpr int kCovariables = 10;
+constexpr int kSitios = 5000;
+
+class Archivo {
+public:
+    explicit Archivo(const fs::path& p) : f_(std::fopen(p.c_str(), "wb")) {
+        if (!f_) throw std::runtime_error("cannot write " + p.string());
+    }
+    ~Archivo() { std::fclose(f_); }
+    Archivo(const Archivo&) = delete;
+    Archivo& operator=(const Archivo&) = delete;
+    // Lines are separated by line feeds; the last one has none.
+    template <class... A>
+    void linea(bool primera, const char* formato, A... a) {
+        if (!primera) std::fputc('\n', f_);
+        std::fprintf(f_, formato, a...);
+    }
+    std::FILE* f() { return f_; }
+
+private:
+    std::FILE* f_;
+};
+
+struct Entradas {
+    fs::path carpeta;
+    fs::path covariables, sesgo, priori, sitios;
+
+    Entradas() {
+        carpeta = fs::temp_directory_path() / ("quel-bench-carga-" + std::to_string(::getpid()));
+        fs::create_directories(carpeta);
+        covariables = carpeta / "covariables.txt";
+        sesgo = carpeta / "sesgo.txt";
+        priori = carpeta / "priori.txt";
+        sitios = carpeta / "sitios.txt";
+        std::mt19937 azar(7);
+        {
+            // As the covariate manager writes it: categories, separator,
+            // header, then x, y, the classes and the region flag.
+            Archivo t(covariables);
+            for (int k = 0; k < kCovariables; ++k) std::fprintf(t.f(), "covariable %d,10,\n", k);
+            std::fputs("**********\nLong,Lat,", t.f());
+            for (int k = 0; k < kCovariables; ++k) std::fprintf(t.f(), "covariable %d,", k);
+            for (int r = 0; r < kLado; ++r) {
+                for (int c = 0; c < kLado; ++c) {
+                    std::fprintf(t.f(), "\n%g,%g,", -100.0f + c * 0.00833333f, 25.0f - r * 0.00833333f);
+                    const bool region = (azar() % 10) != 0;
+                    for (int k = 0; k < kCovariables; ++k) std::fprintf(t.f(), "%d,", region ? 1 + static_cast<int>(azar() % 10) : 0);
+                    std::fputs(region ? "1," : "0,", t.f());
+                }
+            }
+        }
+        {
+            Archivo b(sesgo), p(priori);
+            std::uniform_real_distribution<float> u(0.0f, 1.0f);
+            for (int i = 0; i < kLado * kLado; ++i) {
+                b.linea(i == 0, "%g", static_cast<double>(u(azar)));
+                p.linea(i == 0, "%d,", static_cast<int>(azar() % 4));
+            }
+        }
+        {
+            Archivo s(sitios);
+            for (int i = 0; i < kSitios; ++i)
+                s.linea(i == 0, "Especie %d,%g,%g", static_cast<int>(azar() % 60), -100.0 + (azar() % 8000) * 0.001,
+                        25.0 - (azar() % 8000) * 0.001);
+        }
+    }
+    ~Entradas() {
+        std::error_code ec;
+        fs::remove_all(carpeta, ec);
+    }
+};
+
+Entradas& entradas() {
+    static Entradas e;
+    return e;
+}
+
+void picoMemoria(benchmark::State& estado) {
+    rusage uso{};
+    getrusage(RUSAGE_SELF, &uso);
+    estado.counters["rss_max_MB"] = static_cast<double>(uso.ru_maxrss) / 1024.0;
+}
+
+void revisa(benchmark::State& estado, int codigo) {
+    if (codigo != codigos::kOk) estado.SkipWithError(("load failed with code " + std::to_string(codigo)).c_str());
+}
+
+void BM_CargaTodo(benchmark::State& estado) {
+    auto& e = entradas();
+    cargaArchivo ds(e.carpeta);
+    for (auto _ : estado) {
+        revisa(estado, ds.cargaCovariables(e.covariables));
+        revisa(estado, ds.cargaSesgo(e.sesgo));
+        revisa(estado, ds.cargaPriori(e.priori));
+        revisa(estado, ds.cargaSitios(e.sitios));
+    }
+    picoMemoria(estado);
+}
+BENCHMARK(BM_CargaTodo)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_CargaCovariables(benchmark::State& estado) {
+    auto& e = entradas();
+    cargaArchivo ds(e.carpeta);
+    for (auto _ : estado) revisa(estado, ds.cargaCovariables(e.covariables));
+    picoMemoria(estado);
+}
+BENCHMARK(BM_CargaCovariables)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Bias, prior and sites alone.
+void BM_Carga(benchmark::State& estado, int (cargaArchivo::*carga)(const fs::path&), fs::path Entradas::*ruta) {
+    auto& e = entradas();
+    cargaArchivo ds(e.carpeta);
+    for (auto _ : estado) revisa(estado, (ds.*carga)(e.*ruta));
+    picoMemoria(estado);
+}
+BENCHMARK_CAPTURE(BM_Carga, Sesgo, &cargaArchivo::cargaSesgo, &Entradas::sesgo)
+    ->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_Carga, Priori, &cargaArchivo::cargaPriori, &Entradas::priori)
+    ->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_Carga, Sitios, &cargaArchivo::cargaSitios, &Entradas::sitios)
+    ->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+
+BENCHMARK_MAIN();
