@@ -378,7 +378,7 @@ void TFormPrincipal::SpeedButtonBorraTodosClick() {
     habilita({SpeedButtonCargaCov, CovsMenu}, true);
     habilita({SpeedButtonCargaSesgo, BiasMenu, SpeedButtonCargaPriori, PrioriMenu, SpeedButtonCargaSites, SitiosMenu,
               SpeedButtonProbabilidad, SpeedButtonCertidumbre, SpeedButtonPotPriori, SpeedButtonEjecutar,
-              EjecutarMenu},
+              EjecutarMenu, RadioGroupColores, ButtonCambioColor},
              false);
     StringGridDatos->setVisible(false);
     ImageMapa->setVisible(false);

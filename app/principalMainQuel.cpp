@@ -361,6 +361,9 @@ void TFormPrincipal::conecta() {
     connect(ButtonCambioColor, &QPushButton::clicked, this, &TFormPrincipal::ButtonCambioColorClick);
     connect(ImageMapa, &TImagen::movido, this, &TFormPrincipal::ImageMapaMouseMove);
     connect(TreeViewExplorador, &QTreeWidget::itemSelectionChanged, this, &TFormPrincipal::TreeViewExploradorClick);
+    // A click on the node already selected applies the rules again (a run may
+    // have changed them since).
+    connect(TreeViewExplorador, &QTreeWidget::itemClicked, this, &TFormPrincipal::TreeViewExploradorClick);
     connect(TreeViewExplorador, &QWidget::customContextMenuRequested, this, [this](const QPoint& p) {
         if (ocupado_) return;
         PopupMenuExplorador->popup(TreeViewExplorador->viewport()->mapToGlobal(p));
@@ -420,6 +423,8 @@ void TFormPrincipal::enSegundoPlano(const std::function<void()>& trabajo) {
     QEventLoop bucle;
     std::exception_ptr fallo;
     const bool yaActivo = bloqueo_->activo();
+    const bool yaOcupado = ocupado_;
+    ocupado_ = true;
     bloqueo_->activa(true);
     std::thread hilo([&] {
         try {
@@ -432,6 +437,7 @@ void TFormPrincipal::enSegundoPlano(const std::function<void()>& trabajo) {
     bucle.exec();
     hilo.join();
     if (!yaActivo) bloqueo_->activa(false);
+    ocupado_ = yaOcupado;
     if (fallo) std::rethrow_exception(fallo);
 }
 
