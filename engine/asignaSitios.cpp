@@ -5,8 +5,8 @@
 
 namespace {
 
-constexpr int kHoja = 8;            // points per leaf
-constexpr float kInicial = 1e6f;    // running best before any row
+constexpr float kInicial = 1e6f;  // running best before any row
+constexpr double kPorCubeta = 2;  // rows per bucket, on average
 
 // Distance as the scan computes it: in double, rounded to single precision.
 inline float distancia(double xs, double ys, double xr, double yr) {
@@ -15,96 +15,133 @@ inline float distancia(double xs, double ys, double xr, double yr) {
     return static_cast<float>(std::sqrt(dx * dx + dy * dy));
 }
 
+// Number of buckets along an extent, and their width.
+void divide(double extension, double ancho, long tope, int& n, double& w) {
+    if (!(extension > 0) || !std::isfinite(extension)) {
+        n = 1;
+        w = 1;
+        return;
+    }
+    const double c = std::ceil(extension / ancho);
+    n = static_cast<int>(std::clamp(c, 1.0, static_cast<double>(tope)));
+    w = extension / n;
+    if (!(w > 0)) {
+        n = 1;
+        w = extension;
+    }
+}
+
 }  // namespace
 
 buscadorFilas::buscadorFilas(const TImagenN<int>& covariables, const TImagenN<float>& coordenadas) {
     const int filas = std::min(covariables.renglones, coordenadas.renglones);
     if (covariables.columnas < 1 || coordenadas.columnas < 2 || filas <= 0) return;
     const auto& bandera = covariables.datos[static_cast<std::size_t>(covariables.columnas - 1)];
-    const auto& xs = coordenadas.datos[0];
-    const auto& ys = coordenadas.datos[1];
-    for (int r = 0; r < filas; ++r)
-        if (bandera[static_cast<std::size_t>(r)] == 1)
-            puntos_.push_back({xs[static_cast<std::size_t>(r)], ys[static_cast<std::size_t>(r)], r});
-    if (!puntos_.empty()) {
-        nodos_.reserve(2 * (puntos_.size() / kHoja + 1));
-        construye(0, static_cast<int>(puntos_.size()));
+    const auto& cx = coordenadas.datos[0];
+    const auto& cy = coordenadas.datos[1];
+    std::size_t cuantas = 0;
+    for (int r = 0; r < filas; ++r) {
+        if (bandera[static_cast<std::size_t>(r)] != 1) continue;
+        const double x = cx[static_cast<std::size_t>(r)], y = cy[static_cast<std::size_t>(r)];
+        if (cuantas++ == 0) {
+            minX_ = maxX_ = x;
+            minY_ = maxY_ = y;
+        }
+        minX_ = std::min(minX_, x);
+        maxX_ = std::max(maxX_, x);
+        minY_ = std::min(minY_, y);
+        maxY_ = std::max(maxY_, y);
     }
-}
+    if (cuantas == 0) return;
+    // Square buckets of about kPorCubeta rows over the box of the valid rows
+    // (one row of buckets when the box is flat).
+    const double n = static_cast<double>(cuantas);
+    const double ancho = maxX_ - minX_, alto = maxY_ - minY_;
+    const long tope = static_cast<long>(4 * n) + 1;
+    double lado;
+    if (ancho > 0 && alto > 0)
+        lado = std::sqrt(ancho * alto * kPorCubeta / n);
+    else
+        lado = std::max(ancho, alto) * kPorCubeta / n;
+    if (!(lado > 0) || !std::isfinite(lado)) lado = 1;
+    divide(ancho, lado, tope, nx_, anchoX_);
+    divide(alto, lado, std::max(1L, tope / nx_), ny_, anchoY_);
 
-int buscadorFilas::construye(int desde, int hasta) {
-    Nodo n{};
-    n.desde = desde;
-    n.hasta = hasta;
-    n.minX = n.maxX = puntos_[static_cast<std::size_t>(desde)].x;
-    n.minY = n.maxY = puntos_[static_cast<std::size_t>(desde)].y;
-    for (int i = desde + 1; i < hasta; ++i) {
-        const Punto& p = puntos_[static_cast<std::size_t>(i)];
-        n.minX = std::min(n.minX, p.x);
-        n.maxX = std::max(n.maxX, p.x);
-        n.minY = std::min(n.minY, p.y);
-        n.maxY = std::max(n.maxY, p.y);
+    auto cubeta = [&](double x, double y) {
+        const int ix = std::clamp(static_cast<int>((x - minX_) / anchoX_), 0, nx_ - 1);
+        const int iy = std::clamp(static_cast<int>((y - minY_) / anchoY_), 0, ny_ - 1);
+        return static_cast<std::size_t>(iy) * static_cast<std::size_t>(nx_) + static_cast<std::size_t>(ix);
+    };
+    // Counting sort into the buckets; rows keep their order within a bucket.
+    const std::size_t total = static_cast<std::size_t>(nx_) * static_cast<std::size_t>(ny_);
+    inicio_.assign(total + 1, 0);
+    for (int r = 0; r < filas; ++r) {
+        const auto rr = static_cast<std::size_t>(r);
+        if (bandera[rr] == 1) ++inicio_[cubeta(cx[rr], cy[rr]) + 1];
     }
-    const int indice = static_cast<int>(nodos_.size());
-    nodos_.push_back(n);
-    if (hasta - desde > kHoja && (n.maxX > n.minX || n.maxY > n.minY)) {
-        const int medio = desde + (hasta - desde) / 2;
-        auto b = puntos_.begin();
-        if (n.maxX - n.minX >= n.maxY - n.minY)
-            std::nth_element(b + desde, b + medio, b + hasta,
-                             [](const Punto& p, const Punto& q) { return p.x < q.x; });
-        else
-            std::nth_element(b + desde, b + medio, b + hasta,
-                             [](const Punto& p, const Punto& q) { return p.y < q.y; });
-        const int izq = construye(desde, medio);
-        const int der = construye(medio, hasta);
-        nodos_[static_cast<std::size_t>(indice)].izquierdo = izq;
-        nodos_[static_cast<std::size_t>(indice)].derecho = der;
+    for (std::size_t b = 0; b < total; ++b) inicio_[b + 1] += inicio_[b];
+    std::vector<int> lleno(inicio_.begin(), inicio_.end() - 1);
+    xs_.resize(cuantas);
+    ys_.resize(cuantas);
+    filas_.resize(cuantas);
+    for (int r = 0; r < filas; ++r) {
+        const auto rr = static_cast<std::size_t>(r);
+        if (bandera[rr] != 1) continue;
+        const auto j = static_cast<std::size_t>(lleno[cubeta(cx[rr], cy[rr])]++);
+        xs_[j] = cx[rr];
+        ys_[j] = cy[rr];
+        filas_[j] = r;
     }
-    return indice;
 }
 
 int buscadorFilas::fila(float x, float y) const {
-    if (nodos_.empty()) return -1;
+    if (filas_.empty()) return -1;
     const double qx = x, qy = y;
+    // The point's projection on the box of the rows, and its bucket. For any
+    // row p, |p - q|^2 >= |p - q'|^2 + |q - q'|^2 (the box is convex).
+    const double px = std::clamp(qx, minX_, maxX_), py = std::clamp(qy, minY_, maxY_);
+    const double fuera2 = (qx - px) * (qx - px) + (qy - py) * (qy - py);
+    const int cx = std::clamp(static_cast<int>((px - minX_) / anchoX_), 0, nx_ - 1);
+    const int cy = std::clamp(static_cast<int>((py - minY_) / anchoY_), 0, ny_ - 1);
+    const double paso = std::min(anchoX_, anchoY_);
+
     float mejor = kInicial;
     int mejorFila = -1;
-    // Lower bound of the distance from the query to a node's box.
-    auto cota = [&](const Nodo& n) {
-        const double dx = std::max({n.minX - qx, 0.0, qx - n.maxX});
-        const double dy = std::max({n.minY - qy, 0.0, qy - n.maxY});
-        return std::sqrt(dx * dx + dy * dy);
-    };
     // A row can only tie or beat the best when its double distance is within
     // the single-precision rounding of it; the margin covers that rounding.
-    auto lejos = [&](double c) { return c > static_cast<double>(mejor) * (1 + 0x1p-20); };
-    std::vector<int> pila;
-    pila.reserve(64);
-    pila.push_back(0);
-    while (!pila.empty()) {
-        const Nodo& n = nodos_[static_cast<std::size_t>(pila.back())];
-        pila.pop_back();
-        if (lejos(cota(n))) continue;
-        if (n.izquierdo < 0) {
-            for (int i = n.desde; i < n.hasta; ++i) {
-                const Punto& p = puntos_[static_cast<std::size_t>(i)];
-                const float d = distancia(qx, qy, p.x, p.y);
-                if (d < mejor || (d == mejor && mejorFila >= 0 && p.fila < mejorFila)) {
-                    mejor = d;
-                    mejorFila = p.fila;
-                }
+    auto limite = [&] { return static_cast<double>(mejor) * (1 + 0x1p-20); };
+    auto revisa = [&](int ix, int iy) {
+        // Distance from the point to the bucket's box, a lower bound for its rows.
+        const double x0 = minX_ + ix * anchoX_, y0 = minY_ + iy * anchoY_;
+        const double dx = std::max({x0 - qx, 0.0, qx - (x0 + anchoX_)});
+        const double dy = std::max({y0 - qy, 0.0, qy - (y0 + anchoY_)});
+        // Half a bucket of slack for rows placed by a rounded division.
+        const double holgura = 0.5 * paso;
+        if (std::sqrt(dx * dx + dy * dy) - holgura > limite()) return;
+        const std::size_t b = static_cast<std::size_t>(iy) * static_cast<std::size_t>(nx_) + static_cast<std::size_t>(ix);
+        for (int i = inicio_[b]; i < inicio_[b + 1]; ++i) {
+            const auto ii = static_cast<std::size_t>(i);
+            const float d = distancia(qx, qy, xs_[ii], ys_[ii]);
+            if (d < mejor || (d == mejor && mejorFila >= 0 && filas_[ii] < mejorFila)) {
+                mejor = d;
+                mejorFila = filas_[ii];
             }
-            continue;
         }
-        const Nodo& a = nodos_[static_cast<std::size_t>(n.izquierdo)];
-        const Nodo& b = nodos_[static_cast<std::size_t>(n.derecho)];
-        // Visit the nearer child first (pushed last).
-        if (cota(a) <= cota(b)) {
-            pila.push_back(n.derecho);
-            pila.push_back(n.izquierdo);
-        } else {
-            pila.push_back(n.izquierdo);
-            pila.push_back(n.derecho);
+    };
+    const int anillos = std::max(nx_, ny_);
+    for (int d = 0; d <= anillos; ++d) {
+        // Rows of ring d lie at least (d - 1) buckets away from the point's
+        // bucket; one bucket more covers rounding of the bucket index.
+        const double cota = std::max(0, d - 2) * paso;
+        if (std::sqrt(cota * cota + fuera2) > limite()) break;
+        const int x0 = cx - d, x1 = cx + d, y0 = cy - d, y1 = cy + d;
+        for (int ix = std::max(x0, 0); ix <= std::min(x1, nx_ - 1); ++ix) {
+            if (y0 >= 0) revisa(ix, y0);
+            if (d > 0 && y1 < ny_) revisa(ix, y1);
+        }
+        for (int iy = std::max(y0 + 1, 0); iy <= std::min(y1 - 1, ny_ - 1); ++iy) {
+            if (x0 >= 0) revisa(x0, iy);
+            if (d > 0 && x1 < nx_) revisa(x1, iy);
         }
     }
     return mejorFila;

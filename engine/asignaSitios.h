@@ -20,26 +20,22 @@ int asignaSitios(const TImagenN<int>& covariables, const TImagenN<float>& coorde
 // Nearest valid row of a point, as the sequential scan defines it: distances
 // computed in double precision and rounded to single precision, a running
 // best starting at 1e6 replaced only by a strictly closer row (so the first
-// of equally close rows wins). Built once over the table (a 2-d tree), each
-// query visits only the part of the region that can hold the answer.
+// of equally close rows wins). Built once over the table (the valid rows
+// sorted into a grid of buckets of about two rows each), a query visits the
+// buckets around the point ring by ring and stops when no farther ring can
+// hold a row as close as the best found.
 class buscadorFilas {
 public:
     buscadorFilas(const TImagenN<int>& covariables, const TImagenN<float>& coordenadas);
     // Row index, or -1 when no valid row is closer than 1e6.
     int fila(float x, float y) const;
-    int validas() const { return static_cast<int>(puntos_.size()); }
+    int validas() const { return static_cast<int>(filas_.size()); }
 
 private:
-    struct Punto {
-        double x, y;
-        int fila;
-    };
-    struct Nodo {
-        double minX, maxX, minY, maxY;
-        int desde, hasta;      // range of puntos_
-        int izquierdo = -1, derecho = -1;
-    };
-    int construye(int desde, int hasta);
-    std::vector<Punto> puntos_;
-    std::vector<Nodo> nodos_;
+    // Valid rows in bucket order (row order within a bucket).
+    std::vector<float> xs_, ys_;
+    std::vector<int> filas_;
+    std::vector<int> inicio_;  // first point of each bucket; one extra entry at the end
+    double minX_ = 0, minY_ = 0, maxX_ = 0, maxY_ = 0, anchoX_ = 1, anchoY_ = 1;
+    int nx_ = 0, ny_ = 0;
 };

@@ -171,11 +171,42 @@ int ejecutarQuel::preparaFilas(const copiaDatos& d) {
     return kBien;
 }
 
-std::size_t ejecutarQuel::celda(int k, int r) const {
-    const Covariable& ci = covs_[static_cast<std::size_t>(parI_[static_cast<std::size_t>(k)])];
-    const Covariable& cj = covs_[static_cast<std::size_t>(parJ_[static_cast<std::size_t>(k)])];
-    return static_cast<std::size_t>(cj.codigos[r] - 1) * static_cast<std::size_t>(ci.categorias) +
-           static_cast<std::size_t>(ci.codigos[r] - 1);
+std::size_t ejecutarQuel::celdasPar(int k) const {
+    const auto kk = static_cast<std::size_t>(k);
+    return static_cast<std::size_t>(covs_[static_cast<std::size_t>(parI_[kk])].categorias) *
+           static_cast<std::size_t>(covs_[static_cast<std::size_t>(parJ_[kk])].categorias);
+}
+
+// Cell of pair k for a row whose 0-based codes are `c` (column by column: b * C_i + a).
+std::size_t ejecutarQuel::celdaPar(int k, const int* c) const {
+    const auto kk = static_cast<std::size_t>(k);
+    const auto i = static_cast<std::size_t>(parI_[kk]);
+    return static_cast<std::size_t>(c[parJ_[kk]]) * static_cast<std::size_t>(covs_[i].categorias) +
+           static_cast<std::size_t>(c[i]);
+}
+
+// Calls visita(k, v, codes of row v) for every pair k and valid row v, each
+// pair's rows in their order. Pairs are split into contiguous groups worked
+// in parallel; each group walks the rows in blocks, gathering their codes once.
+template <class Visita>
+void ejecutarQuel::recorrePares(Visita&& visita) const {
+    const int P = static_cast<int>(parI_.size());
+    if (P == 0) return;
+    const int grupos = std::min(P, hilos_ > 1 ? 2 * hilos_ : 1);
+    const std::size_t K = covs_.size(), nv = validas_.size();
+    paralelo(grupos, [&](int g) {
+        const int k0 = static_cast<int>(static_cast<long long>(P) * g / grupos);
+        const int k1 = static_cast<int>(static_cast<long long>(P) * (g + 1) / grupos);
+        std::vector<int> cod;
+        for (std::size_t desde = 0; desde < nv; desde += kBloque) {
+            const std::size_t hasta = std::min(nv, desde + kBloque);
+            codigosBloque(desde, hasta, cod);
+            for (std::size_t v = desde; v < hasta; ++v) {
+                const int* c = &cod[(v - desde) * K];
+                for (int k = k0; k < k1; ++k) visita(k, v, c);
+            }
+        }
+    });
 }
 
 // ---------------------------------------------------------------- step 1 ---
@@ -208,17 +239,27 @@ int ejecutarQuel::preparaPriori(const copiaDatos& d, int tipoPriori) {
     pesoPriori = std::make_unique<Tabla>(P, 1);
     alfaCero = std::make_unique<Tabla>(P, 1);
 
+    // Class counts of every cell, counted as whole numbers.
     const int* clase = P > 0 ? d.priori->datos[0].data() : nullptr;
+    std::vector<std::vector<int>> cuentas(static_cast<std::size_t>(P));
+    for (int k = 0; k < P; ++k)
+        cuentas[static_cast<std::size_t>(k)].assign(3 * celdasPar(k), 0);
+    recorrePares([&](int k, std::size_t v, const int* c) {
+        const int p = clase[validas_[v]];
+        if (p < 1 || p > 3) return;
+        const auto kk = static_cast<std::size_t>(k);
+        cuentas[kk][static_cast<std::size_t>(p - 1) * celdasPar(k) + celdaPar(k, c)] += 1;
+    });
     paralelo(P, [&](int k) {
         Par& par = *pares[static_cast<std::size_t>(k)];
         const Covariable& ci = covs_[static_cast<std::size_t>(par.indiceI)];
         const Covariable& cj = covs_[static_cast<std::size_t>(par.indiceJ)];
-        Tabla* cuentas[3] = {par.tabla1.get(), par.tabla2.get(), par.tabla3.get()};
-        for (int r : validas_) {
-            const int p = clase[r];
-            if (p >= 1 && p <= 3)
-                cuentas[p - 1]->datos[static_cast<std::size_t>(cj.codigos[r] - 1)]
-                                     [static_cast<std::size_t>(ci.codigos[r] - 1)] += 1;
+        {
+            const std::vector<int>& n = cuentas[static_cast<std::size_t>(k)];
+            std::size_t i = 0;
+            for (Tabla* t : {par.tabla1.get(), par.tabla2.get(), par.tabla3.get()})
+                for (auto& col : t->datos)
+                    for (auto& v : col) v = n[i++];
         }
         Tabla& alfa = *alfas[static_cast<std::size_t>(k)]->tabla1;
         const auto kk = static_cast<std::size_t>(k);
@@ -287,29 +328,30 @@ int ejecutarQuel::calculaDeteccion(const copiaDatos& d) {
     deteccion.resize(static_cast<std::size_t>(P));
     std::vector<char> fuera(static_cast<std::size_t>(P), 0);
     const float* s = P > 0 ? d.sesgo->datos[0].data() : nullptr;
-    paralelo(P, [&](int k) {
-        const Covariable& ci = covs_[static_cast<std::size_t>(parI_[static_cast<std::size_t>(k)])];
-        const Covariable& cj = covs_[static_cast<std::size_t>(parJ_[static_cast<std::size_t>(k)])];
-        std::vector<long double> producto(static_cast<std::size_t>(ci.categorias) *
-                                              static_cast<std::size_t>(cj.categorias),
-                                          1.0L);
-        for (int r : validas_) {
-            const int a = ci.codigos[r] - 1, b = cj.codigos[r] - 1;
-            if (a < 0 || b < 0 || a >= ci.categorias || b >= cj.categorias) {
-                fuera[static_cast<std::size_t>(k)] = 1;
-                return;
-            }
-            producto[static_cast<std::size_t>(b) * static_cast<std::size_t>(ci.categorias) +
-                     static_cast<std::size_t>(a)] *= (1.0L - static_cast<long double>(s[r]));
+    std::vector<std::vector<long double>> producto(static_cast<std::size_t>(P));
+    for (int k = 0; k < P; ++k) producto[static_cast<std::size_t>(k)].assign(celdasPar(k), 1.0L);
+    recorrePares([&](int k, std::size_t v, const int* c) {
+        const auto kk = static_cast<std::size_t>(k);
+        const int a = c[parI_[kk]], b = c[parJ_[kk]];
+        if (a < 0 || b < 0 || a >= covs_[static_cast<std::size_t>(parI_[kk])].categorias ||
+            b >= covs_[static_cast<std::size_t>(parJ_[kk])].categorias) {
+            fuera[kk] = 1;
+            return;
         }
-        auto t = std::make_unique<Tabla>(ci.categorias, cj.categorias);
+        producto[kk][celdaPar(k, c)] *= (1.0L - static_cast<long double>(s[validas_[v]]));
+    });
+    paralelo(P, [&](int k) {
+        const auto kk = static_cast<std::size_t>(k);
+        if (fuera[kk]) return;
+        auto t = std::make_unique<Tabla>(covs_[static_cast<std::size_t>(parI_[kk])].categorias,
+                                         covs_[static_cast<std::size_t>(parJ_[kk])].categorias);
         std::size_t i = 0;
         for (auto& col : t->datos)
             for (auto& v : col) {
-                const long double p = producto[i++];
+                const long double p = producto[kk][i++];
                 v = p == 1 ? 1.0L : 1.0L - p;
             }
-        deteccion[static_cast<std::size_t>(k)] = std::move(t);
+        deteccion[kk] = std::move(t);
     });
     for (char f : fuera)
         if (f) return kCategoria;
@@ -433,83 +475,97 @@ void ejecutarQuel::calculaPesos() {
 
 // --------------------------------------------------------- steps 5 to 7 ---
 
+// The 0-based category codes of valid rows desde..hasta-1, row by row (K per row).
+void ejecutarQuel::codigosBloque(std::size_t desde, std::size_t hasta, std::vector<int>& cod) const {
+    const std::size_t K = covs_.size();
+    cod.resize((hasta - desde) * K);
+    for (std::size_t k = 0; k < K; ++k) {
+        const int* c = covs_[k].codigos;
+        for (std::size_t v = desde; v < hasta; ++v) cod[(v - desde) * K + k] = c[validas_[v]] - 1;
+    }
+}
+
 // Adds, for every valid row r and pair k in order, one value of the pair's
 // table (built by `construye(k, tabla)`, which returns false for a pair that
 // adds nothing) to `destino[r]`. With `intervalo`, the table holds
 // `porCelda` values per cell and row r takes the one of its interval
-// (nothing when the interval is negative). Rows are worked in blocks, each
-// block accumulating the pairs in their order, so every sum is the same
-// whatever the number of threads.
-template <class Construye, class Suma>
-void ejecutarQuel::pasaFilas(std::size_t porCelda, Construye&& construye, Suma&& suma) {
+// (nothing when the interval is negative). Rows are worked in blocks; each
+// row's sum runs over the pairs in their order, so every sum is the same
+// whatever the number of threads. `iteraciones` writes the progress line of
+// each pair before its table is built.
+template <class Construye>
+void ejecutarQuel::pasaFilas(std::vector<long double>& destino, std::size_t porCelda,
+                             const std::vector<signed char>* intervalo, bool iteraciones,
+                             Construye&& construye) {
     const int P = static_cast<int>(parI_.size());
+    const std::size_t K = covs_.size();
     int k0 = 0;
     while (k0 < P) {
         // The next group of pairs whose tables fit the budget (at least one).
         int k1 = k0;
         std::size_t bytes = 0;
         while (k1 < P) {
-            const std::size_t celdas =
-                static_cast<std::size_t>(covs_[static_cast<std::size_t>(parI_[static_cast<std::size_t>(k1)])].categorias) *
-                static_cast<std::size_t>(covs_[static_cast<std::size_t>(parJ_[static_cast<std::size_t>(k1)])].categorias);
+            const auto kk = static_cast<std::size_t>(k1);
+            const std::size_t celdas = static_cast<std::size_t>(covs_[static_cast<std::size_t>(parI_[kk])].categorias) *
+                                       static_cast<std::size_t>(covs_[static_cast<std::size_t>(parJ_[kk])].categorias);
             const std::size_t b = celdas * porCelda * sizeof(long double);
             if (k1 > k0 && bytes + b > kPresupuesto) break;
             bytes += b;
             ++k1;
         }
         const int n = k1 - k0;
+        if (iteraciones && salidaIteracion_)
+            for (int k = k0; k < k1; ++k) {
+                std::fprintf(salidaIteracion_, "Iteracion: %d de %d\n", k + 1, P);
+                std::fflush(salidaIteracion_);
+            }
         std::vector<std::vector<long double>> tablas(static_cast<std::size_t>(n));
         std::vector<char> activa(static_cast<std::size_t>(n), 0);
-        suma.antes(k0, k1);
         paralelo(n, [&](int g) {
             activa[static_cast<std::size_t>(g)] = construye(k0 + g, tablas[static_cast<std::size_t>(g)]) ? 1 : 0;
         });
+        struct Uso {
+            std::size_t i, j, filasI;
+            const long double* t;
+        };
+        std::vector<Uso> usos;
+        for (int g = 0; g < n; ++g) {
+            if (!activa[static_cast<std::size_t>(g)]) continue;
+            const auto kk = static_cast<std::size_t>(k0 + g);
+            usos.push_back({static_cast<std::size_t>(parI_[kk]), static_cast<std::size_t>(parJ_[kk]),
+                            static_cast<std::size_t>(covs_[static_cast<std::size_t>(parI_[kk])].categorias),
+                            tablas[static_cast<std::size_t>(g)].data()});
+        }
         const std::size_t nv = validas_.size();
         const int bloques = static_cast<int>((nv + kBloque - 1) / kBloque);
         paralelo(bloques, [&](int blq) {
             const std::size_t desde = static_cast<std::size_t>(blq) * kBloque;
             const std::size_t hasta = std::min(nv, desde + kBloque);
-            long double acum[kBloque];
-            for (std::size_t v = desde; v < hasta; ++v) acum[v - desde] = suma.lee(validas_[v]);
-            for (int g = 0; g < n; ++g) {
-                if (!activa[static_cast<std::size_t>(g)]) continue;
-                const int k = k0 + g;
-                const Covariable& ci = covs_[static_cast<std::size_t>(parI_[static_cast<std::size_t>(k)])];
-                const Covariable& cj = covs_[static_cast<std::size_t>(parJ_[static_cast<std::size_t>(k)])];
-                const long double* t = tablas[static_cast<std::size_t>(g)].data();
-                const auto filasI = static_cast<std::size_t>(ci.categorias);
-                for (std::size_t v = desde; v < hasta; ++v) {
-                    const int r = validas_[v];
-                    const std::size_t c = static_cast<std::size_t>(cj.codigos[r] - 1) * filasI +
-                                          static_cast<std::size_t>(ci.codigos[r] - 1);
-                    suma.agrega(acum[v - desde], t, c, v);
+            std::vector<int> cod;
+            codigosBloque(desde, hasta, cod);
+            for (std::size_t v = desde; v < hasta; ++v) {
+                std::size_t m = 0;
+                if (intervalo) {
+                    if ((*intervalo)[v] < 0) continue;
+                    m = static_cast<std::size_t>((*intervalo)[v]);
                 }
+                const int* c = &cod[(v - desde) * K];
+                long double& celdaDestino = destino[static_cast<std::size_t>(validas_[v])];
+                long double acum = celdaDestino;
+                for (const Uso& u : usos) {
+                    const std::size_t celda = static_cast<std::size_t>(c[u.j]) * u.filasI + static_cast<std::size_t>(c[u.i]);
+                    acum += u.t[celda * porCelda + m];
+                }
+                celdaDestino = acum;
             }
-            for (std::size_t v = desde; v < hasta; ++v) suma.escribe(validas_[v], acum[v - desde]);
         });
         k0 = k1;
     }
 }
 
-namespace {
-
-// Accumulation into one column of a result grid, one table value per cell.
-struct SumaSimple {
-    std::vector<long double>& destino;
-    void antes(int, int) {}
-    long double lee(int r) const { return destino[static_cast<std::size_t>(r)]; }
-    void escribe(int r, long double v) const { destino[static_cast<std::size_t>(r)] = v; }
-    void agrega(long double& acum, const long double* t, std::size_t c, std::size_t) const {
-        acum += t[c];
-    }
-};
-
-}  // namespace
-
 void ejecutarQuel::calculaPredictiva(const copiaDatos&) {
     predictiva = std::make_unique<Tabla>(filas_, 2);
-    SumaSimple suma{predictiva->datos[0]};
-    pasaFilas(1, [&](int k, std::vector<long double>& t) {
+    pasaFilas(predictiva->datos[0], 1, nullptr, false, [&](int k, std::vector<long double>& t) {
         const auto kk = static_cast<std::size_t>(k);
         const Tabla& alfa = *alfas[kk]->tabla1;
         const int f = alfa.renglones, c = alfa.columnas;
@@ -524,34 +580,8 @@ void ejecutarQuel::calculaPredictiva(const copiaDatos&) {
         for (const auto& col : theta.datos)
             for (long double v : col) t.push_back(w * v);
         return true;
-    }, suma);
+    });
 }
-
-namespace {
-
-// Accumulation of the certainty: the value of the row's interval.
-struct SumaIntervalo {
-    std::vector<long double>& destino;
-    const std::vector<signed char>& intervalo;  // per valid row
-    std::size_t porCelda;
-    std::FILE* salida;
-    int pares;
-    void antes(int k0, int k1) const {
-        if (!salida) return;
-        for (int k = k0; k < k1; ++k) {
-            std::fprintf(salida, "Iteracion: %d de %d\n", k + 1, pares);
-            std::fflush(salida);
-        }
-    }
-    long double lee(int r) const { return destino[static_cast<std::size_t>(r)]; }
-    void escribe(int r, long double v) const { destino[static_cast<std::size_t>(r)] = v; }
-    void agrega(long double& acum, const long double* t, std::size_t c, std::size_t v) const {
-        const int m = intervalo[v];
-        if (m >= 0) acum += t[c * porCelda + static_cast<std::size_t>(m)];
-    }
-};
-
-}  // namespace
 
 void ejecutarQuel::calculaCertidumbre(const copiaDatos&, int M) {
     certidumbre = std::make_unique<Tabla>(filas_, 1);
@@ -570,9 +600,7 @@ void ejecutarQuel::calculaCertidumbre(const copiaDatos&, int M) {
         funcionesGlobales::intervalo(u, M, bajo[static_cast<std::size_t>(m)], alto[static_cast<std::size_t>(m)]);
     }
     const auto porCelda = static_cast<std::size_t>(M);
-    SumaIntervalo suma{certidumbre->datos[0], intervalo, porCelda, salidaIteracion_,
-                       static_cast<int>(parI_.size())};
-    pasaFilas(porCelda, [&](int k, std::vector<long double>& t) {
+    pasaFilas(certidumbre->datos[0], porCelda, &intervalo, true, [&](int k, std::vector<long double>& t) {
         const auto kk = static_cast<std::size_t>(k);
         const Tabla& alfa = *alfas[kk]->tabla1;
         const int f = alfa.renglones, c = alfa.columnas;
@@ -613,7 +641,7 @@ void ejecutarQuel::calculaCertidumbre(const copiaDatos&, int M) {
                 ++celda;
             }
         return true;
-    }, suma);
+    });
 }
 
 void ejecutarQuel::calculaPotPriori(const copiaDatos&) {
@@ -621,8 +649,7 @@ void ejecutarQuel::calculaPotPriori(const copiaDatos&) {
     deteccion.clear();
     pesos.reset();
     potPriori = std::make_unique<Tabla>(filas_, 1);
-    SumaSimple suma{potPriori->datos[0]};
-    pasaFilas(1, [&](int k, std::vector<long double>& t) {
+    pasaFilas(potPriori->datos[0], 1, nullptr, false, [&](int k, std::vector<long double>& t) {
         const auto kk = static_cast<std::size_t>(k);
         const long double a0 = alfaCero->datos[0][kk];
         if (a0 == 0) return false;  // no prior mass: the pair adds nothing
@@ -633,7 +660,7 @@ void ejecutarQuel::calculaPotPriori(const copiaDatos&) {
         for (const auto& col : media.datos)
             for (long double v : col) t.push_back(pi * v);
         return true;
-    }, suma);
+    });
     pares.clear();
     alfas.clear();
     pesoPriori.reset();

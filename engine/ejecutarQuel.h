@@ -105,11 +105,16 @@ private:
 
     int preparaFilas(const copiaDatos& datos);
     void liberaIntermedios();
-    std::size_t celda(int k, int r) const;
     template <class F>
     void paralelo(int n, F&& f) const;
-    template <class Construye, class Suma>
-    void pasaFilas(std::size_t porCelda, Construye&& construye, Suma&& suma);
+    template <class Construye>
+    void pasaFilas(std::vector<long double>& destino, std::size_t porCelda,
+                   const std::vector<signed char>* intervalo, bool iteraciones, Construye&& construye);
+    template <class Visita>
+    void recorrePares(Visita&& visita) const;
+    std::size_t celdasPar(int k) const;
+    std::size_t celdaPar(int k, const int* c) const;
+    void codigosBloque(std::size_t desde, std::size_t hasta, std::vector<int>& cod) const;
     void estimados(int k, Tabla& nEst) const;
 
     int hilos_ = 1;

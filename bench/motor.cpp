@@ -1,0 +1,138 @@
+// The prediction run on generated regions: the 1000 x 1000 cell goal case
+// (10 covariates of 4 to 20 categories, 2,000 sites of 5 species), single
+// thread and every core, and how the time grows with cells and covariates.
+//
+//   bench_motor                                   all cases
+//   bench_motor --benchmark_filter='Motor/1000000/10'
+#include <benchmark/benchmark.h>
+
+#include <sys/resource.h>
+
+#include <cmath>
+#include <map>
+#include <memory>
+#include <random>
+#include <thread>
+#include <tuple>
+
+#include "engine/ejecutarQuel.h"
+
+namespace {
+
+// A region of about `celdas` cells on a square grid: a disc holding ~70 % of
+// them is the study region; covariates are smooth fields cut into classes,
+// so combinations cover the map unevenly as real ones do.
+struct Region {
+    int K;
+    TImagenN<float> coordenadas, sesgo, sitios, categorias;
+    TImagenN<int> covariables, priori;
+
+    Region(int celdas, int K_, int S, unsigned semilla)
+        : K(K_),
+          coordenadas(celdas, 2),
+          sesgo(celdas, 1),
+          sitios(S, 3),
+          categorias(K_, 1),
+          covariables(celdas, K_ + 1),
+          priori(celdas, 2) {
+        std::mt19937 g(semilla);
+        std::uniform_real_distribution<double> u(0, 1);
+        const int lado = static_cast<int>(std::lround(std::sqrt(static_cast<double>(celdas))));
+        std::vector<int> C(static_cast<std::size_t>(K)), validas;
+        std::vector<double> fa(static_cast<std::size_t>(K)), fb(static_cast<std::size_t>(K)), fase(static_cast<std::size_t>(K));
+        for (int k = 0; k < K; ++k) {
+            C[static_cast<std::size_t>(k)] = 4 + static_cast<int>(g() % 17);  // 4..20
+            categorias.datos[0][static_cast<std::size_t>(k)] = static_cast<float>(C[static_cast<std::size_t>(k)]);
+            fa[static_cast<std::size_t>(k)] = 2 + 10 * u(g);
+            fb[static_cast<std::size_t>(k)] = 2 + 10 * u(g);
+            fase[static_cast<std::size_t>(k)] = 6.283 * u(g);
+        }
+        const double radio = std::sqrt(0.7 / 3.14159265358979) * lado;
+        for (int r = 0; r < celdas; ++r) {
+            const auto rr = static_cast<std::size_t>(r);
+            const int col = r % lado, fil = r / lado;
+            coordenadas.datos[0][rr] = static_cast<float>(-105 + 0.01 * col);
+            coordenadas.datos[1][rr] = static_cast<float>(25 - 0.01 * fil);
+            const double dx = col + 0.5 - lado / 2.0, dy = fil + 0.5 - lado / 2.0;
+            const bool dentro = dx * dx + dy * dy < radio * radio;
+            covariables.datos[static_cast<std::size_t>(K)][rr] = dentro ? 1 : 0;
+            if (!dentro) continue;
+            validas.push_back(r);
+            const double x = static_cast<double>(col) / lado, y = static_cast<double>(fil) / lado;
+            for (int k = 0; k < K; ++k) {
+                const auto kk = static_cast<std::size_t>(k);
+                const double v = 0.5 + 0.25 * std::sin(fa[kk] * x + fase[kk]) + 0.2 * std::cos(fb[kk] * y) + 0.05 * u(g);
+                covariables.datos[kk][rr] = 1 + std::min(C[kk] - 1, std::max(0, static_cast<int>(v * C[kk])));
+            }
+            sesgo.datos[0][rr] = static_cast<float>(1e-4 * u(g));
+            const double p = std::sin(3 * x) * std::cos(2 * y);
+            priori.datos[0][rr] = u(g) < 0.1 ? 0 : (p > 0.3 ? 1 : (p < -0.3 ? 3 : 2));
+        }
+        for (int s = 0; s < S; ++s) {
+            const int r = validas[g() % validas.size()];
+            sitios.datos[0][static_cast<std::size_t>(s)] = coordenadas.datos[0][static_cast<std::size_t>(r)] + 0.002f;
+            sitios.datos[1][static_cast<std::size_t>(s)] = coordenadas.datos[1][static_cast<std::size_t>(r)] + 0.003f;
+        }
+    }
+
+    copiaDatos vista() {
+        copiaDatos c;
+        c.numCovariables = K;
+        c.numEspecies = 5;
+        c.coordenadas = &coordenadas;
+        c.sesgo = &sesgo;
+        c.sitios = &sitios;
+        c.categorias = &categorias;
+        c.covariables = &covariables;
+        c.priori = &priori;
+        return c;
+    }
+};
+
+Region& region(int celdas, int K) {
+    static std::map<std::pair<int, int>, std::unique_ptr<Region>> cache;
+    auto& r = cache[{celdas, K}];
+    if (!r) r = std::make_unique<Region>(celdas, K, 2000, 17);
+    return *r;
+}
+
+double picoMB() {
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return static_cast<double>(u.ru_maxrss) / 1024.0;
+}
+
+// Args: cells, covariates, threads (0: every core), prior type.
+void BM_Motor(benchmark::State& state) {
+    const int celdas = static_cast<int>(state.range(0)), K = static_cast<int>(state.range(1));
+    const int hilos = static_cast<int>(state.range(2)), tipo = static_cast<int>(state.range(3));
+    Region& reg = region(celdas, K);
+    for (auto _ : state) {
+        ejecutarQuel motor(hilos);
+        motor.fijaSalidaIteracion(nullptr);
+        const int codigo = motor.ejecuta(reg.vista(), tipo);
+        if (codigo != 0) state.SkipWithError("the run failed");
+        benchmark::DoNotOptimize(motor.predictiva->datos[0].data());
+    }
+    state.counters["pairs"] = K * (K - 1) / 2.0;
+    state.counters["threads"] = hilos > 0 ? hilos : static_cast<double>(std::thread::hardware_concurrency());
+    state.counters["peak_MB"] = picoMB();
+}
+
+void Casos(benchmark::internal::Benchmark* b) {
+    // The goal case, computed prior and uniform prior, every core and one thread.
+    for (int tipo : {0, 1})
+        for (int hilos : {0, 1}) b->Args({1000000, 10, hilos, tipo});
+    // Growth with the cells (10 covariates) and with the covariates (10^5 cells), one thread.
+    for (int celdas : {10000, 100000}) b->Args({celdas, 10, 1, 0});
+    for (int K : {5, 20}) b->Args({100000, K, 1, 0});
+    b->Args({1000000, 5, 1, 0});
+    b->Args({1000000, 20, 1, 0});
+    b->Args({1000000, 20, 0, 0});
+}
+
+}  // namespace
+
+BENCHMARK(BM_Motor)->Apply(Casos)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(0.5);
+
+BENCHMARK_MAIN();
