@@ -1,12 +1,152 @@
+// quel-cli covariates: classifies ESRI ASCII grids into categories and writes
+// the covariate table the covariate manager would write from them.
 #include <cstdio>
+#include <exception>
+#include <string>
+#include <vector>
 
 #include "cli/comandos.h"
+#include "cli/comun.h"
+#include "cli/grids.h"
+#include "data/cargaArchivo.h"
+#include "managers/covariates/constructorTabla.h"
+
+namespace fs = std::filesystem;
 
 namespace cli {
 
-int covariates(const Argumentos&) {
-    std::fputs("quel-cli covariates: not available yet\n", stderr);
-    return 2;
+namespace {
+
+const char* const kComando = "covariates";
+
+const char* const kAyudaCovariates =
+    "usage: quel-cli covariates --out FILE GRID[:N|:manual] ...\n"
+    "\n"
+    "Builds a covariate table from ESRI ASCII grids of one region, as the\n"
+    "covariate manager does, and writes it to FILE (exactly that name).\n"
+    "\n"
+    "  GRID         an ESRI ASCII grid; the covariate is named after its file name\n"
+    "               (after the last / or \\, up to the first .)\n"
+    "  GRID:N       classify its values into N automatic classes (N >= 1; default 10)\n"
+    "  GRID:manual  one class per whole value: 0 and (0, 1] are class 1, (k-1, k]\n"
+    "               class k; negative values lie outside the region\n"
+    "               (the suffix is read after the last ':' only)\n"
+    "  --out FILE   the covariate table to write\n"
+    "\n"
+    "Every grid must have the header of the first one. Cells between two automatic\n"
+    "classes take the class below; how many did is reported on standard error.\n"
+    "Exit status: 0 success, 2 usage error, 3 a grid could not be used or the\n"
+    "table could not be written.\n";
+
+struct Grid {
+    fs::path ruta;
+    int clases = 10;
+    bool manual = false;
+};
+
+// GRID[:N|:manual]. Returns an empty string or the usage error.
+std::string leeGrid(const std::string& arg, Grid& g) {
+    g = Grid{};
+    std::string ruta = arg;
+    const auto dos = arg.rfind(':');
+    if (dos != std::string::npos) {
+        const std::string sufijo = arg.substr(dos + 1);
+        bool numerico = !sufijo.empty();
+        for (char c : sufijo)
+            if (!((c >= '0' && c <= '9') || c == '-' || c == '+' || c == '.')) numerico = false;
+        if (sufijo == "manual") {
+            g.manual = true;
+            ruta = arg.substr(0, dos);
+        } else if (sufijo.empty()) {
+            return "'" + arg + "': give a number of classes or 'manual' after ':'";
+        } else if (numerico) {
+            long n = 0;
+            if (!leeEntero(sufijo, 1, 1000000, n))
+                return "'" + arg + "': the number of classes must be a whole number of at least 1";
+            g.clases = static_cast<int>(n);
+            ruta = arg.substr(0, dos);
+        }
+        // Any other text after the last ':' belongs to the file name.
+    }
+    if (ruta.empty()) return "'" + arg + "': no grid file named";
+    g.ruta = ruta;
+    return {};
+}
+
+int ejecuta(const fs::path& salida, const std::vector<Grid>& grids) {
+    CarpetaPrivada carpeta;
+    ProgresoTerminal progreso(kComando);
+    constructorTabla ct{quel::RaizDatos(carpeta.ruta())};
+    ct.agregaExtension = false;
+    std::vector<ItemCovariable> items;
+    for (const Grid& g : grids)
+        items.push_back({nombreCovariable(g.ruta.string()), true, g.ruta, g.clases, g.manual});
+
+    const int codigo = ct.construyeTabla(salida, items, nullptr, progreso);
+    if (codigo == codigos::kVacio) {
+        std::fprintf(stderr, "quel-cli %s: %s: cannot write the covariate table\n", kComando,
+                     salida.string().c_str());
+        return kSalidaFallo;
+    }
+    if (codigo != 0) {
+        reportaErrorGrid(kComando, ct.rutaError, codigo, ct.error);
+        return kSalidaFallo;
+    }
+    progreso.fija(100);
+    for (std::size_t k = 0; k < items.size(); ++k) {
+        const auto n = ct.celdasEnHueco[k];
+        if (n == 0) continue;
+        if (items[k].manual)
+            std::fprintf(stderr, "quel-cli %s: %s: %lld cells hold negative values and lie outside the region\n",
+                         kComando, items[k].ruta.string().c_str(), static_cast<long long>(n));
+        else
+            std::fprintf(stderr,
+                         "quel-cli %s: %s: %lld cells fell between two classes and took the class below\n",
+                         kComando, items[k].ruta.string().c_str(), static_cast<long long>(n));
+    }
+    return kSalidaBien;
+}
+
+}  // namespace
+
+int covariates(const Argumentos& args) {
+    // Grids are positional; the options go to the shared parser.
+    Argumentos opciones;
+    std::vector<std::string> posicionales;
+    bool soloArchivos = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (soloArchivos || a.empty() || a[0] != '-' || a == "-") {
+            posicionales.push_back(a);
+        } else if (a == "--") {
+            soloArchivos = true;
+        } else {
+            opciones.push_back(a);
+            if (a == "--out" && i + 1 < args.size()) opciones.push_back(args[++i]);
+        }
+    }
+    const Opciones o = leeOpciones(opciones, {"--out"}, {});
+    if (o.ayuda) {
+        std::fputs(kAyudaCovariates, stdout);
+        return kSalidaBien;
+    }
+    if (!o.error.empty()) return errorUso(kComando, o.error);
+    if (!o.tiene("--out")) return errorUso(kComando, "missing --out");
+    const fs::path salida = *o.valor("--out");
+    if (salida.empty()) return errorUso(kComando, "empty file name");
+    if (posicionales.empty()) return errorUso(kComando, "name at least one grid");
+    std::vector<Grid> grids(posicionales.size());
+    for (std::size_t i = 0; i < posicionales.size(); ++i) {
+        std::string error = leeGrid(posicionales[i], grids[i]);
+        if (error.empty()) error = nombreInvalido(nombreCovariable(grids[i].ruta.string()));
+        if (!error.empty()) return errorUso(kComando, error);
+    }
+    try {
+        return ejecuta(salida, grids);
+    } catch (const std::exception& ex) {
+        std::fprintf(stderr, "quel-cli %s: the run failed: %s\n", kComando, ex.what());
+        return kSalidaFallo;
+    }
 }
 
 }  // namespace cli

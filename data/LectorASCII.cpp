@@ -215,7 +215,9 @@ int recorreGridASCIITexto(std::string_view texto,
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const float limite = std::numeric_limits<float>::max();
     long long n = 0;
+    int ultimaLinea = lineaCuerpo;  // line of the last value read
     for (; n < total && !ficha.empty(); ++n, ficha = fichas.siguiente(linea)) {
+        ultimaLinea = linea;
         CeldaASCII celdaA{ficha, nan, true, linea};
         if (!esNulo(ficha)) {
             std::optional<double> v = aNumero(ficha);
@@ -233,7 +235,7 @@ int recorreGridASCIITexto(std::string_view texto,
         if (alValor) alValor(celdaA);
     }
     if (n < total)
-        return falla(error, fichas.linea(),
+        return falla(error, ultimaLinea,
                      "fewer values than ncols x nrows (" + std::to_string(n) + " of " +
                          std::to_string(total) + ")");
     return 0;

@@ -1,0 +1,164 @@
+// quel-cli covariates and prior end to end: exact files, suffix rules, usage
+// errors, error lines, gap reports and runs side by side.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "cli/comandos.h"
+#include "cli/grids.h"
+#include "data/cargaArchivo.h"
+#include "support/testutil.h"
+#include "cli/CovariatesApoyo.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using apoyo::Carpeta;
+using apoyo::grid;
+using apoyo::Salida;
+
+Salida covariates(const std::vector<std::string>& args) { return apoyo::corre(cli::covariates, args); }
+
+void esUso(const Salida& s) {
+    EXPECT_EQ(s.estado, 2);
+    EXPECT_NE(s.err.find("quel-cli covariates: "), std::string::npos) << s.err;
+}
+
+}  // namespace
+
+TEST(CovariatesCli, WritesTheTableUnderExactlyTheNameGiven) {
+    Carpeta c;
+    auto a = c.escribe("alt.asc", grid(3, 2, "1 2 3\n4 5 -9999\n", "NODATA_value -9999\n"));
+    auto b = c.escribe("soil.v2.asc", grid(3, 2, "0.5 2 3\n4 5 6\n"));
+    auto d = c.escribe("d.asc", grid(3, 2, "6 5 4\n3 2 1\n"));
+    Salida s = covariates({"--out", c / "tabla", a + ":2", b + ":manual", d});
+    ASSERT_EQ(s.estado, 0) << s.err;
+    EXPECT_EQ(prueba::lee(c / "tabla"),
+              "alt,2,\nsoil,6,\nd,10,\n**********\nLong,Lat,alt,soil,d,\n"
+              "0,1,1,1,6,1,\n1,1,1,2,5,1,\n2,1,1,3,4,1,\n0,0,2,4,3,1,\n1,0,2,5,2,1,\n2,0,0,6,1,0,");
+    EXPECT_FALSE(fs::exists(c / "tabla.txt"));
+    // The table loads in the main window's loader.
+    prueba::CarpetaTemporal trabajo;
+    cargaArchivo datos(trabajo.ruta());
+    EXPECT_EQ(datos.cargaCovariables(c / "tabla"), 0);
+    EXPECT_EQ(datos.numCovariables, 3);
+    EXPECT_EQ(datos.covariables->renglones, 6);
+}
+
+TEST(CovariatesCli, SuffixOnlyAfterTheLastColon) {
+    Carpeta c;
+    // A ':' whose tail is neither a number nor "manual" belongs to the file name.
+    auto a = c.escribe("c:x.asc", grid(2, 1, "1 2\n"));
+    Salida s = covariates({"--out=" + (c / "t.txt"), a, a + ":3"});
+    ASSERT_EQ(s.estado, 0) << s.err;
+    EXPECT_EQ(prueba::lee(c / "t.txt").substr(0, 18), "c:x,10,\nc:x,3,\n***");
+    EXPECT_EQ(cli::nombreCovariable("C:\\Quel\\Grids\\elev.2020.asc"), "elev");
+    EXPECT_EQ(cli::nombreCovariable("a/b\\c/d.asc"), "d");
+    EXPECT_EQ(cli::nombreCovariable("sinpunto"), "sinpunto");
+}
+
+TEST(CovariatesCli, UsageErrors) {
+    Carpeta c;
+    auto a = c.escribe("a.asc", grid(2, 1, "1 2\n"));
+    esUso(covariates({a}));                                   // no --out
+    esUso(covariates({"--out", c / "t.txt"}));                // no grid
+    esUso(covariates({"--out", c / "t.txt", a + ":0"}));
+    esUso(covariates({"--out", c / "t.txt", a + ":-2"}));
+    esUso(covariates({"--out", c / "t.txt", a + ":2.5"}));
+    esUso(covariates({"--out", c / "t.txt", a + ":"}));
+    esUso(covariates({"--out", c / "t.txt", a, "--classes", "3"}));
+    esUso(covariates({"--out", c / "t.txt", "--out", c / "u.txt", a}));
+    esUso(covariates({"--out", c / "t.txt", c.escribe("a,b.asc", grid(2, 1, "1 2\n"))}));
+    EXPECT_FALSE(fs::exists(c / "t.txt"));
+    Salida ayuda = covariates({"--help"});
+    EXPECT_EQ(ayuda.estado, 0);
+    EXPECT_NE(ayuda.out.find("GRID[:N|:manual]"), std::string::npos);
+}
+
+TEST(CovariatesCli, FailuresGiveOneErrorLine) {
+    Carpeta c;
+    auto a = c.escribe("a.asc", grid(2, 2, "1 2\n3 4\n"));
+    auto corto = c.escribe("corto.asc", grid(2, 2, "1 2\n3\n"));
+    Salida s = covariates({"--out", c / "t.txt", a, corto});
+    EXPECT_EQ(s.estado, 3);
+    EXPECT_EQ(s.err, "quel-cli covariates: " + corto +
+                         ": error 12: Malformed file (category lines or separator of the table; header or "
+                         "values of the ASCII grid). (line 7): fewer values than ncols x nrows (3 of 4)\n");
+    auto otro = c.escribe("otro.asc", "ncols 2\nnrows 2\nxllcorner 0\nyllcorner 0\ncellsize 2\n1 2\n3 4\n");
+    s = covariates({"--out", c / "t.txt", a, otro});
+    EXPECT_EQ(s.estado, 3);
+    EXPECT_EQ(s.err, "quel-cli covariates: " + otro + ": error 4: The ASCII grids have different headers.: "
+                                                     "the grid's header differs from the first grid's\n");
+    s = covariates({"--out", c / "t.txt", c / "falta.asc"});
+    EXPECT_EQ(s.estado, 3);
+    EXPECT_NE(s.err.find("cannot be read"), std::string::npos);
+    s = covariates({"--out", c / "no/t.txt", a});
+    EXPECT_EQ(s.estado, 3);
+    EXPECT_NE(s.err.find("cannot write"), std::string::npos);
+    EXPECT_FALSE(fs::exists(c / "t.txt"));
+}
+
+TEST(CovariatesCli, ReportsCellsBetweenClasses) {
+    Carpeta c;
+    auto a = c.escribe("a.asc", grid(4, 1, "0.5 3.75 4.5 6.5\n"));
+    auto m = c.escribe("m.asc", grid(4, 1, "-1 -2 1 2\n"));
+    Salida s = covariates({"--out", c / "t.txt", a + ":2", m + ":manual"});
+    ASSERT_EQ(s.estado, 0);
+    EXPECT_NE(s.err.find(a + ": 1 cells fell between two classes"), std::string::npos) << s.err;
+    EXPECT_NE(s.err.find(m + ": 2 cells hold negative values"), std::string::npos) << s.err;
+}
+
+TEST(CovariatesCli, ParallelRunsLeaveNothingBehind) {
+    Carpeta c;
+    const fs::path antes = fs::current_path();
+    std::vector<std::string> g1, g2;
+    for (int i = 0; i < 3; ++i) {
+        g1.push_back(c.escribe("p" + std::to_string(i) + ".asc", grid(30, 20, [&] {
+            std::string s;
+            for (int k = 0; k < 600; ++k) s += std::to_string((k * (i + 3)) % 17) + " ";
+            return s;
+        }())));
+        g2.push_back(c.escribe("q" + std::to_string(i) + ".asc", grid(20, 30, [&] {
+            std::string s;
+            for (int k = 0; k < 600; ++k) s += std::to_string((k * (i + 5)) % 13) + " ";
+            return s;
+        }())));
+    }
+    // Sequential references.
+    ASSERT_EQ(cli::covariates({"--out", c / "r1.txt", g1[0], g1[1], g1[2]}), 0);
+    ASSERT_EQ(cli::covariates({"--out", c / "r2.txt", g2[0] + ":manual", g2[1], g2[2] + ":4"}), 0);
+    int e1 = -1, e2 = -1;
+    for (int vuelta = 0; vuelta < 5; ++vuelta) {
+        std::thread t1([&] { e1 = cli::covariates({"--out", c / "s1.txt", g1[0], g1[1], g1[2]}); });
+        std::thread t2([&] { e2 = cli::covariates({"--out", c / "s2.txt", g2[0] + ":manual", g2[1], g2[2] + ":4"}); });
+        t1.join();
+        t2.join();
+        ASSERT_EQ(e1, 0);
+        ASSERT_EQ(e2, 0);
+        EXPECT_EQ(prueba::lee(c / "s1.txt"), prueba::lee(c / "r1.txt"));
+        EXPECT_EQ(prueba::lee(c / "s2.txt"), prueba::lee(c / "r2.txt"));
+    }
+    EXPECT_EQ(fs::current_path(), antes);
+    EXPECT_FALSE(fs::exists(antes / "MascaraTmp.txt"));
+    EXPECT_FALSE(fs::exists(antes / "CoordCovTmp.txt"));
+    EXPECT_FALSE(fs::exists(antes / "Grids"));
+}
+
+TEST(CovariatesCli, BundledSampleGrids) {
+    const fs::path g = prueba::fuentes() / "samples" / "grids";
+    if (!fs::exists(g / "elevation.asc")) GTEST_SKIP() << "no sample grids";
+    Carpeta c;
+    std::vector<std::string> args = {"--out", c / "cov.txt"};
+    for (const char* n : {"elevation", "temperature", "precipitation", "slope", "soil", "landcover"})
+        if (fs::exists(g / (std::string(n) + ".asc"))) args.push_back((g / (std::string(n) + ".asc")).string());
+    Salida s = covariates(args);
+    ASSERT_EQ(s.estado, 0) << s.err;
+    prueba::CarpetaTemporal trabajo;
+    cargaArchivo datos(trabajo.ruta());
+    EXPECT_EQ(datos.cargaCovariables(c / "cov.txt"), 0);
+    EXPECT_EQ(datos.numCovariables, static_cast<int>(args.size()) - 2);
+}
