@@ -117,7 +117,8 @@ int inferenciaBias::cargaCovariables(cargaArchivo& datos, const fs::path& archiv
     if (codigo != 0) return codigo;
     coordenadas = std::move(nuevasCoordenadas);
     covariables = std::move(nuevasCovariables);
-    // Tables of an earlier table no longer match.
+    // Tables of an earlier table no longer match; its fit is gone.
+    sesgo.reset();
     combinacionDe_.clear();
     inicio_.clear();
     filas_.clear();
@@ -231,7 +232,10 @@ int inferenciaBias::convierteCeldas(cargaArchivo& datos, const fs::path& archivo
         xInicio = xll - tamano;
         x = xInicio;
         y = yll + (nrows - 1.0f) * tamano;
-        texto.reserve(static_cast<std::size_t>(std::max(0.0, e.ncols * e.nrows)) * 24);
+        // A header may promise more cells than the file holds: the reader
+        // finds out, so only a bounded guess is reserved here.
+        const double celdas = std::clamp(e.ncols * e.nrows, 0.0, 4.0e6);
+        texto.reserve(static_cast<std::size_t>(celdas) * 24);
     };
     auto alValor = [&](const quel::CeldaASCII& c) {
         if (columna == columnas) {  // a grid row is complete: down one row, back to the left edge

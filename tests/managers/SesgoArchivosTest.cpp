@@ -348,3 +348,16 @@ TEST(SesgoCorrida, ABiasOutsideZeroOneIsNotWritten) {
     r.b.inf.sesgo->datos[0][1] = std::nanl("");
     EXPECT_EQ(r.b.inf.guardaSesgo(salida), codigos::kRango);
 }
+
+TEST(SesgoCorrida, SaveNeedsARunOnTheLoadedTable) {
+    Region r;
+    const fs::path salida = r.b.entradas / "sesgo.txt";
+    EXPECT_EQ(r.b.inf.guardaSesgo(salida), codigos::kVacio);  // loaded, not run
+    std::unique_ptr<TImagenN<float>> sitios;
+    std::unique_ptr<TImagenN<AnsiString>> especies;
+    ASSERT_EQ(ejecutaSesgo(r.b.inf, r.b.datos, r.e, sitios, especies), 0);
+    // A new covariate table drops the fit of the old one.
+    r.b.cargaTabla({{0, 0, {1}, 1}, {1, 0, {2}, 1}});
+    EXPECT_EQ(r.b.inf.guardaSesgo(salida), codigos::kVacio);
+    EXPECT_FALSE(fs::exists(salida));
+}
