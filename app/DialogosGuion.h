@@ -59,9 +59,11 @@ public:
 private:
     std::optional<ArchivoElegido> siguiente(Tipo t, const PeticionArchivo& p) {
         preguntas.push_back({t, p});
-        if (respuestas.empty()) return std::nullopt;
-        auto r = respuestas.front();
-        respuestas.pop_front();
+        std::optional<ArchivoElegido> r;
+        if (!respuestas.empty()) {
+            r.swap(respuestas.front());
+            respuestas.pop_front();
+        }
         return r;
     }
 };

@@ -24,6 +24,14 @@ constexpr int kTituloPredictiva = 4;
 
 QString etiqueta(float v) { return QString::fromStdString(textoEtiqueta(v)); }
 
+// Width of a value bar of the "Datos Mapa" tab: 185 pixels times the value,
+// truncated and kept inside the bar (NaN and negatives give none).
+int anchoBarra(long double v) {
+    const long double w = 185 * v;
+    if (!(w > 0)) return 0;
+    return w >= 185 ? 185 : static_cast<int>(w);
+}
+
 }  // namespace
 
 const TImagenN<long double>* TFormPrincipal::resultado(int cual) const {
@@ -285,7 +293,7 @@ void TFormPrincipal::ImageMapaMouseMove(int x, int y) {
         }
         if (control.banderas[1] == 1 && enRango(datos.sesgo.get(), i)) {
             const float v = datos.sesgo->datos[0][i];
-            dibujaBarra(ImageSesgo, 0xFF0000, static_cast<int>(185 * v));
+            dibujaBarra(ImageSesgo, 0xFF0000, anchoBarra(v));
             EditSesgo->setText(QString::asprintf("%0.7f", static_cast<double>(v)));
         }
         if (control.banderas[2] == 1 && enRango(datos.priori.get(), i)) {
@@ -305,7 +313,7 @@ void TFormPrincipal::ImageMapaMouseMove(int x, int y) {
             const TImagenN<long double>* g = resultado(r.cual);
             if (!enRango(g, i)) continue;
             const long double v = g->datos[0][i];
-            dibujaBarra(r.img, r.color, static_cast<int>(185 * v));
+            dibujaBarra(r.img, r.color, anchoBarra(v));
             r.edit->setText(QString::asprintf("%0.7f", static_cast<double>(v)));
         }
     }

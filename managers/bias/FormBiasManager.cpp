@@ -1,0 +1,428 @@
+#include "managers/bias/FormBiasManager.h"
+
+#include <QCloseEvent>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSplitter>
+#include <QStyle>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+#include <cmath>
+#include <exception>
+
+#include "app/principalMainQuel.h"
+
+namespace fs = std::filesystem;
+using quel::texto;
+
+namespace {
+
+constexpr int kRolTipo = Qt::UserRole;
+
+template <class T>
+T* nombra(T* o, const char* nombre) {
+    o->setObjectName(QString::fromLatin1(nombre));
+    return o;
+}
+
+// A real as typed: the locale's decimal separator, or a point.
+bool leeReal(const QString& t, float& valor) {
+    const QString limpio = t.trimmed();
+    bool ok = false;
+    double d = QLocale::system().toDouble(limpio, &ok);
+    if (!ok) d = QLocale::c().toDouble(limpio, &ok);
+    const float f = static_cast<float>(d);
+    if (!ok || !std::isfinite(f)) return false;
+    valor = f;
+    return true;
+}
+
+// The labels of the entry panel for each input.
+struct Parametro {
+    int tipo;
+    const char* titulo;
+    const char* etiqueta;
+};
+constexpr Parametro kParametros[] = {
+    {TFormBiasManager::kCiudades, "Introduce para parametro Alfa", "(peso de las ciudades): "},
+    {TFormBiasManager::kCarreteras, "Introduce para parametro Beta", "(peso de las carreteras): "},
+    {TFormBiasManager::kRiqueza, "Introduce parametro Cota", "(detectabilidad es 1): "},
+    {TFormBiasManager::kPresencias, "Introduce parametro n-", "(numero de ausencias): "},
+};
+
+const char* grupo(int tipo) {
+    switch (tipo) {
+        case TFormBiasManager::kCovs: return "Covs";
+        case TFormBiasManager::kCiudades: return "Ciudades";
+        case TFormBiasManager::kCarreteras: return "Carreteras";
+        case TFormBiasManager::kRiqueza: return "Riqueza";
+        case TFormBiasManager::kPresencias: return "Presencias";
+        default: return "";
+    }
+}
+
+}  // namespace
+
+TFormBiasManager::TFormBiasManager(std::shared_ptr<quel::ServiciosPrincipal> servicios, QWidget* padre)
+    : QMainWindow(padre),
+      datos(servicios->carpetaTrabajo()),
+      inferencia(servicios->carpetaTrabajo()),
+      s_(std::move(servicios)) {
+    setObjectName(QStringLiteral("TFormBiasManager"));
+    setWindowTitle(QStringLiteral("Administrador de Sesgo"));
+    construyeControles();
+    resize(760, 520);
+}
+
+TFormBiasManager::~TFormBiasManager() = default;
+
+QString TFormBiasManager::textoParametroInvalido(int tipo) {
+    switch (tipo) {
+        case kCiudades: return QStringLiteral("El parametro Alfa debe ser un numero mayor o igual a 0.");
+        case kCarreteras: return QStringLiteral("El parametro Beta debe ser un numero mayor que 0.");
+        case kRiqueza: return QStringLiteral("El parametro Cota debe ser un numero mayor que 0.");
+        case kPresencias: return QStringLiteral("El parametro n- debe ser un numero entero mayor o igual a 0.");
+        default: return {};
+    }
+}
+
+// ---- construction ----------------------------------------------------------------------
+
+void TFormBiasManager::construyeControles() {
+    ToolBar1 = nombra(addToolBar(QStringLiteral("ToolBarHerramientas")), "ToolBar1");
+    ToolBar1->setMovable(false);
+    ToolBar1->setIconSize(QSize(32, 32));
+    auto boton = [&](const char* nombre, QStyle::StandardPixmap icono, const QString& pista, bool on,
+                     void (TFormBiasManager::*h)()) {
+        auto* b = nombra(new QToolButton(ToolBar1), nombre);
+        b->setIcon(style()->standardIcon(icono));
+        b->setToolTip(pista);
+        b->setFixedSize(42, 42);
+        b->setEnabled(on);
+        ToolBar1->addWidget(b);
+        connect(b, &QToolButton::clicked, this, h);
+        return b;
+    };
+    auto separador = [&](const char* nombre) { nombra(ToolBar1->addSeparator(), nombre); };
+    SpeedButtonCargaCovs = boton("SpeedButtonCargaCovs", QStyle::SP_DirOpenIcon,
+                                 QStringLiteral("Carga tabla de covariables"), true,
+                                 &TFormBiasManager::SpeedButtonCargaCovsClick);
+    separador("Splitter1");
+    SpeedButtonCiudades = boton("SpeedButtonCiudades", QStyle::SP_ComputerIcon, QStringLiteral("Carga ciudades"),
+                                false, &TFormBiasManager::SpeedButtonCiudadesClick);
+    SpeedButtonCarreteras = boton("SpeedButtonCarreteras", QStyle::SP_DriveNetIcon, QStringLiteral("Carga carreteras"),
+                                  false, &TFormBiasManager::SpeedButtonCarreterasClick);
+    SpeedButtonRiqueza = boton("SpeedButtonRiqueza", QStyle::SP_DriveHDIcon, QStringLiteral("Carga riqueza"), false,
+                               &TFormBiasManager::SpeedButtonRiquezaClick);
+    SpeedButtonPresencias = boton("SpeedButtonPresencias", QStyle::SP_FileIcon, QStringLiteral("Carga presencias"),
+                                  false, &TFormBiasManager::SpeedButtonPresenciasClick);
+    SpeedButtonBorrar = boton("SpeedButtonBorrar", QStyle::SP_TrashIcon, QStringLiteral("Borrar"), false,
+                              &TFormBiasManager::SpeedButtonBorrarClick);
+    separador("Splitter2");
+    SpeedButtonEjecutar = boton("SpeedButtonEjecutar", QStyle::SP_MediaPlay, QStringLiteral("Ejecutar"), false,
+                                &TFormBiasManager::SpeedButtonEjecutarClick);
+    SpeedButtonGuardar = boton("SpeedButtonGuardar", QStyle::SP_DialogSaveButton, QStringLiteral("Guardar sesgo"),
+                               true, &TFormBiasManager::SpeedButtonGuardarClick);
+    separador("Splitter3");
+    SpeedButtonCerrar = boton("SpeedButtonCerrar", QStyle::SP_DialogCloseButton, QStringLiteral("Cerrar"), true,
+                              &TFormBiasManager::SpeedButtonCerrarClick);
+
+    auto* centro = nombra(new QSplitter(Qt::Horizontal, this), "SplitterCentro");
+    auto* izquierda = new QWidget(centro);
+    auto* caja = new QVBoxLayout(izquierda);
+
+    PanelDatos = nombra(new QFrame(izquierda), "PanelDatos");
+    PanelDatos->setFrameShape(QFrame::StyledPanel);
+    auto* rejilla = new QGridLayout(PanelDatos);
+    LabelTitulo = nombra(new QLabel(QStringLiteral("Introducir parametro Alfa"), PanelDatos), "LabelTitulo");
+    LabelTipo = nombra(new QLabel(QStringLiteral("(peso de las ciudades) :"), PanelDatos), "LabelTipo");
+    EditDato = nombra(new QLineEdit(PanelDatos), "EditDato");
+    ButtonOk = nombra(new QPushButton(QStringLiteral("Ok"), PanelDatos), "ButtonOk");
+    ButtonCancel = nombra(new QPushButton(QStringLiteral("Cancelar"), PanelDatos), "ButtonCancel");
+    Button1 = nombra(new QPushButton(QStringLiteral("Button1"), PanelDatos), "Button1");
+    Button1->setVisible(false);
+    rejilla->addWidget(LabelTitulo, 0, 0, 1, 3);
+    rejilla->addWidget(LabelTipo, 1, 0);
+    rejilla->addWidget(EditDato, 1, 1, 1, 2);
+    rejilla->addWidget(ButtonOk, 2, 1);
+    rejilla->addWidget(ButtonCancel, 2, 2);
+    connect(ButtonOk, &QPushButton::clicked, this, &TFormBiasManager::ButtonOkClick);
+    connect(ButtonCancel, &QPushButton::clicked, this, &TFormBiasManager::ButtonCancelClick);
+    connect(EditDato, &QLineEdit::returnPressed, this, &TFormBiasManager::ButtonOkClick);
+    PanelDatos->setVisible(false);
+    caja->addWidget(PanelDatos);
+
+    PanelBarraProgreso = nombra(new QFrame(izquierda), "PanelBarraProgreso");
+    auto* pb = new QHBoxLayout(PanelBarraProgreso);
+    ProgressBarSesgo = nombra(new QProgressBar(PanelBarraProgreso), "ProgressBarSesgo");
+    ProgressBarSesgo->setRange(0, 100);
+    ProgressBarSesgo->setValue(0);
+    pb->addWidget(ProgressBarSesgo);
+    PanelBarraProgreso->setVisible(false);
+    caja->addWidget(PanelBarraProgreso);
+    caja->addStretch(1);
+
+    PanelArbol = nombra(new QFrame(centro), "PanelArbol");
+    auto* cajaArbol = new QVBoxLayout(PanelArbol);
+    cajaArbol->setContentsMargins(0, 0, 0, 0);
+    TreeViewExplorador = nombra(new QTreeWidget(PanelArbol), "TreeViewExplorador");
+    TreeViewExplorador->setHeaderHidden(true);
+    cajaArbol->addWidget(TreeViewExplorador);
+    connect(TreeViewExplorador, &QTreeWidget::itemSelectionChanged, this, &TFormBiasManager::TreeViewExploradorClick);
+
+    centro->addWidget(izquierda);
+    centro->addWidget(PanelArbol);
+    centro->setStretchFactor(0, 1);
+    setCentralWidget(centro);
+}
+
+// ---- tree and shared rules ----------------------------------------------------------------
+
+int TFormBiasManager::tipoNodo(const QTreeWidgetItem* n) { return n ? n->data(0, kRolTipo).toInt() : -1; }
+
+void TFormBiasManager::agregaNodoArbol(int tipo, const QString& archivo) {
+    auto* top = new QTreeWidgetItem(TreeViewExplorador, QStringList(QString::fromLatin1(grupo(tipo))));
+    top->setData(0, kRolTipo, tipo);
+    top->setIcon(0, s_->iconoNodo(2));
+    auto* hijo = new QTreeWidgetItem(top, QStringList(archivo));
+    hijo->setData(0, kRolTipo, tipo + 1);
+    hijo->setIcon(0, s_->iconoNodo(10));
+    top->setExpanded(true);
+}
+
+QToolButton* TFormBiasManager::botonDe(int tipo) const {
+    switch (tipo) {
+        case kCiudades: return SpeedButtonCiudades;
+        case kCarreteras: return SpeedButtonCarreteras;
+        case kRiqueza: return SpeedButtonRiqueza;
+        case kPresencias: return SpeedButtonPresencias;
+        default: return nullptr;
+    }
+}
+
+void TFormBiasManager::revisaListo() {
+    bool listo = true;
+    for (QToolButton* b : {SpeedButtonCargaCovs, SpeedButtonCiudades, SpeedButtonCarreteras, SpeedButtonRiqueza,
+                           SpeedButtonPresencias})
+        if (b->isEnabled()) listo = false;
+    SpeedButtonEjecutar->setEnabled(listo);
+    SpeedButtonGuardar->setEnabled(listo);
+}
+
+void TFormBiasManager::falla(const FalloSesgo& f) {
+    s_->muestraError(f.codigo, f.linea);
+    if (!f.detalle.empty())
+        s_->agregaLog(quel::rutaTexto(f.archivo) + QStringLiteral(": ") + QString::fromStdString(f.detalle));
+}
+
+// ---- commands ----------------------------------------------------------------------------------
+
+void TFormBiasManager::SpeedButtonCargaCovsClick() {
+    quel::PeticionArchivo p;
+    p.filtro = texto(s_->tablas().textosDialogo[1]);
+    const auto elegido = s_->dialogos().abreArchivo(this, p);
+    if (!elegido) return;
+    const fs::path ruta = quel::rutaLocal(elegido->ruta);
+    FalloSesgo fallo;
+    int codigo = 0;
+    s_->enSegundoPlano([&] { codigo = cargaCovariablesSesgo(inferencia, datos, ruta, &fallo); });
+    if (codigo != 0) {
+        falla(fallo);
+        return;
+    }
+    // A fit of earlier covariates no longer matches these.
+    corridaCompleta = false;
+    SpeedButtonCargaCovs->setEnabled(false);
+    for (QToolButton* b : {SpeedButtonCiudades, SpeedButtonCarreteras, SpeedButtonRiqueza, SpeedButtonPresencias})
+        b->setEnabled(true);
+    agregaNodoArbol(kCovs, elegido->ruta);
+}
+
+void TFormBiasManager::eligeEntrada(int tipo) {
+    quel::PeticionArchivo p;
+    p.filtro = texto(s_->tablas().textosDialogo[tipo == kPresencias ? 1 : 2]);
+    const auto elegido = s_->dialogos().abreArchivo(this, p);
+    if (!elegido) return;
+    archivoElegido_ = elegido->ruta;
+    PanelDatos->setVisible(true);
+    tipoDato = tipo;
+    for (const Parametro& par : kParametros) {
+        if (par.tipo != tipo) continue;
+        LabelTitulo->setText(QString::fromLatin1(par.titulo));
+        LabelTipo->setText(QString::fromLatin1(par.etiqueta));
+    }
+    EditDato->setFocus();
+}
+
+void TFormBiasManager::SpeedButtonCiudadesClick() { eligeEntrada(kCiudades); }
+void TFormBiasManager::SpeedButtonCarreterasClick() { eligeEntrada(kCarreteras); }
+void TFormBiasManager::SpeedButtonRiquezaClick() { eligeEntrada(kRiqueza); }
+void TFormBiasManager::SpeedButtonPresenciasClick() { eligeEntrada(kPresencias); }
+
+void TFormBiasManager::ButtonOkClick() {
+    QToolButton* boton = botonDe(tipoDato);
+    if (!boton || PanelDatos->isHidden()) return;
+    // The parameter is checked before anything is stored.
+    float real = 0;
+    int entero = 0;
+    bool bien = false;
+    if (tipoDato == kPresencias) {
+        entero = QLocale::c().toInt(EditDato->text().trimmed(), &bien);
+        bien = bien && entero >= 0;
+    } else if (leeReal(EditDato->text(), real)) {
+        bien = tipoDato == kCiudades ? real >= 0.0f : real > 0.0f && std::isfinite(1.0f / real);
+    }
+    if (!bien) {
+        s_->dialogos().mensaje(this, QStringLiteral("ERROR"), textoParametroInvalido(tipoDato),
+                               quel::IconoMensaje::Error);
+        return;
+    }
+    boton->setEnabled(false);
+    const fs::path archivo = quel::rutaLocal(archivoElegido_);
+    switch (tipoDato) {
+        case kCiudades:
+            entradas.ciudades = archivo;
+            entradas.alfa = real;
+            EditDato->clear();
+            break;
+        case kCarreteras:
+            entradas.carreteras = archivo;
+            entradas.beta = real;
+            EditDato->clear();
+            break;
+        case kRiqueza:
+            entradas.riqueza = archivo;
+            entradas.cota = real;
+            pendiente = 1.0f / real;
+            EditDato->clear();
+            break;
+        default:  // presences: the text stays
+            entradas.presencias = archivo;
+            entradas.ausencias = entero;
+            SpeedButtonEjecutar->setEnabled(true);
+            break;
+    }
+    PanelDatos->setVisible(false);
+    agregaNodoArbol(tipoDato, archivoElegido_);
+    revisaListo();
+}
+
+void TFormBiasManager::ButtonCancelClick() { PanelDatos->setVisible(false); }
+
+void TFormBiasManager::SpeedButtonEjecutarClick() {
+    if (!inferencia.covariables || !inferencia.coordenadas) return;
+    if (!std::isfinite(entradas.alfa / entradas.beta)) {
+        s_->dialogos().mensaje(this, QStringLiteral("ERROR"), textoParametroInvalido(kCarreteras),
+                               quel::IconoMensaje::Error);
+        return;
+    }
+    corridaCompleta = false;
+    SpeedButtonEjecutar->setEnabled(false);
+    ProgressBarSesgo->setValue(0);
+    PanelBarraProgreso->setVisible(true);
+    quel::ProgresoEnBarra progreso(ProgressBarSesgo);
+    FalloSesgo fallo;
+    int codigo = 0;
+    std::string excepcion;
+    s_->enSegundoPlano([&] {
+        try {
+            codigo = ejecutaSesgo(inferencia, datos, entradas, sitios, especies, nullptr, &fallo, progreso);
+        } catch (const std::exception& e) {
+            excepcion = e.what();
+        }
+    });
+    ProgressBarSesgo->setValue(100);
+    PanelBarraProgreso->setVisible(false);
+    SpeedButtonEjecutar->setEnabled(true);
+    if (!excepcion.empty()) {
+        s_->dialogos().mensaje(this, QStringLiteral("ERROR"), QString::fromStdString(excepcion),
+                               quel::IconoMensaje::Error);
+        return;
+    }
+    if (codigo != 0) {
+        falla(fallo);
+        return;
+    }
+    // A fit that ran away is not a bias: it is told and never saved.
+    const std::string fuera = inferencia.sesgoFueraDeRango();
+    if (!fuera.empty()) {
+        s_->dialogos().mensaje(
+            this, QStringLiteral("ERROR"),
+            QStringLiteral("El sesgo ajustado no es una probabilidad (%1); no se puede guardar.")
+                .arg(QString::fromStdString(fuera)),
+            quel::IconoMensaje::Error);
+        return;
+    }
+    corridaCompleta = true;
+}
+
+void TFormBiasManager::SpeedButtonGuardarClick() {
+    if (!corridaCompleta) return;
+    const auto elegido = s_->dialogos().guardaArchivo(this, quel::PeticionArchivo{});
+    if (!elegido) return;
+    const int codigo = inferencia.guardaSesgo(quel::rutaLocal(elegido->ruta));
+    if (codigo != 0)
+        s_->dialogos().mensaje(this, QStringLiteral("ERROR"),
+                               QStringLiteral("No se pudo guardar el archivo %1").arg(elegido->ruta),
+                               quel::IconoMensaje::Error);
+}
+
+void TFormBiasManager::TreeViewExploradorClick() {
+    const QTreeWidgetItem* n = TreeViewExplorador->currentItem();
+    if (!n) return;
+    const int k = tipoNodo(n);
+    SpeedButtonBorrar->setEnabled(k == kCovs || k == kCiudades || k == kCarreteras || k == kRiqueza ||
+                                  k == kPresencias);
+}
+
+void TFormBiasManager::SpeedButtonBorrarClick() {
+    QTreeWidgetItem* n = TreeViewExplorador->currentItem();
+    if (!n) return;
+    const int k = tipoNodo(n);
+    // The node goes with its child.
+    if (QTreeWidgetItem* padre = n->parent())
+        std::unique_ptr<QTreeWidgetItem>(padre->takeChild(padre->indexOfChild(n)));
+    else
+        std::unique_ptr<QTreeWidgetItem>(TreeViewExplorador->takeTopLevelItem(TreeViewExplorador->indexOfTopLevelItem(n)));
+    if (k == kCovs) {
+        SpeedButtonCargaCovs->setEnabled(true);
+        for (QToolButton* b : {SpeedButtonCiudades, SpeedButtonCarreteras, SpeedButtonRiqueza, SpeedButtonPresencias})
+            b->setEnabled(false);
+        TreeViewExplorador->clear();
+    } else if (QToolButton* b = botonDe(k)) {
+        b->setEnabled(true);
+    }
+}
+
+void TFormBiasManager::SpeedButtonCerrarClick() {
+    SpeedButtonCargaCovs->setEnabled(true);
+    for (QToolButton* b : {SpeedButtonCiudades, SpeedButtonCarreteras, SpeedButtonRiqueza, SpeedButtonPresencias})
+        b->setEnabled(false);
+    TreeViewExplorador->clear();
+    revisaListo();
+    // A pending parameter would otherwise outlive the inputs it belongs to.
+    PanelDatos->setVisible(false);
+    s_->muestraPrincipal();
+    cerrando_ = true;
+    hide();
+    cerrando_ = false;
+}
+
+void TFormBiasManager::closeEvent(QCloseEvent* e) {
+    if (!cerrando_ && isVisible()) SpeedButtonCerrarClick();
+    e->accept();
+}
+
+namespace quel {
+std::unique_ptr<QWidget> creaTFormBiasManager(TFormPrincipal& principal) {
+    return std::make_unique<TFormBiasManager>(std::make_shared<AdaptadorPrincipal>(principal));
+}
+}  // namespace quel

@@ -1,0 +1,177 @@
+#pragma once
+// Helpers of the manager window tests: a stand-in main window that records
+// what the managers ask of it, a private data root and working folder per
+// test, the bundled sample grids, and the reference files the command line
+// writes from the same inputs.
+#include <QAbstractButton>
+#include <QAction>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <array>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "app/DialogosGuion.h"
+#include "data/lenguaje.h"
+#include "managers/covariates/FormServicios.h"
+
+namespace prueba {
+
+inline QByteArray lee(const QString& ruta) {
+    QFile f(ruta);
+    if (!f.open(QIODevice::ReadOnly)) return {};
+    return f.readAll();
+}
+
+inline void escribe(const QString& ruta, const QByteArray& bytes) {
+    QFile f(ruta);
+    QVERIFY2(f.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(ruta));
+    f.write(bytes);
+}
+
+// The source tree (samples/, resources/).
+inline QString fuentes() {
+    const QByteArray e = qgetenv("QUEL_SOURCE");
+    return e.isEmpty() ? QStringLiteral(QUEL_SOURCE_DIR) : QString::fromLocal8Bit(e);
+}
+inline QString muestra(const QString& relativo) { return fuentes() + QStringLiteral("/samples/") + relativo; }
+inline QString grid(const char* nombre) { return muestra(QStringLiteral("grids/") + QLatin1String(nombre)); }
+
+// quel-cli of this build, or nothing.
+inline std::optional<QString> quelCli() {
+    QStringList candidatos;
+    if (const QByteArray e = qgetenv("QUEL_CLI"); !e.isEmpty()) candidatos << QString::fromLocal8Bit(e);
+    const QString aqui = QCoreApplication::applicationDirPath();
+    candidatos << aqui + QStringLiteral("/../quel-cli") << aqui + QStringLiteral("/quel-cli");
+    for (const QString& c : candidatos)
+        if (QFileInfo(c).isExecutable()) return QFileInfo(c).absoluteFilePath();
+    return std::nullopt;
+}
+
+// What `quel-cli <argumentos> --out <salida>` writes, or nothing when this
+// build has no quel-cli.
+inline std::optional<QByteArray> salidaCli(QStringList argumentos, const QString& salida) {
+    const auto cli = quelCli();
+    if (!cli) return std::nullopt;
+    argumentos << QStringLiteral("--out") << salida;
+    QProcess p;
+    p.start(*cli, argumentos);
+    if (!p.waitForFinished(240000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
+        qWarning("quel-cli failed: %s", p.readAllStandardError().constData());
+        return QByteArray();
+    }
+    return lee(salida);
+}
+
+// The sample covariate table's grids and modes, in its column order.
+struct GridMuestra {
+    const char* archivo;
+    int clases;  // 0: manual
+};
+inline constexpr std::array<GridMuestra, 6> kCovariablesMuestra{{
+    {"elevation.asc", 8},
+    {"temperature.asc", 8},
+    {"precipitation.asc", 6},
+    {"slope.asc", 5},
+    {"landcover.asc", 0},
+    {"soil.asc", 0},
+}};
+
+inline QStringList argumentosCovariables() {
+    QStringList a{QStringLiteral("covariates")};
+    for (const GridMuestra& g : kCovariablesMuestra)
+        a << grid(g.archivo) + (g.clases ? QStringLiteral(":%1").arg(g.clases) : QStringLiteral(":manual"));
+    return a;
+}
+
+// The reference a window's file must equal: the bundled sample (made by
+// quel-cli) when it is there, and what this build's quel-cli writes.
+// Nothing when neither is available.
+inline std::vector<QByteArray> referencias(const QString& muestraRelativa, const QStringList& argumentos,
+                                           const QString& salidaTemporal) {
+    std::vector<QByteArray> r;
+    if (QFile::exists(muestra(muestraRelativa))) r.push_back(lee(muestra(muestraRelativa)));
+    if (auto c = salidaCli(argumentos, salidaTemporal)) r.push_back(*c);
+    return r;
+}
+
+// The main window as the managers see it, recording every request.
+class PrincipalFalso final : public quel::ServiciosPrincipal {
+public:
+    explicit PrincipalFalso(quel::lenguaje::Idioma idioma = quel::lenguaje::Idioma::kEspanol)
+        : tablas_(quel::lenguaje::tablasIncluidas(idioma)), raiz_(raizDir.path().toStdString()) {
+        raiz_.asegura();
+    }
+
+    const quel::lenguaje::TablasMensajes& tablas() const override { return tablas_; }
+    quel::Dialogos& dialogos() override { return guion; }
+    const quel::RaizDatos& raiz() const override { return raiz_; }
+    std::filesystem::path carpetaTrabajo() const override { return trabajoDir.path().toStdString(); }
+    void agregaLog(const QString& t) override { log << t; }
+    void muestraError(int codigo, int linea) override { errores.push_back({codigo, linea}); }
+    void muestraPrincipal() override { ++mostrada; }
+    double segundosAbierto() const override { return segundos; }
+    bool aceptaCovariables() const override { return acepta; }
+    int cargaCovariables(const QString& ruta) override {
+        cargas << ruta;
+        return 0;
+    }
+    int bandera(int i) const override { return banderas[static_cast<std::size_t>(i)]; }
+    void registraPriori(std::unique_ptr<TImagenN<int>> p, const QString& ruta) override {
+        priori = std::move(p);
+        rutaPriori = ruta;
+    }
+    void enSegundoPlano(const std::function<void()>& trabajo) override {
+        ++trabajos;
+        trabajo();
+    }
+    QIcon iconoNodo(int) const override { return {}; }
+
+    QString trabajo(const QString& nombre) const { return trabajoDir.path() + QLatin1Char('/') + nombre; }
+    QString enRaiz(const QString& relativo) const { return raizDir.path() + QLatin1Char('/') + relativo; }
+
+    QTemporaryDir raizDir, trabajoDir, scratch;
+    quel::DialogosGuion guion;
+    QStringList log;
+    struct Error {
+        int codigo, linea;
+    };
+    std::vector<Error> errores;
+    int mostrada = 0;
+    double segundos = 0;
+    bool acepta = true;
+    QStringList cargas;
+    std::array<int, 8> banderas{};
+    std::unique_ptr<TImagenN<int>> priori;
+    QString rutaPriori;
+    int trabajos = 0;
+
+private:
+    quel::lenguaje::TablasMensajes tablas_;
+    quel::RaizDatos raiz_;
+};
+
+// Enabled state of named controls (buttons or menu items) of a window.
+inline bool activo(QObject* ventana, const char* nombre) {
+    QObject* o = ventana->findChild<QObject*>(QString::fromLatin1(nombre));
+    if (auto* a = qobject_cast<QAction*>(o)) return a->isEnabled();
+    if (auto* w = qobject_cast<QWidget*>(o)) return w->isEnabled();
+    qWarning("no control named %s", nombre);
+    return false;
+}
+
+// The names among `nombres` that are enabled, in order, as one string.
+inline QString activos(QObject* ventana, std::initializer_list<const char*> nombres) {
+    QStringList on;
+    for (const char* n : nombres)
+        if (activo(ventana, n)) on << QString::fromLatin1(n);
+    return on.join(QLatin1Char(' '));
+}
+
+}  // namespace prueba

@@ -1,0 +1,461 @@
+// The covariate manager driven by object name over a stand-in main window:
+// the list (folder rule, single files, opened tables), the choosers and
+// ButtonAuto, the enable rules after each step, save and "Cargar a
+// principal" against the command line's table, refusals, and the close.
+#include <QComboBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QTest>
+#include <QToolButton>
+
+#include "ApoyoGestores.h"
+#include "managers/covariates/FormCovManager.h"
+
+using prueba::activo;
+using prueba::PrincipalFalso;
+using quel::DialogosGuion;
+
+namespace {
+
+QString es(const std::string& bytes) { return quel::texto(bytes); }
+
+QString estado(TFormCovManager& w) {
+    return prueba::activos(&w, {"SpeedButtonCargaFolder", "SpeedButtonCargaFile", "SpeedButtonLimpiar",
+                                "SpeedButtonGuardar", "SpeedButtonCargaCov", "SpeedButtonCerrar", "ButtonAllSelect",
+                                "ButtonDeselectAll", "ButtonAuto", "NuevoArchivo1", "AbrirArchivo1", "MenuGuardar",
+                                "MenuLimpiarlista", "MenuCargaCovs"});
+}
+
+struct Banco {
+    std::shared_ptr<PrincipalFalso> p = std::make_shared<PrincipalFalso>();
+    TFormCovManager w{p};
+    Banco() { w.show(); }
+
+    DialogosGuion& dlg() { return p->guion; }
+    QListWidget* lista() { return w.CheckListBoxFiles; }
+    // Adds one grid with the single-file command, then sets its classes
+    // (0 = manual).
+    void agrega(const QString& ruta, int clases = 10) {
+        dlg().responde(ruta);
+        w.SpeedButtonCargaFile->click();
+        const int i = lista()->count() - 1;
+        lista()->setCurrentRow(i);
+        QComboBox* combo = w.combos.back().get();
+        if (clases == 0) {
+            w.ButtonAuto->click();
+        } else {
+            combo->setCurrentIndex(clases);
+        }
+    }
+    void agregaMuestra() {
+        for (const auto& g : prueba::kCovariablesMuestra) agrega(prueba::grid(g.archivo), g.clases);
+    }
+};
+
+}  // namespace
+
+class PruebaCovManager : public QObject {
+    Q_OBJECT
+private slots:
+    void estadoInicialYNombres();
+    void folderSoloExtensionAscExacta();
+    void elegidorYBotonAuto();
+    void guardarConMenosDeTresAvisa();
+    void guardarIgualQueLineaDeComandos();
+    void nombreSinPuntoRecibeTxt();
+    void elegidorEnCeroSeRechaza();
+    void encabezadosDistintosVanAlReporteDeError();
+    void abrirTablaExistente();
+    void abrirTablaIlegibleNoCambiaLaLista();
+    void cargarAPrincipal();
+    void cargarAPrincipalSinMarcadosOSinAceptar();
+    void cerrarRegistraTiempoEnSegundosYMinutos();
+    void cerrarDesdeLaBarraDeTitulo();
+    void limpiarYNuevoArchivo();
+    void menusReenvianALosBotones();
+};
+
+void PruebaCovManager::estadoInicialYNombres() {
+    Banco b;
+    QCOMPARE(b.w.objectName(), QStringLiteral("TFormCovManager"));
+    QCOMPARE(b.w.windowTitle(), QStringLiteral("Administrador de Covariables"));
+    QCOMPARE(estado(b.w), QStringLiteral("SpeedButtonCargaFolder SpeedButtonCargaFile SpeedButtonCerrar ButtonAuto "
+                                         "NuevoArchivo1 AbrirArchivo1 MenuCargaCovs"));
+    QCOMPARE(b.w.findChild<QLabel*>(QStringLiteral("LabelNomCov"))->text(), QStringLiteral("Nombre Covariable: "));
+    QCOMPARE(b.w.findChild<QLabel*>(QStringLiteral("LabelCov"))->text(), QStringLiteral("..."));
+    QCOMPARE(b.w.findChild<QLabel*>(QStringLiteral("LabelCategoria"))->text(),
+             QStringLiteral("Categoria Covariable: "));
+    QCOMPARE(b.w.ButtonAuto->text(), QStringLiteral("Automatico"));
+    QCOMPARE(b.w.ButtonAllSelect->text(), QStringLiteral("Seleccionar Todo"));
+    QCOMPARE(b.w.MenuCargaCovs->text(), QStringLiteral("Cargar a principal"));
+    QCOMPARE(b.w.findChild<QMenu*>(QStringLiteral("MenuAbrirCov"))->title(), QStringLiteral("Abrir Covariable..."));
+    QVERIFY(b.w.findChild<QAction*>(QStringLiteral("SubASCII")));
+    QVERIFY(!b.w.PanelBarraProgreso->isVisible());
+    QVERIFY(b.w.findChild<QWidget*>(QStringLiteral("ProgressBarCarga")));
+}
+
+void PruebaCovManager::folderSoloExtensionAscExacta() {
+    Banco b;
+    QTemporaryDir d;
+    for (const char* n : {"a.asc", "b.ASC", "c.x.asc", "d.asc.bak"})
+        QFile::copy(prueba::grid("slope.asc"), d.path() + QLatin1Char('/') + QLatin1String(n));
+    QDir(d.path()).mkdir(QStringLiteral("e.asc"));
+    b.dlg().responde(d.path());
+    b.w.SpeedButtonCargaFolder->click();
+    // The folder dialog is titled with the caption and starts in the data root.
+    QCOMPARE(b.dlg().preguntas.back().tipo, DialogosGuion::Tipo::Carpeta);
+    QCOMPARE(b.dlg().preguntas.back().peticion.titulo, b.w.windowTitle());
+    QCOMPARE(b.dlg().preguntas.back().peticion.carpeta, b.p->raizDir.path());
+    QCOMPARE(b.lista()->count(), 1);
+    QCOMPARE(b.lista()->item(0)->text(), QStringLiteral("a"));
+    QCOMPARE(b.lista()->item(0)->checkState(), Qt::Unchecked);
+    // One item: no save, and no hand-over yet (that needs two).
+    QCOMPARE(estado(b.w), QStringLiteral("SpeedButtonCargaFolder SpeedButtonCargaFile SpeedButtonLimpiar "
+                                         "SpeedButtonCerrar ButtonAllSelect ButtonDeselectAll ButtonAuto "
+                                         "NuevoArchivo1 AbrirArchivo1 MenuGuardar MenuLimpiarlista MenuCargaCovs"));
+    // The sample folder: eleven grids, sorted, unticked; now hand-over and save are on.
+    b.dlg().responde(prueba::muestra(QStringLiteral("grids")));
+    b.w.SpeedButtonCargaFolder->click();
+    QCOMPARE(b.w.numArchivos, 12);
+    QCOMPARE(b.lista()->item(1)->text(), QStringLiteral("base"));
+    QCOMPARE(b.lista()->item(11)->text(), QStringLiteral("temperature"));
+    QVERIFY(activo(&b.w, "SpeedButtonGuardar"));
+    QVERIFY(activo(&b.w, "SpeedButtonCargaCov"));
+    b.w.ButtonAllSelect->click();
+    for (int i = 0; i < b.lista()->count(); ++i) QCOMPARE(b.lista()->item(i)->checkState(), Qt::Checked);
+    b.w.MenuDeselectTodo->trigger();
+    for (int i = 0; i < b.lista()->count(); ++i) QCOMPARE(b.lista()->item(i)->checkState(), Qt::Unchecked);
+    // A cancelled folder dialog changes nothing.
+    b.dlg().cancela();
+    b.w.SpeedButtonCargaFolder->click();
+    QCOMPARE(b.w.numArchivos, 12);
+}
+
+void PruebaCovManager::elegidorYBotonAuto() {
+    Banco b;
+    b.dlg().responde(prueba::grid("slope.asc"));
+    b.w.SpeedButtonCargaFile->click();
+    QCOMPARE(b.dlg().preguntas.back().peticion.carpeta, b.p->enRaiz(QStringLiteral("Grids")));
+    QCOMPARE(b.dlg().preguntas.back().peticion.filtro, es(b.p->tablas().textosDialogo[2]));
+    QCOMPARE(b.lista()->item(0)->text(), QStringLiteral("slope"));
+    QCOMPARE(b.lista()->item(0)->checkState(), Qt::Checked);  // single files come ticked
+    QComboBox* combo = b.w.combos[0].get();
+    QCOMPARE(combo->count(), 64);
+    QCOMPARE(combo->itemText(63), QStringLiteral("63"));
+    QCOMPARE(combo->currentText(), QStringLiteral("10"));
+    QVERIFY(!combo->isVisible());
+    b.lista()->setCurrentRow(0);
+    QVERIFY(combo->isVisible());
+    QCOMPARE(b.w.LabelCov->text(), QStringLiteral("slope"));
+    QCOMPARE(b.w.ButtonAuto->text(), QStringLiteral("Automatic"));
+    b.w.ButtonAuto->click();
+    QVERIFY(!combo->isEnabled());
+    QCOMPARE(b.w.ButtonAuto->text(), QStringLiteral("Manual"));
+    // A second grid: its own chooser replaces the first on selection.
+    b.dlg().responde(prueba::grid("soil.asc"));
+    b.w.SpeedButtonCargaFile->click();
+    b.lista()->setCurrentRow(1);
+    QVERIFY(!combo->isVisible());
+    QVERIFY(b.w.combos[1]->isVisible());
+    QCOMPARE(b.w.actual, 1);
+    QCOMPARE(b.w.ButtonAuto->text(), QStringLiteral("Automatic"));
+    b.lista()->setCurrentRow(0);
+    QCOMPARE(b.w.ButtonAuto->text(), QStringLiteral("Manual"));
+    b.w.ButtonAuto->click();
+    QVERIFY(combo->isEnabled());
+    QCOMPARE(b.w.ButtonAuto->text(), QStringLiteral("Automatic"));
+}
+
+void PruebaCovManager::guardarConMenosDeTresAvisa() {
+    Banco b;
+    b.agrega(prueba::grid("slope.asc"));
+    b.agrega(prueba::grid("soil.asc"));
+    QVERIFY(!activo(&b.w, "SpeedButtonGuardar"));
+    QVERIFY(activo(&b.w, "MenuGuardar"));
+    const auto preguntas = b.dlg().preguntas.size();
+    b.w.MenuGuardar->trigger();
+    QCOMPARE(b.dlg().preguntas.size(), preguntas);  // no save dialog
+    QCOMPARE(b.dlg().mensajes.size(), std::size_t(1));
+    QCOMPARE(b.dlg().mensajes[0].titulo, es(b.p->tablas().mensajesCovManager[3]));
+    QCOMPARE(b.dlg().mensajes[0].texto, es(b.p->tablas().mensajesCovManager[4]));
+    QCOMPARE(b.dlg().mensajes[0].icono, quel::IconoMensaje::Advertencia);
+    // Three files, one unticked: still two ticked.
+    b.agrega(prueba::grid("elevation.asc"));
+    QVERIFY(activo(&b.w, "SpeedButtonGuardar"));
+    b.lista()->item(0)->setCheckState(Qt::Unchecked);
+    const auto antes = b.dlg().preguntas.size();
+    b.w.SpeedButtonGuardar->click();
+    QCOMPARE(b.dlg().preguntas.size(), antes);
+    QCOMPARE(b.dlg().mensajes.size(), std::size_t(2));
+}
+
+void PruebaCovManager::guardarIgualQueLineaDeComandos() {
+    Banco b;
+    b.agregaMuestra();
+    const QString salida = b.p->scratch.path() + QStringLiteral("/tabla.txt");
+    b.dlg().responde(salida);
+    b.w.SpeedButtonGuardar->click();
+    QVERIFY(b.p->errores.empty());
+    QCOMPARE(b.dlg().preguntas.back().tipo, DialogosGuion::Tipo::Guardar);
+    QCOMPARE(b.dlg().preguntas.back().peticion.filtro, es(b.p->tablas().textosDialogo[1]));
+    QCOMPARE(b.dlg().mensajes.size(), std::size_t(1));
+    QCOMPARE(b.dlg().mensajes[0].titulo, es(b.p->tablas().mensajesCovManager[1]));
+    QCOMPARE(b.dlg().mensajes[0].texto, es(b.p->tablas().mensajesCovManager[2]));
+    QCOMPARE(b.dlg().mensajes[0].icono, quel::IconoMensaje::Informacion);
+    QVERIFY(b.p->trabajos > 0);  // built away from the window's thread
+    QVERIFY(!b.w.PanelBarraProgreso->isVisible());
+    QCOMPARE(b.w.numSeleccionadas, 6);
+    const QByteArray tabla = prueba::lee(salida);
+    QVERIFY(tabla.startsWith("elevation,8,\ntemperature,8,\nprecipitation,6,\nslope,5,\nlandcover,7,\nsoil,5,\n"
+                             "**********\nLong,Lat,elevation,temperature,precipitation,slope,landcover,soil,\n"));
+    QVERIFY(!tabla.endsWith('\n'));
+    QCOMPARE(tabla.count('\n'), 6 + 2 + 2700 - 1);
+    const auto refs = prueba::referencias(QStringLiteral("covariates.txt"), prueba::argumentosCovariables(),
+                                          b.p->scratch.path() + QStringLiteral("/cli.txt"));
+    if (refs.empty()) QSKIP("neither samples/covariates.txt nor quel-cli is available to compare with");
+    for (const QByteArray& r : refs) QVERIFY(tabla == r);
+    // The list stays as it was after a save.
+    QCOMPARE(b.lista()->count(), 6);
+}
+
+void PruebaCovManager::nombreSinPuntoRecibeTxt() {
+    Banco b;
+    for (const char* g : {"slope.asc", "soil.asc", "landcover.asc"}) b.agrega(prueba::grid(g));
+    const QString sinPunto = b.p->scratch.path() + QStringLiteral("/tabla");
+    b.dlg().responde(sinPunto);
+    b.w.SpeedButtonGuardar->click();
+    QVERIFY(QFile::exists(sinPunto + QStringLiteral(".txt")));
+    QVERIFY(!QFile::exists(sinPunto));
+    // Three grids of 60 x 45 cells: 2700 data lines.
+    QCOMPARE(prueba::lee(sinPunto + QStringLiteral(".txt")).count('\n'), 3 + 2 + 2700 - 1);
+}
+
+void PruebaCovManager::elegidorEnCeroSeRechaza() {
+    Banco b;
+    b.agrega(prueba::grid("slope.asc"), 0);  // manual: its chooser does not count
+    b.w.combos[0]->setCurrentIndex(0);
+    b.agrega(prueba::grid("soil.asc"));
+    b.agrega(prueba::grid("elevation.asc"));
+    b.w.combos[2]->setCurrentIndex(0);
+    const auto preguntas = b.dlg().preguntas.size();
+    b.w.SpeedButtonGuardar->click();
+    QCOMPARE(b.dlg().preguntas.size(), preguntas);
+    QCOMPARE(b.dlg().mensajes.size(), std::size_t(1));
+    QCOMPARE(b.dlg().mensajes[0].texto, TFormCovManager::textoSinClases(QStringLiteral("elevation")));
+    // Unticked, the same grid does not stop the save.
+    b.agrega(prueba::grid("temperature.asc"));
+    b.lista()->item(2)->setCheckState(Qt::Unchecked);
+    b.dlg().responde(b.p->scratch.path() + QStringLiteral("/t.txt"));
+    b.w.SpeedButtonGuardar->click();
+    QVERIFY(QFile::exists(b.p->scratch.path() + QStringLiteral("/t.txt")));
+    QVERIFY(b.p->errores.empty());
+}
+
+void PruebaCovManager::encabezadosDistintosVanAlReporteDeError() {
+    Banco b;
+    QByteArray otro = prueba::lee(prueba::grid("slope.asc"));
+    otro.replace("cellsize      0.025", "cellsize      0.05");
+    const QString rutaOtro = b.p->scratch.path() + QStringLiteral("/otro.asc");
+    prueba::escribe(rutaOtro, otro);
+    b.agrega(prueba::grid("slope.asc"));
+    b.agrega(prueba::grid("soil.asc"));
+    b.agrega(rutaOtro);
+    const QString salida = b.p->scratch.path() + QStringLiteral("/t.txt");
+    b.dlg().responde(salida);
+    b.w.SpeedButtonGuardar->click();
+    QCOMPARE(b.p->errores.size(), std::size_t(1));
+    QCOMPARE(b.p->errores[0].codigo, 4);
+    QVERIFY(!QFile::exists(salida));
+    QVERIFY(b.dlg().mensajes.empty());  // no success box
+    QVERIFY(!b.w.PanelBarraProgreso->isVisible());
+}
+
+void PruebaCovManager::abrirTablaExistente() {
+    Banco b;
+    b.agregaMuestra();
+    const QString tabla = b.p->scratch.path() + QStringLiteral("/tabla.txt");
+    b.dlg().responde(tabla);
+    b.w.SpeedButtonGuardar->click();
+    b.w.SpeedButtonLimpiarClick();
+
+    b.dlg().responde(tabla);
+    b.w.AbrirArchivo1->trigger();
+    QCOMPARE(b.dlg().preguntas.back().peticion.filtro, es(b.p->tablas().textosDialogo[1]));
+    QVERIFY(b.p->errores.empty());
+    QCOMPARE(b.w.numCargadas, 6);
+    QCOMPARE(b.w.numArchivos, 6);
+    QCOMPARE(b.lista()->item(4)->text(), QStringLiteral("landcover"));
+    QVERIFY(!activo(&b.w, "AbrirArchivo1"));
+    QVERIFY(activo(&b.w, "NuevoArchivo1"));
+    QVERIFY(activo(&b.w, "SpeedButtonGuardar"));
+    QVERIFY(activo(&b.w, "SpeedButtonCargaCov"));
+    // An opened covariate shows its number of classes; ButtonAuto is off.
+    b.lista()->setCurrentRow(4);
+    QCOMPARE(b.w.LabelCov->text(), QStringLiteral("landcover"));
+    QCOMPARE(b.w.LabelCate->text(), QStringLiteral("7"));
+    QVERIFY(!b.w.ButtonAuto->isEnabled());
+
+    // Three opened covariates and one grid in manual mode make a new table
+    // whose coordinates are the opened table's.
+    b.agrega(prueba::grid("soil.asc"), 0);
+    QVERIFY(b.w.ButtonAuto->isEnabled());
+    for (int i : {0, 1, 5}) b.lista()->item(i)->setCheckState(Qt::Checked);
+    const QString nueva = b.p->scratch.path() + QStringLiteral("/nueva.txt");
+    b.dlg().responde(nueva);
+    b.w.SpeedButtonGuardar->click();
+    QVERIFY(b.p->errores.empty());
+    const QByteArray t = prueba::lee(nueva);
+    QVERIFY(t.startsWith("elevation,8,\ntemperature,8,\nsoil,5,\nsoil,5,\n**********\n"
+                         "Long,Lat,elevation,temperature,soil,soil,\n"));
+    // Every data line repeats the opened soil column in the classified one.
+    const QList<QByteArray> lineas = t.split('\n');
+    QCOMPARE(lineas.size(), 4 + 2 + 2700);
+    for (int i = 6; i < lineas.size(); ++i) {
+        const QList<QByteArray> campos = lineas[i].split(',');
+        QCOMPARE(campos[4], campos[5]);
+    }
+    // A new list brings back the open command.
+    b.w.NuevoArchivo1->trigger();
+    QVERIFY(activo(&b.w, "AbrirArchivo1"));
+    QVERIFY(!activo(&b.w, "NuevoArchivo1"));
+    QCOMPARE(b.lista()->count(), 0);
+}
+
+void PruebaCovManager::abrirTablaIlegibleNoCambiaLaLista() {
+    Banco b;
+    b.agrega(prueba::grid("slope.asc"));
+    const QString mala = b.p->scratch.path() + QStringLiteral("/mala.txt");
+    prueba::escribe(mala, "a,2,\nb,2,\n**********\nLong,Lat,a,b,\n1,2,1,1,1,\n1,2,1,");
+    b.dlg().responde(mala);
+    b.w.AbrirArchivo1->trigger();
+    QCOMPARE(b.p->errores.size(), std::size_t(1));
+    QCOMPARE(b.p->errores[0].codigo, 5);
+    QCOMPARE(b.p->errores[0].linea, 6);
+    QCOMPARE(b.lista()->count(), 1);
+    QCOMPARE(b.w.numCargadas, 0);
+    QVERIFY(activo(&b.w, "AbrirArchivo1"));
+    QVERIFY(!b.w.PanelBarraProgreso->isVisible());
+}
+
+void PruebaCovManager::cargarAPrincipal() {
+    Banco b;
+    b.p->segundos = 12.25;
+    b.agregaMuestra();
+    QVERIFY(activo(&b.w, "SpeedButtonCargaCov"));
+    b.w.SpeedButtonCargaCov->click();
+    QVERIFY(b.p->errores.empty());
+    const QString covTemp = b.p->enRaiz(QStringLiteral("CovTemp.txt"));
+    QCOMPARE(b.p->cargas, QStringList{covTemp});
+    QVERIFY(QFile::exists(covTemp));  // stays on disk
+    QVERIFY(!b.w.isVisible());
+    QCOMPARE(b.p->mostrada, 1);
+    QCOMPARE(b.p->log, QStringList{QStringLiteral("Tiempo en el administrador: 12.2 segundos.")});
+    QVERIFY(!activo(&b.w, "SpeedButtonCargaCov"));
+    QCOMPARE(b.lista()->count(), 0);
+    const auto refs = prueba::referencias(QStringLiteral("covariates.txt"), prueba::argumentosCovariables(),
+                                          b.p->scratch.path() + QStringLiteral("/cli.txt"));
+    if (refs.empty()) QSKIP("neither samples/covariates.txt nor quel-cli is available to compare with");
+    for (const QByteArray& r : refs) QVERIFY(prueba::lee(covTemp) == r);
+}
+
+void PruebaCovManager::cargarAPrincipalSinMarcadosOSinAceptar() {
+    Banco b;
+    b.dlg().responde(prueba::muestra(QStringLiteral("grids")));
+    b.w.SpeedButtonCargaFolder->click();
+    // Nothing ticked: the warning, nothing built, the window stays.
+    b.w.SpeedButtonCargaCov->click();
+    QCOMPARE(b.dlg().mensajes.size(), std::size_t(1));
+    QVERIFY(b.p->cargas.isEmpty());
+    QVERIFY(b.w.isVisible());
+    QVERIFY(!QFile::exists(b.p->enRaiz(QStringLiteral("CovTemp.txt"))));
+    // A failing build is reported and leaves the window as it was.
+    for (int i : {2, 4, 8}) b.lista()->item(i)->setCheckState(Qt::Checked);  // elevation, precipitation, slope
+    QByteArray otro = prueba::lee(prueba::grid("slope.asc"));
+    otro.replace("ncols         60", "ncols         59");
+    const QString rutaOtro = b.p->scratch.path() + QStringLiteral("/otro.asc");
+    prueba::escribe(rutaOtro, otro);
+    b.agrega(rutaOtro);
+    b.w.SpeedButtonCargaCov->click();
+    QCOMPARE(b.p->errores.size(), std::size_t(1));
+    QVERIFY(b.p->cargas.isEmpty());
+    QVERIFY(b.w.isVisible());
+    QCOMPARE(b.lista()->count(), 12);
+    // The menu twin does nothing while the main window takes no covariates.
+    b.lista()->item(11)->setCheckState(Qt::Unchecked);
+    b.p->acepta = false;
+    b.w.MenuCargaCovs->trigger();
+    QVERIFY(b.p->cargas.isEmpty());
+    QVERIFY(b.w.isVisible());
+    b.p->acepta = true;
+    b.w.MenuCargaCovs->trigger();
+    QCOMPARE(b.p->cargas.size(), 1);
+    QVERIFY(!b.w.isVisible());
+}
+
+void PruebaCovManager::cerrarRegistraTiempoEnSegundosYMinutos() {
+    Banco b;
+    b.p->segundos = 59.9;
+    b.w.SpeedButtonCerrar->click();
+    b.w.show();
+    b.p->segundos = 90;
+    b.w.MenuSalir->trigger();
+    QCOMPARE(b.p->log, (QStringList{QStringLiteral("Tiempo en el administrador: 59.9 segundos."),
+                                    QStringLiteral("Tiempo en el administrador: 1.5 minutos.")}));
+    QCOMPARE(b.p->mostrada, 2);
+    // In English the other texts of the same table.
+    auto en = std::make_shared<PrincipalFalso>(quel::lenguaje::Idioma::kIngles);
+    TFormCovManager w(en);
+    w.show();
+    en->segundos = 600;
+    w.SpeedButtonCerrar->click();
+    QCOMPARE(en->log.size(), 1);
+    QVERIFY2(en->log[0].contains(QStringLiteral("10.0")), qPrintable(en->log[0]));
+    QVERIFY(en->log[0] != b.p->log[1]);
+}
+
+void PruebaCovManager::cerrarDesdeLaBarraDeTitulo() {
+    Banco b;
+    b.agrega(prueba::grid("slope.asc"));
+    b.p->segundos = 5;
+    QVERIFY(b.w.close());
+    QVERIFY(!b.w.isVisible());
+    QCOMPARE(b.p->mostrada, 1);  // the main window comes back
+    QCOMPARE(b.p->log.size(), 1);
+    QCOMPARE(b.lista()->count(), 0);
+    QVERIFY(activo(&b.w, "NuevoArchivo1"));
+}
+
+void PruebaCovManager::limpiarYNuevoArchivo() {
+    Banco b;
+    for (const char* g : {"slope.asc", "soil.asc", "landcover.asc"}) b.agrega(prueba::grid(g));
+    QVERIFY(activo(&b.w, "SpeedButtonCargaCov"));
+    b.w.SpeedButtonLimpiar->click();
+    QCOMPARE(b.lista()->count(), 0);
+    QVERIFY(b.w.combos.empty());
+    QCOMPARE(b.w.numArchivos, 0);
+    QCOMPARE(b.w.LabelCov->text(), QStringLiteral("..."));
+    QCOMPARE(estado(b.w), QStringLiteral("SpeedButtonCargaFolder SpeedButtonCerrar ButtonAuto NuevoArchivo1 "
+                                         "AbrirArchivo1 MenuCargaCovs"));
+    b.w.NuevoArchivo1->trigger();
+    QVERIFY(activo(&b.w, "SpeedButtonCargaFile"));
+    QVERIFY(!activo(&b.w, "NuevoArchivo1"));
+}
+
+void PruebaCovManager::menusReenvianALosBotones() {
+    Banco b;
+    b.dlg().responde(prueba::grid("slope.asc"));
+    b.w.SubASCII->trigger();
+    QCOMPARE(b.lista()->count(), 1);
+    b.dlg().responde(prueba::muestra(QStringLiteral("grids")));
+    b.w.MenuAbrirFolder->trigger();
+    QCOMPARE(b.lista()->count(), 12);
+    b.w.MenuSelectTodo->trigger();
+    QCOMPARE(b.lista()->item(5)->checkState(), Qt::Checked);
+    b.w.MenuLimpiarlista->trigger();
+    QCOMPARE(b.lista()->count(), 0);
+}
+
+QTEST_MAIN(PruebaCovManager)
+#include "test_covmanager.moc"
