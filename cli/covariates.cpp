@@ -83,9 +83,9 @@ int ejecuta(const fs::path& salida, const std::vector<Grid>& grids) {
         items.push_back({nombreCovariable(g.ruta.string()), true, g.ruta, g.clases, g.manual});
 
     const int codigo = ct.construyeTabla(salida, items, nullptr, progreso);
-    if (codigo == codigos::kVacio) {
-        std::fprintf(stderr, "quel-cli %s: %s: cannot write the covariate table\n", kComando,
-                     salida.string().c_str());
+    if (codigo == codigos::kVacio) {  // a file that cannot be written
+        std::fprintf(stderr, "quel-cli %s: %s: %s\n", kComando, ct.rutaError.string().c_str(),
+                     ct.error.detalle.c_str());
         return kSalidaFallo;
     }
     if (codigo != 0) {

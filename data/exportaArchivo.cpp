@@ -136,7 +136,10 @@ int exportaArchivo::generaCovariable(int numClases, const fs::path& rutaGrid, in
         if (n > INT_MAX) return rechaza("the largest value is too large for manual classes");
         clases.numero = static_cast<int>(n);
     }
-    escribeCoordenadas(clases, indice);
+    if (!escribeCoordenadas(clases, indice)) {
+        error_ = {codigos::kVacio, 0, "cannot write " + rutaCoordenadas().string()};
+        return codigos::kVacio;
+    }
     return 0;
 }
 
@@ -177,7 +180,7 @@ int categoriaManual(const Clases& c, float v, bool& enHueco) {
 
 }  // namespace
 
-void exportaArchivo::escribeCoordenadas(const Clases& clases, int indice) {
+bool exportaArchivo::escribeCoordenadas(const Clases& clases, int indice) {
     clases_ = clases;
     enHueco_ = 0;
     const std::size_t n = grid_.valores.size();
@@ -217,7 +220,7 @@ void exportaArchivo::escribeCoordenadas(const Clases& clases, int indice) {
     }
     auto ruta = rutaCoordenadas();
     aseguraCarpeta(ruta);
-    fmt::escribeArchivo(ruta, salida);
+    return fmt::escribeArchivo(ruta, salida);
 }
 
 bool exportaArchivo::exportaGrid(const fs::path& ruta, const TImagenN<float>& coordenadas,

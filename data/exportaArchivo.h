@@ -70,11 +70,13 @@ public:
     // x, y and the category per cell when `indice` is 0, only the category
     // otherwise. `numClases` automatic classes, or manual classes. Returns 0,
     // 12 for a malformed grid, 9 for fewer than one automatic class or classes
-    // that cannot be formed from the grid's range.
+    // that cannot be formed from the grid's range, 2 when the coordinate file
+    // cannot be written.
     int generaCovariable(int numClases, const std::filesystem::path& rutaGrid, int indice, bool manual);
 
-    // Writes the coordinate file from the grid converted last.
-    void escribeCoordenadas(const Clases& clases, int indice);
+    // Writes the coordinate file from the grid converted last. False when
+    // the file cannot be written.
+    bool escribeCoordenadas(const Clases& clases, int indice);
 
     // Writes a result surface as an ASCII grid, to the byte. `coordenadas` is
     // the dataset's coordinate table (rows x 2, row by row from the top-left

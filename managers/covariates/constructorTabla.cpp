@@ -162,7 +162,7 @@ int constructorTabla::construyeTabla(const fs::path& ruta, const std::vector<Ite
         int r = exportador.generaCovariable(static_cast<int>(categoriasSel[static_cast<std::size_t>(k)]), it.ruta,
                                             k, it.manual);
         if (r != 0) {
-            rutaError = it.ruta;
+            rutaError = r == codigos::kVacio ? exportador.rutaCoordenadas() : it.ruta;
             error = exportador.error();
             return r;
         }
@@ -196,7 +196,7 @@ int constructorTabla::construyeTabla(const fs::path& ruta, const std::vector<Ite
 
     if (!escribeTabla(ruta))
         return falla(codigos::kVacio, agregaExtension ? conExtension(ruta) : ruta,
-                     "the table file cannot be written");
+                     "cannot write the covariate table");
     progreso.avanza(50);
     std::error_code ec;
     fs::remove(exportador.rutaCoordenadas(), ec);

@@ -41,7 +41,8 @@ public:
     // differs from the first classified grid's, or (with opened-table items)
     // its cell count differs from the table's rows; 12 for a malformed or
     // unreadable grid; 9 for a grid that cannot be classified (fewer than one
-    // class); 2 when the table file cannot be written. Nothing is written to
+    // class); 2 when the table file (or the coordinate file under the data
+    // root) cannot be written, `rutaError` naming it. Nothing is written to
     // `ruta` unless the result is 0.
     int construyeTabla(const std::filesystem::path& ruta, const std::vector<ItemCovariable>& items,
                        const TablaCargada* tabla = nullptr, Progreso& progreso = progresoNulo());

@@ -204,6 +204,11 @@ TEST(GeneraCovariable, RefusesWhatCannotBeClassified) {
     EXPECT_EQ(e.ex.generaCovariable(3, mal, 0, false), 12);
     EXPECT_EQ(e.ex.error().codigo, 12);
     EXPECT_EQ(e.ex.generaCovariable(3, e.t / "none.asc", 0, false), 12);
+    // A data root that cannot hold the coordinate file.
+    prueba::escribe(e.t / "archivo", "x");
+    exportaArchivo sinRaiz{quel::RaizDatos(e.t / "archivo")};
+    EXPECT_EQ(sinRaiz.generaCovariable(3, g, 0, false), 2);
+    EXPECT_NE(sinRaiz.error().detalle.find("CoordCovTmp.txt"), std::string::npos);
 }
 
 TEST(ConvierteASCII, MaskHasOneLinePerGridRow) {
