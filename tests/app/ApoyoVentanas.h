@@ -3,6 +3,7 @@
 // inputs, the program started as `quel` starts it, with scripted dialogs.
 #include <QAction>
 #include <QFile>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTextEdit>
 #include <QTest>
