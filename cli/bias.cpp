@@ -10,6 +10,7 @@
 
 #include "cli/comandos.h"
 #include "cli/comun.h"
+#include "cli/grids.h"
 #include "data/cargaArchivo.h"
 #include "managers/bias/corridaSesgo.h"
 #include "managers/bias/inferenciaBias.h"
@@ -71,18 +72,11 @@ bool leeParametro(const Opciones& o, const std::string& nombre, bool ceroVale, f
 }
 
 void reportaFallo(const FalloSesgo& f) {
-    if (f.detalle.empty()) {
+    // Grid steps carry the reader's account of what it could not use.
+    if (!f.detalle.empty())
+        reportaErrorGrid(kComando, f.archivo, f.codigo, quel::ErrorGrid{f.codigo, f.linea, f.detalle});
+    else
         reportaError(kComando, f.archivo, f.codigo, f.linea);
-        return;
-    }
-    // The grid reader says what it could not make sense of.
-    std::string l = "quel-cli " + std::string(kComando) + ": " + f.archivo.string() + ": error " +
-                    std::to_string(f.codigo);
-    if (f.linea > 0) l += ", line " + std::to_string(f.linea);
-    std::string texto = textoError(f.codigo, f.linea);
-    if (texto.empty()) texto = "(no message text for this code)";
-    l += ": " + texto + " (" + f.detalle + ")\n";
-    std::fputs(l.c_str(), stderr);
 }
 
 void imprimeAjuste(const inferenciaBias& inf, const InformeSesgo& informe) {

@@ -1,0 +1,220 @@
+// quel-cli bias: usage errors, the bias file and its summary end to end, the
+// failure reports, and the sample region.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "cli/comandos.h"
+#include "data/cargaArchivo.h"
+#include "managers/SesgoComun.h"
+#include "managers/bias/corridaSesgo.h"
+#include "managers/bias/inferenciaBias.h"
+
+namespace fs = std::filesystem;
+using namespace prueba_sesgo;
+
+namespace {
+
+struct Salida {
+    int codigo;
+    std::string out, err;
+};
+
+Salida ejecuta(const cli::Argumentos& args) {
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    const int codigo = cli::bias(args);
+    Salida s{codigo, testing::internal::GetCapturedStdout(), testing::internal::GetCapturedStderr()};
+    return s;
+}
+
+// A 6 x 5 region with its four inputs and the options that name them.
+struct Caso {
+    prueba::CarpetaTemporal carpeta;
+    fs::path covs, ciudades, carreteras, riqueza, sitios, salida;
+
+    explicit Caso(const std::vector<double>& valoresCiudades = {}) {
+        std::vector<std::vector<int>> clases;
+        std::vector<double> c(30, 0), r(30, 0), s(30, 0);
+        for (int i = 0; i < 30; ++i) {
+            clases.push_back({1 + (i % 6) / 2, 1 + (i / 6) % 3});
+            s[i] = 5 + (i * 7) % 23;
+            if (i % 6 == 2) r[i] = 1;
+        }
+        c[7] = 50;
+        c[22] = 8;
+        if (!valoresCiudades.empty()) c = valoresCiudades;
+        covs = escribe("covs.txt", tablaCovariables(region(6, 5, -105, 19, 0.1, clases)));
+        ciudades = escribe("cities.asc", grid(6, 5, -105, 19, 0.1, c));
+        carreteras = escribe("roads.asc", grid(6, 5, -105, 19, 0.1, r));
+        riqueza = escribe("richness.asc", grid(6, 5, -105, 19, 0.1, s));
+        sitios = escribe("sites.txt", "b,-104.98,19.41\na,-104.69,19.02\na,-104.88,19.21\nb,-104.58,19.33");
+        salida = carpeta / "bias";
+    }
+    fs::path escribe(const std::string& nombre, const std::string& texto) {
+        prueba::escribe(carpeta / nombre, texto);
+        return carpeta / nombre;
+    }
+    cli::Argumentos args() const {
+        return {"--covariates", covs.string(),   "--cities",   ciudades.string(), "--alfa",     "1",
+                "--roads",      carreteras.string(), "--beta", "2",               "--richness", riqueza.string(),
+                "--cota",       "40",            "--sites",    sitios.string(),   "--absences", "20",
+                "--out",        salida.string()};
+    }
+    // The arguments with one option's value replaced.
+    cli::Argumentos con(const std::string& opcion, const std::string& valor) const {
+        cli::Argumentos a = args();
+        for (std::size_t i = 0; i + 1 < a.size(); ++i)
+            if (a[i] == opcion) a[i + 1] = valor;
+        return a;
+    }
+};
+
+}  // namespace
+
+TEST(BiasCli, RefusesBadParametersAsUsageErrors) {
+    Caso c;
+    const std::vector<std::pair<std::string, std::string>> malos = {
+        {"--alfa", "-0.5"}, {"--alfa", "uno"},   {"--beta", "0"},      {"--beta", "-2"},
+        {"--cota", "0"},    {"--cota", "1e-60"}, {"--cota", "inf"},    {"--absences", "1.5"},
+        {"--absences", "-1"}, {"--absences", ""}, {"--alfa", "1e39"}};
+    for (const auto& [opcion, valor] : malos) {
+        const Salida s = ejecuta(c.con(opcion, valor));
+        EXPECT_EQ(s.codigo, 2) << opcion << " " << valor;
+        EXPECT_NE(s.err.find(opcion), std::string::npos) << s.err;
+    }
+    EXPECT_FALSE(fs::exists(c.salida));
+
+    cli::Argumentos sinCota = c.args();
+    sinCota.erase(sinCota.begin() + 12, sinCota.begin() + 14);
+    Salida s = ejecuta(sinCota);
+    EXPECT_EQ(s.codigo, 2);
+    EXPECT_NE(s.err.find("missing option --cota"), std::string::npos) << s.err;
+
+    cli::Argumentos digitos = c.args();
+    digitos.insert(digitos.end(), {"--digits", "0"});
+    EXPECT_EQ(ejecuta(digitos).codigo, 2);
+    cli::Argumentos extra = c.args();
+    extra.push_back("--weights");
+    EXPECT_EQ(ejecuta(extra).codigo, 2);
+
+    s = ejecuta({"--help"});
+    EXPECT_EQ(s.codigo, 0);
+    EXPECT_NE(s.out.find("--absences N"), std::string::npos);
+}
+
+TEST(BiasCli, WritesTheWindowsBiasFileAndReportsTheFit) {
+    Caso c;
+    const Salida s = ejecuta(c.args());
+    ASSERT_EQ(s.codigo, 0) << s.err;
+    EXPECT_NE(s.out.find("fitted weight of cities relative to roads: "), std::string::npos);
+    EXPECT_NE(s.out.find("fitted detectability slope: "), std::string::npos);
+    EXPECT_NE(s.out.find("evaluations: "), std::string::npos);
+    EXPECT_NE(s.out.find("convergence test: "), std::string::npos);
+    EXPECT_NE(s.out.find("presence sites: 4"), std::string::npos);
+
+    // The same run through the core gives the same values, written the window's way.
+    prueba::CarpetaTemporal trabajo;
+    cargaArchivo datos(trabajo.ruta());
+    inferenciaBias inf(trabajo.ruta());
+    ASSERT_EQ(cargaCovariablesSesgo(inf, datos, c.covs), 0);
+    EntradasSesgo e{c.ciudades, c.carreteras, c.riqueza, c.sitios, 1, 2, 40, 20};
+    std::unique_ptr<TImagenN<float>> sitios;
+    std::unique_ptr<TImagenN<AnsiString>> especies;
+    ASSERT_EQ(ejecutaSesgo(inf, datos, e, sitios, especies), 0);
+    std::string esperado;
+    for (long double v : inf.sesgoPorCelda()) {
+        char b[64];
+        std::snprintf(b, sizeof b, "%.6Lg,", v);
+        if (!esperado.empty()) esperado += '\n';
+        esperado += b;
+    }
+    EXPECT_EQ(prueba::lee(c.salida), esperado);
+    // Exactly the name given: no extension added, nothing else left beside the inputs.
+    std::vector<std::string> nombres;
+    for (const auto& f : fs::directory_iterator(c.carpeta.ruta())) nombres.push_back(f.path().filename().string());
+    std::sort(nombres.begin(), nombres.end());
+    EXPECT_EQ(nombres, (std::vector<std::string>{"bias", "cities.asc", "covs.txt", "richness.asc", "roads.asc",
+                                                 "sites.txt"}));
+}
+
+TEST(BiasCli, DigitsWidenTheValuesAndThreadsChangeNothing) {
+    Caso c;
+    cli::Argumentos a = c.args();
+    a.insert(a.end(), {"--digits", "17", "--threads", "1"});
+    ASSERT_EQ(ejecuta(a).codigo, 0);
+    const std::string uno = prueba::lee(c.salida);
+    a.back() = "3";
+    ASSERT_EQ(ejecuta(a).codigo, 0);
+    EXPECT_EQ(prueba::lee(c.salida), uno);
+    ASSERT_EQ(ejecuta(c.args()).codigo, 0);
+    const std::string seis = prueba::lee(c.salida);
+    EXPECT_EQ(std::count(uno.begin(), uno.end(), '\n'), std::count(seis.begin(), seis.end(), '\n'));
+    EXPECT_GT(uno.size(), seis.size());
+    // The first value agrees to six digits.
+    const double largo = std::strtod(uno.c_str(), nullptr), corto = std::strtod(seis.c_str(), nullptr);
+    EXPECT_NEAR(largo / corto, 1.0, 1e-5);
+}
+
+TEST(BiasCli, ReportsFailingInputsWithTheirCodeLineAndText) {
+    Caso c;
+    c.covs = c.escribe("covs2.txt", prueba::lee(c.covs) + "\n");
+    Salida s = ejecuta(c.args());
+    EXPECT_EQ(s.codigo, 3);
+    EXPECT_NE(s.err.find("quel-cli bias: " + c.covs.string() + ": error 2: "), std::string::npos) << s.err;
+
+    Caso d;
+    d.sitios = d.escribe("s2.txt", "a,-104.98,19.41\n\nb,-104.69,19.02");
+    s = ejecuta(d.args());
+    EXPECT_EQ(s.codigo, 3);
+    EXPECT_NE(s.err.find(d.sitios.string() + ": error 5: "), std::string::npos) << s.err;
+    EXPECT_NE(s.err.find("line 2"), std::string::npos) << s.err;
+
+    Caso g;
+    g.riqueza = g.escribe("r2.asc", "ncols 6\nnrows 5\nxllcorner 0\nyllcorner 0\ncellsize 0.1\n1 2 3\n");
+    s = ejecuta(g.args());
+    EXPECT_EQ(s.codigo, 3);
+    EXPECT_NE(s.err.find(g.riqueza.string() + ": error 12"), std::string::npos) << s.err;
+    EXPECT_NE(s.err.find("(line 6): "), std::string::npos) << s.err;  // where, and the reader's account
+    EXPECT_EQ(std::count(s.err.begin(), s.err.end(), '\n'), 1);
+    EXPECT_FALSE(fs::exists(g.salida));
+
+    s = ejecuta(g.con("--cities", (g.carpeta / "missing.asc").string()));
+    EXPECT_EQ(s.codigo, 3);
+    EXPECT_NE(s.err.find("missing.asc: error 12"), std::string::npos) << s.err;
+}
+
+TEST(BiasCli, AFittedBiasOutsideZeroOneIsAnErrorNotAFile) {
+    // Cities of both signs make some combinations' visit weights negative.
+    std::vector<double> ciudades(30, 0);
+    ciudades[0] = 400;
+    ciudades[29] = -900;
+    Caso c(ciudades);
+    const Salida s = ejecuta(c.args());
+    EXPECT_EQ(s.codigo, 3) << s.out;
+    EXPECT_NE(s.err.find("not a probability"), std::string::npos) << s.err;
+    EXPECT_NE(s.out.find("fitted weight"), std::string::npos);
+    EXPECT_FALSE(fs::exists(c.salida));
+}
+
+TEST(BiasCli, RunsOnTheSampleRegion) {
+    const fs::path m = prueba::fuentes() / "samples";
+    if (!fs::exists(m / "covariates.txt")) GTEST_SKIP() << "no sample covariate table";
+    prueba::CarpetaTemporal t;
+    const Salida s = ejecuta({"--covariates", (m / "covariates.txt").string(), "--cities",
+                              (m / "grids/cities.asc").string(), "--alfa", "1", "--roads",
+                              (m / "grids/roads.asc").string(), "--beta", "2", "--richness",
+                              (m / "grids/richness.asc").string(), "--cota", "10000", "--sites",
+                              (m / "sites.txt").string(), "--absences", "200", "--out", (t / "bias.txt").string()});
+    ASSERT_EQ(s.codigo, 0) << s.err;
+    // The bias file loads in the main window.
+    cargaArchivo datos(t.ruta());
+    ASSERT_EQ(datos.cargaCovariables(m / "covariates.txt"), 0);
+    ASSERT_EQ(datos.cargaSesgo(t / "bias.txt"), 0);
+    EXPECT_EQ(datos.sesgo->renglones, datos.covariables->renglones);
+    if (fs::exists(m / "bias.txt")) EXPECT_EQ(prueba::lee(t / "bias.txt"), prueba::lee(m / "bias.txt"));
+}
