@@ -1,0 +1,372 @@
+// The prior manager driven by object name over a stand-in main window: the
+// grid loads with their maps and tree groups, the cell-count warning, the
+// transform, the save against the command line's file, the hand-over to the
+// main window, delete, double-click and close.
+#include <QMenu>
+#include <QTest>
+#include <QToolButton>
+#include <QTreeWidget>
+
+#include "ApoyoGestores.h"
+#include "app/Controles.h"
+#include "managers/prior/FormPrioriManager.h"
+
+using prueba::activo;
+using prueba::PrincipalFalso;
+using quel::DialogosGuion;
+
+namespace {
+
+QString estado(TFormPrioriManager& w) {
+    return prueba::activos(&w, {"SpeedButtonCargaASCII", "SpeedButtonCargaPrioriASCII", "SpeedButtonBorra",
+                                "SpeedButtonTrans", "SpeedButtonGuarda", "SpeedButtonCargaPriori",
+                                "SpeedButtonCerrar"});
+}
+
+QString menus(TFormPrioriManager& w) {
+    return prueba::activos(&w, {"CargaASCIIBase1", "CargaASCIIPriori1", "Guardar1", "Salir1", "Ejecutar2",
+                                "CargaPrincipal1"});
+}
+
+// Colour of the map at the centre of grid cell (c, r) of a 60 x 45 grid
+// drawn on the 640 x 480 map (cells of 10 x 10 pixels).
+QRgb celda(TFormPrioriManager& w, int c, int r) { return w.ImageMapa->bitmap().pixel(c * 10 + 5, r * 10 + 5); }
+
+// Cell values of a sample grid, row by row from the top.
+std::vector<int> valores(const char* nombre) {
+    std::vector<int> v;
+    const QList<QByteArray> lineas = prueba::lee(prueba::grid(nombre)).split('\n');
+    for (int i = 6; i < lineas.size(); ++i)
+        for (const QByteArray& t : lineas[i].split(' '))
+            if (!t.isEmpty()) v.push_back(t.toInt());
+    return v;
+}
+
+// The first cell (index) whose value satisfies `cumple`.
+template <class F>
+int primera(const std::vector<int>& v, F cumple) {
+    for (std::size_t i = 0; i < v.size(); ++i)
+        if (cumple(v[i])) return static_cast<int>(i);
+    return -1;
+}
+
+struct Banco {
+    std::shared_ptr<PrincipalFalso> p = std::make_shared<PrincipalFalso>();
+    TFormPrioriManager w{p};
+    Banco() { w.show(); }
+    DialogosGuion& dlg() { return p->guion; }
+    QTreeWidget* arbol() { return w.TreeViewExplorador; }
+    void base(const QString& ruta = prueba::grid("base.asc")) {
+        dlg().responde(ruta);
+        w.SpeedButtonCargaASCII->click();
+    }
+    void priori(const QString& ruta = prueba::grid("prior.asc")) {
+        dlg().responde(ruta);
+        w.SpeedButtonCargaPrioriASCII->click();
+    }
+    void selecciona(QTreeWidgetItem* n) {
+        arbol()->clearSelection();
+        n->setSelected(true);
+        arbol()->setCurrentItem(n);
+    }
+};
+
+// A small grid of `ncols` x `nrows` cells all holding `valor`.
+QByteArray gridPequeno(int ncols, int nrows, int valor) {
+    QByteArray g = "ncols " + QByteArray::number(ncols) + "\nnrows " + QByteArray::number(nrows) +
+                   "\nxllcorner 0\nyllcorner 0\ncellsize 1\nNODATA_value -9999\n";
+    for (int r = 0; r < nrows; ++r) {
+        for (int c = 0; c < ncols; ++c) g += QByteArray::number(valor) + ' ';
+        if (r + 1 < nrows) g += '\n';
+    }
+    return g;
+}
+
+}  // namespace
+
+class PruebaPrioriManager : public QObject {
+    Q_OBJECT
+private slots:
+    void estadoInicialYNombres();
+    void sinTablasNadaSeHace();
+    void cargasConMapaYGrupos();
+    void transformarYGuardarComoLaLineaDeComandos();
+    void cargaEnPrincipal();
+    void celdasDistintasAvisan();
+    void gridMalformadoVaAlReporteDeError();
+    void borrarGrupos();
+    void dobleClic();
+    void cerrarConTiempoYDesdeLaBarra();
+};
+
+void PruebaPrioriManager::estadoInicialYNombres() {
+    Banco b;
+    QCOMPARE(b.w.objectName(), QStringLiteral("TFormPrioriManager"));
+    QCOMPARE(b.w.windowTitle(), QStringLiteral("Administrador de Informacion a Priori"));
+    QCOMPARE(estado(b.w), QStringLiteral("SpeedButtonCargaASCII SpeedButtonCargaPrioriASCII SpeedButtonTrans "
+                                         "SpeedButtonCerrar"));
+    // The menu items follow their buttons.
+    QCOMPARE(menus(b.w), QStringLiteral("CargaASCIIBase1 CargaASCIIPriori1 Salir1 Ejecutar2"));
+    for (const char* n : {"ToolBar1", "Splitter1", "Splitter2", "Splitter3", "PanelExplorador", "ImageMapa",
+                          "MainMenuPriorManager"})
+        QVERIFY2(b.w.findChild<QObject*>(QString::fromLatin1(n)), n);
+    QCOMPARE(b.w.ImageMapa->bitmap().pixel(100, 100), qRgb(255, 255, 255));
+    QCOMPARE(b.arbol()->topLevelItemCount(), 0);
+}
+
+void PruebaPrioriManager::sinTablasNadaSeHace() {
+    Banco b;
+    b.w.SpeedButtonTrans->click();
+    QCOMPARE(b.arbol()->topLevelItemCount(), 0);
+    QVERIFY(!QFile::exists(b.p->trabajo(QStringLiteral("PrioriTmp.txt"))));
+    QVERIFY(activo(&b.w, "SpeedButtonTrans"));
+    b.base();
+    b.w.Ejecutar2->trigger();  // the prior grid is still missing
+    QCOMPARE(b.arbol()->topLevelItemCount(), 1);
+    QVERIFY(!QFile::exists(b.p->trabajo(QStringLiteral("PrioriTmp.txt"))));
+    const auto preguntas = b.dlg().preguntas.size();
+    b.w.SpeedButtonGuardaClick();
+    b.p->banderas[0] = 1;
+    b.w.SpeedButtonCargaPrioriClick();
+    QCOMPARE(b.dlg().preguntas.size(), preguntas);
+    QVERIFY(!b.p->priori);
+    QVERIFY(b.w.isVisible());
+}
+
+void PruebaPrioriManager::cargasConMapaYGrupos() {
+    Banco b;
+    const std::vector<int> base = valores("base.asc");
+    const std::vector<int> priori = valores("prior.asc");
+    QCOMPARE(base.size(), std::size_t(2700));
+    b.base();
+    QCOMPARE(b.dlg().preguntas.back().peticion.carpeta, b.p->enRaiz(QStringLiteral("Grids")));
+    QCOMPARE(b.dlg().preguntas.back().peticion.filtro, quel::texto(b.p->tablas().textosDialogo[2]));
+    QCOMPARE(estado(b.w), QStringLiteral("SpeedButtonCargaPrioriASCII SpeedButtonBorra SpeedButtonTrans "
+                                         "SpeedButtonCerrar"));
+    QCOMPARE(b.w.transformacion.celdasBase, 2700);
+    QVERIFY(b.dlg().mensajes.empty());
+    QCOMPARE(b.arbol()->topLevelItemCount(), 1);
+    QTreeWidgetItem* g = b.arbol()->topLevelItem(0);
+    QCOMPARE(g->text(0), QStringLiteral("ASCII Base"));
+    QCOMPARE(TFormPrioriManager::tipoNodo(g), 0);
+    QCOMPARE(g->childCount(), 2);
+    for (int i = 0; i < 2; ++i) {
+        QCOMPARE(g->child(i)->text(0), prueba::grid("base.asc"));
+        QCOMPARE(TFormPrioriManager::tipoNodo(g->child(i)), i + 1);
+    }
+    // Base map: navy outside the region, green inside; the mask file is gone.
+    const int fuera = primera(base, [](int v) { return v == -9999; });
+    const int dentro = primera(base, [](int v) { return v == 1; });
+    QCOMPARE(celda(b.w, fuera % 60, fuera / 60), TFormPrioriManager::kMarino);
+    QCOMPARE(celda(b.w, dentro % 60, dentro / 60), TFormPrioriManager::kVerde);
+    QCOMPARE(b.w.ImageMapa->bitmap().pixel(639, 479), base.back() == -9999 ? TFormPrioriManager::kMarino
+                                                                           : TFormPrioriManager::kVerde);
+    QVERIFY(!QFile::exists(b.p->enRaiz(QStringLiteral("Grids/MascaraTmp.txt"))));
+
+    b.priori();
+    QVERIFY(b.dlg().mensajes.empty());  // same cells: no warning
+    QCOMPARE(estado(b.w), QStringLiteral("SpeedButtonBorra SpeedButtonTrans SpeedButtonCerrar"));
+    QCOMPARE(b.arbol()->topLevelItem(1)->text(0), QStringLiteral("ASCII Priori"));
+    QCOMPARE(TFormPrioriManager::tipoNodo(b.arbol()->topLevelItem(1)->child(1)), 5);
+    const int uno = primera(priori, [](int v) { return v == 1; });
+    const int tres = primera(priori, [](int v) { return v == 3; });
+    const int sinDato = primera(priori, [](int v) { return v == -9999; });
+    QCOMPARE(celda(b.w, uno % 60, uno / 60), TFormPrioriManager::kVerdeClaro);
+    QCOMPARE(celda(b.w, tres % 60, tres / 60), TFormPrioriManager::kRojo);
+    QCOMPARE(celda(b.w, sinDato % 60, sinDato / 60), TFormPrioriManager::kMarino);
+}
+
+void PruebaPrioriManager::transformarYGuardarComoLaLineaDeComandos() {
+    Banco b;
+    b.base();
+    b.priori();
+    b.w.SpeedButtonTrans->click();
+    const QString tmp = b.p->trabajo(QStringLiteral("PrioriTmp.txt"));
+    QVERIFY(QFile::exists(tmp));
+    // Covariates not loaded in the main window: no hand-over.
+    QCOMPARE(estado(b.w), QStringLiteral("SpeedButtonBorra SpeedButtonGuarda SpeedButtonCerrar"));
+    QCOMPARE(menus(b.w), QStringLiteral("Guardar1 Salir1"));
+    QTreeWidgetItem* g = b.arbol()->topLevelItem(2);
+    QCOMPARE(g->text(0), QStringLiteral("Informacion a Priori"));
+    QCOMPARE(g->child(0)->text(0), QStringLiteral("PrioriTmp.txt"));
+    QCOMPARE(TFormPrioriManager::tipoNodo(g->child(1)), 8);
+    // Transformed map: class 2 where the region has no prior, 0 outside.
+    const std::vector<int> base = valores("base.asc");
+    const std::vector<int> priori = valores("prior.asc");
+    int clase2 = -1;
+    for (std::size_t i = 0; i < base.size() && clase2 < 0; ++i)
+        if (base[i] == 1 && priori[i] == -9999) clase2 = static_cast<int>(i);
+    QVERIFY(clase2 >= 0);
+    QCOMPARE(celda(b.w, clase2 % 60, clase2 / 60), TFormPrioriManager::kAmbar);
+    const QByteArray t = prueba::lee(tmp);
+    QCOMPARE(t.split('\n').size(), 2700);
+    QVERIFY(!t.endsWith('\n'));
+    QCOMPARE(t.split('\n')[clase2], QByteArray("2,"));
+
+    // Save: a name without a dot gets ".txt"; the box tells the success.
+    const QString sinPunto = b.p->scratch.path() + QStringLiteral("/priori");
+    b.dlg().responde(sinPunto);
+    b.w.SpeedButtonGuarda->click();
+    QCOMPARE(b.dlg().preguntas.back().tipo, DialogosGuion::Tipo::Guardar);
+    QCOMPARE(b.dlg().preguntas.back().peticion.filtro, quel::texto(b.p->tablas().textosDialogo[1]));
+    QCOMPARE(prueba::lee(sinPunto + QStringLiteral(".txt")), t);
+    QCOMPARE(b.dlg().mensajes.size(), std::size_t(1));
+    QCOMPARE(b.dlg().mensajes[0].titulo, TFormPrioriManager::kTituloGuardado);
+    QCOMPARE(b.dlg().mensajes[0].texto, TFormPrioriManager::kTextoGuardado);
+    QCOMPARE(b.dlg().mensajes[0].icono, quel::IconoMensaje::Informacion);
+    // A name with a dot is kept; the menu item saves too.
+    const QString conPunto = b.p->scratch.path() + QStringLiteral("/priori.dat");
+    b.dlg().responde(conPunto);
+    b.w.Guardar1->trigger();
+    QCOMPARE(prueba::lee(conPunto), t);
+    // A file that cannot be written is not reported as saved.
+    b.dlg().responde(b.p->scratch.path() + QStringLiteral("/no/existe/priori.txt"));
+    b.w.SpeedButtonGuarda->click();
+    QCOMPARE(b.dlg().mensajes.back().titulo, QStringLiteral("ERROR"));
+
+    const QStringList args{QStringLiteral("prior"), QStringLiteral("--base"), prueba::grid("base.asc"),
+                           QStringLiteral("--prior"), prueba::grid("prior.asc")};
+    const auto refs = prueba::referencias(QStringLiteral("prior.txt"), args, b.p->scratch.path() + "/cli.txt");
+    if (refs.empty()) QSKIP("neither samples/prior.txt nor quel-cli is available to compare with");
+    for (const QByteArray& r : refs) QVERIFY(t == r);
+}
+
+void PruebaPrioriManager::cargaEnPrincipal() {
+    Banco b;
+    b.p->banderas[0] = 1;
+    b.p->segundos = 90;
+    b.base();
+    b.priori();
+    b.w.SpeedButtonTrans->click();
+    QVERIFY(activo(&b.w, "SpeedButtonCargaPriori"));
+    QVERIFY(activo(&b.w, "CargaPrincipal1"));
+    const QList<QByteArray> lineas = prueba::lee(b.p->trabajo(QStringLiteral("PrioriTmp.txt"))).split('\n');
+    b.w.CargaPrincipal1->trigger();
+    QVERIFY(b.p->priori);
+    QCOMPARE(b.p->priori->renglones, 2700);
+    QCOMPARE(b.p->priori->columnas, 1);
+    for (int i = 0; i < 2700; ++i) QCOMPARE(b.p->priori->datos[0][static_cast<std::size_t>(i)], lineas[i].chopped(1).toInt());
+    QCOMPARE(b.p->rutaPriori, b.p->trabajo(QStringLiteral("PrioriTmp.txt")));
+    // The window closes as its close command does.
+    QVERIFY(!b.w.isVisible());
+    QCOMPARE(b.p->mostrada, 1);
+    QCOMPARE(b.p->log, QStringList{QStringLiteral("Tiempo en el administrador: 1.5 minutos.")});
+    QCOMPARE(b.arbol()->topLevelItemCount(), 0);
+    QVERIFY(!b.w.transformacion.transformada);
+    QCOMPARE(estado(b.w), QStringLiteral("SpeedButtonCargaASCII SpeedButtonCargaPrioriASCII SpeedButtonTrans "
+                                         "SpeedButtonCerrar"));
+    // With a prior already in the main window, no hand-over is offered.
+    b.w.show();
+    b.p->banderas[2] = 1;
+    b.base();
+    b.priori();
+    b.w.SpeedButtonTrans->click();
+    QVERIFY(!activo(&b.w, "SpeedButtonCargaPriori"));
+}
+
+void PruebaPrioriManager::celdasDistintasAvisan() {
+    Banco b;
+    const QString chico = b.p->scratch.path() + QStringLiteral("/chico.asc");
+    prueba::escribe(chico, gridPequeno(3, 2, 1));
+    b.base();
+    b.priori(chico);
+    QCOMPARE(b.dlg().mensajes.size(), std::size_t(1));
+    QCOMPARE(b.dlg().mensajes[0].titulo, QStringLiteral("WARNING"));
+    QCOMPARE(b.dlg().mensajes[0].texto, QStringLiteral("WARNING: Los renglones del ASCII y del Priori no coinciden"));
+    QCOMPARE(b.dlg().mensajes[0].icono, quel::IconoMensaje::Advertencia);
+    QCOMPARE(b.arbol()->topLevelItemCount(), 2);  // the load goes on
+    // A prior shorter than the base is not read past: warned again, nothing written.
+    b.w.SpeedButtonTrans->click();
+    QCOMPARE(b.dlg().mensajes.size(), std::size_t(2));
+    QVERIFY(!QFile::exists(b.p->trabajo(QStringLiteral("PrioriTmp.txt"))));
+    QVERIFY(!activo(&b.w, "SpeedButtonGuarda"));
+}
+
+void PruebaPrioriManager::gridMalformadoVaAlReporteDeError() {
+    Banco b;
+    const QString malo = b.p->scratch.path() + QStringLiteral("/malo.asc");
+    prueba::escribe(malo, "ncols 2\nnrows 2\nxllcorner 0\nyllcorner 0\ncellsize 1\nNODATA_value -9999\n1 2\n3 x");
+    b.base(malo);
+    QCOMPARE(b.p->errores.size(), std::size_t(1));
+    QCOMPARE(b.p->errores[0].codigo, 12);
+    QCOMPARE(b.p->errores[0].linea, 8);
+    QCOMPARE(b.arbol()->topLevelItemCount(), 0);
+    QVERIFY(activo(&b.w, "SpeedButtonCargaASCII"));
+}
+
+void PruebaPrioriManager::borrarGrupos() {
+    Banco b;
+    b.base();
+    b.priori();
+    // A child node is no group: nothing happens.
+    b.selecciona(b.arbol()->topLevelItem(1)->child(0));
+    b.w.SpeedButtonBorra->click();
+    QCOMPARE(b.arbol()->topLevelItemCount(), 2);
+    // The prior group: its table goes, the map turns navy, load and transform come back.
+    b.w.SpeedButtonTrans->setEnabled(false);
+    b.selecciona(b.arbol()->topLevelItem(1));
+    b.w.SpeedButtonBorra->click();
+    QCOMPARE(b.arbol()->topLevelItemCount(), 1);
+    QVERIFY(!b.w.transformacion.priori);
+    QVERIFY(b.w.transformacion.base);
+    QCOMPARE(b.w.ImageMapa->bitmap().pixel(320, 240), TFormPrioriManager::kMarino);
+    QCOMPARE(estado(b.w), QStringLiteral("SpeedButtonCargaPrioriASCII SpeedButtonBorra SpeedButtonTrans "
+                                         "SpeedButtonCerrar"));
+    // The base group resets the window.
+    b.selecciona(b.arbol()->topLevelItem(0));
+    b.w.SpeedButtonBorra->click();
+    QCOMPARE(b.arbol()->topLevelItemCount(), 0);
+    QVERIFY(!b.w.transformacion.base);
+    QCOMPARE(b.w.ImageMapa->bitmap().pixel(320, 240), qRgb(255, 255, 255));
+    QCOMPARE(estado(b.w), QStringLiteral("SpeedButtonCargaASCII SpeedButtonCargaPrioriASCII SpeedButtonTrans "
+                                         "SpeedButtonCerrar"));
+}
+
+void PruebaPrioriManager::dobleClic() {
+    Banco b;
+    b.base();
+    b.priori();
+    b.w.SpeedButtonTrans->click();
+    b.selecciona(b.arbol()->topLevelItem(0));
+    b.w.TreeViewExploradorDblClick();
+    QCOMPARE(b.dlg().mensajes.size(), std::size_t(1));
+    QCOMPARE(b.dlg().mensajes[0].titulo, TFormPrioriManager::kTituloFalla);
+    QCOMPARE(b.dlg().mensajes[0].texto, TFormPrioriManager::kTextoFalla);
+    b.selecciona(b.arbol()->topLevelItem(1)->child(0));
+    b.w.TreeViewExploradorDblClick();
+    b.selecciona(b.arbol()->topLevelItem(2)->child(0));
+    b.w.TreeViewExploradorDblClick();
+    QCOMPARE(b.dlg().editados,
+             (QStringList{prueba::grid("prior.asc"), b.p->trabajo(QStringLiteral("PrioriTmp.txt"))}));
+    // The map leaf of the base redraws the base map over the transformed one.
+    const std::vector<int> base = valores("base.asc");
+    const std::vector<int> priori = valores("prior.asc");
+    int clase2 = -1;
+    for (std::size_t i = 0; i < base.size() && clase2 < 0; ++i)
+        if (base[i] == 1 && priori[i] == -9999) clase2 = static_cast<int>(i);
+    QCOMPARE(celda(b.w, clase2 % 60, clase2 / 60), TFormPrioriManager::kAmbar);
+    QTreeWidgetItem* mapaBase = b.arbol()->topLevelItem(0)->child(1);
+    b.selecciona(mapaBase);
+    b.w.TreeViewExploradorDblClick();
+    QCOMPARE(celda(b.w, clase2 % 60, clase2 / 60), TFormPrioriManager::kVerde);
+}
+
+void PruebaPrioriManager::cerrarConTiempoYDesdeLaBarra() {
+    Banco b;
+    b.base();
+    b.p->segundos = 42.0;
+    b.w.SpeedButtonCerrar->click();
+    QCOMPARE(b.p->log, QStringList{QStringLiteral("Tiempo en el administrador: 42.0 segundos.")});
+    QCOMPARE(b.arbol()->topLevelItemCount(), 0);
+    QVERIFY(!b.w.isVisible());
+    b.w.show();
+    b.priori();
+    b.p->segundos = 3600;
+    QVERIFY(b.w.close());
+    QCOMPARE(b.p->log.last(), QStringLiteral("Tiempo en el administrador: 60.0 minutos."));
+    QCOMPARE(b.p->mostrada, 2);
+    QVERIFY(!b.w.transformacion.priori);
+}
+
+QTEST_MAIN(PruebaPrioriManager)
+#include "test_priorimanager.moc"
