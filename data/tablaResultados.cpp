@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
+#include <cstring>
+#include <type_traits>
 #include <memory>
 #include <system_error>
 
@@ -20,6 +22,26 @@ void agrega(std::string& destino, T v, int digitos) {
 
 struct Cierra {
     void operator()(std::FILE* f) const { std::fclose(f); }
+};
+
+// The text of the last number written, kept for an identical next one
+// (compared bit for bit, so 0 and -0 stay apart).
+template <class T>
+struct Repetido {
+    unsigned char bits[sizeof(T)] = {};
+    bool hay = false;
+    std::string texto;
+    void agrega(std::string& destino, T v, int digitos) {
+        unsigned char b[sizeof(T)] = {};
+        std::memcpy(b, &v, std::is_same_v<T, long double> ? 10 : sizeof(T));
+        if (!hay || std::memcmp(b, bits, sizeof(T)) != 0) {
+            texto.clear();
+            agregaNumero(texto, v, digitos);
+            std::memcpy(bits, b, sizeof(T));
+            hay = true;
+        }
+        destino += texto;
+    }
 };
 
 }  // namespace
@@ -40,13 +62,16 @@ bool escribe(const std::filesystem::path& ruta, const Titulos& titulos,
     if (!f) return false;
     std::string bloque = titulos.x + ", " + titulos.y + "," + titulos.valor + ",\n";
     bool bien = true;
+    // Neighbouring rows often repeat a latitude or a value: their text is reused.
+    Repetido<float> y;
+    Repetido<long double> valor;
     for (int r = 0; r < filas; ++r) {
         const auto rr = static_cast<std::size_t>(r);
         agregaNumero(bloque, coordenadas.datos[0][rr], kDigitos);
         bloque += ',';
-        agregaNumero(bloque, coordenadas.datos[1][rr], kDigitos);
+        y.agrega(bloque, coordenadas.datos[1][rr], kDigitos);
         bloque += ',';
-        agregaNumero(bloque, valores.datos[0][rr], digitos);
+        valor.agrega(bloque, valores.datos[0][rr], digitos);
         bloque += '\n';
         if (bloque.size() >= (1u << 16)) {
             bien = bien && std::fwrite(bloque.data(), 1, bloque.size(), f.get()) == bloque.size();

@@ -61,3 +61,18 @@ TEST(TablaResultados, TamanosQueNoCasanNoEscriben) {
     ASSERT_TRUE(tablaResultados::escribe(dir / "v.txt", kTitulos, vacia, nada));
     EXPECT_EQ(prueba::lee(dir / "v.txt"), "Longitude, Latitude,Certainty,\n");
 }
+
+TEST(TablaResultados, ValoresRepetidosYCeroNegativo) {
+    prueba::CarpetaTemporal dir;
+    TImagenN<float> coord(4, 2);
+    TImagenN<long double> v(4, 1);
+    const long double vs[4] = {0.5L, 0.5L, 0, -0.0L};
+    for (std::size_t r = 0; r < 4; ++r) {
+        coord.datos[0][r] = static_cast<float>(r);
+        coord.datos[1][r] = 7.125f;
+        v.datos[0][r] = vs[r];
+    }
+    ASSERT_TRUE(tablaResultados::escribe(dir / "t.txt", kTitulos, coord, v));
+    EXPECT_EQ(prueba::lee(dir / "t.txt"),
+              "Longitude, Latitude,Certainty,\n0,7.125,0.5\n1,7.125,0.5\n2,7.125,0\n3,7.125,-0\n");
+}
