@@ -54,6 +54,8 @@ private slots:
     void cargasEnCualquierOrden();
     void cancelarNoCambiaNada();
     void sesgoMaloMuestraErrorConRenglon();
+    void tablaMalFormadaUsaElMensajeSeis();
+    void nombresEnWindows1252();
     void borrarUnoDeCadaTipo();
     void borrarSitiosBajaContador();
     void nodosDelArbolYReglasDeClic();
@@ -290,10 +292,35 @@ void PruebaPrincipal::sesgoMaloMuestraErrorConRenglon() {
     QCOMPARE(q.dialogos.mensajes.size(), std::size_t{2});
     QVERIFY2(q.dialogos.mensajes[1].texto.startsWith(QStringLiteral("Número de campos incorrecto")),
              qPrintable(q.dialogos.mensajes[1].texto));
+    // A sites load that fails leaves the earlier state: still loadable.
+    QVERIFY(q.on("SpeedButtonCargaSites"));
     // A file ending in a line break: code 2, no line number.
     q.cargaSitios(q.entrada(QStringLiteral("sitios.txt"), "Lynx,1,2\n"));
     QCOMPARE(q.dialogos.mensajes.back().texto,
              es("Archivo vacío o ilegible; o con salto de línea al final; o último renglón de un carácter."));
+}
+
+void PruebaPrincipal::tablaMalFormadaUsaElMensajeSeis() {
+    Programa q;
+    // Category lines without the separator: the malformed-file code.
+    q.cargaCovariables(q.entrada(QStringLiteral("cov.txt"), "Suelo,2,\nClima,3,"));
+    QCOMPARE(q.dialogos.mensajes.size(), std::size_t{1});
+    QCOMPARE(q.dialogos.mensajes[0].texto, TFormPrincipal::tx(q.p->mensajesError[6]));
+    QVERIFY(!q.dialogos.mensajes[0].texto.isEmpty());
+    QCOMPARE(q.ultimaLinea(), q.dialogos.mensajes[0].texto);
+    QCOMPARE(estado(q), QStringLiteral("SpeedButtonCargaCov CovsMenu"));
+    QCOMPARE(q.p->control.banderas[0], 0);
+}
+
+void PruebaPrincipal::nombresEnWindows1252() {
+    Programa q;
+    q.cargaCovariables(q.entrada(QStringLiteral("cov.txt"), prueba::tablaCovariables()));
+    // Species names in the Windows code page and in UTF-8 both show right.
+    q.cargaSitios(q.entrada(QStringLiteral("sitios.txt"), "Espa\xf1ola,0.4,2.6\nNi\xc3\xb1" "a,1.5,1.5"));
+    QVERIFY2(q.dialogos.mensajes.empty(), qPrintable(q.log()));
+    const QTreeWidgetItem* sitios = q.nodo(11);
+    QCOMPARE(sitios->child(3)->text(0), QStringLiteral("Española"));
+    QCOMPARE(sitios->child(4)->text(0), QStringLiteral("Niña"));
 }
 
 void PruebaPrincipal::borrarUnoDeCadaTipo() {
