@@ -1,0 +1,318 @@
+// quel-cli predict end to end: options, exit statuses, the six files, the
+// error line, species selection, and runs side by side.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "cli/comandos.h"
+#include "cli/comun.h"
+#include "support/testutil.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Salida {
+    int estado;
+    std::string out, err;
+};
+
+Salida predict(const std::vector<std::string>& args) {
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    const int estado = cli::predict(args);
+    Salida s{estado, testing::internal::GetCapturedStdout(), testing::internal::GetCapturedStderr()};
+    return s;
+}
+
+std::vector<std::string> lineas(const std::string& texto) {
+    std::vector<std::string> r;
+    std::istringstream s(texto);
+    for (std::string l; std::getline(s, l);) r.push_back(l);
+    return r;
+}
+
+// A study region of `ancho` x `alto` cells with three covariates, written as
+// the covariate manager writes its table, with a bias, a prior and a sites
+// file of two species.
+struct Region {
+    prueba::CarpetaTemporal dir;
+    fs::path cov = dir / "covariables.txt", sesgo = dir / "sesgo.txt", priori = dir / "priori.txt",
+             sitios = dir / "sitios.txt", salida = dir / "resultados";
+
+    explicit Region(int ancho = 8, int alto = 6) {
+        std::mt19937 g(42);
+        std::string c = "Altura,3,\nSuelo,2,\nClima,4,\n**********\nLong,Lat,Altura,Suelo,Clima,\n";
+        std::string b, p;
+        for (int r = 0; r < alto; ++r)
+            for (int k = 0; k < ancho; ++k) {
+                const bool dentro = (r + k) % 7 != 0;
+                std::ostringstream l;
+                l << -105 + 0.25 * k << ',' << 20 - 0.25 * r << ',';
+                if (dentro)
+                    l << 1 + g() % 3 << ',' << 1 + g() % 2 << ',' << 1 + g() % 4 << ",1,";
+                else
+                    l << "0,0,0,0,";
+                c += l.str() + "\n";
+                b += std::to_string(static_cast<double>(g() % 1000) / 4000.0) + "\n";
+                p += std::to_string(dentro ? g() % 4 : 0) + ",\n";
+            }
+        c.pop_back();
+        b.pop_back();
+        p.pop_back();
+        prueba::escribe(cov, c);
+        prueba::escribe(sesgo, b);
+        prueba::escribe(priori, p);
+        prueba::escribe(sitios,
+                        "Lynx rufus,-104.9,19.9\nCanis latrans,-104.4,19.1\nLynx rufus,-103.4,18.9\n"
+                        "Canis latrans,-104.1,19.6\nLynx rufus,-104.6,19.4");
+    }
+    std::vector<std::string> args(std::vector<std::string> extra = {}) const {
+        std::vector<std::string> a = {"--covariates", cov.string(), "--sites", sitios.string(), "--bias",
+                                      sesgo.string(), "--prior", priori.string(), "--out", salida.string()};
+        a.insert(a.end(), extra.begin(), extra.end());
+        return a;
+    }
+};
+
+const char* const kArchivos[6] = {"predictive.txt",  "certainty.txt",  "prior_potential.txt",
+                                  "predictive.asc", "certainty.asc", "prior_potential.asc"};
+
+}  // namespace
+
+TEST(Predict, EscribeLosSeisArchivos) {
+    Region reg;
+    const Salida s = predict(reg.args());
+    ASSERT_EQ(s.estado, 0) << s.err;
+    EXPECT_EQ(s.out, "Iteracion: 1 de 3\nIteracion: 2 de 3\nIteracion: 3 de 3\n");
+    EXPECT_EQ(s.err, "");  // not a terminal: no progress
+    for (const char* n : kArchivos) EXPECT_TRUE(fs::is_regular_file(reg.salida / n)) << n;
+    const auto pred = lineas(prueba::lee(reg.salida / "predictive.txt"));
+    ASSERT_EQ(pred.size(), 49u);
+    EXPECT_EQ(pred[0], "Longitude, Latitude,Predictive probability,");
+    EXPECT_EQ(pred[1], "-105,20,0");  // outside the region
+    EXPECT_EQ(lineas(prueba::lee(reg.salida / "certainty.txt"))[0], "Longitude, Latitude,Certainty,");
+    EXPECT_EQ(lineas(prueba::lee(reg.salida / "prior_potential.txt"))[0], "Longitude, Latitude,Prior potential,");
+    const auto asc = lineas(prueba::lee(reg.salida / "predictive.asc"));
+    ASSERT_EQ(asc.size(), 12u);
+    EXPECT_EQ(asc[0], "ncols         8");
+    EXPECT_EQ(asc[1], "nrows         6");
+    EXPECT_EQ(asc[6].substr(0, 6), "-9999 ");
+    // Nothing but the inputs and the results folder in the user's folder.
+    int entradas = 0;
+    for (const auto& e : fs::directory_iterator(reg.dir.ruta())) {
+        (void)e;
+        ++entradas;
+    }
+    EXPECT_EQ(entradas, 5);
+    int resultados = 0;
+    for (const auto& e : fs::directory_iterator(reg.salida)) {
+        (void)e;
+        ++resultados;
+    }
+    EXPECT_EQ(resultados, 6);
+}
+
+TEST(Predict, DigitosEnsanchanSoloLosValores) {
+    Region reg;
+    ASSERT_EQ(predict(reg.args()).estado, 0);
+    const auto seis = lineas(prueba::lee(reg.salida / "certainty.txt"));
+    ASSERT_EQ(predict(reg.args({"--digits", "17"})).estado, 0);
+    const auto diecisiete = lineas(prueba::lee(reg.salida / "certainty.txt"));
+    ASSERT_EQ(seis.size(), diecisiete.size());
+    bool alguno = false;
+    for (std::size_t i = 1; i < seis.size(); ++i) {
+        const auto corta = seis[i].rfind(','), larga = diecisiete[i].rfind(',');
+        EXPECT_EQ(seis[i].substr(0, corta), diecisiete[i].substr(0, larga));
+        const std::string v6 = seis[i].substr(corta + 1), v17 = diecisiete[i].substr(larga + 1);
+        EXPECT_NEAR(std::stod(v6), std::stod(v17), 1e-5 * std::stod(v17) + 1e-300);
+        alguno = alguno || v17.size() > 12;
+    }
+    EXPECT_TRUE(alguno);
+    // The grid is written as the window writes it, whatever --digits says.
+    EXPECT_NE(prueba::lee(reg.salida / "certainty.asc").find(' '), std::string::npos);
+}
+
+TEST(Predict, MismosBytesConCualquierNumeroDeHilos) {
+    Region reg(40, 30);
+    ASSERT_EQ(predict(reg.args({"--digits", "17", "--threads", "1"})).estado, 0);
+    std::vector<std::string> uno;
+    for (const char* n : kArchivos) uno.push_back(prueba::lee(reg.salida / n));
+    ASSERT_EQ(predict(reg.args({"--digits", "17", "--threads", "3"})).estado, 0);
+    for (std::size_t i = 0; i < 6; ++i) EXPECT_EQ(uno[i], prueba::lee(reg.salida / kArchivos[i])) << kArchivos[i];
+}
+
+TEST(Predict, ErroresDeUso) {
+    Region reg;
+    auto conUso = [](const Salida& s) {
+        EXPECT_EQ(s.estado, 2);
+        EXPECT_NE(s.err.find("quel-cli predict: "), std::string::npos) << s.err;
+    };
+    conUso(predict({}));
+    conUso(predict({"--covariates", reg.cov.string()}));
+    auto a = reg.args({"--uniform-bias"});
+    conUso(predict(a));  // both bias forms
+    a = reg.args();
+    a.erase(a.begin() + 4, a.begin() + 6);  // no bias at all
+    conUso(predict(a));
+    conUso(predict(reg.args({"--digits", "0"})));
+    conUso(predict(reg.args({"--digits", "seis"})));
+    conUso(predict(reg.args({"--threads", "-2"})));
+    conUso(predict(reg.args({"--colour", "red"})));
+    conUso(predict(reg.args({"stray"})));
+    conUso(predict(reg.args({"--out", "otra"})));  // given twice
+    EXPECT_FALSE(fs::exists(reg.salida));
+    const Salida ayuda = predict({"--help"});
+    EXPECT_EQ(ayuda.estado, 0);
+    EXPECT_EQ(ayuda.out.rfind("usage: quel-cli predict", 0), 0u);
+}
+
+TEST(Predict, EspecieDesconocidaListaLasConocidas) {
+    Region reg;
+    const Salida s = predict(reg.args({"--species", "Puma concolor"}));
+    EXPECT_EQ(s.estado, 2);
+    EXPECT_NE(s.err.find("unknown species 'Pumaconcolor'"), std::string::npos) << s.err;
+    EXPECT_NE(s.err.find("Canislatrans, Lynxrufus"), std::string::npos) << s.err;
+    EXPECT_FALSE(fs::exists(reg.salida));
+}
+
+// One species gives what a sites file holding only its records gives.
+TEST(Predict, UnaEspecieComoUnArchivoDeSusSitios) {
+    Region reg;
+    ASSERT_EQ(predict(reg.args({"--species", " Lynx  rufus", "--digits", "17"})).estado, 0);
+    std::vector<std::string> especie;
+    for (const char* n : kArchivos) especie.push_back(prueba::lee(reg.salida / n));
+    prueba::escribe(reg.sitios, "Lynx rufus,-104.9,19.9\nLynx rufus,-103.4,18.9\nLynx rufus,-104.6,19.4");
+    ASSERT_EQ(predict(reg.args({"--digits", "17"})).estado, 0);
+    for (std::size_t i = 0; i < 6; ++i) EXPECT_EQ(especie[i], prueba::lee(reg.salida / kArchivos[i])) << kArchivos[i];
+    // And differs from the run over both species.
+    prueba::escribe(reg.sitios, "Lynx rufus,-104.9,19.9\nCanis latrans,-104.4,19.1\nLynx rufus,-103.4,18.9");
+    ASSERT_EQ(predict(reg.args({"--digits", "17"})).estado, 0);
+    EXPECT_NE(especie[0], prueba::lee(reg.salida / kArchivos[0]));
+}
+
+TEST(Predict, UnaEntradaMalaDaSuLineaDeError) {
+    Region reg;
+    std::string b = prueba::lee(reg.sesgo);
+    std::size_t pos = 0;
+    for (int i = 0; i < 3; ++i) pos = b.find('\n', pos) + 1;
+    b.replace(pos, b.find('\n', pos) - pos, "1.5");  // line 4
+    prueba::escribe(reg.sesgo, b);
+    const Salida s = predict(reg.args());
+    EXPECT_EQ(s.estado, 3);
+    EXPECT_EQ(s.err, "quel-cli predict: " + reg.sesgo.string() +
+                         ": error 9: Value out of range or not a number on line 4\n");
+    EXPECT_FALSE(fs::exists(reg.salida));
+
+    auto a = reg.args({"--uniform-bias"});
+    a.erase(a.begin() + 4, a.begin() + 6);
+    a[5] = (reg.dir / "no-existe.txt").string();  // the prior file
+    const Salida falta = predict(a);
+    EXPECT_EQ(falta.estado, 3);
+    EXPECT_EQ(falta.err.rfind("quel-cli predict: " + a[5] + ": error 2: ", 0), 0u) << falta.err;
+}
+
+TEST(Predict, FallosDeLaCorrida) {
+    Region reg;
+    // A category code above its covariate's count of categories.
+    std::string c = prueba::lee(reg.cov);
+    c.replace(c.find("Clima,4,"), 8, "Clima,2,");
+    prueba::escribe(reg.cov, c);
+    Salida s = predict(reg.args());
+    EXPECT_EQ(s.estado, 3);
+    EXPECT_EQ(s.err.rfind("quel-cli predict: " + reg.cov.string() + ": error 11: ", 0), 0u) << s.err;
+    // A bias file with one row fewer than the covariate table.
+    Region otra;
+    std::string b = prueba::lee(otra.sesgo);
+    prueba::escribe(otra.sesgo, b.substr(0, b.rfind('\n')));
+    s = predict(otra.args());
+    EXPECT_EQ(s.estado, 3);
+    EXPECT_EQ(s.err.rfind("quel-cli predict: " + otra.sesgo.string() + ": error 3: ", 0), 0u) << s.err;
+}
+
+TEST(Predict, SitiosLejanosSeCuentan) {
+    Region reg;
+    prueba::escribe(reg.sitios, "Lynx rufus,-104.9,19.9\nLynx rufus,3000000,19.9");
+    auto a = reg.args({"--uniform-bias"});
+    a.erase(a.begin() + 4, a.begin() + 6);
+    const Salida s = predict(a);
+    EXPECT_EQ(s.estado, 0) << s.err;
+    EXPECT_NE(s.err.find("1 of 2 sites left out"), std::string::npos) << s.err;
+}
+
+TEST(Predict, DosCorridasALaVez) {
+    Region a, b(12, 10);
+    int ea = -1, eb = -1;
+    std::thread t1([&] { ea = cli::predict(a.args({"--threads", "1"})); });
+    std::thread t2([&] { eb = cli::predict(b.args({"--threads", "1"})); });
+    t1.join();
+    t2.join();
+    ASSERT_EQ(ea, 0);
+    ASSERT_EQ(eb, 0);
+    const std::string ra = prueba::lee(a.salida / "predictive.txt");
+    const std::string rb = prueba::lee(b.salida / "predictive.txt");
+    ASSERT_EQ(predict(a.args()).estado, 0);
+    ASSERT_EQ(predict(b.args()).estado, 0);
+    EXPECT_EQ(ra, prueba::lee(a.salida / "predictive.txt"));
+    EXPECT_EQ(rb, prueba::lee(b.salida / "predictive.txt"));
+}
+
+// ---- shared helpers --------------------------------------------------------
+
+TEST(PredictComun, Opciones) {
+    auto o = cli::leeOpciones({"--out=x", "--flag", "--n", "3"}, {"--out", "--n"}, {"--flag"});
+    EXPECT_EQ(o.error, "");
+    EXPECT_EQ(*o.valor("--out"), "x");
+    EXPECT_EQ(*o.valor("--n"), "3");
+    EXPECT_TRUE(o.tiene("--flag"));
+    EXPECT_FALSE(o.valor("--otra"));
+    EXPECT_NE(cli::leeOpciones({"--n"}, {"--n"}, {}).error, "");
+    EXPECT_NE(cli::leeOpciones({"--flag=1"}, {}, {"--flag"}).error, "");
+    EXPECT_NE(cli::leeOpciones({"--flag", "--flag"}, {}, {"--flag"}).error, "");
+    EXPECT_TRUE(cli::leeOpciones({"--zzz", "-h"}, {}, {}).ayuda);
+    long v = 0;
+    EXPECT_TRUE(cli::leeEntero("17", 1, 30, v));
+    EXPECT_EQ(v, 17);
+    EXPECT_FALSE(cli::leeEntero("31", 1, 30, v));
+    EXPECT_FALSE(cli::leeEntero("1.5", 1, 30, v));
+    EXPECT_FALSE(cli::leeEntero("", 1, 30, v));
+    EXPECT_FALSE(cli::leeEntero("99999999999999999999", 1, 30, v));
+    double d = 0;
+    EXPECT_TRUE(cli::leeReal("2.5e-3", d));
+    EXPECT_FALSE(cli::leeReal("nan", d));
+    EXPECT_FALSE(cli::leeReal("1e999", d));
+    EXPECT_FALSE(cli::leeReal("3x", d));
+}
+
+TEST(PredictComun, CarpetaPrivadaUnicaYBorrada) {
+    fs::path p1, p2;
+    {
+        cli::CarpetaPrivada a, b;
+        p1 = a.ruta();
+        p2 = b.ruta();
+        EXPECT_NE(p1, p2);
+        EXPECT_TRUE(fs::is_directory(p1));
+        EXPECT_EQ(p1.parent_path(), fs::temp_directory_path());
+        prueba::escribe(p1 / "CovariablesTmp.txt", "x");
+    }
+    EXPECT_FALSE(fs::exists(p1));
+    EXPECT_FALSE(fs::exists(p2));
+}
+
+TEST(PredictComun, TextosDeErrorEnIngles) {
+    EXPECT_EQ(cli::textoError(9, 4), "Value out of range or not a number on line 4");
+    EXPECT_EQ(cli::textoError(5, 12), "Wrong number of fields on line 12");
+    EXPECT_FALSE(cli::textoError(12, 0).empty());
+    EXPECT_EQ(cli::textoError(99, 0), "");
+    const auto t = cli::titulosExporta();
+    ASSERT_EQ(t.size(), 5u);
+    EXPECT_EQ(t[0], "Longitude");
+    EXPECT_EQ(t[4], "Prior potential");
+}
