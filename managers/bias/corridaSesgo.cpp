@@ -32,7 +32,11 @@ public:
         }
     }
     void pulso() override { padre_.pulso(); }
-    void termina() { if (pasado_ < parte_) padre_.avanza(parte_ - pasado_), pasado_ = parte_; }
+    // Hands the parent whatever of this step's share it has not had yet.
+    void termina() {
+        if (pasado_ < parte_) padre_.avanza(parte_ - pasado_);
+        pasado_ = parte_;
+    }
 
 private:
     Progreso& padre_;
@@ -56,6 +60,9 @@ int leeSitiosSesgo(cargaArchivo& datos, const fs::path& archivo, std::unique_ptr
     if (linea) *linea = 0;
     const fs::path conEspecie = fs::absolute(datos.tmp("SPConEspecieTmp.txt"));
     const fs::path soloSitios = fs::absolute(datos.tmp("SitiosPresenciaTmp.txt"));
+    // The species split overwrites this file: never the user's own.
+    std::error_code ec;
+    if (fs::equivalent(archivo, soloSitios, ec) && !ec) return codigos::kVacio;
     int codigo = datos.convierteArchivo(archivo, conEspecie, cargaArchivo::kSitios);
     if (codigo != 0) return codigo;
     if (!datos.quitaEspecie()) return codigos::kVacio;

@@ -258,6 +258,14 @@ int inferenciaBias::convierteCeldas(cargaArchivo& datos, const fs::path& archivo
         texto += ",\n";
         ++emitidas;
     };
+    // The cell list is written over, then deleted: never the user's grid.
+    // (Absolute: the dataset resolves relative names in its own folder.)
+    const fs::path asc = fs::absolute(tmp(sesgo::kASCIITmp));
+    std::error_code ec;
+    if (fs::equivalent(archivo, asc, ec) && !ec) {
+        detalle_ = "the grid is the working file " + asc.string();
+        return codigos::kVacio;
+    }
     quel::ErrorGrid error;
     int codigo = quel::recorreGridASCII(archivo, alEncabezado, alValor, &error);
     if (codigo != 0) {
@@ -265,8 +273,6 @@ int inferenciaBias::convierteCeldas(cargaArchivo& datos, const fs::path& archivo
         lineaError_ = error.linea;
         return codigo;
     }
-    // Absolute: the dataset resolves relative names in its own folder.
-    const fs::path asc = fs::absolute(tmp(sesgo::kASCIITmp));
     if (!escribeTexto(asc, texto)) {
         detalle_ = "cannot write the working file " + asc.string();
         return codigos::kVacio;
@@ -291,7 +297,6 @@ int inferenciaBias::convierteCeldas(cargaArchivo& datos, const fs::path& archivo
         codigo = datos.leeTablaFloat(*tabla, asc);
         *destino = std::move(tabla);
     }
-    std::error_code ec;
     fs::remove(asc, ec);
     return codigo;
 }

@@ -361,3 +361,19 @@ TEST(SesgoCorrida, SaveNeedsARunOnTheLoadedTable) {
     EXPECT_EQ(r.b.inf.guardaSesgo(salida), codigos::kVacio);
     EXPECT_FALSE(fs::exists(salida));
 }
+
+TEST(SesgoCorrida, InputsNamedLikeWorkingFilesInTheWorkingFolderAreNeverOverwritten) {
+    Banco b;
+    b.cargaTabla(tresCeldas());
+    const std::string texto = grid(3, 1, 0, 0, 10, {5, 0, 0});
+    prueba::escribe(b.carpeta / "ASCIITmp.txt", texto);
+    EXPECT_EQ(b.inf.convierteCeldas(b.datos, b.carpeta / "ASCIITmp.txt", inferenciaBias::kCiudades), codigos::kVacio);
+    EXPECT_EQ(prueba::lee(b.carpeta / "ASCIITmp.txt"), texto);
+
+    const std::string sitiosTexto = "a,1,0\nb,12,0";
+    prueba::escribe(b.carpeta / "SitiosPresenciaTmp.txt", sitiosTexto);
+    std::unique_ptr<TImagenN<float>> sitios;
+    std::unique_ptr<TImagenN<AnsiString>> especies;
+    EXPECT_EQ(leeSitiosSesgo(b.datos, b.carpeta / "SitiosPresenciaTmp.txt", sitios, especies), codigos::kVacio);
+    EXPECT_EQ(prueba::lee(b.carpeta / "SitiosPresenciaTmp.txt"), sitiosTexto);
+}
