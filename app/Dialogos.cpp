@@ -19,12 +19,17 @@ QList<QPair<QString, QString>> entradas(const QString& filtro) {
     return r;
 }
 
+// "Text (*.txt; *.csv)" + "*.txt;*.csv" -> "Text (*.txt *.csv)": the toolkit
+// reads the patterns from the last parentheses, so a description that already
+// shows them in parentheses has them replaced rather than repeated.
 QString entradaQt(const QPair<QString, QString>& e) {
     QString patrones = e.second;
     patrones.replace(QLatin1Char(';'), QLatin1Char(' '));
-    const QString sufijo = QLatin1Char('(') + patrones.trimmed() + QLatin1Char(')');
+    patrones = patrones.simplified();
     QString desc = e.first.trimmed();
-    if (desc.endsWith(sufijo)) return desc;
+    const qsizetype abre = desc.lastIndexOf(QLatin1Char('('));
+    if (desc.endsWith(QLatin1Char(')')) && abre >= 0) desc = desc.left(abre).trimmed();
+    const QString sufijo = QLatin1Char('(') + patrones + QLatin1Char(')');
     return desc.isEmpty() ? sufijo : desc + QLatin1Char(' ') + sufijo;
 }
 

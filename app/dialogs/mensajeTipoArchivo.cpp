@@ -79,7 +79,8 @@ TFormTipoArchivo::TFormTipoArchivo(TFormPrincipal& principal)
     PanelLenguaje->setVisible(true);
     PanelTipoSesgo->setVisible(false);
     PanelTipoPriori->setVisible(false);
-    setFixedSize(320, 170);
+    // A fixed dialog that grows with the texts of the language in force.
+    v->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 void TFormTipoArchivo::muestraPanel(QFrame* panel) {

@@ -65,6 +65,7 @@ private slots:
     void registraPrioriEligeCalculado();
     void gestoresSeMuestranYOcultan();
     void comandoLargoNoTomaEntrada();
+    void filtrosDeLosDialogos();
 };
 
 void PruebaPrincipal::arranqueCreaLaCarpetaYAplicaElEspanol() {
@@ -672,6 +673,16 @@ void PruebaPrincipal::comandoLargoNoTomaEntrada() {
     QCOMPARE(pulsados, 1);
     q.p->close();
     QVERIFY(!q.p->isVisible());
+}
+
+void PruebaPrincipal::filtrosDeLosDialogos() {
+    const QString f = quel::filtroQt(QStringLiteral("Archivos de texto (*.txt; *.csv)|*.txt;*.csv|Todos|*.*"));
+    QCOMPARE(f, QStringLiteral("Archivos de texto (*.txt *.csv);;Todos (*.*)"));
+    QCOMPARE(quel::indiceDeFiltroQt(f, QStringLiteral("Todos (*.*)")), 2);
+    QCOMPARE(quel::indiceDeFiltroQt(f, QStringLiteral("otro")), 1);
+    // An empty filter (no language file) gives none; a lone pattern is kept.
+    QCOMPARE(quel::filtroQt(QString()), QString());
+    QCOMPARE(quel::filtroQt(QStringLiteral("*.asc")), QStringLiteral("*.asc (*.asc)"));
 }
 
 QTEST_MAIN(PruebaPrincipal)
