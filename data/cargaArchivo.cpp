@@ -182,9 +182,11 @@ int cargaArchivo::cargaCovariables(const fs::path& ruta) {
             covs = std::make_unique<TImagenN<int>>(filas, campos - 2);
         },
         [&](std::size_t fila, const std::vector<float>& v) {
-            coords->datos[0][fila] = v[0];
-            coords->datos[1][fila] = v[1];
-            for (std::size_t f = 2; f < v.size(); ++f) covs->datos[f - 2][fila] = texto::aEntero(v[f]);
+            // A line of fewer than 3 fields fails at the end (code 12).
+            for (std::size_t f = 0; f < v.size(); ++f) {
+                if (f < 2) coords->datos[f][fila] = v[f];
+                else covs->datos[f - 2][fila] = texto::aEntero(v[f]);
+            }
         });
     if (codigo != codigos::kOk) return falla(codigo);
     auto cats = std::make_unique<TImagenN<float>>(numCovariables, 1);

@@ -138,6 +138,7 @@ TEST_F(Carga, MalformedCovariateTablesGiveCode12) {
     EXPECT_EQ(covariables(tablaCovariables({"a", "b"}, {2, 2}, {"1,1,1,1,", "1,1,1,1,"})), 12);  // one column
     EXPECT_EQ(covariables(tablaCovariables({"a"}, {2}, {"1,1,1,1,1,"})), 12);                   // two columns
     EXPECT_EQ(covariables("a,2,\n*\nLong,Lat,a,"), 12);                                         // no data
+    EXPECT_EQ(covariables("a,2,\n*\nh\n5\n6,"), 12);                                             // one field
     // Leading digits count, after blanks; CRLF files are recognised.
     EXPECT_EQ(covariables("a, 7.9x\r\n**\r\nh\r\n1,1,1,1"), 0);
     EXPECT_EQ(ds.categorias->datos[0][0], 7.0f);
