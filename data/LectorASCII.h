@@ -13,7 +13,8 @@
 // Anything it cannot make sense of is refused with code 12 (malformed input):
 // a missing ncols/nrows/cellsize, unequal dx and dy, an unknown keyword, a
 // token that is not a number, a value beyond single precision that is not the
-// no-data value, fewer (or more) values than ncols x nrows, an unreadable file.
+// no-data value, fewer values than ncols x nrows, an unreadable file. Tokens
+// after the last cell are ignored.
 #include <array>
 #include <cstdint>
 #include <filesystem>
