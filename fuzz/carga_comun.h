@@ -103,4 +103,16 @@ void codigoSensato(int codigo, const cargaArchivo& ds, int lineasEntrada, const 
     if (codigo != 0) QUEL_EXIGE(despues.get() == antes);
 }
 
+// One load of the bytes into the shared dataset, with the checks above on
+// its code and on the table it fills.
+template <class T>
+int carga(const std::uint8_t* datos, std::size_t n, int (cargaArchivo::*operacion)(const std::filesystem::path&),
+          std::unique_ptr<TImagenN<T>> cargaArchivo::*tabla) {
+    cargaArchivo& ds = dataset();
+    const TImagenN<T>* antes = (ds.*tabla).get();
+    const int codigo = (ds.*operacion)(entrada(datos, n));
+    codigoSensato(codigo, ds, lineas(datos, n), antes, ds.*tabla);
+    return codigo;
+}
+
 }  // namespace fuzzcarga

@@ -7,11 +7,8 @@ using namespace fuzzcarga;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t n) {
     cargaArchivo& ds = dataset();
-    const auto* antes = ds.covariables.get();
     const int covariablesAntes = ds.numCovariables;
-    const int codigo = ds.cargaCovariables(entrada(datos, n));
-    codigoSensato(codigo, ds, lineas(datos, n), antes, ds.covariables);
-    if (codigo != 0) {
+    if (carga(datos, n, &cargaArchivo::cargaCovariables, &cargaArchivo::covariables) != 0) {
         QUEL_EXIGE(ds.numCovariables == covariablesAntes);
         return 0;
     }

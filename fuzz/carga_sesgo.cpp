@@ -6,10 +6,7 @@ using namespace fuzzcarga;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t n) {
     cargaArchivo& ds = dataset();
     ds.sesgoUniforme();
-    const auto* antes = ds.sesgo.get();
-    const int codigo = ds.cargaSesgo(entrada(datos, n));
-    codigoSensato(codigo, ds, lineas(datos, n), antes, ds.sesgo);
-    if (codigo != 0) return 0;
+    if (carga(datos, n, &cargaArchivo::cargaSesgo, &cargaArchivo::sesgo) != 0) return 0;
     QUEL_EXIGE(ds.columnas == 1);
     QUEL_EXIGE(forma(ds.sesgo, ds.renglones, 1));
     for (float v : ds.sesgo->datos[0]) QUEL_EXIGE(v >= 0 && v <= 1);

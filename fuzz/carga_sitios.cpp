@@ -7,11 +7,8 @@ using namespace fuzzcarga;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t n) {
     cargaArchivo& ds = dataset();
-    const auto* antes = ds.sitios.get();
     const auto* especiesAntes = ds.especies.get();
-    const int codigo = ds.cargaSitios(entrada(datos, n));
-    codigoSensato(codigo, ds, lineas(datos, n), antes, ds.sitios);
-    if (codigo != 0) {
+    if (carga(datos, n, &cargaArchivo::cargaSitios, &cargaArchivo::sitios) != 0) {
         QUEL_EXIGE(ds.especies.get() == especiesAntes);
         return 0;
     }
