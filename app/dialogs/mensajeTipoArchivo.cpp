@@ -55,6 +55,7 @@ TFormTipoArchivo::TFormTipoArchivo(TFormPrincipal& principal)
 
     // All panels lie on the same spot.
     auto* pila = new QWidget(this);
+    pila->setObjectName(QStringLiteral("PanelPaneles"));
     auto* sl = new QStackedLayout(pila);
     sl->setStackingMode(QStackedLayout::StackAll);
     sl->addWidget(PanelLenguaje);

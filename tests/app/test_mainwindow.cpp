@@ -255,9 +255,17 @@ void PruebaPrincipal::cargasEnCualquierOrden() {
     QCOMPARE(q.nodo(10)->text(0), QStringLiteral("Priori Uniforme"));
     // The uniform prior is what the run is handed.
     QCOMPARE(q.t->RadioGroupTipoPriori->itemIndex(), 1);
+    QList<int> valores;
+    connect(q.p->ProgressBarMapa, &QProgressBar::valueChanged, this, [&](int v) { valores.append(v); });
     q.p->EjecutarMenu->trigger();
     QVERIFY2(q.dialogos.mensajes.empty(), qPrintable(q.log()));
     QCOMPARE(q.p->control.banderas[5], 1);
+    // The bar restarts at 0, advances with the engine's own steps and ends at 100.
+    QVERIFY(valores.size() > 5);
+    QCOMPARE(valores.first(), 0);
+    QCOMPARE(valores.last(), 100);
+    for (int i = 1; i < valores.size(); ++i) QVERIFY(valores[i] > valores[i - 1]);
+    QVERIFY(valores.contains(10) && valores.contains(90));
 }
 
 void PruebaPrincipal::cancelarNoCambiaNada() {
