@@ -73,6 +73,7 @@ int revisaLinea(int tipo, int n, int previos, const std::vector<std::string_view
     switch (tipo) {
     case cargaArchivo::kCovariables:
         if (previos >= 0 && n != previos) return codigos::kCampos;
+        if (campos[0].empty()) return codigos::kCampos;  // an empty line, even the first
         for (std::size_t f = 0; f < valores.size(); ++f)
             if (!real(campos[f], valores[f]) || (f >= 2 && !texto::enteroRepresentable(valores[f])))
                 return codigos::kRango;

@@ -90,6 +90,7 @@ TEST_F(Carga, ValidationCodesAndTheLineOfTheUsersFile) {
                                                  {"1,1,1,1,1,", "1,2,1,1,1,", "1,3,1,1,1,", "1,4,1,1,1,",
                                                   "1,5,1,1,", "1,6,1,1,1,"}))),
               std::make_pair(5, 9));
+    EXPECT_EQ(falla(covariables("a,2,\n*\nh\n\n1,1,1,1,")), std::make_pair(5, 4));  // an empty first data line
     // Sites: the line number of the user's file too, for a wrong count and
     // for an empty line.
     EXPECT_EQ(falla(ds.cargaSitios(archivo("a,1,2\nb,1\nc,3,4"))), std::make_pair(5, 2));
