@@ -372,34 +372,50 @@ void inferenciaBias::calculaSumas(const TImagenN<float>& celdas, bool ciudades, 
 
     const auto& cx = coordenadas->datos[0];
     const auto& cy = coordenadas->datos[1];
+    // v / d of grid cell g at the rounded distance m / 1000 (m > 0).
+    auto termino = [&](std::size_t g, double m) -> long double {
+        if (m <= static_cast<double>(l.kMax)) {
+            const long double t = l.tabla[static_cast<std::size_t>(m)];
+            return l.todosUno ? t : static_cast<long double>(l.v[g]) / t;
+        }
+        return static_cast<long double>(l.v[g]) / (static_cast<long double>(m) / 1000.0L);
+    };
     // Sum of combination j: for each of its cells in table order, for each
     // grid cell in list order, v / d, with the cap applied as it goes.
-    auto sumaDe = [&](int j) {
+    auto sumaDe = [&](int j) -> long double {
         const std::size_t n = l.x.size();
+        const int desde = inicio_[static_cast<std::size_t>(j)], hasta = inicio_[static_cast<std::size_t>(j) + 1];
         long double suma = 0;
-        for (int p = inicio_[static_cast<std::size_t>(j)]; p < inicio_[static_cast<std::size_t>(j) + 1]; ++p) {
+        if (l.podaTope) {
+            // No term is negative: the running sum only grows, so it passed
+            // the cap at some point exactly when it lies above the cap at the
+            // end of a cell's pass, and once capped it stays capped. The same
+            // result without a comparison per term.
+            for (int p = desde; p < hasta; ++p) {
+                const int k = filas_[static_cast<std::size_t>(p)];
+                const float xk = cx[static_cast<std::size_t>(k)];
+                const float yk = cy[static_cast<std::size_t>(k)];
+                for (std::size_t g = 0; g < n; ++g) {
+                    const double m = sesgo::milesimas(sesgo::distancia(xk, yk, l.x[g], l.y[g]));
+                    if (m == 0) return sesgo::kTope;
+                    suma += termino(g, m);
+                }
+                if (suma > sesgo::kTope) return sesgo::kTope;
+            }
+            return suma;
+        }
+        for (int p = desde; p < hasta; ++p) {
             const int k = filas_[static_cast<std::size_t>(p)];
             const float xk = cx[static_cast<std::size_t>(k)];
             const float yk = cy[static_cast<std::size_t>(k)];
             for (std::size_t g = 0; g < n; ++g) {
                 const double m = sesgo::milesimas(sesgo::distancia(xk, yk, l.x[g], l.y[g]));
-                long double termino;
                 if (m == 0) {
                     suma = sesgo::kTope;
-                    if (l.podaTope) return suma;
                     continue;
                 }
-                if (m <= static_cast<double>(l.kMax)) {
-                    const long double t = l.tabla[static_cast<std::size_t>(m)];
-                    termino = l.todosUno ? t : static_cast<long double>(l.v[g]) / t;
-                } else {
-                    termino = static_cast<long double>(l.v[g]) / (static_cast<long double>(m) / 1000.0L);
-                }
-                suma += termino;
-                if (suma > sesgo::kTope) {
-                    suma = sesgo::kTope;
-                    if (l.podaTope) return suma;
-                }
+                suma += termino(g, m);
+                if (suma > sesgo::kTope) suma = sesgo::kTope;
             }
         }
         return suma;
