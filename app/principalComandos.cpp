@@ -144,6 +144,8 @@ struct TFormPrincipal::CargaTipo {
 };
 
 void TFormPrincipal::cargaConTipo(QObject* sender, int modo, const CargaTipo& t) {
+    // Bias and prior rows follow the covariate table: nothing to do without it.
+    if (control.banderas[0] != 1 || !datos.covariables) return;
     if (!empieza()) return;
     bool hecho = false;
     QString texto;
