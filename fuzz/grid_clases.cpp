@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <system_error>
 
 #include "data/exportaArchivo.h"
 
@@ -18,6 +19,10 @@ const std::filesystem::path& carpeta() {
     static const std::filesystem::path c = [] {
         auto p = std::filesystem::temp_directory_path() / ("quel-fuzz-clases-" + std::to_string(::getpid()));
         std::filesystem::create_directories(p);
+        std::atexit([] {
+            std::error_code ec;
+            std::filesystem::remove_all(carpeta(), ec);
+        });
         return p;
     }();
     return c;
