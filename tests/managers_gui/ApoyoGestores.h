@@ -20,6 +20,7 @@
 #include "app/DialogosGuion.h"
 #include "data/lenguaje.h"
 #include "managers/covariates/FormServicios.h"
+#include "managers/covariates/constructorTabla.h"
 
 namespace prueba {
 
@@ -88,6 +89,21 @@ inline QStringList argumentosCovariables() {
     for (const GridMuestra& g : kCovariablesMuestra)
         a << grid(g.archivo) + (g.clases ? QStringLiteral(":%1").arg(g.clases) : QStringLiteral(":manual"));
     return a;
+}
+
+// The sample covariate table built in `carpeta` exactly as quel-cli
+// covariates builds it (empty when the build fails).
+inline QString construyeTablaMuestra(const QString& carpeta) {
+    const QString ruta = carpeta + QStringLiteral("/covariates.txt");
+    constructorTabla ct{quel::RaizDatos(carpeta.toStdString())};
+    ct.agregaExtension = false;
+    std::vector<ItemCovariable> items;
+    for (const GridMuestra& g : kCovariablesMuestra) {
+        const std::string n = g.archivo;
+        items.push_back({n.substr(0, n.find('.')), true, grid(g.archivo).toStdString(), g.clases ? g.clases : 10,
+                         g.clases == 0});
+    }
+    return ct.construyeTabla(ruta.toStdString(), items) == 0 ? ruta : QString();
 }
 
 // The reference a window's file must equal: the bundled sample (made by

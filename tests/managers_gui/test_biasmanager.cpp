@@ -12,7 +12,6 @@
 
 #include "ApoyoGestores.h"
 #include "managers/bias/FormBiasManager.h"
-#include "managers/covariates/constructorTabla.h"
 
 using prueba::activo;
 using prueba::PrincipalFalso;
@@ -26,21 +25,11 @@ QString estado(TFormBiasManager& w) {
                                 "SpeedButtonEjecutar", "SpeedButtonGuardar", "SpeedButtonCerrar"});
 }
 
-// The sample covariate table: the bundled one, else built here from the
-// sample grids exactly as quel-cli covariates builds it.
+// The sample covariate table: the bundled one, else built here.
 QString tablaCovariables(const QTemporaryDir& d) {
-    if (QFile::exists(prueba::muestra(QStringLiteral("covariates.txt")))) return prueba::muestra(QStringLiteral("covariates.txt"));
-    const QString ruta = d.path() + QStringLiteral("/covariates.txt");
-    constructorTabla ct{quel::RaizDatos(d.path().toStdString())};
-    ct.agregaExtension = false;
-    std::vector<ItemCovariable> items;
-    for (const auto& g : prueba::kCovariablesMuestra) {
-        const std::string n = g.archivo;
-        items.push_back({n.substr(0, n.find('.')), true, prueba::grid(g.archivo).toStdString(),
-                         g.clases ? g.clases : 10, g.clases == 0});
-    }
-    if (ct.construyeTabla(ruta.toStdString(), items) != 0) return {};
-    return ruta;
+    if (QFile::exists(prueba::muestra(QStringLiteral("covariates.txt"))))
+        return prueba::muestra(QStringLiteral("covariates.txt"));
+    return prueba::construyeTablaMuestra(d.path());
 }
 
 struct Banco {

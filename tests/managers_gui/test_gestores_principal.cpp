@@ -24,7 +24,6 @@
 #include "app/principalMainQuel.h"
 #include "managers/bias/FormBiasManager.h"
 #include "managers/covariates/FormCovManager.h"
-#include "managers/covariates/constructorTabla.h"
 #include "managers/prior/FormPrioriManager.h"
 
 using quel::AdaptadorPrincipal;
@@ -100,20 +99,6 @@ int pintados(const QImage& img) {
     return n;
 }
 
-// The sample covariate table built as quel-cli covariates builds it.
-QString tablaCovariables(const QString& carpeta) {
-    const QString ruta = carpeta + QStringLiteral("/covariates.txt");
-    constructorTabla ct{quel::RaizDatos(carpeta.toStdString())};
-    ct.agregaExtension = false;
-    std::vector<ItemCovariable> items;
-    for (const auto& g : prueba::kCovariablesMuestra) {
-        const std::string n = g.archivo;
-        items.push_back({n.substr(0, n.find('.')), true, prueba::grid(g.archivo).toStdString(),
-                         g.clases ? g.clases : 10, g.clases == 0});
-    }
-    return ct.construyeTabla(ruta.toStdString(), items) == 0 ? ruta : QString();
-}
-
 struct Contadores {
     int numCovariables, numEspecies, renglones, columnas, lineaError;
     bool operator==(const Contadores&) const = default;
@@ -187,7 +172,7 @@ void PruebaGestoresPrincipal::cargarAPrincipalMuestraElMapaDeCovariables() {
 
 void PruebaGestoresPrincipal::abrirTablaEnElGestorNoTocaElConjuntoPrincipal() {
     Programa q;
-    const QString tabla = tablaCovariables(q.raiz.path());
+    const QString tabla = prueba::construyeTablaMuestra(q.raiz.path());
     QVERIFY(!tabla.isEmpty());
     const Contadores antes = contadores(q.p->datos);
     q.p->SpeedButtonCovariables->click();
@@ -245,7 +230,7 @@ void PruebaGestoresPrincipal::lenguajeLlegaAlGestorDeCovariables() {
 
 void PruebaGestoresPrincipal::prioriEnPrincipalLevantaBandera2YDibuja() {
     Programa q;
-    const QString tabla = tablaCovariables(q.raiz.path());
+    const QString tabla = prueba::construyeTablaMuestra(q.raiz.path());
     q.cargaCovariables(tabla);
     QCOMPARE(q.p->control.banderas[0], 1);
     q.p->SpeedButtonPriori->click();
@@ -282,7 +267,7 @@ void PruebaGestoresPrincipal::prioriEnPrincipalLevantaBandera2YDibuja() {
 
 void PruebaGestoresPrincipal::sesgoGuardadoCargaComoSesgoYCorre() {
     Programa q;
-    const QString tabla = tablaCovariables(q.raiz.path());
+    const QString tabla = prueba::construyeTablaMuestra(q.raiz.path());
     q.cargaCovariables(tabla);
     const Contadores antes = contadores(q.p->datos);
     q.p->SpeedButtonSesgo->click();
