@@ -144,11 +144,14 @@ int constructorTabla::construyeTabla(const fs::path& ruta, const std::vector<Ite
         if (!it.marcado) continue;
         if (i < numCargadas) {
             if (!coordsNuevas) {
-                const int filas = tabla->coordenadas.renglones;
+                const int filas = tabla->covariables.renglones;
                 coordsNuevas = std::make_unique<TImagenN<float>>(filas, 2);
-                covsNuevas = std::make_unique<TImagenN<int>>(tabla->covariables.renglones, numSeleccionadas);
-                for (int c = 0; c < 2 && c < tabla->coordenadas.columnas; ++c)
-                    coordsNuevas->datos[static_cast<std::size_t>(c)] = tabla->coordenadas.datos[static_cast<std::size_t>(c)];
+                covsNuevas = std::make_unique<TImagenN<int>>(filas, numSeleccionadas);
+                for (int c = 0; c < 2 && c < tabla->coordenadas.columnas; ++c) {
+                    const auto& origen = tabla->coordenadas.datos[static_cast<std::size_t>(c)];
+                    auto& destino = coordsNuevas->datos[static_cast<std::size_t>(c)];
+                    std::copy_n(origen.begin(), std::min(origen.size(), destino.size()), destino.begin());
+                }
             }
             if (i >= tabla->covariables.columnas)
                 return falla(codigos::kMalformado, {}, "the opened table has no column for covariate " + it.nombre);
