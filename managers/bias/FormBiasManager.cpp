@@ -94,6 +94,10 @@ QString TFormBiasManager::textoParametroInvalido(int tipo) {
     }
 }
 
+QString TFormBiasManager::textoSesgoFuera(const QString& detalle) {
+    return QStringLiteral("El sesgo ajustado no es una probabilidad (%1); no se puede guardar.").arg(detalle);
+}
+
 // ---- construction ----------------------------------------------------------------------
 
 void TFormBiasManager::construyeControles() {
@@ -354,11 +358,8 @@ void TFormBiasManager::SpeedButtonEjecutarClick() {
     // A fit that ran away is not a bias: it is told and never saved.
     const std::string fuera = inferencia.sesgoFueraDeRango();
     if (!fuera.empty()) {
-        s_->dialogos().mensaje(
-            this, QStringLiteral("ERROR"),
-            QStringLiteral("El sesgo ajustado no es una probabilidad (%1); no se puede guardar.")
-                .arg(QString::fromStdString(fuera)),
-            quel::IconoMensaje::Error);
+        s_->dialogos().mensaje(this, QStringLiteral("ERROR"), textoSesgoFuera(QString::fromStdString(fuera)),
+                               quel::IconoMensaje::Error);
         return;
     }
     corridaCompleta = true;
@@ -369,7 +370,11 @@ void TFormBiasManager::SpeedButtonGuardarClick() {
     const auto elegido = s_->dialogos().guardaArchivo(this, quel::PeticionArchivo{});
     if (!elegido) return;
     const int codigo = inferencia.guardaSesgo(quel::rutaLocal(elegido->ruta));
-    if (codigo != 0)
+    if (codigo == codigos::kRango)
+        s_->dialogos().mensaje(this, QStringLiteral("ERROR"),
+                               textoSesgoFuera(QString::fromStdString(inferencia.sesgoFueraDeRango())),
+                               quel::IconoMensaje::Error);
+    else if (codigo != 0)
         s_->dialogos().mensaje(this, QStringLiteral("ERROR"),
                                QStringLiteral("No se pudo guardar el archivo %1").arg(elegido->ruta),
                                quel::IconoMensaje::Error);

@@ -66,6 +66,8 @@ public:
     static int tipoNodo(const QTreeWidgetItem* nodo);
     // The text of the box that refuses the parameter of `tipoDato`.
     static QString textoParametroInvalido(int tipoDato);
+    // The text of the box that tells a fitted bias outside [0, 1].
+    static QString textoSesgoFuera(const QString& detalle);
 
 public slots:
     void SpeedButtonCargaCovsClick();

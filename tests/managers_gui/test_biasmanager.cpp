@@ -80,6 +80,7 @@ private slots:
     void elegirOtraEntradaReorientaElPanel();
     void borrarGrupos();
     void corridaFallidaYGuardarSinCorrida();
+    void sesgoFueraDeRangoSeReportaYNoSeGuarda();
     void cerrarYBarraDeTitulo();
 
 private:
@@ -345,6 +346,45 @@ void PruebaBiasManager::corridaFallidaYGuardarSinCorrida() {
     const auto preguntas = b.dlg().preguntas.size();
     b.w.SpeedButtonGuardar->click();
     QCOMPARE(b.dlg().preguntas.size(), preguntas);
+}
+
+void PruebaBiasManager::sesgoFueraDeRangoSeReportaYNoSeGuarda() {
+    Banco b;
+    // Cities of negative size pull the fitted surface below 0.
+    QList<QByteArray> lineas = prueba::lee(prueba::grid("cities.asc")).split('\n');
+    for (int i = 6; i < lineas.size(); ++i) {
+        QList<QByteArray> t = lineas[i].split(' ');
+        for (QByteArray& v : t)
+            if (!v.isEmpty() && v != "0" && v != "-9999") v.prepend('-');
+        lineas[i] = t.join(' ');
+    }
+    const QString negativas = b.p->scratch.path() + QStringLiteral("/negativas.asc");
+    prueba::escribe(negativas, lineas.join('\n'));
+    b.covariables(covs_);
+    b.entrada(b.w.SpeedButtonCiudades, negativas, QStringLiteral("1"));
+    b.entrada(b.w.SpeedButtonCarreteras, prueba::grid("roads.asc"), QStringLiteral("2"));
+    b.entrada(b.w.SpeedButtonRiqueza, prueba::grid("richness.asc"), QStringLiteral("10000"));
+    b.entrada(b.w.SpeedButtonPresencias, prueba::muestra(QStringLiteral("sites.txt")), QStringLiteral("200"));
+    b.w.SpeedButtonEjecutar->click();
+    QVERIFY(b.p->errores.empty());
+    QCOMPARE(b.dlg().mensajes.size(), std::size_t(1));
+    QVERIFY(b.dlg().mensajes[0].texto.startsWith(TFormBiasManager::textoSesgoFuera(QString()).section('(', 0, 0)));
+    QVERIFY(!b.w.corridaCompleta);
+    const auto preguntas = b.dlg().preguntas.size();
+    b.w.SpeedButtonGuardar->click();
+    QCOMPARE(b.dlg().preguntas.size(), preguntas);
+
+    // A fitted value that is no probability is never written.
+    b.w.entradas.ciudades = prueba::grid("cities.asc").toStdString();
+    b.w.SpeedButtonEjecutar->click();
+    QVERIFY(b.w.corridaCompleta);
+    b.w.inferencia.sesgo->datos[0][0] = 1.5L;
+    const QString salida = b.p->scratch.path() + QStringLiteral("/sesgo.txt");
+    b.dlg().responde(salida);
+    b.w.SpeedButtonGuardar->click();
+    QVERIFY(!QFile::exists(salida));
+    QCOMPARE(b.dlg().mensajes.size(), std::size_t(2));
+    QVERIFY(b.dlg().mensajes[1].texto.contains(QStringLiteral("1.5")));
 }
 
 void PruebaBiasManager::cerrarYBarraDeTitulo() {

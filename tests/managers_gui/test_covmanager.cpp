@@ -62,6 +62,7 @@ private slots:
     void estadoInicialYNombres();
     void folderSoloExtensionAscExacta();
     void elegidorYBotonAuto();
+    void masDeCuarentaElementosYRutasLargas();
     void guardarConMenosDeTresAvisa();
     void guardarIgualQueLineaDeComandos();
     void nombreSinPuntoRecibeTxt();
@@ -166,6 +167,30 @@ void PruebaCovManager::elegidorYBotonAuto() {
     b.w.ButtonAuto->click();
     QVERIFY(combo->isEnabled());
     QCOMPARE(b.w.ButtonAuto->text(), QStringLiteral("Automatic"));
+}
+
+void PruebaCovManager::masDeCuarentaElementosYRutasLargas() {
+    Banco b;
+    const QString carpeta = b.p->scratch.path() + QLatin1Char('/') + QString(120, QLatin1Char('c'));
+    QVERIFY(QDir().mkpath(carpeta));
+    for (int i = 0; i < 45; ++i)
+        QVERIFY(QFile::copy(prueba::grid("slope.asc"), carpeta + QStringLiteral("/g%1.asc").arg(i, 2, 10, QLatin1Char('0'))));
+    b.dlg().responde(carpeta);
+    b.w.SpeedButtonCargaFolder->click();
+    QCOMPARE(b.w.numArchivos, 45);
+    QCOMPARE(b.w.combos.size(), std::size_t(45));
+    b.lista()->setCurrentRow(44);
+    QVERIFY(b.w.combos[44]->isVisible());
+    b.w.combos[44]->setCurrentIndex(3);
+    b.w.ButtonAllSelect->click();
+    const QString salida = carpeta + QStringLiteral("/tabla.txt");
+    b.dlg().responde(salida);
+    b.w.SpeedButtonGuardar->click();
+    QVERIFY(b.p->errores.empty());
+    const QList<QByteArray> lineas = prueba::lee(salida).split('\n');
+    QCOMPARE(lineas.size(), 45 + 2 + 2700);
+    QCOMPARE(lineas[44], QByteArray("g44,3,"));
+    QCOMPARE(lineas[46].count(','), 2 + 45);
 }
 
 void PruebaCovManager::guardarConMenosDeTresAvisa() {
