@@ -36,8 +36,8 @@ sanitize: bootstrap
 	@$(MAKE) --no-print-directory fuzz
 
 fuzz: bootstrap
-	CXX=clang++ cmake -S . -B $(BUILD)-fuzz $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUEL_FUZZ=ON -DQUEL_TESTS=OFF -DQUEL_GUI=OFF
-	cmake --build $(BUILD)-fuzz -j $(JOBS)
+	CXX=clang++ CXXFLAGS='-fsanitize=fuzzer-no-link,address,undefined' cmake -S . -B $(BUILD)-fuzz $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUEL_FUZZ=ON -DQUEL_TESTS=OFF -DQUEL_GUI=OFF
+	cmake --build $(BUILD)-fuzz -j $(JOBS) --target fuzz_targets
 	@for f in $(BUILD)-fuzz/fuzz/fuzz_*; do \
 	  echo "== $$f ($(FUZZ_SECONDS) s)"; \
 	  mkdir -p $(BUILD)-fuzz/corpus/$$(basename $$f); \
