@@ -97,12 +97,6 @@ private:
         const int* codigos = nullptr;
         int categorias = 0;
     };
-    // Per-pair tables flattened column by column (cell b * C_i + a), `porCelda` values per cell.
-    struct TablaPlana {
-        std::vector<long double> v;
-        int porCelda = 1;
-    };
-
     int preparaFilas(const copiaDatos& datos);
     void liberaIntermedios();
     template <class F>
