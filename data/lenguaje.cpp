@@ -230,7 +230,7 @@ std::string textoTiempo(const TablasMensajes& t, double segundos) {
 namespace {
 
 // A conversion "%[flags][width][.precision][l]X" starting at `inicio` (the
-// '%'), with X one of `tipos`; returns the printf specification to use with
+// '%'), with X one of `tipos`; returns the printf conversion to use with
 // `modificador` in place of any length letter, and the end position.
 struct Conversion {
     std::string especificacion;
@@ -250,22 +250,22 @@ std::optional<std::size_t> leeNumero(std::string_view s, std::size_t& i) {
 std::optional<Conversion> leeConversion(std::string_view s, std::size_t inicio, std::string_view tipos,
                                         bool admiteL, std::string_view modificador) {
     std::size_t i = inicio + 1;
-    std::string spec = "%";
-    while (i < s.size() && std::string_view("-+ #0").find(s[i]) != std::string_view::npos) spec += s[i++];
+    std::string conv = "%";
+    while (i < s.size() && std::string_view("-+ #0").find(s[i]) != std::string_view::npos) conv += s[i++];
     std::size_t a = i;
     if (!leeNumero(s, i)) return std::nullopt;
-    spec.append(s.substr(a, i - a));
+    conv.append(s.substr(a, i - a));
     if (i < s.size() && s[i] == '.') {
-        spec += s[i++];
+        conv += s[i++];
         std::size_t p = i;
         if (!leeNumero(s, i)) return std::nullopt;
-        spec.append(s.substr(p, i - p));
+        conv.append(s.substr(p, i - p));
     }
     if (admiteL && i < s.size() && s[i] == 'l') ++i;
     if (i >= s.size() || tipos.find(s[i]) == std::string_view::npos) return std::nullopt;
-    spec.append(modificador);
-    spec += s[i];
-    return Conversion{std::move(spec), i + 1};
+    conv.append(modificador);
+    conv += s[i];
+    return Conversion{std::move(conv), i + 1};
 }
 
 template <class T>

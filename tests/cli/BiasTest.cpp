@@ -216,5 +216,7 @@ TEST(BiasCli, RunsOnTheSampleRegion) {
     ASSERT_EQ(datos.cargaCovariables(m / "covariates.txt"), 0);
     ASSERT_EQ(datos.cargaSesgo(t / "bias.txt"), 0);
     EXPECT_EQ(datos.sesgo->renglones, datos.covariables->renglones);
-    if (fs::exists(m / "bias.txt")) EXPECT_EQ(prueba::lee(t / "bias.txt"), prueba::lee(m / "bias.txt"));
+    if (fs::exists(m / "bias.txt")) {
+        EXPECT_EQ(prueba::lee(t / "bias.txt"), prueba::lee(m / "bias.txt"));
+    }
 }
