@@ -1,5 +1,6 @@
 #include "app/Controles.h"
 
+#include <QFile>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QRadioButton>
@@ -96,6 +97,14 @@ QString textoDeBytes(const std::string& bytes) {
         w.append(QChar(b >= 0x80 && b < 0xA0 ? alto[b - 0x80] : char16_t(b)));
     }
     return w;
+}
+
+}  // namespace quel
+
+namespace quel {
+
+std::filesystem::path archivoLocal(const QString& ruta) {
+    return std::filesystem::path(QFile::encodeName(ruta).toStdString());
 }
 
 }  // namespace quel

@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QStringList>
 #include <QWidget>
+#include <filesystem>
 
 class QVBoxLayout;
 
@@ -56,5 +57,8 @@ private:
 // Text of a file (bytes) as shown in the windows: UTF-8 when valid, else
 // Windows-1252.
 QString textoDeBytes(const std::string& bytes);
+
+// A path as the windows hold it, as the file system's own.
+std::filesystem::path archivoLocal(const QString& ruta);
 
 }  // namespace quel

@@ -18,10 +18,6 @@
 
 namespace {
 
-std::filesystem::path rutaLocal(const QString& ruta) {
-    return std::filesystem::path(QFile::encodeName(ruta).toStdString());
-}
-
 void visibles(std::initializer_list<QWidget*> controles, bool on) {
     for (QWidget* w : controles) w->setVisible(on);
 }
@@ -90,7 +86,7 @@ int TFormPrincipal::cargaEntrada(const QString& ruta, int (cargaArchivo::*carga)
     agregaLog(ruta);
     paso(10);
     int codigo = 0;
-    enSegundoPlano([&] { codigo = (datos.*carga)(rutaLocal(ruta)); });
+    enSegundoPlano([&] { codigo = (datos.*carga)(quel::archivoLocal(ruta)); });
     return codigo;
 }
 
@@ -98,30 +94,45 @@ void TFormPrincipal::SpeedButtonCargaCovClick() {
     if (!empieza()) return;
     agregaLog(tx(mensajesLog[1]));
     if (const auto ruta = pideEntrada(3)) {
-        const int codigo = cargaEntrada(*ruta, &cargaArchivo::cargaCovariables);
-        paso(40);
-        if (codigo != 0) {
-            muestraError(codigo);
+        if (cargaCovariablesPasos(*ruta) != 0) {
             termina();
             return;
         }
-        control.marca(0);
-        agregaHijoArbol(sender(), *ruta, 2);
-        alternaVista(true);
-        habilita({SpeedButtonCargaCov, CovsMenu}, false);
-        habilita({SpeedButtonCargaSesgo, BiasMenu, SpeedButtonCargaPriori, PrioriMenu, SpeedButtonCargaSites,
-                  SitiosMenu, MostrarMapa1, ExportImagen},
-                 true);
-        ubicacion = ubicaMapa(*datos.coordenadas, ImageMapa->bitmap().width(), ImageMapa->bitmap().height());
-        paso(25);
-        columnasMapa = ubicacion.columnasMapa;
-        muestraMapaCovariable(0, true);
-        paso(25);
-        habilitaBorrado(true);
-        muestraProgreso(false);
     }
     agregaLog(tx(mensajesLog[2]));
     termina();
+}
+
+int TFormPrincipal::cargaCovariablesDesde(const QString& ruta) {
+    if (!empieza()) return -1;
+    const int codigo = cargaCovariablesPasos(ruta);
+    if (codigo == 0) agregaLog(tx(mensajesLog[2]));
+    termina();
+    return codigo;
+}
+
+int TFormPrincipal::cargaCovariablesPasos(const QString& ruta) {
+    const int codigo = cargaEntrada(ruta, &cargaArchivo::cargaCovariables);
+    paso(40);
+    if (codigo != 0) {
+        muestraError(codigo);
+        return codigo;
+    }
+    control.marca(0);
+    agregaHijoArbol(sender(), ruta, 2);
+    alternaVista(true);
+    habilita({SpeedButtonCargaCov, CovsMenu}, false);
+    habilita({SpeedButtonCargaSesgo, BiasMenu, SpeedButtonCargaPriori, PrioriMenu, SpeedButtonCargaSites, SitiosMenu,
+              MostrarMapa1, ExportImagen},
+             true);
+    ubicacion = ubicaMapa(*datos.coordenadas, ImageMapa->bitmap().width(), ImageMapa->bitmap().height());
+    paso(25);
+    columnasMapa = ubicacion.columnasMapa;
+    muestraMapaCovariable(0, true);
+    paso(25);
+    habilitaBorrado(true);
+    muestraProgreso(false);
+    return 0;
 }
 
 void TFormPrincipal::SpeedButtonCargaSesgoClick() {

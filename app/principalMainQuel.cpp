@@ -75,6 +75,8 @@ TFormPrincipal::TFormPrincipal(quel::RaizDatos raiz, quel::Dialogos& dialogos,
     construyeMenus();
     construyeControles();
     conecta();
+    ImageAuxiliar = QImage(105, 105, QImage::Format_RGB32);
+    ImageAuxiliar.fill(Qt::white);
     resize(1280, 860);
 }
 
@@ -364,6 +366,15 @@ void TFormPrincipal::conecta() {
     // A click on the node already selected applies the rules again (a run may
     // have changed them since).
     connect(TreeViewExplorador, &QTreeWidget::itemClicked, this, &TFormPrincipal::TreeViewExploradorClick);
+    connect(TreeViewExplorador, &QTreeWidget::itemDoubleClicked, this, &TFormPrincipal::TreeViewExploradorDblClick);
+    TreeViewExplorador->installEventFilter(this);
+    connect(MostrarMapa1, &QAction::triggered, this, &TFormPrincipal::TreeViewExploradorDblClick);
+    connect(Realizar1, &QAction::triggered, this, &TFormPrincipal::Realizar1Click);
+    connect(MostrarMapas1, &QAction::triggered, this, &TFormPrincipal::MostrarMapas1Click);
+    connect(ExportPredictivaMenu, &QAction::triggered, this, &TFormPrincipal::ExportPredictivaMenuClick);
+    connect(ExportCertidumbreMenu, &QAction::triggered, this, &TFormPrincipal::ExportCertidumbreMenuClick);
+    connect(ExportPotPrioriMenu, &QAction::triggered, this, &TFormPrincipal::ExportPotPrioriMenuClick);
+    connect(ExportImagen, &QAction::triggered, this, &TFormPrincipal::ExportImagenClick);
     connect(TreeViewExplorador, &QWidget::customContextMenuRequested, this, [this](const QPoint& p) {
         if (ocupado_) return;
         PopupMenuExplorador->popup(TreeViewExplorador->viewport()->mapToGlobal(p));
@@ -400,8 +411,10 @@ void TFormPrincipal::muestraProgreso(bool on) {
 
 QString TFormPrincipal::tx(const std::string& bytes) { return quel::textoDeBytes(bytes); }
 
-void TFormPrincipal::muestraError(int codigo) {
-    if (const auto texto = quel::lenguaje::textoCajaError(tablas, codigo, datos.lineaError)) {
+void TFormPrincipal::muestraError(int codigo) { muestraError(codigo, datos.lineaError); }
+
+void TFormPrincipal::muestraError(int codigo, int lineaError) {
+    if (const auto texto = quel::lenguaje::textoCajaError(tablas, codigo, lineaError)) {
         dialogos_.mensaje(this, QStringLiteral("ERROR"), tx(*texto), quel::IconoMensaje::Error);
         agregaLog(tx(*texto));
     }
@@ -449,6 +462,10 @@ void TFormPrincipal::closeEvent(QCloseEvent* e) {
     // Closing the main window ends the program: the secondary windows go too.
     for (QWidget* w : {static_cast<QWidget*>(tipoArchivo_), covManager_, prioriManager_, biasManager_})
         if (w) w->hide();
+    // The species and map windows opened from the explorer close with it.
+    for (const QPointer<QWidget>& v : ventanas_)
+        if (v) v->close();
+    ventanas_.clear();
     e->accept();
 }
 

@@ -3,12 +3,15 @@
 // palette and the map placement; the load, run, clear and manager commands
 // with their enable rules, the explorer tree's nodes, the map display and the
 // language of the windows.
+#include <QImage>
 #include <QMainWindow>
+#include <QPointer>
 #include <QStringList>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/Dialogos.h"
 #include "data/TImagenN.h"
@@ -59,6 +62,12 @@ public:
     // ---- operations other windows call ---------------------------------------
     void agregaLog(const QString& texto);
     void muestraError(int codigo);
+    // muestraError for a failure of another dataset, whose failing line is given.
+    void muestraError(int codigo, int lineaError);
+    // The covariate load for a file already chosen (a local path): progress,
+    // log, load, tree node, map. Returns the load's code (already reported by
+    // muestraError); -1 without loading while another command runs.
+    int cargaCovariablesDesde(const QString& ruta);
     void agregaHijoArbol(QObject* sender, const QString& texto, int tipo);
     void cargaSesgoMapa(QObject* sender, int modo);
     void cargaPrioriMapa(QObject* sender, int modo);
@@ -124,6 +133,7 @@ public:
     QFrame* PanelProgressBar;
     QProgressBar* ProgressBarMapa;
     QTextEdit* RichEditLog;
+    QImage ImageAuxiliar;  // never shown: the picture export's copy of the map
 
     // Icon list of the tree (indexes 0..11).
     static QIcon iconoNodo(int indice);
@@ -150,6 +160,17 @@ public slots:
     void ButtonCambioColorClick();
     void ImageMapaMouseMove(int x, int y);
     void TreeViewExploradorClick();
+    // Double click, Enter and "Mostrar mapa o  archivo": the selected node's action.
+    void TreeViewExploradorDblClick();
+    void Realizar1Click();
+    void MostrarMapas1Click();
+    // Shows one input as a table in StringGridDatos: 1 covariates, 4 bias,
+    // 8 prior, 12 sites.
+    void muestraArchivo(QObject* sender, int tipo);
+    void ExportPredictivaMenuClick();
+    void ExportCertidumbreMenuClick();
+    void ExportPotPrioriMenuClick();
+    void ExportImagenClick();
 
     // Map drawings of the inputs (shown by the loads and the explorer).
     // `limpiar`: clear the map to white first (the loads do; the explorer's
@@ -158,8 +179,9 @@ public slots:
     void muestraMapaSesgo();
     void muestraMapaPriori();
     void muestraMapaSitios(int especie);
-    // 0 predictive (absolute), 1 certainty (absolute), 2 prior potential (relative).
-    void muestraMapaResultado(int cual);
+    // 0 predictive (absolute), 1 certainty (absolute), 2 prior potential
+    // (relative); `escala` 0 relative or 1 absolute instead of the map's own.
+    void muestraMapaResultado(int cual, int escala = -1);
 
 signals:
     // Emitted when a command has finished and its results are in place.
@@ -167,6 +189,7 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* e) override;
+    bool eventFilter(QObject* obj, QEvent* e) override;
 
 private:
     // Asks for an input file with dialog title entry `titulo`; a cancel is logged.
@@ -189,6 +212,16 @@ private:
     // A command's frame: refuses to start while another command runs.
     bool empieza();
     void termina();
+
+    // Steps of the covariate load after its file dialog.
+    int cargaCovariablesPasos(const QString& ruta);
+    // Explorer actions and windows.
+    void repitePrediccionAbsoluta();
+    // A window owned by this one, with one stretched image of the map's size
+    // plus `margen`, cleared to white; it stays until the user closes it.
+    quel::TImagen* nuevaVentanaMapa(const QString& titulo, int izquierda, int arriba, int margen,
+                                    const char* nombre);
+    void exportaSuperficie(int cual, std::size_t filtro);
 
     // Maps.
     void limpiaMapa();
@@ -214,6 +247,7 @@ private:
     bool ocupado_ = false;
     bool sesgoCalculado_ = true;  // kind of the bias on the map (file or uniform)
     bool prioriCalculado_ = true;
+    std::vector<QPointer<QWidget>> ventanas_;  // species and map windows still open
 };
 
 // Index of the choice dialog's kind groups, read by the tree and the run.

@@ -161,7 +161,7 @@ bool TFormPrincipal::dibujaResultado(int cual, bool absoluto, int gradiente) {
     return true;
 }
 
-void TFormPrincipal::muestraMapaResultado(int cual) {
+void TFormPrincipal::muestraMapaResultado(int cual, int escala) {
     struct Mapa {
         bool absoluto;
         int* gradiente;
@@ -172,7 +172,8 @@ void TFormPrincipal::muestraMapaResultado(int cual) {
                            {true, &gradienteCertidumbre, 5, SpeedButtonCertidumbre},
                            {false, &gradientePotPriori, 6, SpeedButtonPotPriori}};
     if (cual < 0 || cual > 2 || !resultado(cual)) return;
-    const Mapa& m = mapas[cual];
+    Mapa m = mapas[cual];
+    if (escala == 0 || escala == 1) m.absoluto = escala == 1;
     alternaVista(true);
     limpiaMapa();
     dibujaResultado(cual, m.absoluto, *m.gradiente);
