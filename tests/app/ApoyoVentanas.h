@@ -137,6 +137,21 @@ public:
         cargaSitios(entrada(QStringLiteral("sitios.txt"), tablaSitios()));
     }
 
+    // The bundled sample region, loaded through the real commands (bias and
+    // prior from their files).
+    static QString muestra(const char* nombre) {
+        const QByteArray fuente = qgetenv("QUEL_SOURCE");
+        return (fuente.isEmpty() ? QStringLiteral(QUEL_SOURCE_DIR) : QString::fromLocal8Bit(fuente)) +
+               QStringLiteral("/samples/") + QString::fromLatin1(nombre);
+    }
+    void cargaMuestras() {
+        cargaCovariables(muestra("covariates.txt"));
+        cargaSesgo(muestra("bias.txt"));
+        cargaPriori(muestra("prior.txt"));
+        cargaSitios(muestra("sites.txt"));
+    }
+    void ejecuta() { p->SpeedButtonEjecutar->click(); }
+
     // The top node whose state is `estado` (or any node with `todos`).
     QTreeWidgetItem* nodo(int estado) const {
         QTreeWidgetItemIterator it(p->TreeViewExplorador);
