@@ -13,6 +13,7 @@
 #include <string>
 
 #include "app/Arranque.h"
+#include "app/Controles.h"
 #include "app/DialogosGuion.h"
 #include "app/dialogs/mensajeTipoArchivo.h"
 #include "app/principalMainQuel.h"

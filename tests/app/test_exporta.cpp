@@ -1,0 +1,208 @@
+// Export of the result surfaces by the save dialog's filter entry, with the
+// extension rules on dots, and of the map as a Windows bitmap.
+#include <QDir>
+#include <QImageWriter>
+#include <QTest>
+#include <charconv>
+
+#include "data/exportaArchivo.h"
+#include "engine/ejecutarQuel.h"
+#include "ApoyoVentanas.h"
+
+using prueba::Programa;
+
+namespace {
+
+template <class T>
+std::string g6(T v) {
+    char b[64];
+    const auto r = std::to_chars(b, b + sizeof b, v, std::chars_format::general, 6);
+    return std::string(b, r.ptr);
+}
+
+// The comma-separated table of a surface, built here from the window's data.
+QByteArray tablaEsperada(const Programa& q, const TImagenN<long double>& v, const char* titulo) {
+    std::string t = "Longitud, Latitud," + std::string(titulo) + ",\n";
+    const TImagenN<float>& xy = *q.p->datos.coordenadas;
+    for (int r = 0; r < xy.renglones; ++r)
+        t += g6(xy.datos[0][r]) + "," + g6(xy.datos[1][r]) + "," + g6(v.datos[0][r]) + "\n";
+    return QByteArray::fromStdString(t);
+}
+
+QByteArray mallaEsperada(const Programa& q, const TImagenN<long double>& v) {
+    const QString ref = q.ruta(QStringLiteral("referencia.asc"));
+    if (!exportaArchivo::exportaGrid(ref.toStdString(), *q.p->datos.coordenadas, v)) return {};
+    const QByteArray b = prueba::lee(ref);
+    QFile::remove(ref);
+    return b;
+}
+
+// Files of a folder, for "nothing else was written".
+QStringList archivos(const QString& carpeta) { return QDir(carpeta).entryList(QDir::Files, QDir::Name); }
+
+}  // namespace
+
+class PruebaExporta : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void superficiesPorEntradaDelFiltro();
+    void puntosEnElNombreYEnLaCarpeta();
+    void cancelarArchivoImposibleYTrasBorrar();
+    void imagenEsMapaDeBits();
+
+private:
+    std::unique_ptr<Programa> q_;
+    QString salida_;
+};
+
+void PruebaExporta::initTestCase() {
+    q_ = std::make_unique<Programa>();
+    // The extension rules look for a dot anywhere in the path.
+    if (q_->carpeta->path().contains(QLatin1Char('.'))) QSKIP("the temporary folder's path holds a dot");
+    q_->cargaMuestras();
+    q_->ejecuta();
+    QCOMPARE(q_->p->control.banderas[5], 1);
+    salida_ = q_->ruta(QStringLiteral("salida"));
+    QVERIFY(QDir().mkpath(salida_));
+}
+
+void PruebaExporta::superficiesPorEntradaDelFiltro() {
+    Programa& q = *q_;
+    const ejecutarQuel& m = *q.p->motor;
+    const struct {
+        QAction* menu;
+        const TImagenN<long double>* valores;
+        const char* titulo;
+        std::size_t filtro;
+        const char* nombre;
+    } casos[] = {{q.p->ExportPredictivaMenu, m.predictiva.get(), "Probabilidad predictiva", 0, "pred"},
+                 {q.p->ExportCertidumbreMenu, m.certidumbre.get(), "Certidumbre", 1, "cert"},
+                 {q.p->ExportPotPrioriMenu, m.potPriori.get(), "Potencial a priori", 1, "pot"}};
+    for (const auto& c : casos) {
+        const QString base = salida_ + QLatin1Char('/') + QLatin1String(c.nombre);
+        const QByteArray tabla = tablaEsperada(q, *c.valores, c.titulo);
+        const QByteArray malla = mallaEsperada(q, *c.valores);
+        QVERIFY(!malla.isEmpty());
+        for (int entrada : {1, 2, 3}) {
+            q.dialogos.preguntas.clear();
+            q.dialogos.responde(base, entrada);
+            c.menu->trigger();
+            QCOMPARE(q.dialogos.preguntas.size(), std::size_t{1});
+            QVERIFY(q.dialogos.preguntas[0].tipo == quel::DialogosGuion::Tipo::Guardar);
+            QCOMPARE(q.dialogos.preguntas[0].peticion.filtro, TFormPrincipal::tx(q.p->textosDialogo[c.filtro]));
+            const char* ext[] = {".txt", ".xls", ".asc"};
+            const QString ruta = base + QLatin1String(ext[entrada - 1]);
+            QCOMPARE(prueba::lee(ruta), entrada == 3 ? malla : tabla);
+        }
+        QVERIFY(!QFile::exists(base));
+    }
+    // Outside the study region the grid holds NODATA; the table holds 0.
+    QVERIFY(prueba::lee(salida_ + QStringLiteral("/cert.asc")).contains("-9999 "));
+    QVERIFY(prueba::lee(salida_ + QStringLiteral("/cert.txt")).contains("\n-105.6,20.3,0\n"));
+    QVERIFY(q.dialogos.mensajes.empty());
+}
+
+void PruebaExporta::puntosEnElNombreYEnLaCarpeta() {
+    Programa& q = *q_;
+    const TImagenN<long double>& pred = *q.p->motor->predictiva;
+    const QByteArray tabla = tablaEsperada(q, pred, "Probabilidad predictiva");
+    const QByteArray malla = mallaEsperada(q, pred);
+    // A name with its own dot is used as it is, whatever the entry.
+    q.dialogos.responde(salida_ + QStringLiteral("/resultado.dat"), 1);
+    q.p->ExportPredictivaMenu->trigger();
+    QCOMPARE(prueba::lee(salida_ + QStringLiteral("/resultado.dat")), tabla);
+    q.dialogos.responde(salida_ + QStringLiteral("/malla.txt"), 3);
+    q.p->ExportPredictivaMenu->trigger();
+    QCOMPARE(prueba::lee(salida_ + QStringLiteral("/malla.txt")), malla);
+    QVERIFY(!QFile::exists(salida_ + QStringLiteral("/malla.txt.asc")));
+
+    // A folder whose name holds a dot: no extension is added to a bare name.
+    const QString punto = q.ruta(QStringLiteral("datos.v2"));
+    QVERIFY(QDir().mkpath(punto));
+    for (int entrada : {1, 2, 3}) {
+        const QString ruta = punto + QStringLiteral("/mapa%1").arg(entrada);
+        q.dialogos.responde(ruta, entrada);
+        q.p->ExportPredictivaMenu->trigger();
+        QCOMPARE(prueba::lee(ruta), entrada == 3 ? malla : tabla);
+    }
+    QCOMPARE(archivos(punto), QStringList({"mapa1", "mapa2", "mapa3"}));
+}
+
+void PruebaExporta::cancelarArchivoImposibleYTrasBorrar() {
+    Programa& q = *q_;
+    const QStringList antes = archivos(salida_);
+    q.dialogos.cancela();
+    q.p->ExportCertidumbreMenu->trigger();
+    QCOMPARE(archivos(salida_), antes);
+    QVERIFY(q.dialogos.mensajes.empty());
+
+    // A file that cannot be written: a box naming it.
+    const QString imposible = q.ruta(QStringLiteral("noexiste/sub/cert"));
+    q.dialogos.responde(imposible, 1);
+    q.p->ExportCertidumbreMenu->trigger();
+    QCOMPARE(q.dialogos.mensajes.size(), std::size_t{1});
+    QCOMPARE(q.dialogos.mensajes[0].titulo, QStringLiteral("ERROR"));
+    QVERIFY(q.dialogos.mensajes[0].texto.contains(imposible + QStringLiteral(".txt")));
+    QVERIFY(!QFile::exists(imposible + QStringLiteral(".txt")));
+    q.dialogos.mensajes.clear();
+    q.dialogos.responde(imposible, 3);
+    q.p->ExportCertidumbreMenu->trigger();
+    QCOMPARE(q.dialogos.mensajes.size(), std::size_t{1});
+    QVERIFY(q.dialogos.mensajes[0].texto.contains(imposible + QStringLiteral(".asc")));
+    q.dialogos.mensajes.clear();
+}
+
+void PruebaExporta::imagenEsMapaDeBits() {
+    Programa& q = *q_;
+    q.p->SpeedButtonProbabilidad->click();
+    const QImage mapa = q.p->ImageMapa->bitmap().convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(mapa.size(), QSize(800, 600));
+    const struct {
+        const char* elegido;
+        const char* escrito;
+    } casos[] = {{"mapa", "mapa.bmp"}, {"mapa.jpg", "mapa.jpg.bmp"}, {"propio.bmp", "propio.bmp"},
+                 {"otro.bmP", "otro.bmP.bmp"}, {"cap", "cap"}};
+    for (const auto& c : casos) {
+        q.dialogos.preguntas.clear();
+        q.dialogos.responde(salida_ + QLatin1Char('/') + QLatin1String(c.elegido), 2);
+        q.p->ExportImagen->trigger();
+        QCOMPARE(q.dialogos.preguntas.size(), std::size_t{1});
+        QVERIFY(q.dialogos.preguntas[0].tipo == quel::DialogosGuion::Tipo::GuardarImagen);
+        const QString ruta = salida_ + QLatin1Char('/') + QLatin1String(c.escrito);
+        const QByteArray b = prueba::lee(ruta);
+        QVERIFY2(b.startsWith("BM"), c.escrito);
+        QImage leida;
+        QVERIFY(leida.loadFromData(b, "BMP"));
+        QCOMPARE(leida.size(), mapa.size());
+        QCOMPARE(leida.convertToFormat(QImage::Format_RGB32), mapa);
+    }
+    QVERIFY(!QFile::exists(salida_ + QStringLiteral("/mapa.jpg")));
+    QCOMPARE(q.p->ImageAuxiliar.size(), mapa.size());
+    // The picture dialog offers JPEG next to the bitmap when the plugins have it.
+    const QString filtro = q.dialogos.preguntas[0].peticion.filtro;
+    QVERIFY(filtro.contains(QStringLiteral("*.bmp")));
+    if (QImageWriter::supportedImageFormats().contains("jpeg")) QVERIFY(filtro.contains(QStringLiteral("*.jpg")));
+    // A picture that cannot be written: a box naming the file.
+    const QString imposible = q.ruta(QStringLiteral("noexiste/imagen"));
+    q.dialogos.responde(imposible);
+    q.p->ExportImagen->trigger();
+    QCOMPARE(q.dialogos.mensajes.size(), std::size_t{1});
+    QVERIFY(q.dialogos.mensajes[0].texto.contains(imposible + QStringLiteral(".bmp")));
+    q.dialogos.mensajes.clear();
+
+    // After a clear there is no result: the commands ask nothing and write nothing.
+    q.p->SpeedButtonBorraTodos->click();
+    const QStringList antes = archivos(salida_);
+    q.dialogos.preguntas.clear();
+    q.dialogos.responde(salida_ + QStringLiteral("/tarde"), 1);
+    q.p->ExportPredictivaMenuClick();
+    q.p->ExportCertidumbreMenuClick();
+    q.p->ExportPotPrioriMenuClick();
+    q.p->ExportImagenClick();
+    QVERIFY(q.dialogos.preguntas.empty());
+    QCOMPARE(archivos(salida_), antes);
+}
+
+QTEST_MAIN(PruebaExporta)
+#include "test_exporta.moc"
