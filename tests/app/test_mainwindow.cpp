@@ -66,6 +66,7 @@ private slots:
     void gestoresSeMuestranYOcultan();
     void comandoLargoNoTomaEntrada();
     void filtrosDeLosDialogos();
+    void cargaDesdeRutaYErrorConRenglonDado();
 };
 
 void PruebaPrincipal::arranqueCreaLaCarpetaYAplicaElEspanol() {
@@ -691,6 +692,47 @@ void PruebaPrincipal::filtrosDeLosDialogos() {
     // An empty filter (no language file) gives none; a lone pattern is kept.
     QCOMPARE(quel::filtroQt(QString()), QString());
     QCOMPARE(quel::filtroQt(QStringLiteral("*.asc")), QStringLiteral("*.asc (*.asc)"));
+}
+
+void PruebaPrincipal::cargaDesdeRutaYErrorConRenglonDado() {
+    // The covariate load of a file already chosen, as the covariate manager
+    // hands its table over: no dialog, the whole load.
+    Programa q;
+    const QString cov = q.entrada(QStringLiteral("cov.txt"), prueba::tablaCovariables());
+    QCOMPARE(q.p->cargaCovariablesDesde(cov), 0);
+    QVERIFY(q.dialogos.preguntas.empty());
+    QVERIFY(q.log().contains(cov));
+    QCOMPARE(q.ultimaLinea(), TFormPrincipal::tx(q.p->mensajesLog[2]));
+    QCOMPARE(q.p->control.banderas[0], 1);
+    QVERIFY(q.nodo(0) && q.nodo(1) && q.nodo(22) && q.nodo(23));
+    QCOMPARE(estado(q), QStringLiteral("SpeedButtonCargaSesgo BiasMenu SpeedButtonCargaPriori PrioriMenu "
+                                       "SpeedButtonCargaSites SitiosMenu ExportImagen MostrarMapa1 "
+                                       "SpeedButtonBorraTodos BorrarUnoMenu BorrarTodosMenu"));
+    QVERIFY(q.p->PanelProgressBar->isHidden());
+    QVERIFY(!q.p->ocupado());
+    QCOMPARE(q.p->windowTitle(), TFormPrincipal::tx(q.p->titulosMapa[0]));
+
+    // A bad table: its code, reported once with its line, nothing loaded.
+    Programa otra;
+    std::string mala = prueba::tablaCovariables();
+    mala.replace(mala.find("\n0,3,1,1,1,"), 11, "\n0,3,1,1,");
+    const QString ruta = otra.entrada(QStringLiteral("mala.txt"), mala);
+    QCOMPARE(otra.p->cargaCovariablesDesde(ruta), 5);
+    QCOMPARE(otra.dialogos.mensajes.size(), std::size_t{1});
+    // The short first data line matches the header's count; the next one differs (line 6).
+    QCOMPARE(otra.dialogos.mensajes[0].texto, QString::fromUtf8("Número de campos incorrecto en el renglón 6"));
+    QCOMPARE(otra.p->control.banderas[0], 0);
+    QVERIFY(otra.on("SpeedButtonCargaCov"));
+    QVERIFY(!otra.p->ocupado());
+
+    // The error of another dataset, with that dataset's failing line.
+    otra.dialogos.mensajes.clear();
+    otra.p->muestraError(9, 42);
+    QCOMPARE(otra.dialogos.mensajes.size(), std::size_t{1});
+    QCOMPARE(otra.dialogos.mensajes[0].titulo, QStringLiteral("ERROR"));
+    QCOMPARE(otra.dialogos.mensajes[0].texto, QStringLiteral("Valor fuera de rango o no numérico en el renglón 42"));
+    QCOMPARE(otra.ultimaLinea(), otra.dialogos.mensajes[0].texto);
+    QVERIFY(otra.p->PanelProgressBar->isHidden());
 }
 
 QTEST_MAIN(PruebaPrincipal)
