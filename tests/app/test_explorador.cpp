@@ -2,6 +2,7 @@
 // icons after each load and after a run, the click rules, every node action
 // (tables, text viewer, maps and captions), Enter, the prediction for one
 // species in its own window and the map windows.
+#include <QDir>
 #include <QLabel>
 #include <QTableWidget>
 #include <QTest>
@@ -65,6 +66,7 @@ private slots:
     void archivosEnElVisorYMapasDeEntradas();
     void mapasDeResultadosYRedibujoAbsoluto();
     void sesgoUniformeTieneSoloMapa();
+    void rutaLargaEnElVisor();
     void prediccionDeUnaEspecie();
     void ventanasDeMapasYCierre();
 };
@@ -296,6 +298,19 @@ void PruebaExplorador::sesgoUniformeTieneSoloMapa() {
     QVERIFY(q.p->ImageMapa->isVisibleTo(q.p));
     QCOMPARE(q.p->windowTitle(), titulo(q, 1));
     QCOMPARE(q.p->LabelMinLlave->text(), QStringLiteral("Min"));
+}
+
+void PruebaExplorador::rutaLargaEnElVisor() {
+    // The viewer gets the whole path, however long.
+    Programa q;
+    const QString carpeta = q.ruta(QStringLiteral("Covariables/") + QString(120, QLatin1Char('c')));
+    QVERIFY(QDir().mkpath(carpeta));
+    const QString ruta = carpeta + QStringLiteral("/tabla de covariables.txt");
+    prueba::escribe(ruta, prueba::tablaCovariables());
+    q.cargaCovariables(ruta);
+    QCOMPARE(q.p->control.banderas[0], 1);
+    dobleClic(q, 2);
+    QCOMPARE(q.dialogos.editados, QStringList{ruta});
 }
 
 void PruebaExplorador::prediccionDeUnaEspecie() {
