@@ -290,10 +290,10 @@ void TFormPrincipal::MostrarMapas1Click() {
                                      {0, true, gradientePredictiva, ExportPredictivaMenu},
                                      {1, false, gradienteCertidumbre, ExportCertidumbreMenu},
                                      {2, false, gradientePotPriori, ExportPotPrioriMenu}};
+        if (!resultado(0) || !resultado(1) || !resultado(2)) return;
         for (int i = 0; i < 4; ++i) {
             const Ventana& v = ventanas[i];
             const TImagenN<long double>* r = resultado(v.cual);
-            if (!r) return;
             quel::TImagen* img = nuevaVentanaMapa(v.menu->text(), 300, 30 * i, 10, "VentanaResultado");
             if (v.absoluto)
                 pintaAbsoluto(paleta, img->bitmap(), *r, 0, cov, ubicacion.pixeles, v.gradiente, columnasMapa);

@@ -134,6 +134,13 @@ void PruebaExplorador::reglasDeClic() {
     QCOMPARE(reglas(30), QStringLiteral("0101"));
     for (int s : {15, 18, 20}) QCOMPARE(reglas(s), QStringLiteral("0010"));
     for (int s : {16, 17, 19, 21}) QCOMPARE(reglas(s), QStringLiteral("0110"));
+    // The pop-up menu's "Mostrar mapa o  archivo" is the node action.
+    q.selecciona(1);
+    q.p->MostrarMapa1->trigger();
+    QVERIFY(q.p->StringGridDatos->isVisibleTo(q.p));
+    q.selecciona(6);
+    q.p->MostrarMapa1->trigger();
+    QVERIFY(q.p->ImageMapa->isVisibleTo(q.p));
     // Without a selected node the commands do nothing.
     q.p->TreeViewExplorador->setCurrentItem(nullptr);
     const QImage antes = q.p->ImageMapa->bitmap();
