@@ -13,6 +13,7 @@
 #include <exception>
 
 #include "app/Controles.h"
+#include "app/ProgresoBarra.h"
 #include "app/dialogs/mensajeTipoArchivo.h"
 #include "app/principalMainQuel.h"
 #include "engine/ejecutarQuel.h"
@@ -81,6 +82,20 @@ void TFormPrincipal::TreeViewExploradorDblClick() {
         muestraMapaSitios(especie);
 }
 
+void TFormPrincipal::corre(ejecutarQuel& motorPropio, const copiaDatos& copia, int tipoPriori, int& codigo) {
+    muestraProgreso(true);
+    paso(-100);
+    quel::ProgresoBarra progreso(ProgressBarMapa, 100);
+    enSegundoPlano([&] {
+        try {
+            codigo = motorPropio.ejecuta(copia, tipoPriori, progreso);
+        } catch (const std::exception&) {
+            codigo = -1;
+        }
+    });
+    muestraProgreso(false);
+}
+
 void TFormPrincipal::repitePrediccionAbsoluta() {
     if (!resultado(0) || !sitiosMapa || !todasLasEntradas(control)) return;
     if (!empieza()) return;
@@ -93,13 +108,7 @@ void TFormPrincipal::repitePrediccionAbsoluta() {
     // shown ones only when it succeeds (a failure is not reported).
     auto nuevo = std::make_unique<ejecutarQuel>();
     int codigo = -1;
-    enSegundoPlano([&] {
-        try {
-            codigo = nuevo->ejecuta(copiaDatos::de(datos), tipoPriori);
-        } catch (const std::exception&) {
-            codigo = -1;
-        }
-    });
+    corre(*nuevo, copiaDatos::de(datos), tipoPriori, codigo);
     if (codigo == 0) motor = std::move(nuevo);
     muestraMapaResultado(0, 1);
     termina();
@@ -244,12 +253,8 @@ void TFormPrincipal::Realizar1Click() {
     const int tipoPriori = quel::tipoPrioriElegido(tipoArchivo_);
     ejecutarQuel propio;
     // A failure of this run is not reported: the window shows what there is.
-    enSegundoPlano([&] {
-        try {
-            propio.ejecuta(copia, tipoPriori);
-        } catch (const std::exception&) {
-        }
-    });
+    int codigo = -1;
+    corre(propio, copia, tipoPriori, codigo);
     quel::TImagen* img = nuevaVentanaMapa(nombre, 600, 0, 10, "VentanaEspecie");
     if (propio.predictiva && propio.predictiva->renglones >= datos.covariables->renglones)
         pintaAbsoluto(paleta, img->bitmap(), *propio.predictiva, 0, *datos.covariables, ubicacion.pixeles,

@@ -37,6 +37,7 @@ class QTreeWidgetItem;
 class QWidget;
 class TFormTipoArchivo;
 class ejecutarQuel;
+struct copiaDatos;
 
 namespace quel {
 class TImagen;
@@ -217,6 +218,9 @@ private:
     int cargaCovariablesPasos(const QString& ruta);
     // Explorer actions and windows.
     void repitePrediccionAbsoluta();
+    // Runs an engine of a view's own off the window's thread with the progress
+    // bar; `codigo` is the run's code, -1 when it threw.
+    void corre(ejecutarQuel& motorPropio, const copiaDatos& copia, int tipoPriori, int& codigo);
     // A window owned by this one, with one stretched image of the map's size
     // plus `margen`, cleared to white; it stays until the user closes it.
     quel::TImagen* nuevaVentanaMapa(const QString& titulo, int izquierda, int arriba, int margen,
