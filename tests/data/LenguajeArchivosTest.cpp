@@ -131,49 +131,16 @@ TEST(LenguajeIncluidos, EnglishTextsNameEveryCause) {
     EXPECT_NE(textoCodigo(t, 12, 0)->find("Malformed"), std::string::npos);
     EXPECT_EQ(textoCajaError(t, 5, 9), "Wrong number of fields on line 9");
     EXPECT_EQ(textoCajaError(t, 9, 4), "Value out of range or not a number on line 4");
-    EXPECT_EQ(t.titulosMapa[kTituloMapaPriori], "Prior information map");
-    EXPECT_EQ(t.titulosMapa[kTituloMapaSitios], "Presence sites map");
-    EXPECT_EQ(t.mensajesExporta[0], "Longitude");
-    EXPECT_EQ(t.mensajesExporta[2], "Predictive probability");
     EXPECT_EQ(textoTiempo(t, 90), "Time in the manager: 1.5 minutes.");
 }
 
 TEST(LenguajeIncluidos, SpanishFileHoldsTheDesignedCaptions) {
     auto a = leeLenguaje(textoIncluido(Idioma::kEspanol));
-    auto campo = [&](int linea, std::size_t i) { return campos(a, linea)->at(i); };
-    EXPECT_EQ(campo(2, 2), "Exportar Archivo...");
-    EXPECT_EQ(campo(2, 3), "Exportar Imagen...");
-    EXPECT_EQ(campo(2, 4), "&Salir");
-    EXPECT_EQ(campo(2, 5), "Covariables");
-    EXPECT_EQ(campo(2, 6), "Sesgo Espacial");
-    EXPECT_EQ(campo(2, 7), "Informacion a Priori");
-    EXPECT_EQ(campo(2, 8), "Sitios de Presencia");
-    EXPECT_EQ(campo(2, 9), "Probabilidad predictiva");
-    EXPECT_EQ(campo(2, 10), "Certidumbre");
-    EXPECT_EQ(campo(2, 11), "Potencial Priori");
     EXPECT_EQ(*a.menuEjecutar, (Campos{"Ejecutar", "Ejecutar", "Borrar archivo", "Borrar todos"}));
-    EXPECT_EQ(campo(4, 1), "Administrador de covariables");
-    EXPECT_EQ(campo(4, 2), "Administrador de info. a priori");
-    EXPECT_EQ(campo(5, 1), "Lenguaje");
-    EXPECT_EQ(*a.menuExplorador, (Campos{"Mostrar mapa o  archivo", "Realizar prediccion", "Mostrar Mapas"}));
     EXPECT_EQ(*a.pestanas, (Campos{"Explorador", "Colores", "Datos Mapa"}));
     EXPECT_EQ(Campos(a.gradientes->begin() + kPrimerGradiente, a.gradientes->end()),
               (Campos{"Azul - Rojo", "Caf\xE9 claro - oscuro", "Verde - Rojo", "Negro - Rojo", "Rojo - Amarillo",
                       "Blanco - Verde", "Rojo - Azul"}));
-    EXPECT_EQ(*a.tipoArchivo,
-              (Campos{"Tipo de Sesgo", "Tipo de Priori", "Calculado (Con Archivo)", "Uniforme (Sin Archivo)"}));
-    EXPECT_EQ(*a.covManager,
-              (Campos{"Archivo", "Nuevo Archivo", "Abrir Archivo...", "Abrir Folder...", "Abrir Covariable...",
-                      "Formato ASCII (.asc)", "Guardar", "Salir", "Editar", "Limpiar lista", "Ejecutar",
-                      "Cargar a principal", "Seleccionar todo", "Deseleccionar todo", "Nombre Covariable: ",
-                      "Categoria Covariable: "}));
-    EXPECT_EQ(*a.botones, (Campos{"OK", "Cancelar", "Cambiar"}));
-    // Designed hints; the prior manager's button names its own manager.
-    EXPECT_EQ(*a.pistasPrincipal,
-              (Campos{"Carga covariables (coberturas)", "Carga sesgo", "Carga informaci\xF3n a priori",
-                      "Carga sitios de presencia", "Limpiar pantalla", "Quitar archivo", "Ejecutar prediccion",
-                      "Mapa de prediccion", "Mapa de certidumbre", "Mapa de potencial priori",
-                      "Administrador de covariables", "Administrador de info. a priori", "Administrador de sesgo"}));
     auto t = tablasIncluidas(Idioma::kEspanol);
     EXPECT_EQ(t.titulosMapa[kTituloMapaPriori], "Mapa de informaci\xF3n a priori");
     EXPECT_EQ(t.titulosMapa[kTituloMapaSitios], "Mapa de sitios de presencia");
@@ -192,11 +159,9 @@ TEST(LenguajePuntero, ChoosingALanguageWritesItsPathExactly) {
 
     EXPECT_EQ(eligeLenguaje(raiz, kEspanolUtf8), "C:\\Quel\\Lenguajes\\espanol.quel");
     EXPECT_EQ(prueba::lee(puntero), "C:\\Quel\\Lenguajes\\espanol.quel");
-    EXPECT_EQ(prueba::lee(puntero).size(), 30u);
 
     EXPECT_EQ(eligeLenguaje(raiz, "English"), "C:\\Quel\\Lenguajes\\english.quel");
     EXPECT_EQ(prueba::lee(puntero), "C:\\Quel\\Lenguajes\\english.quel");
-    EXPECT_EQ(eligeLenguaje(raiz, "Espa\xF1ol"), std::string(kRutaEspanol));
 
     // Any other text truncates the pointer and changes nothing else.
     EXPECT_FALSE(eligeLenguaje(raiz, "english"));

@@ -40,13 +40,6 @@ TEST(LectorPiezas, LinesLongerThanTheReadBlockComeWhole) {
     EXPECT_EQ(r[2], (std::pair<std::string, bool>{larga, true}));
 }
 
-TEST(LectorPiezas, MissingFileIsNotOpen) {
-    texto::LectorPiezas lector("/nonexistent/quel/f.txt");
-    texto::Pieza p;
-    EXPECT_FALSE(lector.abierto());
-    EXPECT_FALSE(lector.siguiente(p));
-}
-
 TEST(SeparaCampos, EmptyFieldsVanishAndAnEmptyLineIsOneField) {
     std::vector<std::string_view> c;
     EXPECT_EQ(texto::separaCampos("1,,2,", c), 2);
