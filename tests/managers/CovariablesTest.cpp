@@ -51,22 +51,6 @@ TEST(ConstruyeTabla, ThreeGridsToTheByte) {
     EXPECT_FALSE(fs::exists(e.ct.exportador.rutaCoordenadas()));
 }
 
-TEST(ConstruyeTabla, FourByThreeGridsGiveTwelveRows) {
-    Entorno e;
-    std::string enc = "ncols 4\nnrows 3\nxllcorner -10\nyllcorner 5\ncellsize 0.5\n";
-    std::string cuerpo = "1 2 3 4\n5 6 7 8\n9 10 11 12\n";
-    std::vector<ItemCovariable> items = {e.grid("x", enc + cuerpo), e.grid("y", enc + cuerpo, 4),
-                                         e.grid("z", enc + cuerpo, 1, true)};
-    ASSERT_EQ(e.ct.construyeTabla(e.t / "t.txt", items), 0);
-    std::string s = prueba::lee(e.t / "t.txt");
-    EXPECT_EQ(s.substr(0, s.find("**")), "x,10,\ny,4,\nz,12,\n");
-    auto datos = s.substr(s.find("Long,Lat,x,y,z,\n") + 16);
-    EXPECT_EQ(std::count(datos.begin(), datos.end(), '\n'), 11);
-    EXPECT_EQ(datos.substr(0, datos.find('\n')), "-10,6,1,1,1,1,");
-    EXPECT_EQ(datos.substr(datos.rfind('\n') + 1), "-8.5,5,6,4,12,1,");
-    EXPECT_NE(datos.back(), '\n');
-}
-
 TEST(ConstruyeTabla, ManualAndAutomaticCategoryCounts) {
     Entorno e;
     std::string enc = "ncols 5\nnrows 1\nxllcorner 0\nyllcorner 0\ncellsize 1\n";
@@ -119,8 +103,6 @@ TEST(ConstruyeTabla, NamesWithoutADotGetTxtUnlessExact) {
     e.ct.agregaExtension = false;
     ASSERT_EQ(e.ct.construyeTabla(e.t / "exacto", items), 0);
     EXPECT_TRUE(fs::exists(e.t / "exacto"));
-    EXPECT_EQ(constructorTabla::conExtension("C:\\Quel\\CovTemp.txt"), fs::path("C:\\Quel\\CovTemp.txt"));
-    EXPECT_EQ(constructorTabla::conExtension("tabla.cov"), fs::path("tabla.cov"));
     EXPECT_EQ(e.ct.construyeTabla(e.t / "no" / "t.txt", items), 2);
 }
 

@@ -38,10 +38,6 @@ TEST(Priori, ClassesPerCell) {
     EXPECT_EQ(prueba::lee(e.tp.rutaTemporal()), "3,\n2,\n0,\n1.23457,\n0,\n5,");
     ASSERT_TRUE(e.tp.guarda(e.t / "guardado"));
     EXPECT_EQ(prueba::lee(e.t / "guardado.txt"), prueba::lee(e.tp.rutaTemporal()));
-    ASSERT_TRUE(e.tp.guarda(e.t / "exacto", true));
-    EXPECT_TRUE(fs::exists(e.t / "exacto"));
-    ASSERT_TRUE(e.tp.guarda(e.t / "p.prior"));
-    EXPECT_TRUE(fs::exists(e.t / "p.prior"));
 }
 
 TEST(Priori, NoDataValueIsThatOfTheGridReadLast) {

@@ -52,7 +52,6 @@ TEST(SesgoCovariables, LoadIntoTheEstimatorAndKeepTheDatasetsOwnCounts) {
     ASSERT_EQ(b.inf.covariables->renglones, 3);
     ASSERT_EQ(b.inf.covariables->columnas, 3);
     EXPECT_EQ(b.inf.coordenadas->datos[0][2], 3.5f);
-    EXPECT_EQ(b.inf.coordenadas->datos[1][2], 2.5f);
     EXPECT_EQ(b.inf.combinaciones->renglones, 2);
     EXPECT_TRUE(fs::exists(b.carpeta / "CovsTmp.txt"));  // stays after the load
 }
@@ -303,10 +302,6 @@ TEST(SesgoCorrida, FitsABiasThatSumsToOneOverTheCombinationsAndSavesOneValuePerR
     // The file loads as a bias file.
     cargaArchivo principal(r.b.carpeta.ruta());
     EXPECT_EQ(principal.cargaSesgo(salida), 0);
-    // Working files stay in the working folder.
-    for (const char* n : {"sumaciudades.txt", "sumacarret.txt", "abund.txt", "SPConEspecieTmp.txt",
-                          "SitiosPresenciaTmp.txt"})
-        EXPECT_TRUE(fs::exists(r.b.carpeta / n)) << n;
 }
 
 TEST(SesgoCorrida, SiteStepsReportTheirCodesInsteadOfCountingPhantomSites) {
