@@ -182,10 +182,6 @@ TEST(BiasCli, ReportsFailingInputsWithTheirCodeLineAndText) {
     EXPECT_NE(s.err.find("(line 6): "), std::string::npos) << s.err;  // where, and the reader's account
     EXPECT_EQ(std::count(s.err.begin(), s.err.end(), '\n'), 1);
     EXPECT_FALSE(fs::exists(g.salida));
-
-    s = ejecuta(g.con("--cities", (g.carpeta / "missing.asc").string()));
-    EXPECT_EQ(s.codigo, 3);
-    EXPECT_NE(s.err.find("missing.asc: error 12"), std::string::npos) << s.err;
 }
 
 TEST(BiasCli, AFittedBiasOutsideZeroOneIsAnErrorNotAFile) {
@@ -199,24 +195,4 @@ TEST(BiasCli, AFittedBiasOutsideZeroOneIsAnErrorNotAFile) {
     EXPECT_NE(s.err.find("not a probability"), std::string::npos) << s.err;
     EXPECT_NE(s.out.find("fitted weight"), std::string::npos);
     EXPECT_FALSE(fs::exists(c.salida));
-}
-
-TEST(BiasCli, RunsOnTheSampleRegion) {
-    const fs::path m = prueba::fuentes() / "samples";
-    if (!fs::exists(m / "covariates.txt")) GTEST_SKIP() << "no sample covariate table";
-    prueba::CarpetaTemporal t;
-    const Salida s = ejecuta({"--covariates", (m / "covariates.txt").string(), "--cities",
-                              (m / "grids/cities.asc").string(), "--alfa", "1", "--roads",
-                              (m / "grids/roads.asc").string(), "--beta", "2", "--richness",
-                              (m / "grids/richness.asc").string(), "--cota", "10000", "--sites",
-                              (m / "sites.txt").string(), "--absences", "200", "--out", (t / "bias.txt").string()});
-    ASSERT_EQ(s.codigo, 0) << s.err;
-    // The bias file loads in the main window.
-    cargaArchivo datos(t.ruta());
-    ASSERT_EQ(datos.cargaCovariables(m / "covariates.txt"), 0);
-    ASSERT_EQ(datos.cargaSesgo(t / "bias.txt"), 0);
-    EXPECT_EQ(datos.sesgo->renglones, datos.covariables->renglones);
-    if (fs::exists(m / "bias.txt")) {
-        EXPECT_EQ(prueba::lee(t / "bias.txt"), prueba::lee(m / "bias.txt"));
-    }
 }

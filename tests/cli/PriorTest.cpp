@@ -69,15 +69,3 @@ TEST(PriorCli, UsageAndGridErrors) {
     EXPECT_EQ(s.estado, 3);
     EXPECT_FALSE(fs::exists(c / "p.txt"));
 }
-
-TEST(PriorCli, BundledSamplesLoadAsPrior) {
-    const fs::path g = prueba::fuentes() / "samples" / "grids";
-    if (!fs::exists(g / "base.asc") || !fs::exists(g / "prior.asc")) GTEST_SKIP() << "no sample grids";
-    Carpeta c;
-    Salida s = prior({"--base", (g / "base.asc").string(), "--prior", (g / "prior.asc").string(), "--out",
-                      c / "p.txt"});
-    ASSERT_EQ(s.estado, 0) << s.err;
-    prueba::CarpetaTemporal trabajo;
-    cargaArchivo datos(trabajo.ruta());
-    EXPECT_EQ(datos.cargaPriori(c / "p.txt"), 0);
-}
