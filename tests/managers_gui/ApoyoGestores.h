@@ -1,26 +1,20 @@
 #pragma once
 // Helpers of the manager window tests: a stand-in main window that records
 // what the managers ask of it, a private data root and working folder per
-// test, the bundled sample grids, and the reference files the command line
-// writes from the same inputs.
+// test, and the bundled sample grids and files.
 #include <QAbstractButton>
 #include <QAction>
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <array>
 #include <memory>
-#include <optional>
 #include <vector>
 
 #include "app/DialogosGuion.h"
 #include "data/lenguaje.h"
 #include "managers/covariates/FormServicios.h"
-#include "managers/covariates/constructorTabla.h"
 
 namespace prueba {
 
@@ -44,32 +38,6 @@ inline QString fuentes() {
 inline QString muestra(const QString& relativo) { return fuentes() + QStringLiteral("/samples/") + relativo; }
 inline QString grid(const char* nombre) { return muestra(QStringLiteral("grids/") + QLatin1String(nombre)); }
 
-// quel-cli of this build, or nothing.
-inline std::optional<QString> quelCli() {
-    QStringList candidatos;
-    if (const QByteArray e = qgetenv("QUEL_CLI"); !e.isEmpty()) candidatos << QString::fromLocal8Bit(e);
-    const QString aqui = QCoreApplication::applicationDirPath();
-    candidatos << aqui + QStringLiteral("/../quel-cli") << aqui + QStringLiteral("/quel-cli");
-    for (const QString& c : candidatos)
-        if (QFileInfo(c).isExecutable()) return QFileInfo(c).absoluteFilePath();
-    return std::nullopt;
-}
-
-// What `quel-cli <argumentos> --out <salida>` writes, or nothing when this
-// build has no quel-cli.
-inline std::optional<QByteArray> salidaCli(QStringList argumentos, const QString& salida) {
-    const auto cli = quelCli();
-    if (!cli) return std::nullopt;
-    argumentos << QStringLiteral("--out") << salida;
-    QProcess p;
-    p.start(*cli, argumentos);
-    if (!p.waitForFinished(240000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
-        qWarning("quel-cli failed: %s", p.readAllStandardError().constData());
-        return QByteArray();
-    }
-    return lee(salida);
-}
-
 // The sample covariate table's grids and modes, in its column order.
 struct GridMuestra {
     const char* archivo;
@@ -84,38 +52,10 @@ inline constexpr std::array<GridMuestra, 6> kCovariablesMuestra{{
     {"soil.asc", 0},
 }};
 
-inline QStringList argumentosCovariables() {
-    QStringList a{QStringLiteral("covariates")};
-    for (const GridMuestra& g : kCovariablesMuestra)
-        a << grid(g.archivo) + (g.clases ? QStringLiteral(":%1").arg(g.clases) : QStringLiteral(":manual"));
-    return a;
-}
-
-// The sample covariate table built in `carpeta` exactly as quel-cli
-// covariates builds it (empty when the build fails).
-inline QString construyeTablaMuestra(const QString& carpeta) {
-    const QString ruta = carpeta + QStringLiteral("/covariates.txt");
-    constructorTabla ct{quel::RaizDatos(carpeta.toStdString())};
-    ct.agregaExtension = false;
-    std::vector<ItemCovariable> items;
-    for (const GridMuestra& g : kCovariablesMuestra) {
-        const std::string n = g.archivo;
-        items.push_back({n.substr(0, n.find('.')), true, grid(g.archivo).toStdString(), g.clases ? g.clases : 10,
-                         g.clases == 0});
-    }
-    return ct.construyeTabla(ruta.toStdString(), items) == 0 ? ruta : QString();
-}
-
-// The reference a window's file must equal: the bundled sample (made by
-// quel-cli) when it is there, and what this build's quel-cli writes.
-// Nothing when neither is available.
-inline std::vector<QByteArray> referencias(const QString& muestraRelativa, const QStringList& argumentos,
-                                           const QString& salidaTemporal) {
-    std::vector<QByteArray> r;
-    if (QFile::exists(muestra(muestraRelativa))) r.push_back(lee(muestra(muestraRelativa)));
-    if (auto c = salidaCli(argumentos, salidaTemporal)) r.push_back(*c);
-    return r;
-}
+// A bundled sample file; the samples test checks that each equals what
+// quel-cli makes from the bundled grids, so a window's file that equals it
+// equals the command line's.
+inline QByteArray referencia(const QString& relativo) { return lee(muestra(relativo)); }
 
 // The main window as the managers see it, recording every request.
 class PrincipalFalso final : public quel::ServiciosPrincipal {

