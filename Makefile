@@ -39,6 +39,7 @@ fuzz: bootstrap
 	CXX=clang++ CXXFLAGS='-fsanitize=fuzzer-no-link,address,undefined' cmake -S . -B $(BUILD)-fuzz $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUEL_FUZZ=ON -DQUEL_TESTS=OFF -DQUEL_GUI=OFF
 	cmake --build $(BUILD)-fuzz -j $(JOBS) --target fuzz_targets
 	@for f in $(BUILD)-fuzz/fuzz/fuzz_*; do \
+	  [ -f "$$f" ] && [ -x "$$f" ] || continue; \
 	  echo "== $$f ($(FUZZ_SECONDS) s)"; \
 	  mkdir -p $(BUILD)-fuzz/corpus/$$(basename $$f); \
 	  $$f -max_total_time=$(FUZZ_SECONDS) -timeout=10 -rss_limit_mb=2048 $(BUILD)-fuzz/corpus/$$(basename $$f) || exit 1; \
