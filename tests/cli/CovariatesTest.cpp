@@ -9,7 +9,6 @@
 
 #include "cli/comandos.h"
 #include "cli/grids.h"
-#include "data/cargaArchivo.h"
 #include "support/testutil.h"
 #include "cli/CovariatesApoyo.h"
 
@@ -41,12 +40,6 @@ TEST(CovariatesCli, WritesTheTableUnderExactlyTheNameGiven) {
               "alt,2,\nsoil,6,\nd,10,\n**********\nLong,Lat,alt,soil,d,\n"
               "0,1,1,1,6,1,\n1,1,1,2,5,1,\n2,1,1,3,4,1,\n0,0,2,4,3,1,\n1,0,2,5,2,1,\n2,0,0,6,1,0,");
     EXPECT_FALSE(fs::exists(c / "tabla.txt"));
-    // The table loads in the main window's loader.
-    prueba::CarpetaTemporal trabajo;
-    cargaArchivo datos(trabajo.ruta());
-    EXPECT_EQ(datos.cargaCovariables(c / "tabla"), 0);
-    EXPECT_EQ(datos.numCovariables, 3);
-    EXPECT_EQ(datos.covariables->renglones, 6);
 }
 
 TEST(CovariatesCli, SuffixOnlyAfterTheLastColon) {
