@@ -73,17 +73,6 @@ TEST(UbicaMapa, RegionesDegeneradasSinDividirEntreCero) {
     const auto vacia = ubicaMapa(TImagenN<float>(), anchoMapa, altoMapa);
     EXPECT_EQ(vacia.columnasMapa, 0);
     EXPECT_EQ(vacia.pixeles.renglones, 0);
-
-    // A one-column region still paints its cells, one pixel wide.
-    TImagenN<int> cov(3, 1);
-    cov.datos[0] = {1, 1, 1};
-    QImage img(anchoMapa, altoMapa, QImage::Format_RGB32);
-    img.fill(Qt::white);
-    paletaColores p;
-    pintaUniforme(p, img, cov, columna.pixeles, 0, columna.columnasMapa);
-    EXPECT_EQ(img.pixel(0, 0), p.colorQt(0, 254));
-    EXPECT_EQ(img.pixel(0, 549), p.colorQt(0, 254));
-    EXPECT_EQ(img.pixel(1, 0), qRgb(255, 255, 255));
 }
 
 TEST(UbicaMapa, MasCeldasQuePixelesSinHuecos) {
