@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/CovariatesApoyo.h"
 #include "cli/comandos.h"
 #include "managers/SesgoComun.h"
 
@@ -15,18 +16,9 @@ using namespace prueba_sesgo;
 
 namespace {
 
-struct Salida {
-    int codigo;
-    std::string out, err;
-};
+using apoyo::Salida;
 
-Salida ejecuta(const cli::Argumentos& args) {
-    testing::internal::CaptureStdout();
-    testing::internal::CaptureStderr();
-    const int codigo = cli::bias(args);
-    Salida s{codigo, testing::internal::GetCapturedStdout(), testing::internal::GetCapturedStderr()};
-    return s;
-}
+Salida ejecuta(const cli::Argumentos& args) { return apoyo::corre(cli::bias, args); }
 
 // A 6 x 5 region with its four inputs and the options that name them.
 struct Caso {
@@ -80,7 +72,7 @@ TEST(BiasCli, RefusesBadParametersAsUsageErrors) {
         {"--absences", "-1"}, {"--absences", ""}, {"--alfa", "1e39"}};
     for (const auto& [opcion, valor] : malos) {
         const Salida s = ejecuta(c.con(opcion, valor));
-        EXPECT_EQ(s.codigo, 2) << opcion << " " << valor;
+        EXPECT_EQ(s.estado, 2) << opcion << " " << valor;
         EXPECT_NE(s.err.find(opcion), std::string::npos) << s.err;
     }
     EXPECT_FALSE(fs::exists(c.salida));
@@ -88,25 +80,25 @@ TEST(BiasCli, RefusesBadParametersAsUsageErrors) {
     cli::Argumentos sinCota = c.args();
     sinCota.erase(sinCota.begin() + 12, sinCota.begin() + 14);
     Salida s = ejecuta(sinCota);
-    EXPECT_EQ(s.codigo, 2);
+    EXPECT_EQ(s.estado, 2);
     EXPECT_NE(s.err.find("missing option --cota"), std::string::npos) << s.err;
 
     cli::Argumentos digitos = c.args();
     digitos.insert(digitos.end(), {"--digits", "0"});
-    EXPECT_EQ(ejecuta(digitos).codigo, 2);
+    EXPECT_EQ(ejecuta(digitos).estado, 2);
     cli::Argumentos extra = c.args();
     extra.push_back("--weights");
-    EXPECT_EQ(ejecuta(extra).codigo, 2);
+    EXPECT_EQ(ejecuta(extra).estado, 2);
 
     s = ejecuta({"--help"});
-    EXPECT_EQ(s.codigo, 0);
+    EXPECT_EQ(s.estado, 0);
     EXPECT_NE(s.out.find("--absences N"), std::string::npos);
 }
 
 TEST(BiasCli, WritesTheWindowsBiasFileAndReportsTheFit) {
     Caso c;
     const Salida s = ejecuta(c.args());
-    ASSERT_EQ(s.codigo, 0) << s.err;
+    ASSERT_EQ(s.estado, 0) << s.err;
     EXPECT_NE(s.out.find("fitted weight of cities relative to roads: "), std::string::npos);
     EXPECT_NE(s.out.find("fitted detectability slope: "), std::string::npos);
     EXPECT_NE(s.out.find("evaluations: "), std::string::npos);
@@ -125,12 +117,12 @@ TEST(BiasCli, DigitsWidenTheValuesAndThreadsChangeNothing) {
     Caso c;
     cli::Argumentos a = c.args();
     a.insert(a.end(), {"--digits", "17", "--threads", "1"});
-    ASSERT_EQ(ejecuta(a).codigo, 0);
+    ASSERT_EQ(ejecuta(a).estado, 0);
     const std::string uno = prueba::lee(c.salida);
     a.back() = "3";
-    ASSERT_EQ(ejecuta(a).codigo, 0);
+    ASSERT_EQ(ejecuta(a).estado, 0);
     EXPECT_EQ(prueba::lee(c.salida), uno);
-    ASSERT_EQ(ejecuta(c.args()).codigo, 0);
+    ASSERT_EQ(ejecuta(c.args()).estado, 0);
     const std::string seis = prueba::lee(c.salida);
     EXPECT_EQ(std::count(uno.begin(), uno.end(), '\n'), std::count(seis.begin(), seis.end(), '\n'));
     EXPECT_GT(uno.size(), seis.size());
@@ -143,20 +135,20 @@ TEST(BiasCli, ReportsFailingInputsWithTheirCodeLineAndText) {
     Caso c;
     c.covs = c.escribe("covs2.txt", prueba::lee(c.covs) + "\n");
     Salida s = ejecuta(c.args());
-    EXPECT_EQ(s.codigo, 3);
+    EXPECT_EQ(s.estado, 3);
     EXPECT_NE(s.err.find("quel-cli bias: " + c.covs.string() + ": error 2: "), std::string::npos) << s.err;
 
     Caso d;
     d.sitios = d.escribe("s2.txt", "a,-104.98,19.41\n\nb,-104.69,19.02");
     s = ejecuta(d.args());
-    EXPECT_EQ(s.codigo, 3);
+    EXPECT_EQ(s.estado, 3);
     EXPECT_NE(s.err.find(d.sitios.string() + ": error 5: "), std::string::npos) << s.err;
     EXPECT_NE(s.err.find("line 2"), std::string::npos) << s.err;
 
     Caso g;
     g.riqueza = g.escribe("r2.asc", "ncols 6\nnrows 5\nxllcorner 0\nyllcorner 0\ncellsize 0.1\n1 2 3\n");
     s = ejecuta(g.args());
-    EXPECT_EQ(s.codigo, 3);
+    EXPECT_EQ(s.estado, 3);
     EXPECT_NE(s.err.find(g.riqueza.string() + ": error 12"), std::string::npos) << s.err;
     EXPECT_NE(s.err.find("(line 6): "), std::string::npos) << s.err;  // where, and the reader's account
     EXPECT_EQ(std::count(s.err.begin(), s.err.end(), '\n'), 1);
@@ -170,7 +162,7 @@ TEST(BiasCli, AFittedBiasOutsideZeroOneIsAnErrorNotAFile) {
     ciudades[29] = -900;
     Caso c(ciudades);
     const Salida s = ejecuta(c.args());
-    EXPECT_EQ(s.codigo, 3) << s.out;
+    EXPECT_EQ(s.estado, 3) << s.out;
     EXPECT_NE(s.err.find("not a probability"), std::string::npos) << s.err;
     EXPECT_NE(s.out.find("fitted weight"), std::string::npos);
     EXPECT_FALSE(fs::exists(c.salida));

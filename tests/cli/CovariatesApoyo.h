@@ -1,5 +1,5 @@
 #pragma once
-// Helpers of the covariates and prior command-line tests.
+// Helpers of the command-line tests.
 #include <gtest/gtest.h>
 
 #include <string>

@@ -6,23 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "cli/CovariatesApoyo.h"
 #include "cli/comandos.h"
 #include "support/testutil.h"
 
 namespace fs = std::filesystem;
-
-namespace {
-
-int corre(const std::vector<std::string>& a, std::string& err) {
-    testing::internal::CaptureStdout();
-    testing::internal::CaptureStderr();
-    const int e = cli::predict(a);
-    testing::internal::GetCapturedStdout();
-    err = testing::internal::GetCapturedStderr();
-    return e;
-}
-
-}  // namespace
 
 TEST(PredictMuestras, UnaEntradaMalaDaSuMensaje) {
     const fs::path dir = prueba::fuentes() / "samples";
@@ -35,12 +23,13 @@ TEST(PredictMuestras, UnaEntradaMalaDaSuMensaje) {
     std::vector<std::string> a = {"--covariates", (dir / "covariates.txt").string(), "--sites",
                                   (dir / "sites.txt").string(), "--bias", (tmp / "bias.txt").string(),
                                   "--prior", (dir / "prior.txt").string(), "--out", (tmp / "out").string()};
-    std::string err;
-    EXPECT_EQ(corre(a, err), 3);
-    EXPECT_EQ(err, "quel-cli predict: " + (tmp / "bias.txt").string() +
+    apoyo::Salida s = apoyo::corre(cli::predict, a);
+    EXPECT_EQ(s.estado, 3);
+    EXPECT_EQ(s.err, "quel-cli predict: " + (tmp / "bias.txt").string() +
                        ": error 9: Value out of range or not a number on line 4\n");
     a[5] = (dir / "bias.txt").string();
     a.insert(a.end(), {"--species", "Quercus robur"});
-    EXPECT_EQ(corre(a, err), 2);
-    EXPECT_NE(err.find("Brosimum_alicastrum, Pinus_oocarpa, Quercus_magnoliifolia"), std::string::npos) << err;
+    s = apoyo::corre(cli::predict, a);
+    EXPECT_EQ(s.estado, 2);
+    EXPECT_NE(s.err.find("Brosimum_alicastrum, Pinus_oocarpa, Quercus_magnoliifolia"), std::string::npos) << s.err;
 }

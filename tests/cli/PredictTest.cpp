@@ -11,24 +11,16 @@
 
 #include "cli/comandos.h"
 #include "cli/comun.h"
+#include "cli/CovariatesApoyo.h"
 #include "support/testutil.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-struct Salida {
-    int estado;
-    std::string out, err;
-};
+using apoyo::Salida;
 
-Salida predict(const std::vector<std::string>& args) {
-    testing::internal::CaptureStdout();
-    testing::internal::CaptureStderr();
-    const int estado = cli::predict(args);
-    Salida s{estado, testing::internal::GetCapturedStdout(), testing::internal::GetCapturedStderr()};
-    return s;
-}
+Salida predict(const std::vector<std::string>& args) { return apoyo::corre(cli::predict, args); }
 
 std::vector<std::string> lineas(const std::string& texto) {
     std::vector<std::string> r;
