@@ -10,6 +10,7 @@
 #include <QTest>
 #include <array>
 #include <memory>
+#include <type_traits>
 #include <vector>
 
 #include "app/DialogosGuion.h"
@@ -56,6 +57,15 @@ inline constexpr std::array<GridMuestra, 6> kCovariablesMuestra{{
 // quel-cli makes from the bundled grids, so a window's file that equals it
 // equals the command line's.
 inline QByteArray referencia(const QString& relativo) { return lee(muestra(relativo)); }
+
+// Answers the next dialog with `respuesta`, then presses `control` (a button
+// or a menu item).
+template <class Control>
+void pulsa(quel::DialogosGuion& dialogos, const QString& respuesta, Control* control) {
+    dialogos.responde(respuesta);
+    if constexpr (std::is_base_of_v<QAction, Control>) control->trigger();
+    else control->click();
+}
 
 // The main window as the managers see it, recording every request.
 class PrincipalFalso final : public quel::ServiciosPrincipal {

@@ -36,10 +36,7 @@ struct Banco {
         for (int i = 0; i < arbol()->topLevelItemCount(); ++i) g << arbol()->topLevelItem(i)->text(0);
         return g;
     }
-    void covariables(const QString& ruta) {
-        dlg().responde(ruta);
-        w.SpeedButtonCargaCovs->click();
-    }
+    void covariables(const QString& ruta) { prueba::pulsa(dlg(), ruta, w.SpeedButtonCargaCovs); }
     // Chooses `archivo` with `boton` and types `parametro` into the panel.
     void entrada(QToolButton* boton, const QString& archivo, const QString& parametro) {
         dlg().responde(archivo);
@@ -120,8 +117,7 @@ void PruebaBiasManager::entradasConPanelYReglaDeListo() {
 
     // Presences first: the panel asks for n-; run is switched on, then off
     // again by the readiness rule.
-    b.dlg().responde(prueba::muestra(QStringLiteral("sites.txt")));
-    b.w.SpeedButtonPresencias->click();
+    prueba::pulsa(b.dlg(), prueba::muestra(QStringLiteral("sites.txt")), b.w.SpeedButtonPresencias);
     QVERIFY(!b.w.PanelDatos->isHidden());
     QCOMPARE(b.w.tipoDato, int(TFormBiasManager::kPresencias));
     QCOMPARE(b.w.LabelTitulo->text(), QStringLiteral("Introduce parametro n-"));
@@ -133,8 +129,7 @@ void PruebaBiasManager::entradasConPanelYReglaDeListo() {
     QCOMPARE(estado(b.w), QStringLiteral("SpeedButtonCiudades SpeedButtonCarreteras SpeedButtonRiqueza "
                                          "SpeedButtonCerrar"));
 
-    b.dlg().responde(prueba::grid("richness.asc"));
-    b.w.SpeedButtonRiqueza->click();
+    prueba::pulsa(b.dlg(), prueba::grid("richness.asc"), b.w.SpeedButtonRiqueza);
     QCOMPARE(b.w.LabelTitulo->text(), QStringLiteral("Introduce parametro Cota"));
     b.w.EditDato->setText(QStringLiteral("2"));
     b.w.ButtonOk->click();
@@ -169,8 +164,7 @@ void PruebaBiasManager::corridaYGuardadoComoLaLineaDeComandos() {
     QVERIFY(b.p->trabajos >= 2);  // load and run away from the window's thread
 
     const QString salida = b.p->scratch.path() + QStringLiteral("/sesgo");
-    b.dlg().responde(salida);
-    b.w.SpeedButtonGuardar->click();
+    prueba::pulsa(b.dlg(), salida, b.w.SpeedButtonGuardar);
     const QByteArray sesgo = prueba::lee(salida);  // the name exactly as chosen
 
     QVERIFY(sesgo == prueba::referencia(QStringLiteral("bias.txt")));
@@ -220,8 +214,7 @@ void PruebaBiasManager::parametrosInvalidosSeRechazan() {
 void PruebaBiasManager::cancelarNoGuardaNada() {
     Banco b;
     b.covariables(covs_);
-    b.dlg().responde(prueba::grid("cities.asc"));
-    b.w.SpeedButtonCiudades->click();
+    prueba::pulsa(b.dlg(), prueba::grid("cities.asc"), b.w.SpeedButtonCiudades);
     b.w.EditDato->setText(QStringLiteral("5"));
     b.w.ButtonCancel->click();
     QVERIFY(b.w.PanelDatos->isHidden());
@@ -238,10 +231,8 @@ void PruebaBiasManager::cancelarNoGuardaNada() {
 void PruebaBiasManager::elegirOtraEntradaReorientaElPanel() {
     Banco b;
     b.covariables(covs_);
-    b.dlg().responde(prueba::grid("cities.asc"));
-    b.w.SpeedButtonCiudades->click();
-    b.dlg().responde(prueba::grid("roads.asc"));
-    b.w.SpeedButtonCarreteras->click();
+    prueba::pulsa(b.dlg(), prueba::grid("cities.asc"), b.w.SpeedButtonCiudades);
+    prueba::pulsa(b.dlg(), prueba::grid("roads.asc"), b.w.SpeedButtonCarreteras);
     QCOMPARE(b.w.LabelTitulo->text(), QStringLiteral("Introduce para parametro Beta"));
     b.w.EditDato->setText(QStringLiteral("3"));
     b.w.ButtonOk->click();
@@ -332,8 +323,7 @@ void PruebaBiasManager::sesgoFueraDeRangoSeReportaYNoSeGuarda() {
     QVERIFY(b.w.corridaCompleta);
     b.w.inferencia.sesgo->datos[0][0] = 1.5L;
     const QString salida = b.p->scratch.path() + QStringLiteral("/sesgo.txt");
-    b.dlg().responde(salida);
-    b.w.SpeedButtonGuardar->click();
+    prueba::pulsa(b.dlg(), salida, b.w.SpeedButtonGuardar);
     QVERIFY(!QFile::exists(salida));
     QCOMPARE(b.dlg().mensajes.size(), std::size_t(2));
     QVERIFY(b.dlg().mensajes[1].texto.contains(QStringLiteral("1.5")));

@@ -38,16 +38,10 @@ struct Banco {
     // Adds one grid with the single-file command, then sets its classes
     // (0 = manual).
     void agrega(const QString& ruta, int clases = 10) {
-        dlg().responde(ruta);
-        w.SpeedButtonCargaFile->click();
-        const int i = lista()->count() - 1;
-        lista()->setCurrentRow(i);
-        QComboBox* combo = w.combos.back().get();
-        if (clases == 0) {
-            w.ButtonAuto->click();
-        } else {
-            combo->setCurrentIndex(clases);
-        }
+        prueba::pulsa(dlg(), ruta, w.SpeedButtonCargaFile);
+        lista()->setCurrentRow(lista()->count() - 1);
+        if (clases == 0) w.ButtonAuto->click();
+        else w.combos.back()->setCurrentIndex(clases);
     }
     void agregaMuestra() {
         for (const auto& g : prueba::kCovariablesMuestra) agrega(prueba::grid(g.archivo), g.clases);
@@ -93,8 +87,7 @@ void PruebaCovManager::folderSoloExtensionAscExacta() {
     for (const char* n : {"a.asc", "b.ASC", "c.x.asc", "d.asc.bak"})
         QFile::copy(prueba::grid("slope.asc"), d.path() + QLatin1Char('/') + QLatin1String(n));
     QDir(d.path()).mkdir(QStringLiteral("e.asc"));
-    b.dlg().responde(d.path());
-    b.w.SpeedButtonCargaFolder->click();
+    prueba::pulsa(b.dlg(), d.path(), b.w.SpeedButtonCargaFolder);
     QCOMPARE(b.lista()->count(), 1);
     QCOMPARE(b.lista()->item(0)->text(), QStringLiteral("a"));
     QCOMPARE(b.lista()->item(0)->checkState(), Qt::Unchecked);
@@ -103,8 +96,7 @@ void PruebaCovManager::folderSoloExtensionAscExacta() {
                                          "SpeedButtonCerrar ButtonAllSelect ButtonDeselectAll ButtonAuto "
                                          "NuevoArchivo1 AbrirArchivo1 MenuGuardar MenuLimpiarlista MenuCargaCovs"));
     // The sample folder: eleven grids, sorted, unticked; now hand-over and save are on.
-    b.dlg().responde(prueba::muestra(QStringLiteral("grids")));
-    b.w.SpeedButtonCargaFolder->click();
+    prueba::pulsa(b.dlg(), prueba::muestra(QStringLiteral("grids")), b.w.SpeedButtonCargaFolder);
     QCOMPARE(b.w.numArchivos, 12);
     QCOMPARE(b.lista()->item(1)->text(), QStringLiteral("base"));
     QCOMPARE(b.lista()->item(11)->text(), QStringLiteral("temperature"));
@@ -120,8 +112,7 @@ void PruebaCovManager::folderSoloExtensionAscExacta() {
 
 void PruebaCovManager::elegidorYBotonAuto() {
     Banco b;
-    b.dlg().responde(prueba::grid("slope.asc"));
-    b.w.SpeedButtonCargaFile->click();
+    prueba::pulsa(b.dlg(), prueba::grid("slope.asc"), b.w.SpeedButtonCargaFile);
     QCOMPARE(b.lista()->item(0)->text(), QStringLiteral("slope"));
     QCOMPARE(b.lista()->item(0)->checkState(), Qt::Checked);  // single files come ticked
     QComboBox* combo = b.w.combos[0].get();
@@ -137,8 +128,7 @@ void PruebaCovManager::elegidorYBotonAuto() {
     QVERIFY(!combo->isEnabled());
     QCOMPARE(b.w.ButtonAuto->text(), QStringLiteral("Manual"));
     // A second grid: its own chooser replaces the first on selection.
-    b.dlg().responde(prueba::grid("soil.asc"));
-    b.w.SpeedButtonCargaFile->click();
+    prueba::pulsa(b.dlg(), prueba::grid("soil.asc"), b.w.SpeedButtonCargaFile);
     b.lista()->setCurrentRow(1);
     QVERIFY(!combo->isVisible());
     QVERIFY(b.w.combos[1]->isVisible());
@@ -156,8 +146,7 @@ void PruebaCovManager::masDeCuarentaElementosYRutasLargas() {
     QVERIFY(QDir().mkpath(carpeta));
     for (int i = 0; i < 45; ++i)
         QVERIFY(QFile::copy(prueba::grid("slope.asc"), carpeta + QStringLiteral("/g%1.asc").arg(i, 2, 10, QLatin1Char('0'))));
-    b.dlg().responde(carpeta);
-    b.w.SpeedButtonCargaFolder->click();
+    prueba::pulsa(b.dlg(), carpeta, b.w.SpeedButtonCargaFolder);
     QCOMPARE(b.w.numArchivos, 45);
     QCOMPARE(b.w.combos.size(), std::size_t(45));
     b.lista()->setCurrentRow(44);
@@ -165,8 +154,7 @@ void PruebaCovManager::masDeCuarentaElementosYRutasLargas() {
     b.w.combos[44]->setCurrentIndex(3);
     b.w.ButtonAllSelect->click();
     const QString salida = carpeta + QStringLiteral("/tabla.txt");
-    b.dlg().responde(salida);
-    b.w.SpeedButtonGuardar->click();
+    prueba::pulsa(b.dlg(), salida, b.w.SpeedButtonGuardar);
     QVERIFY(b.p->errores.empty());
     const QList<QByteArray> lineas = prueba::lee(salida).split('\n');
     QCOMPARE(lineas.size(), 45 + 2 + 2700);
@@ -199,8 +187,7 @@ void PruebaCovManager::guardarIgualQueLineaDeComandos() {
     Banco b;
     b.agregaMuestra();
     const QString salida = b.p->scratch.path() + QStringLiteral("/tabla.txt");
-    b.dlg().responde(salida);
-    b.w.SpeedButtonGuardar->click();
+    prueba::pulsa(b.dlg(), salida, b.w.SpeedButtonGuardar);
     QVERIFY(b.p->errores.empty());
     QCOMPARE(b.dlg().mensajes.size(), std::size_t(1));
     QCOMPARE(b.dlg().mensajes[0].titulo, es(b.p->tablas().mensajesCovManager[1]));
@@ -216,8 +203,7 @@ void PruebaCovManager::nombreSinPuntoRecibeTxt() {
     Banco b;
     for (const char* g : {"slope.asc", "soil.asc", "landcover.asc"}) b.agrega(prueba::grid(g));
     const QString sinPunto = b.p->scratch.path() + QStringLiteral("/tabla");
-    b.dlg().responde(sinPunto);
-    b.w.SpeedButtonGuardar->click();
+    prueba::pulsa(b.dlg(), sinPunto, b.w.SpeedButtonGuardar);
     QVERIFY(QFile::exists(sinPunto + QStringLiteral(".txt")));
     QVERIFY(!QFile::exists(sinPunto));
 }
@@ -237,8 +223,7 @@ void PruebaCovManager::elegidorEnCeroSeRechaza() {
     // Unticked, the same grid does not stop the save.
     b.agrega(prueba::grid("temperature.asc"));
     b.lista()->item(2)->setCheckState(Qt::Unchecked);
-    b.dlg().responde(b.p->scratch.path() + QStringLiteral("/t.txt"));
-    b.w.SpeedButtonGuardar->click();
+    prueba::pulsa(b.dlg(), b.p->scratch.path() + QStringLiteral("/t.txt"), b.w.SpeedButtonGuardar);
     QVERIFY(QFile::exists(b.p->scratch.path() + QStringLiteral("/t.txt")));
     QVERIFY(b.p->errores.empty());
 }
@@ -253,8 +238,7 @@ void PruebaCovManager::encabezadosDistintosVanAlReporteDeError() {
     b.agrega(prueba::grid("soil.asc"));
     b.agrega(rutaOtro);
     const QString salida = b.p->scratch.path() + QStringLiteral("/t.txt");
-    b.dlg().responde(salida);
-    b.w.SpeedButtonGuardar->click();
+    prueba::pulsa(b.dlg(), salida, b.w.SpeedButtonGuardar);
     QCOMPARE(b.p->errores.size(), std::size_t(1));
     QCOMPARE(b.p->errores[0].codigo, 4);
     QVERIFY(!QFile::exists(salida));
@@ -264,12 +248,10 @@ void PruebaCovManager::abrirTablaExistente() {
     Banco b;
     b.agregaMuestra();
     const QString tabla = b.p->scratch.path() + QStringLiteral("/tabla.txt");
-    b.dlg().responde(tabla);
-    b.w.SpeedButtonGuardar->click();
+    prueba::pulsa(b.dlg(), tabla, b.w.SpeedButtonGuardar);
     b.w.SpeedButtonLimpiarClick();
 
-    b.dlg().responde(tabla);
-    b.w.AbrirArchivo1->trigger();
+    prueba::pulsa(b.dlg(), tabla, b.w.AbrirArchivo1);
     QCOMPARE(b.dlg().preguntas.back().peticion.filtro, es(b.p->tablas().textosDialogo[1]));
     QVERIFY(b.p->errores.empty());
     QCOMPARE(b.w.numCargadas, 6);
@@ -288,8 +270,7 @@ void PruebaCovManager::abrirTablaExistente() {
     QVERIFY(b.w.ButtonAuto->isEnabled());
     for (int i : {0, 1, 5}) b.lista()->item(i)->setCheckState(Qt::Checked);
     const QString nueva = b.p->scratch.path() + QStringLiteral("/nueva.txt");
-    b.dlg().responde(nueva);
-    b.w.SpeedButtonGuardar->click();
+    prueba::pulsa(b.dlg(), nueva, b.w.SpeedButtonGuardar);
     QVERIFY(b.p->errores.empty());
     const QByteArray t = prueba::lee(nueva);
     QVERIFY(t.startsWith("elevation,8,\ntemperature,8,\nsoil,5,\nsoil,5,\n**********\n"
@@ -306,8 +287,7 @@ void PruebaCovManager::abrirTablaIlegibleNoCambiaLaLista() {
     b.agrega(prueba::grid("slope.asc"));
     const QString mala = b.p->scratch.path() + QStringLiteral("/mala.txt");
     prueba::escribe(mala, "a,2,\nb,2,\n**********\nLong,Lat,a,b,\n1,2,1,1,1,\n1,2,1,");
-    b.dlg().responde(mala);
-    b.w.AbrirArchivo1->trigger();
+    prueba::pulsa(b.dlg(), mala, b.w.AbrirArchivo1);
     QCOMPARE(b.p->errores.size(), std::size_t(1));
     QCOMPARE(b.p->errores[0].codigo, 5);
     QCOMPARE(b.p->errores[0].linea, 6);
@@ -335,8 +315,7 @@ void PruebaCovManager::cargarAPrincipal() {
 
 void PruebaCovManager::cargarAPrincipalSinMarcadosOSinAceptar() {
     Banco b;
-    b.dlg().responde(prueba::muestra(QStringLiteral("grids")));
-    b.w.SpeedButtonCargaFolder->click();
+    prueba::pulsa(b.dlg(), prueba::muestra(QStringLiteral("grids")), b.w.SpeedButtonCargaFolder);
     // Nothing ticked: the warning, nothing built, the window stays.
     b.w.SpeedButtonCargaCov->click();
     QCOMPARE(b.dlg().mensajes.size(), std::size_t(1));
@@ -406,11 +385,9 @@ void PruebaCovManager::limpiarYNuevoArchivo() {
 
 void PruebaCovManager::menusReenvianALosBotones() {
     Banco b;
-    b.dlg().responde(prueba::grid("slope.asc"));
-    b.w.SubASCII->trigger();
+    prueba::pulsa(b.dlg(), prueba::grid("slope.asc"), b.w.SubASCII);
     QCOMPARE(b.lista()->count(), 1);
-    b.dlg().responde(prueba::muestra(QStringLiteral("grids")));
-    b.w.MenuAbrirFolder->trigger();
+    prueba::pulsa(b.dlg(), prueba::muestra(QStringLiteral("grids")), b.w.MenuAbrirFolder);
     QCOMPARE(b.lista()->count(), 12);
     b.w.MenuSelectTodo->trigger();
     QCOMPARE(b.lista()->item(5)->checkState(), Qt::Checked);

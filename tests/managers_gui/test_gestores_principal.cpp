@@ -128,8 +128,7 @@ void PruebaGestoresPrincipal::cargarAPrincipalMuestraElMapaDeCovariables() {
     QCOMPARE(q.lineas().last(), TFormPrincipal::tx(q.p->mensajesLog[11]));
     q.tiempo(90);
     for (const auto& g : prueba::kCovariablesMuestra) {
-        q.dialogos.responde(prueba::grid(g.archivo));
-        q.cov->SpeedButtonCargaFile->click();
+        prueba::pulsa(q.dialogos, prueba::grid(g.archivo), q.cov->SpeedButtonCargaFile);
         q.cov->CheckListBoxFiles->setCurrentRow(q.cov->CheckListBoxFiles->count() - 1);
         if (g.clases == 0) q.cov->ButtonAuto->click();
         else q.cov->combos.back()->setCurrentIndex(g.clases);
@@ -159,8 +158,7 @@ void PruebaGestoresPrincipal::cargarAPrincipalMuestraElMapaDeCovariables() {
     QCOMPARE(l.last(), TFormPrincipal::tx(q.p->mensajesLog[2]));
     // Opened again, the manager no longer offers the hand-over.
     q.p->SpeedButtonCovariables->click();
-    q.dialogos.responde(prueba::muestra(QStringLiteral("grids")));
-    q.cov->SpeedButtonCargaFolder->click();
+    prueba::pulsa(q.dialogos, prueba::muestra(QStringLiteral("grids")), q.cov->SpeedButtonCargaFolder);
     QVERIFY(!q.cov->SpeedButtonCargaCov->isEnabled());
     q.tiempo(30);
     q.cov->SpeedButtonCerrar->click();
@@ -173,8 +171,7 @@ void PruebaGestoresPrincipal::abrirTablaEnElGestorNoTocaElConjuntoPrincipal() {
     QVERIFY(!tabla.isEmpty());
     const Contadores antes = contadores(q.p->datos);
     q.p->SpeedButtonCovariables->click();
-    q.dialogos.responde(tabla);
-    q.cov->AbrirArchivo1->trigger();
+    prueba::pulsa(q.dialogos, tabla, q.cov->AbrirArchivo1);
     QCOMPARE(q.cov->numCargadas, 6);
     QVERIFY(contadores(q.p->datos) == antes);
     QVERIFY(!q.p->datos.covariables);
@@ -182,10 +179,8 @@ void PruebaGestoresPrincipal::abrirTablaEnElGestorNoTocaElConjuntoPrincipal() {
     const QString mala = q.raiz.path() + QStringLiteral("/mala.txt");
     prueba::escribe(mala, "a,2,\nb,2,\n**********\nLong,Lat,a,b,\n1,2,1,1,1,\n1,2,1,");
     q.cov->NuevoArchivo1->trigger();
-    q.dialogos.responde(prueba::grid("slope.asc"));
-    q.cov->SpeedButtonCargaFile->click();
-    q.dialogos.responde(mala);
-    q.cov->AbrirArchivo1->trigger();
+    prueba::pulsa(q.dialogos, prueba::grid("slope.asc"), q.cov->SpeedButtonCargaFile);
+    prueba::pulsa(q.dialogos, mala, q.cov->AbrirArchivo1);
     QCOMPARE(q.dialogos.mensajes.size(), std::size_t(1));
     QCOMPARE(q.dialogos.mensajes.back().titulo, QStringLiteral("ERROR"));
     QVERIFY2(q.dialogos.mensajes.back().texto.endsWith(QStringLiteral("6")), qPrintable(q.dialogos.mensajes.back().texto));
@@ -208,8 +203,7 @@ void PruebaGestoresPrincipal::lenguajeLlegaAlGestorDeCovariables() {
     QCOMPARE(q.sesgo->windowTitle(), QStringLiteral("Administrador de Sesgo"));
     // The manager's boxes and log lines use the tables in force.
     q.p->SpeedButtonCovariables->click();
-    q.dialogos.responde(prueba::grid("slope.asc"));
-    q.cov->SpeedButtonCargaFile->click();
+    prueba::pulsa(q.dialogos, prueba::grid("slope.asc"), q.cov->SpeedButtonCargaFile);
     q.cov->MenuGuardar->trigger();
     QCOMPARE(q.dialogos.mensajes.size(), std::size_t(1));
     QCOMPARE(q.dialogos.mensajes.back().texto, TFormPrincipal::tx(q.p->mensajesCovManager[4]));
@@ -226,10 +220,8 @@ void PruebaGestoresPrincipal::prioriEnPrincipalLevantaBandera2YDibuja() {
     QVERIFY(q.priori->isVisible());
     QVERIFY(!q.p->isVisible());
     q.tiempo(20);
-    q.dialogos.responde(prueba::grid("base.asc"));
-    q.priori->SpeedButtonCargaASCII->click();
-    q.dialogos.responde(prueba::grid("prior.asc"));
-    q.priori->SpeedButtonCargaPrioriASCII->click();
+    prueba::pulsa(q.dialogos, prueba::grid("base.asc"), q.priori->SpeedButtonCargaASCII);
+    prueba::pulsa(q.dialogos, prueba::grid("prior.asc"), q.priori->SpeedButtonCargaPrioriASCII);
     q.priori->SpeedButtonTrans->click();
     QVERIFY(q.priori->SpeedButtonCargaPriori->isEnabled());
     const QByteArray clases = prueba::lee(QString::fromStdString((q.p->datos.carpetaTrabajo() / "PrioriTmp.txt").string()));
@@ -265,8 +257,7 @@ void PruebaGestoresPrincipal::sesgoGuardadoCargaComoSesgoYCorre() {
         q.sesgo->EditDato->setText(QString::fromLatin1(parametro));
         q.sesgo->ButtonOk->click();
     };
-    q.dialogos.responde(tabla);
-    q.sesgo->SpeedButtonCargaCovs->click();
+    prueba::pulsa(q.dialogos, tabla, q.sesgo->SpeedButtonCargaCovs);
     entrada(q.sesgo->SpeedButtonCiudades, prueba::grid("cities.asc"), "1");
     entrada(q.sesgo->SpeedButtonCarreteras, prueba::grid("roads.asc"), "2");
     entrada(q.sesgo->SpeedButtonRiqueza, prueba::grid("richness.asc"), "10000");
@@ -289,8 +280,7 @@ void PruebaGestoresPrincipal::sesgoGuardadoCargaComoSesgoYCorre() {
     QVERIFY(contadores(q.p->datos) == antes);
 
     const QString salida = q.raiz.path() + QStringLiteral("/Covariables/sesgo.txt");
-    q.dialogos.responde(salida);
-    q.sesgo->SpeedButtonGuardar->click();
+    prueba::pulsa(q.dialogos, salida, q.sesgo->SpeedButtonGuardar);
     QVERIFY(QFile::exists(salida));
     q.sesgo->SpeedButtonCerrar->click();
     QVERIFY(q.p->isVisible());
@@ -306,10 +296,8 @@ void PruebaGestoresPrincipal::sesgoGuardadoCargaComoSesgoYCorre() {
     q.cargaSitios(prueba::muestra(QStringLiteral("sites.txt")));
     QCOMPARE(q.p->control.banderas[3], 1);
     q.p->SpeedButtonPriori->click();
-    q.dialogos.responde(prueba::grid("base.asc"));
-    q.priori->SpeedButtonCargaASCII->click();
-    q.dialogos.responde(prueba::grid("prior.asc"));
-    q.priori->SpeedButtonCargaPrioriASCII->click();
+    prueba::pulsa(q.dialogos, prueba::grid("base.asc"), q.priori->SpeedButtonCargaASCII);
+    prueba::pulsa(q.dialogos, prueba::grid("prior.asc"), q.priori->SpeedButtonCargaPrioriASCII);
     q.priori->SpeedButtonTrans->click();
     q.priori->SpeedButtonCargaPriori->click();
     // The prior of a manager counts for the run like a prior file.

@@ -56,13 +56,9 @@ struct Banco {
     Banco() { w.show(); }
     DialogosGuion& dlg() { return p->guion; }
     QTreeWidget* arbol() { return w.TreeViewExplorador; }
-    void base(const QString& ruta = prueba::grid("base.asc")) {
-        dlg().responde(ruta);
-        w.SpeedButtonCargaASCII->click();
-    }
+    void base(const QString& ruta = prueba::grid("base.asc")) { prueba::pulsa(dlg(), ruta, w.SpeedButtonCargaASCII); }
     void priori(const QString& ruta = prueba::grid("prior.asc")) {
-        dlg().responde(ruta);
-        w.SpeedButtonCargaPrioriASCII->click();
+        prueba::pulsa(dlg(), ruta, w.SpeedButtonCargaPrioriASCII);
     }
     void selecciona(QTreeWidgetItem* n) {
         arbol()->clearSelection();
@@ -197,8 +193,7 @@ void PruebaPrioriManager::transformarYGuardarComoLaLineaDeComandos() {
 
     // Save: a name without a dot gets ".txt"; the box tells the success.
     const QString sinPunto = b.p->scratch.path() + QStringLiteral("/priori");
-    b.dlg().responde(sinPunto);
-    b.w.SpeedButtonGuarda->click();
+    prueba::pulsa(b.dlg(), sinPunto, b.w.SpeedButtonGuarda);
     QCOMPARE(prueba::lee(sinPunto + QStringLiteral(".txt")), t);
     QCOMPARE(b.dlg().mensajes.size(), std::size_t(1));
     QCOMPARE(b.dlg().mensajes[0].titulo, TFormPrioriManager::kTituloGuardado);
@@ -206,12 +201,10 @@ void PruebaPrioriManager::transformarYGuardarComoLaLineaDeComandos() {
     QCOMPARE(b.dlg().mensajes[0].icono, quel::IconoMensaje::Informacion);
     // A name with a dot is kept; the menu item saves too.
     const QString conPunto = b.p->scratch.path() + QStringLiteral("/priori.dat");
-    b.dlg().responde(conPunto);
-    b.w.Guardar1->trigger();
+    prueba::pulsa(b.dlg(), conPunto, b.w.Guardar1);
     QCOMPARE(prueba::lee(conPunto), t);
     // A file that cannot be written is not reported as saved.
-    b.dlg().responde(b.p->scratch.path() + QStringLiteral("/no/existe/priori.txt"));
-    b.w.SpeedButtonGuarda->click();
+    prueba::pulsa(b.dlg(), b.p->scratch.path() + QStringLiteral("/no/existe/priori.txt"), b.w.SpeedButtonGuarda);
     QCOMPARE(b.dlg().mensajes.back().titulo, QStringLiteral("ERROR"));
 
     QVERIFY(t == prueba::referencia(QStringLiteral("prior.txt")));
