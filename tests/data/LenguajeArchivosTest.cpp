@@ -241,15 +241,6 @@ TEST(LenguajeInstalacion, FirstStartPointsToSpanishOnlyOnce) {
     EXPECT_TRUE(fs::exists(t / "Quel" / "Lenguajes" / "english.quel"));
 }
 
-TEST(LenguajeInstalacion, AnExistingLanguageFolderGetsNoPointer) {
-    prueba::CarpetaTemporal t;
-    fs::create_directories(t / "Lenguajes");
-    RaizDatos raiz(t.ruta());
-    EXPECT_FALSE(iniciaLenguajes(raiz));
-    EXPECT_FALSE(fs::exists(t / "Lenguajes" / "lenguaje.quel"));
-    EXPECT_TRUE(fs::exists(t / "Lenguajes" / "espanol.quel"));
-}
-
 TEST(LenguajeInstalacion, AnUnwritableRootReportsIncompleteAndLeavesNothing) {
     prueba::CarpetaTemporal t;
     prueba::escribe(t / "archivo", "x");  // a file where the root should be
