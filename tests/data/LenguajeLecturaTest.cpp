@@ -58,32 +58,20 @@ TEST(LenguajeLectura, ShortLinesSetOnlyTheirFieldsAndMissingLinesNothing) {
     EXPECT_TRUE(leeLenguaje("").menuPrincipal == std::nullopt);
 }
 
-TEST(LenguajeLectura, ALastLineWithoutLineBreakIsNotApplied) {
-    auto a = leeLenguaje("x\nA,B,\nRun,Go,");
-    EXPECT_TRUE(a.menuPrincipal);
-    EXPECT_FALSE(a.menuEjecutar);
-    // Even when it is the only content line.
+TEST(LenguajeLectura, LineEnds) {
+    // A last line without its line break is not applied, even as the only content line.
+    EXPECT_TRUE(leeLenguaje("x\nA,B,\nRun,Go,").menuPrincipal);
+    EXPECT_FALSE(leeLenguaje("x\nA,B,\nRun,Go,").menuEjecutar);
     EXPECT_FALSE(leeLenguaje("x\nA,B,").menuPrincipal);
-}
-
-TEST(LenguajeLectura, ALastFieldWithoutItsCommaKeepsTheLineBreak) {
-    auto a = leeLenguaje(archivo({"x", "A,B"}));
-    ASSERT_TRUE(a.menuPrincipal);
-    EXPECT_EQ(*a.menuPrincipal, (Campos{"A", "B\n"}));
-    auto b = leeLenguaje(archivo({"x", "A,B"}, "\r\n"));
-    EXPECT_EQ(*b.menuPrincipal, (Campos{"A", "B\n"}));
-}
-
-TEST(LenguajeLectura, WindowsLineEndsReadLikeLineFeeds) {
-    std::string lf = archivo({"nota", "A,B,", "C,D,", "E,", "F,G,"});
-    std::string crlf = archivo({"nota", "A,B,", "C,D,", "E,", "F,G,"}, "\r\n");
-    auto a = leeLenguaje(lf);
-    auto b = leeLenguaje(crlf);
+    // A last field without its comma keeps the line break, CR LF read as one.
+    for (const char* salto : {"\n", "\r\n"})
+        EXPECT_EQ(*leeLenguaje(archivo({"x", "A,B"}, salto)).menuPrincipal, (Campos{"A", "B\n"})) << salto;
+    // Windows line ends read like line feeds; a carriage return alone is text.
+    auto a = leeLenguaje(archivo({"nota", "A,B,", "C,D,", "E,", "F,G,"}));
+    auto b = leeLenguaje(archivo({"nota", "A,B,", "C,D,", "E,", "F,G,"}, "\r\n"));
     EXPECT_EQ(*a.menuPrincipal, *b.menuPrincipal);
     EXPECT_EQ(*a.menuPreferencias, *b.menuPreferencias);
-    // A carriage return that is not part of a line end is text.
-    auto c = leeLenguaje("x\nA\rB,C,\n");
-    EXPECT_EQ(*c.menuPrincipal, (Campos{"A\rB", "C"}));
+    EXPECT_EQ(*leeLenguaje("x\nA\rB,C,\n").menuPrincipal, (Campos{"A\rB", "C"}));
 }
 
 TEST(LenguajeLectura, OnlyTheContentLinesAreRead) {
