@@ -50,6 +50,14 @@ int primera(const std::vector<int>& v, F cumple) {
     return -1;
 }
 
+// The first cell inside the base region where the prior grid has no value.
+int celdaSinPriori() {
+    const std::vector<int> base = valores("base.asc"), priori = valores("prior.asc");
+    for (std::size_t i = 0; i < base.size(); ++i)
+        if (base[i] == 1 && priori[i] == -9999) return static_cast<int>(i);
+    return -1;
+}
+
 struct Banco {
     std::shared_ptr<PrincipalFalso> p = std::make_shared<PrincipalFalso>();
     TFormPrioriManager w{p};
@@ -179,11 +187,7 @@ void PruebaPrioriManager::transformarYGuardarComoLaLineaDeComandos() {
     QCOMPARE(g->child(0)->text(0), QStringLiteral("PrioriTmp.txt"));
     QCOMPARE(TFormPrioriManager::tipoNodo(g->child(1)), 8);
     // Transformed map: class 2 where the region has no prior, 0 outside.
-    const std::vector<int> base = valores("base.asc");
-    const std::vector<int> priori = valores("prior.asc");
-    int clase2 = -1;
-    for (std::size_t i = 0; i < base.size() && clase2 < 0; ++i)
-        if (base[i] == 1 && priori[i] == -9999) clase2 = static_cast<int>(i);
+    const int clase2 = celdaSinPriori();
     QVERIFY(clase2 >= 0);
     QCOMPARE(celda(b.w, clase2 % 60, clase2 / 60), TFormPrioriManager::kAmbar);
     const QByteArray t = prueba::lee(tmp);
@@ -311,11 +315,7 @@ void PruebaPrioriManager::dobleClic() {
     QCOMPARE(b.dlg().editados,
              (QStringList{prueba::grid("prior.asc"), b.p->trabajo(QStringLiteral("PrioriTmp.txt"))}));
     // The map leaf of the base redraws the base map over the transformed one.
-    const std::vector<int> base = valores("base.asc");
-    const std::vector<int> priori = valores("prior.asc");
-    int clase2 = -1;
-    for (std::size_t i = 0; i < base.size() && clase2 < 0; ++i)
-        if (base[i] == 1 && priori[i] == -9999) clase2 = static_cast<int>(i);
+    const int clase2 = celdaSinPriori();
     QCOMPARE(celda(b.w, clase2 % 60, clase2 / 60), TFormPrioriManager::kAmbar);
     QTreeWidgetItem* mapaBase = b.arbol()->topLevelItem(0)->child(1);
     b.selecciona(mapaBase);
