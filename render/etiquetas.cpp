@@ -23,16 +23,25 @@ std::string textoEtiqueta(float v) {
     std::string r = d < 0 ? "-" : "";
     if (exponente < -5 || exponente >= 15) {
         r += cifras[0];
-        if (cifras.size() > 1) r += "." + cifras.substr(1);
-        r += "E" + std::to_string(exponente);
+        if (cifras.size() > 1) {
+            r += '.';
+            r.append(cifras, 1);
+        }
+        r += 'E';
+        r += std::to_string(exponente);
     } else if (exponente < 0) {
-        r += "0." + std::string(static_cast<std::size_t>(-exponente - 1), '0') + cifras;
+        r += "0.";
+        r.append(static_cast<std::size_t>(-exponente - 1), '0');
+        r += cifras;
     } else {
         const auto enteros = static_cast<std::size_t>(exponente) + 1;
         if (cifras.size() <= enteros) {
-            r += cifras + std::string(enteros - cifras.size(), '0');
+            r += cifras;
+            r.append(enteros - cifras.size(), '0');
         } else {
-            r += cifras.substr(0, enteros) + "." + cifras.substr(enteros);
+            r.append(cifras, 0, enteros);
+            r += '.';
+            r.append(cifras, enteros);
         }
     }
     return r;
