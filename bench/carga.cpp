@@ -6,7 +6,7 @@
 //   bench_carga --benchmark_filter=Todo   # all four loads; rss_max_MB is the peak
 #include <benchmark/benchmark.h>
 
-#include <sys/resource.h>
+#include "bench/apoyo.h"
 #include <unistd.h>
 
 #include <cstdio>
@@ -99,12 +99,6 @@ Entradas& entradas() {
     return e;
 }
 
-void picoMemoria(benchmark::State& estado) {
-    rusage uso{};
-    getrusage(RUSAGE_SELF, &uso);
-    estado.counters["rss_max_MB"] = static_cast<double>(uso.ru_maxrss) / 1024.0;
-}
-
 void revisa(benchmark::State& estado, int codigo) {
     if (codigo != codigos::kOk) estado.SkipWithError(("load failed with code " + std::to_string(codigo)).c_str());
 }
@@ -118,7 +112,7 @@ void BM_CargaTodo(benchmark::State& estado) {
         revisa(estado, ds.cargaPriori(e.priori));
         revisa(estado, ds.cargaSitios(e.sitios));
     }
-    picoMemoria(estado);
+    anotaPicoMemoria(estado);
 }
 BENCHMARK(BM_CargaTodo)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -126,7 +120,7 @@ void BM_CargaCovariables(benchmark::State& estado) {
     auto& e = entradas();
     cargaArchivo ds(e.carpeta);
     for (auto _ : estado) revisa(estado, ds.cargaCovariables(e.covariables));
-    picoMemoria(estado);
+    anotaPicoMemoria(estado);
 }
 BENCHMARK(BM_CargaCovariables)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -135,7 +129,7 @@ void BM_Carga(benchmark::State& estado, int (cargaArchivo::*carga)(const fs::pat
     auto& e = entradas();
     cargaArchivo ds(e.carpeta);
     for (auto _ : estado) revisa(estado, (ds.*carga)(e.*ruta));
-    picoMemoria(estado);
+    anotaPicoMemoria(estado);
 }
 BENCHMARK_CAPTURE(BM_Carga, Sesgo, &cargaArchivo::cargaSesgo, &Entradas::sesgo)
     ->Unit(benchmark::kMillisecond)->UseRealTime();

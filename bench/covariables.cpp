@@ -2,7 +2,7 @@
 // 10 s and under 600 MB of peak memory.
 #include <benchmark/benchmark.h>
 
-#include <sys/resource.h>
+#include "bench/apoyo.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -52,7 +52,8 @@ struct Region {
             std::FILE* f = std::fopen(p.c_str(), "wb");
             std::fwrite(s.data(), 1, s.size(), f);
             std::fclose(f);
-            args.push_back(p.string() + (k % 2 ? ":manual" : ":" + std::to_string(4 + 2 * k)));
+            std::string modo = k % 2 ? "manual" : std::to_string(4 + 2 * k);
+            args.push_back(p.string() + ':' + modo);
         }
         args.insert(args.begin(), {"--out", (carpeta / "tabla.txt").string()});
     }
@@ -68,9 +69,7 @@ void BM_CovariatesCli(benchmark::State& state) {
         int r = cli::covariates(region.args);
         if (r != 0) state.SkipWithError("quel-cli covariates failed");
     }
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    state.counters["peak_MB"] = static_cast<double>(u.ru_maxrss) / 1024.0;
+    anotaPicoMemoria(state);
     state.counters["cells"] = static_cast<double>(kLado) * kLado;
 }
 BENCHMARK(BM_CovariatesCli)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();

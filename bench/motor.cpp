@@ -6,7 +6,7 @@
 //   bench_motor --benchmark_filter='Motor/1000000/10'
 #include <benchmark/benchmark.h>
 
-#include <sys/resource.h>
+#include "bench/apoyo.h"
 
 #include <cmath>
 #include <map>
@@ -96,12 +96,6 @@ Region& region(int celdas, int K) {
     return *r;
 }
 
-double picoMB() {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return static_cast<double>(u.ru_maxrss) / 1024.0;
-}
-
 // Args: cells, covariates, threads (0: every core), prior type.
 void BM_Motor(benchmark::State& state) {
     const int celdas = static_cast<int>(state.range(0)), K = static_cast<int>(state.range(1));
@@ -116,7 +110,7 @@ void BM_Motor(benchmark::State& state) {
     }
     state.counters["pairs"] = K * (K - 1) / 2.0;
     state.counters["threads"] = hilos > 0 ? hilos : static_cast<double>(std::thread::hardware_concurrency());
-    state.counters["peak_MB"] = picoMB();
+    state.counters["peak_MB"] = picoMemoriaMB();
 }
 
 void Casos(benchmark::internal::Benchmark* b) {

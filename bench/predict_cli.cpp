@@ -8,7 +8,7 @@
 #include <benchmark/benchmark.h>
 
 #include <fcntl.h>
-#include <sys/resource.h>
+#include "bench/apoyo.h"
 #include <unistd.h>
 
 #include <cmath>
@@ -118,9 +118,7 @@ void BM_PredictCLI(benchmark::State& state) {
     }
     close(nulo);
     close(original);
-    rusage r{};
-    getrusage(RUSAGE_SELF, &r);
-    state.counters["peak_MB"] = static_cast<double>(r.ru_maxrss) / 1024.0;
+    anotaPicoMemoria(state);
     state.counters["threads"] = std::stod(hilos);
 }
 
