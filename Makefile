@@ -27,7 +27,7 @@ run: build
 bench: bootstrap
 	cmake -S . -B $(BUILD)-bench $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DQUEL_BENCH=ON -DQUEL_TESTS=OFF
 	cmake --build $(BUILD)-bench -j $(JOBS)
-	@for b in $(BUILD)-bench/bench/bench_*; do echo "== $$b"; $$b || exit 1; done
+	@for b in $(BUILD)-bench/bench/bench_*; do [ -f "$$b" ] && [ -x "$$b" ] || continue; echo "== $$b"; $$b || exit 1; done
 
 sanitize: bootstrap
 	cmake -S . -B $(BUILD)-asan $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DQUEL_SANITIZE=ON
