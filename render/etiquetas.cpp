@@ -1,27 +1,24 @@
 #include "render/etiquetas.h"
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
-#include <iomanip>
-#include <sstream>
 
-std::string textoEtiqueta(float v) {
-    const double d = v;
+std::string textoEtiqueta(double d) {
     if (std::isnan(d)) return "NAN";
     if (std::isinf(d)) return d > 0 ? "INF" : "-INF";
     if (d == 0) return "0";
 
-    // 15 significant digits: one before the point and 14 after, then the exponent.
-    std::ostringstream s;
-    s << std::scientific << std::setprecision(14) << std::fabs(d);
-    const std::string t = s.str();
-    const auto posE = t.find('e');
-    std::string cifras = t.substr(0, 1) + t.substr(2, posE - 2);
-    const int exponente = std::atoi(t.c_str() + posE + 1);
+    // Four significant digits after rounding: "d.ddde±x". The exponent is read
+    // after the rounding, so 9.9996E-4 becomes 0.001.
+    char b[64];
+    std::snprintf(b, sizeof b, "%.3e", std::fabs(d));
+    std::string cifras{b[0], b[2], b[3], b[4]};
+    const int exponente = std::atoi(b + 6);
     while (cifras.size() > 1 && cifras.back() == '0') cifras.pop_back();
 
     std::string r = d < 0 ? "-" : "";
-    if (exponente < -5 || exponente >= 15) {
+    if (exponente < -3) {
         r += cifras[0];
         if (cifras.size() > 1) {
             r += '.';

@@ -1,11 +1,12 @@
 #pragma once
-// Text of the minimum/maximum labels beside a map's colour key and under the
-// colour bar: the program's default real-to-text conversion, shared by the main
-// window and the command line's pictures.
+// Text of a number shown for reading: the labels beside a map's colour key and
+// under the colour bar, the values under the mouse, and the command line's
+// pictures. Files never use it.
 #include <string>
 
-// General format with up to 15 significant digits of the value widened to double,
-// trailing zeros dropped: fixed notation for 1E-5 <= |v| < 1E15 ("0", "1", "2.5",
-// "0.100000001490116", "-3", "0.00001"), otherwise scientific with a capital E and
-// no leading zeros or plus sign in the exponent ("1E-6", "1.5E20"); "NAN", "INF", "-INF".
-std::string textoEtiqueta(float v);
+// At most 4 significant digits, rounded half away from zero as printf does,
+// trailing zeros dropped. Fixed notation from 1E-3 up ("0", "1", "2.5", "0.1",
+// "0.07395", "0.001", "1235000"); below that scientific with a capital E and
+// no leading zeros or plus sign in the exponent ("3.215E-5", "-1E-4"); "NAN",
+// "INF", "-INF".
+std::string textoEtiqueta(double v);

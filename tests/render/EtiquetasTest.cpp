@@ -1,4 +1,4 @@
-// Text of the key labels.
+// Text of the numbers shown for reading.
 #include <gtest/gtest.h>
 
 #include <limits>
@@ -7,22 +7,28 @@
 
 namespace {
 
-TEST(Etiquetas, FormatoGeneralDeQuinceCifras) {
-    EXPECT_EQ(textoEtiqueta(0), "0");
-    EXPECT_EQ(textoEtiqueta(1), "1");
-    EXPECT_EQ(textoEtiqueta(-1), "-1");
-    EXPECT_EQ(textoEtiqueta(2.5f), "2.5");
-    // The single-precision value is shown as widened, digits included.
-    EXPECT_EQ(textoEtiqueta(0.1f), "0.100000001490116");
-}
-
-TEST(Etiquetas, NotacionCientificaFueraDelIntervaloFijo) {
-    EXPECT_EQ(textoEtiqueta(0.0000152587890625f), "0.0000152587890625");  // 2^-16, >= 1E-5
-    EXPECT_EQ(textoEtiqueta(0.00000762939453125f), "7.62939453125E-6");    // 2^-17
-    EXPECT_EQ(textoEtiqueta(1e20f), "1.00000002004088E20");
-    EXPECT_EQ(textoEtiqueta(1099511627776.0f), "1099511627776");          // 2^40
-    EXPECT_EQ(textoEtiqueta(std::numeric_limits<float>::quiet_NaN()), "NAN");
-    EXPECT_EQ(textoEtiqueta(-std::numeric_limits<float>::infinity()), "-INF");
+TEST(Etiquetas, CuatroCifrasYExponenteSoloDebajoDeUnaMilesima) {
+    const struct {
+        double valor;
+        const char* texto;
+    } casos[] = {
+        {0, "0"},
+        {1, "1"},
+        {-1, "-1"},
+        {2.5, "2.5"},
+        {0.1f, "0.1"},                      // the widened float's digits are not shown
+        {0.0739485323429108, "0.07395"},
+        {3.21521110890899e-5, "3.215E-5"},
+        {-0.0001, "-1E-4"},
+        {0.001, "0.001"},
+        {0.00099996, "0.001"},              // rounding carries into the next power
+        {9.99951, "10"},
+        {1234567, "1235000"},
+        {1e20, "100000000000000000000"},
+        {std::numeric_limits<double>::quiet_NaN(), "NAN"},
+        {-std::numeric_limits<double>::infinity(), "-INF"},
+    };
+    for (const auto& c : casos) EXPECT_EQ(textoEtiqueta(c.valor), c.texto) << c.valor;
 }
 
 }  // namespace
