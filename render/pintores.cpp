@@ -167,6 +167,28 @@ void pintaUniforme(const paletaColores& paleta, QImage& imagen, const TImagenN<i
                 [](int) { return 254; });
 }
 
+bool empiezaEnBlanco(const paletaColores& paleta, int degradado) {
+    const QRgb c = paleta.colorQt(degradado, 0);
+    return qRed(c) >= 230 && qGreen(c) >= 230 && qBlue(c) >= 230;
+}
+
+void pintaContorno(QImage& imagen, const TImagenN<int>& covariables, const TImagenN<float>& posiciones,
+                   int columnasMapa, QRgb color) {
+    if (imagen.isNull()) return;
+    // The region's pixels, painted the way the maps place their cells.
+    const paletaColores paleta;
+    QImage mascara(imagen.size(), QImage::Format_RGB32);
+    const QRgb fuera = qRgb(255, 255, 255);
+    mascara.fill(fuera);
+    pintaUniforme(paleta, mascara, covariables, posiciones, 0, columnasMapa);
+    const int w = imagen.width(), h = imagen.height();
+    auto dentro = [&](int x, int y) { return x >= 0 && y >= 0 && x < w && y < h && mascara.pixel(x, y) != fuera; };
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            if (dentro(x, y) && !(dentro(x - 1, y) && dentro(x + 1, y) && dentro(x, y - 1) && dentro(x, y + 1)))
+                imagen.setPixel(x, y, color);
+}
+
 void pintaSitios(const TImagenN<float>& posiciones, const TImagenN<float>& coordenadas,
                  const TImagenN<float>& sitios, const TImagenN<AnsiString>& especies,
                  QImage& imagen, int especieSeleccionada, int numEspecies) {

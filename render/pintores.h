@@ -52,6 +52,16 @@ void pintaRelativo(paletaColores& paleta, QImage& imagen, const TImagenN<T>& val
 void pintaUniforme(const paletaColores& paleta, QImage& imagen, const TImagenN<int>& covariables,
                    const TImagenN<float>& posiciones, int degradado, int columnasMapa);
 
+// Whether gradient `degradado` starts at (nearly) white: low values of such a
+// map vanish into the white page unless the region is outlined.
+bool empiezaEnBlanco(const paletaColores& paleta, int degradado);
+
+// A thin outline of the region: every pixel of a region cell (as the cell loop
+// places them) that touches a pixel of no region cell or the picture's edge is
+// set to `color`. Other pixels keep what they held.
+void pintaContorno(QImage& imagen, const TImagenN<int>& covariables, const TImagenN<float>& posiciones,
+                   int columnasMapa, QRgb color);
+
 // One circle per presence site, inscribed in the 5 x 5 pixels from (px, py), with a
 // black outline. The cell is found in `coordenadas` (table order): the first row
 // whose y is below the site's y, then the first row from there whose x is right of
