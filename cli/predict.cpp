@@ -252,11 +252,21 @@ int ejecuta(const Entradas& e) {
         reportaError(kComando, archivo, codigo, 0);
         return kSalidaFallo;
     }
-    if (motor.sitiosSinAsignar > 0)
-        std::fprintf(stderr,
-                     "quel-cli %s: %d of %d sites left out: no cell of the study region lies within 1e6 "
-                     "coordinate units of them\n",
-                     kComando, motor.sitiosSinAsignar, copia.sitios ? copia.sitios->renglones : 0);
+    for (const DescarteEspecie& d : motor.descartes) {
+        if (d.descartados() > 0) {
+            std::string lista;
+            for (const auto& [x, y] : d.primeros) {
+                char par[64];
+                std::snprintf(par, sizeof par, " (%.7g, %.7g)", static_cast<double>(x), static_cast<double>(y));
+                lista += par;
+            }
+            std::fprintf(stderr, "quel-cli %s: %s: %d of %d sites dropped (%d outside the region, %d on no-data cells):%s\n",
+                         kComando, d.especie.c_str(), d.descartados(), d.sitios, d.fuera, d.sinDato, lista.c_str());
+        }
+        if (d.descartados() == d.sitios)
+            std::fprintf(stderr, "quel-cli %s: warning: %s has no site in the region; its maps show the prior alone\n",
+                         kComando, d.especie.c_str());
+    }
     if (!escribeResultados(e, datos, motor, progreso)) return kSalidaFallo;
     progreso.fija(100);
     return kSalidaBien;

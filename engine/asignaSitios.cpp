@@ -167,3 +167,65 @@ int asignaSitios(const TImagenN<int>& covariables, const TImagenN<float>& coorde
                  TImagenN<float>& sitios) {
     return asignaSitios(covariables, coordenadas, sitios, nullptr);
 }
+
+std::vector<LugarSitio> ubicaSitios(const TImagenN<int>& covariables, const TImagenN<float>& coordenadas,
+                                    const TImagenN<float>& sitios) {
+    const int n = std::max(sitios.renglones, 0);
+    std::vector<LugarSitio> lugares(static_cast<std::size_t>(n), LugarSitio::kFuera);
+    const int filas = std::min(covariables.renglones, coordenadas.renglones);
+    if (sitios.columnas < 2 || coordenadas.columnas < 2 || filas <= 0) return lugares;
+    // Every row of the table counts as valid for the nearest-cell search.
+    TImagenN<int> todas(filas, 1);
+    std::fill(todas.datos[0].begin(), todas.datos[0].end(), 1);
+    const buscadorFilas cualquiera(todas, coordenadas);
+    const buscadorFilas validas(covariables, coordenadas);
+    // The cell's size: the smallest positive step between coordinates of rows.
+    const auto& cx = coordenadas.datos[0];
+    const auto& cy = coordenadas.datos[1];
+    double pasoX = 0, pasoY = 0;
+    for (int r = 1; r < filas; ++r) {
+        const auto rr = static_cast<std::size_t>(r);
+        const double dx = std::fabs(static_cast<double>(cx[rr]) - cx[rr - 1]);
+        const double dy = std::fabs(static_cast<double>(cy[rr]) - cy[rr - 1]);
+        if (dx > 0 && (pasoX == 0 || dx < pasoX)) pasoX = dx;
+        if (dy > 0 && (pasoY == 0 || dy < pasoY)) pasoY = dy;
+    }
+    if (pasoX == 0) pasoX = pasoY;
+    if (pasoY == 0) pasoY = pasoX;
+    const double diagonal = pasoX > 0 ? std::sqrt(pasoX * pasoX + pasoY * pasoY) : kInicial;
+    for (int s = 0; s < n; ++s) {
+        const auto ss = static_cast<std::size_t>(s);
+        const float x = sitios.datos[0][ss], y = sitios.datos[1][ss];
+        const int a = cualquiera.fila(x, y);
+        if (a < 0) continue;
+        const auto aa = static_cast<std::size_t>(a);
+        const float da = distancia(x, y, cx[aa], cy[aa]);
+        if (da > diagonal) continue;
+        const int v = validas.fila(x, y);
+        if (v < 0) {
+            lugares[ss] = LugarSitio::kSinDato;
+            continue;
+        }
+        const auto vv = static_cast<std::size_t>(v);
+        lugares[ss] = distancia(x, y, cx[vv], cy[vv]) > da ? LugarSitio::kSinDato : LugarSitio::kRegion;
+    }
+    return lugares;
+}
+
+std::vector<DescarteEspecie> resumeDescartes(const std::vector<LugarSitio>& lugares, const TImagenN<float>& sitios,
+                                             const TImagenN<AnsiString>* especies, int cuantasCoordenadas) {
+    std::vector<DescarteEspecie> r;
+    const bool conNombres = especies && especies->columnas > 0;
+    for (std::size_t s = 0; s < lugares.size(); ++s) {
+        const std::string nombre =
+            conNombres && s < especies->datos[0].size() ? especies->datos[0][s] : std::string();
+        if (r.empty() || r.back().especie != nombre) r.push_back(DescarteEspecie{nombre, 0, 0, 0, {}});
+        DescarteEspecie& e = r.back();
+        ++e.sitios;
+        if (lugares[s] == LugarSitio::kRegion) continue;
+        ++(lugares[s] == LugarSitio::kFuera ? e.fuera : e.sinDato);
+        if (static_cast<int>(e.primeros.size()) < cuantasCoordenadas && sitios.columnas >= 2)
+            e.primeros.emplace_back(sitios.datos[0][s], sitios.datos[1][s]);
+    }
+    return r;
+}

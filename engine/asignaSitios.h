@@ -1,5 +1,7 @@
 #pragma once
 // Assignment of presence sites to their nearest valid row of the covariate table.
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "data/TImagenN.h"
@@ -16,6 +18,29 @@ int asignaSitios(const TImagenN<int>& covariables, const TImagenN<float>& coorde
 // of more than 2^24 rows.
 int asignaSitios(const TImagenN<int>& covariables, const TImagenN<float>& coordenadas,
                  TImagenN<float>& sitios, std::vector<int>* filas);
+
+// Where a site lies for the run: in the study region, outside it (no row of
+// the table, valid or not, lies within one cell's diagonal of it, or within
+// 1e6), or on a no-data cell (the table's nearest row, among all rows, is
+// closer than every valid row: the site's own cell is outside the region).
+enum class LugarSitio { kRegion, kFuera, kSinDato };
+std::vector<LugarSitio> ubicaSitios(const TImagenN<int>& covariables, const TImagenN<float>& coordenadas,
+                                    const TImagenN<float>& sitios);
+
+// The sites of one species that a run leaves out, for the reports.
+struct DescarteEspecie {
+    std::string especie;
+    int sitios = 0;   // sites of the species
+    int fuera = 0;    // outside the region
+    int sinDato = 0;  // on no-data cells
+    std::vector<std::pair<float, float>> primeros;  // x, y of the first few left out
+    int descartados() const { return fuera + sinDato; }
+};
+// One entry per species in site order (a species whose sites are not
+// adjacent gets one entry per run of sites); `especies` may be null (one
+// entry with an empty name). At most `cuantasCoordenadas` coordinates each.
+std::vector<DescarteEspecie> resumeDescartes(const std::vector<LugarSitio>& lugares, const TImagenN<float>& sitios,
+                                             const TImagenN<AnsiString>* especies, int cuantasCoordenadas = 3);
 
 // Nearest valid row of a point, as the sequential scan defines it: distances
 // computed in double precision and rounded to single precision, a running

@@ -382,6 +382,18 @@ int ejecutarQuel::cuentaPresencias(const copiaDatos& d) {
         sitiosSinAsignar = asignaSitios(*d.covariables, d.coordenadas ? *d.coordenadas : sinCoordenadas,
                                         *d.sitios, &filaSitio);
     }
+    descartes.clear();
+    if (d.sitios && d.covariables && d.coordenadas) {
+        // Sites outside the region or on its no-data cells count nowhere.
+        const std::vector<LugarSitio> lugares = ubicaSitios(*d.covariables, *d.coordenadas, *d.sitios);
+        for (std::size_t s = 0; s < lugares.size() && s < filaSitio.size(); ++s) {
+            if (lugares[s] == LugarSitio::kRegion || filaSitio[s] < 0) continue;
+            filaSitio[s] = -1;
+            if (d.sitios->columnas >= 3) d.sitios->datos[2][s] = -1;
+            ++sitiosSinAsignar;
+        }
+        descartes = resumeDescartes(lugares, *d.sitios, d.especies);
+    }
     std::vector<char> fuera(static_cast<std::size_t>(P), 0);
     paralelo(P, [&](int k) {
         const Covariable& ci = covs_[static_cast<std::size_t>(parI_[static_cast<std::size_t>(k)])];

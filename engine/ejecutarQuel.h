@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "data/TImagenN.h"
+#include "engine/asignaSitios.h"
 #include "engine/TIndiceJ.h"
 #include "engine/funcionesGlobales.h"
 #include "platform/Progreso.h"
@@ -67,6 +68,9 @@ public:
 
     // Sites of the last run that no valid row was assigned to (they count nowhere).
     int sitiosSinAsignar = 0;
+    // Per species, the sites of the last run left out as outside the region
+    // or on no-data cells.
+    std::vector<DescarteEspecie> descartes;
 
     // `hilos` worker threads (0: every core). Results do not depend on it.
     explicit ejecutarQuel(int hilos = 0);

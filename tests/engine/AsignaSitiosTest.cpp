@@ -113,3 +113,41 @@ TEST(AsignaSitios, IgualAlEscaneoEnRejillasYNubes) {
         }
     }
 }
+
+// A 3 x 3 grid of unit cells (corners x 0..2, y 0..2) whose middle row is
+// outside the region: where each site lies, and the report per species.
+TEST(AsignaSitios, LugarYDescartesPorEspecie) {
+    Tabla t(9);
+    for (int r = 0; r < 9; ++r) t.fila(r, static_cast<float>(r % 3), static_cast<float>(r / 3), r / 3 == 1 ? 0 : 1);
+    const struct {
+        const char* especie;
+        float x, y;
+        LugarSitio lugar;
+    } casos[] = {
+        {"A", 0.2f, 0.1f, LugarSitio::kRegion},   {"A", 1.1f, 0.9f, LugarSitio::kSinDato},
+        {"A", 2.0f, 1.5f, LugarSitio::kRegion},   // as close to a valid row as to the no-data one
+        {"A", 3.5f, 2.0f, LugarSitio::kFuera},    // farther than a cell's diagonal from every row
+        {"B", 2.9f, 2.9f, LugarSitio::kRegion},   {"C", 400.0f, -3.0f, LugarSitio::kFuera},
+    };
+    const int n = static_cast<int>(std::size(casos));
+    TImagenN<float> sitios(n, 3);
+    TImagenN<AnsiString> especies(n, 1);
+    for (int s = 0; s < n; ++s) {
+        sitios.datos[0][static_cast<std::size_t>(s)] = casos[s].x;
+        sitios.datos[1][static_cast<std::size_t>(s)] = casos[s].y;
+        especies.datos[0][static_cast<std::size_t>(s)] = casos[s].especie;
+    }
+    const std::vector<LugarSitio> lugares = ubicaSitios(t.cov, t.coord, sitios);
+    for (int s = 0; s < n; ++s) EXPECT_EQ(lugares[static_cast<std::size_t>(s)], casos[s].lugar) << s;
+
+    const auto d = resumeDescartes(lugares, sitios, &especies, 1);
+    ASSERT_EQ(d.size(), 3u);
+    EXPECT_EQ(d[0].especie, "A");
+    EXPECT_EQ(d[0].sitios, 4);
+    EXPECT_EQ(d[0].fuera, 1);
+    EXPECT_EQ(d[0].sinDato, 1);
+    ASSERT_EQ(d[0].primeros.size(), 1u);  // the first one only
+    EXPECT_EQ(d[0].primeros[0], std::make_pair(1.1f, 0.9f));
+    EXPECT_EQ(d[1].descartados(), 0);
+    EXPECT_EQ(d[2].descartados(), d[2].sitios);
+}
