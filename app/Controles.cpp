@@ -1,6 +1,10 @@
 #include "app/Controles.h"
 
 #include <QFile>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <algorithm>
+#include <memory>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QRadioButton>
@@ -79,6 +83,69 @@ void TImagen::paintEvent(QPaintEvent*) {
 void TImagen::mouseMoveEvent(QMouseEvent* e) {
     const QPoint p = e->position().toPoint();
     emit movido(p.x(), p.y());
+}
+
+TEtiquetaFija::TEtiquetaFija(const QString& texto, int ancho, QWidget* padre) : QLabel(texto, padre) {
+    setFixedWidth(ancho);
+    setWordWrap(false);
+}
+
+QFont TEtiquetaFija::fuenteAjustada() const {
+    QFont f = font();
+    const int disponible = contentsRect().width() - 2 * margin();
+    if (QFontMetrics(f).horizontalAdvance(text()) <= disponible || f.pointSizeF() <= 0) return f;
+    for (qreal puntos = f.pointSizeF(); puntos > 4; puntos -= 0.5) {
+        f.setPointSizeF(puntos);
+        if (QFontMetrics(f).horizontalAdvance(text()) <= disponible) return f;
+    }
+    return f;
+}
+
+void TEtiquetaFija::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.setFont(fuenteAjustada());
+    p.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText));
+    p.drawText(contentsRect().adjusted(margin(), margin(), -margin(), -margin()), static_cast<int>(alignment()),
+               text());
+}
+
+TLlaveClases::TLlaveClases(QWidget* padre) : QWidget(padre) {
+    caja_ = new QVBoxLayout(this);
+    caja_->setContentsMargins(4, 4, 4, 4);
+    caja_->setSpacing(3);
+}
+
+void TLlaveClases::fijaClases(const std::vector<Clase>& clases) {
+    if (clases.size() == clases_.size() &&
+        std::equal(clases.begin(), clases.end(), clases_.begin(),
+                   [](const Clase& a, const Clase& b) { return a.color == b.color && a.texto == b.texto; }))
+        return;
+    clases_ = clases;
+    while (caja_->count() > 0) {
+        const std::unique_ptr<QLayoutItem> item(caja_->takeAt(0));
+        const std::unique_ptr<QWidget> fila(item->widget());
+    }
+    for (std::size_t i = 0; i < clases_.size(); ++i) {
+        QPixmap cuadro(14, 14);
+        cuadro.fill(QColor::fromRgb(clases_[i].color));
+        QPainter g(&cuadro);
+        g.setPen(Qt::black);
+        g.drawRect(0, 0, 13, 13);
+        g.end();
+        auto* fila = new QWidget(this);
+        fila->setObjectName(objectName() + QStringLiteral("_%1").arg(i));
+        auto* h = new QHBoxLayout(fila);
+        h->setContentsMargins(0, 0, 0, 0);
+        auto* muestra = new QLabel(fila);
+        muestra->setObjectName(QStringLiteral("Color"));
+        muestra->setPixmap(cuadro);
+        auto* texto = new QLabel(clases_[i].texto, fila);
+        texto->setObjectName(QStringLiteral("Texto"));
+        h->addWidget(muestra);
+        h->addWidget(texto, 1);
+        caja_->addWidget(fila);
+    }
+    caja_->addStretch(1);
 }
 
 QString textoDeBytes(const std::string& bytes) {

@@ -7,8 +7,11 @@
 #include <QImage>
 #include <QStringList>
 #include <QWidget>
+#include <QLabel>
 #include <filesystem>
+#include <vector>
 
+class QLabel;
 class QVBoxLayout;
 
 namespace quel {
@@ -52,6 +55,37 @@ protected:
 private:
     QImage bitmap_;
     bool estira_;
+};
+
+// A label of a fixed width whose text is never clipped: a text wider than the
+// label is drawn in a smaller font, so the label (and its neighbours) never
+// move or grow whatever the text.
+class TEtiquetaFija : public QLabel {
+    Q_OBJECT
+public:
+    TEtiquetaFija(const QString& texto, int ancho, QWidget* padre = nullptr);
+    // The font the current text is drawn in.
+    QFont fuenteAjustada() const;
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+};
+
+// A key of classes: one coloured square and its caption per class, in order.
+class TLlaveClases : public QWidget {
+    Q_OBJECT
+public:
+    explicit TLlaveClases(QWidget* padre = nullptr);
+    struct Clase {
+        QRgb color;
+        QString texto;
+    };
+    void fijaClases(const std::vector<Clase>& clases);
+    const std::vector<Clase>& clases() const { return clases_; }
+
+private:
+    QVBoxLayout* caja_;
+    std::vector<Clase> clases_;
 };
 
 // Text of a file (bytes) as shown in the windows: UTF-8 when valid, else

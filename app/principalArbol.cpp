@@ -146,7 +146,12 @@ void TFormPrincipal::agregaHijoArbol(QObject* /*sender*/, const QString& texto, 
 
 void TFormPrincipal::TreeViewExploradorClick() {
     QTreeWidgetItem* n = TreeViewExplorador->currentItem();
-    if (!n) return;
+    if (!n) {
+        // Nothing selected: no node action is offered.
+        for (QAction* a : {BorrarUnoMenu, MostrarMapas1, Realizar1, MostrarMapa1}) a->setEnabled(false);
+        SpeedButtonBorraUno->setEnabled(false);
+        return;
+    }
     const int s = estadoNodo(n);
     const int k = datos.numCovariables;
     const bool nombreCovariable = 21 < s && s - 21 <= k;
@@ -154,6 +159,7 @@ void TFormPrincipal::TreeViewExploradorClick() {
     const bool nodoEspecie = 21 < s && 0 < especie && especie <= datos.numEspecies;
     const bool superior = s == 0 || s == 3 || s == 7 || s == 11;
     SpeedButtonBorraUno->setEnabled(superior);
+    BorrarUnoMenu->setEnabled(superior);
     MostrarMapas1->setEnabled(s == 0 || (15 <= s && s <= 21) || nombreCovariable);
     Realizar1->setEnabled(nodoEspecie && control.banderas[5] == 1);
     MostrarMapa1->setEnabled(!(superior || s == 15 || s == 18 || s == 20));

@@ -9,12 +9,14 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QToolButton>
+#include <memory>
 #include <QTreeWidget>
 
 #include "app/Controles.h"
 #include "app/dialogs/mensajeTipoArchivo.h"
 #include "app/ProgresoBarra.h"
 #include "app/principalMainQuel.h"
+#include "engine/asignaSitios.h"
 #include "engine/ejecutarQuel.h"
 
 namespace {
@@ -38,8 +40,9 @@ int tipoPrioriElegido(const TFormTipoArchivo* t) { return t ? t->RadioGroupTipoP
 }  // namespace quel
 
 void TFormPrincipal::revisaEjecucion() {
-    if (control.banderas[1] == 1 && control.banderas[2] == 1 && control.banderas[3] == 1)
-        habilita({SpeedButtonEjecutar, EjecutarMenu, RadioGroupColores, ButtonCambioColor}, true);
+    bool todas = true;
+    for (int i = 0; i < 4; ++i) todas = todas && control.banderas[i] == 1;
+    if (todas) habilita({SpeedButtonEjecutar, EjecutarMenu, RadioGroupColores, ButtonCambioColor}, true);
 }
 
 // ---- loads -----------------------------------------------------------------------
@@ -131,65 +134,70 @@ struct TFormPrincipal::CargaTipo {
     void (cargaArchivo::*cargaUniforme)();
 };
 
-void TFormPrincipal::cargaConTipo(QObject* sender, int modo, const CargaTipo& t) {
+const TFormPrincipal::CargaTipo TFormPrincipal::kCargaSesgo{
+    3, 4, 4, 1, 3, "Sesgo Uniforme", &cargaArchivo::cargaSesgo, &cargaArchivo::sesgoUniforme};
+const TFormPrincipal::CargaTipo TFormPrincipal::kCargaPriori{
+    5, 6, 5, 2, 4, "Priori Uniforme", &cargaArchivo::cargaPriori, &cargaArchivo::prioriUniforme};
+
+void TFormPrincipal::cargaConTipo(QObject* sender, int modo, const CargaTipo& t, const QString& dada) {
     // Bias and prior rows follow the covariate table: nothing to do without it.
     if (control.banderas[0] != 1 || !datos.covariables) return;
     if (!empieza()) return;
-    bool hecho = false;
-    QString texto;
     if (modo == 0) {
         agregaLog(tx(mensajesLog[static_cast<std::size_t>(t.logInicio)]));
-        if (const auto ruta = pideEntrada(static_cast<std::size_t>(t.titulo))) {
-            const int codigo = cargaEntrada(*ruta, t.carga);
-            paso(90);
-            if (codigo != 0) {
-                muestraError(codigo);
-                termina();
-                return;
-            }
-            texto = *ruta;
-            hecho = true;
+        const auto ruta = dada.isEmpty() ? pideEntrada(static_cast<std::size_t>(t.titulo)) : std::optional(dada);
+        if (!ruta) {
+            revisaEjecucion();
+            termina();
+            return;
         }
+        const int codigo = cargaEntrada(*ruta, t.carga);
+        paso(90);
+        if (codigo != 0) {
+            muestraError(codigo);
+            termina();
+            return;
+        }
+        registraEntrada(sender, *ruta, t, true);
     } else {
         muestraProgreso(true);
         paso(-100);
         paso(10);
         enSegundoPlano([&] { (datos.*t.cargaUniforme)(); });
         paso(90);
-        texto = QString::fromLatin1(t.uniforme);
-        hecho = true;
+        registraEntrada(sender, QString::fromLatin1(t.uniforme), t, false);
     }
-    if (hecho) {
-        control.marca(t.bandera);
-        agregaHijoArbol(sender, texto, t.tipoArbol);
-        if (t.bandera == 1) {
-            habilita({SpeedButtonCargaSesgo, BiasMenu}, false);
-            sesgoCalculado_ = modo == 0;
-            alternaVista(true);
-            muestraMapaSesgo();
-        } else {
-            habilita({SpeedButtonCargaPriori, PrioriMenu}, false);
-            prioriCalculado_ = modo == 0;
-            alternaVista(true);
-            muestraMapaPriori();
-        }
-        habilitaBorrado(true);
-        agregaLog(tx(mensajesLog[static_cast<std::size_t>(t.logFin)]));
-        muestraProgreso(false);
-    }
-    revisaEjecucion();
     termina();
 }
 
-void TFormPrincipal::cargaSesgoMapa(QObject* sender, int modo) {
-    static const CargaTipo t{3, 4, 4, 1, 3, "Sesgo Uniforme", &cargaArchivo::cargaSesgo, &cargaArchivo::sesgoUniforme};
-    cargaConTipo(sender, modo, t);
+void TFormPrincipal::registraEntrada(QObject* sender, const QString& texto, const CargaTipo& t, bool conArchivo) {
+    control.marca(t.bandera);
+    agregaHijoArbol(sender, texto, t.tipoArbol);
+    if (t.bandera == 1) {
+        habilita({SpeedButtonCargaSesgo, BiasMenu}, false);
+        sesgoCalculado_ = conArchivo;
+        muestraMapaSesgo();
+    } else {
+        habilita({SpeedButtonCargaPriori, PrioriMenu}, false);
+        prioriCalculado_ = conArchivo;
+        muestraMapaPriori();
+    }
+    habilitaBorrado(true);
+    agregaLog(tx(mensajesLog[static_cast<std::size_t>(t.logFin)]));
+    muestraProgreso(false);
+    revisaEjecucion();
 }
 
-void TFormPrincipal::cargaPrioriMapa(QObject* sender, int modo) {
-    static const CargaTipo t{5, 6, 5, 2, 4, "Priori Uniforme", &cargaArchivo::cargaPriori,
-                             &cargaArchivo::prioriUniforme};
-    cargaConTipo(sender, modo, t);
+void TFormPrincipal::cargaSesgoMapa(QObject* sender, int modo) { cargaConTipo(sender, modo, kCargaSesgo); }
+
+void TFormPrincipal::cargaPrioriMapa(QObject* sender, int modo) { cargaConTipo(sender, modo, kCargaPriori); }
+
+int TFormPrincipal::cargaSesgoDesde(const QString& ruta) {
+    if (!tipoArchivo_ || control.banderas[1] == 1) return -1;
+    // A handed-over file is a computed bias, as the choice dialog's first item.
+    tipoArchivo_->RadioGroupTipoDatos->fijaItemIndex(0);
+    cargaConTipo(nullptr, 0, kCargaSesgo, ruta);
+    return control.banderas[1] == 1 ? 0 : -1;
 }
 
 void TFormPrincipal::SpeedButtonCargaSitesClick() {
@@ -209,6 +217,7 @@ void TFormPrincipal::SpeedButtonCargaSitesClick() {
         for (int c = 0; c + 1 < s.columnas; ++c) sitiosMapa->datos[c] = s.datos[c];
         paso(10);
         control.marca(3);
+        informaDescartes();
         agregaHijoArbol(sender(), *ruta, 5);
         habilita({SpeedButtonCargaSites, SitiosMenu}, false);
         alternaVista(true);
@@ -222,17 +231,40 @@ void TFormPrincipal::SpeedButtonCargaSitesClick() {
     termina();
 }
 
+void TFormPrincipal::informaDescartes() {
+    if (!datos.covariables || !datos.coordenadas || !datos.sitios) return;
+    const auto lugares = ubicaSitios(*datos.covariables, *datos.coordenadas, *datos.sitios);
+    for (const DescarteEspecie& d : resumeDescartes(lugares, *datos.sitios, datos.especies.get())) {
+        const QString especie = tx(d.especie);
+        if (d.descartados() > 0) {
+            QStringList lista;
+            for (const auto& [x, y] : d.primeros)
+                lista << QStringLiteral("(%1, %2)").arg(QString::number(x, 'g', 7), QString::number(y, 'g', 7));
+            agregaLog(QStringLiteral("%1: %2 de %3 sitios descartados (%4 fuera de la región, %5 en celdas sin "
+                                     "datos): %6")
+                          .arg(especie)
+                          .arg(d.descartados())
+                          .arg(d.sitios)
+                          .arg(d.fuera)
+                          .arg(d.sinDato)
+                          .arg(lista.join(QStringLiteral(", "))));
+        }
+        if (d.descartados() == d.sitios)
+            agregaLog(QStringLiteral("Advertencia: %1 no tiene ningún sitio en la región; sus mapas muestran solo la "
+                                     "información a priori.")
+                          .arg(especie));
+    }
+}
+
 void TFormPrincipal::registraPriori(QObject* sender, const QString& ruta) {
-    if (!tipoArchivo_ || !datos.priori) return;
-    control.marca(2);
+    if (!tipoArchivo_ || !datos.priori || control.banderas[0] != 1) return;
+    if (!empieza()) return;
     // The handed-over table holds classes: the run must use them.
     tipoArchivo_->RadioGroupTipoPriori->fijaItemIndex(0);
-    agregaHijoArbol(sender, ruta, 4);
-    habilita({SpeedButtonCargaPriori, PrioriMenu}, false);
-    prioriCalculado_ = true;
-    alternaVista(true);
-    muestraMapaPriori();
-    habilitaBorrado(true);
+    agregaLog(tx(mensajesLog[static_cast<std::size_t>(kCargaPriori.logInicio)]));
+    agregaLog(ruta);
+    registraEntrada(sender, ruta, kCargaPriori, true);
+    termina();
 }
 
 // ---- run ---------------------------------------------------------------------------
@@ -275,13 +307,15 @@ void TFormPrincipal::SpeedButtonEjecutarClick() {
         return;
     }
     motor = std::move(nuevo);
-    SpeedButtonEjecutar->setEnabled(false);
+    habilita({SpeedButtonEjecutar, EjecutarMenu}, false);
     habilita({ExportPredictivaMenu, ExportCertidumbreMenu, ExportPotPrioriMenu}, true);
     agregaLog(tx(mensajesLog[10]));
     control.marca(5);
     control.marca(6);
     control.marca(7);
     muestraMapaResultado(0);
+    // The nodes of earlier results go: the tree holds one set, this run's.
+    quitaNodosResultado();
     agregaHijoArbol(sender(), ExportPredictivaMenu->text(), 7);
     agregaHijoArbol(sender(), ExportCertidumbreMenu->text(), 8);
     agregaHijoArbol(sender(), ExportPotPrioriMenu->text(), 9);
@@ -292,22 +326,33 @@ void TFormPrincipal::SpeedButtonEjecutarClick() {
 
 // ---- clear -------------------------------------------------------------------------
 
+void TFormPrincipal::quitaNodosResultado() {
+    for (int i = TreeViewExplorador->topLevelItemCount() - 1; i >= 0; --i) {
+        const int s = estadoNodo(TreeViewExplorador->topLevelItem(i));
+        if (s == 15 || s == 18 || s == 20) std::unique_ptr<QTreeWidgetItem>(TreeViewExplorador->takeTopLevelItem(i));
+    }
+}
+
 void TFormPrincipal::borraResultados() {
     motor->borraResultados();
     for (int i : {5, 6, 7}) control.banderas[i] = 0;
     for (QLineEdit* e : {EditSesgo, EditPriori, EditPredictiva, EditCertidumbre, EditPotPriori})
         e->setText(QStringLiteral(" "));
-    // No result is left to show.
-    habilita({SpeedButtonProbabilidad, SpeedButtonCertidumbre, SpeedButtonPotPriori}, false);
+    // No result is left to show or export, and its nodes go.
+    habilita({SpeedButtonProbabilidad, SpeedButtonCertidumbre, SpeedButtonPotPriori, ExportPredictivaMenu,
+              ExportCertidumbreMenu, ExportPotPrioriMenu},
+             false);
+    quitaNodosResultado();
 }
 
 void TFormPrincipal::SpeedButtonBorraUnoClick() {
     if (ocupado_) return;
     QTreeWidgetItem* nodo = TreeViewExplorador->currentItem();
-    if (!nodo) return;
-    if (!empieza()) return;
     const int s = estadoNodo(nodo);
-    delete nodo;
+    // Only an input's top node can be removed.
+    if (s != 0 && s != 3 && s != 7 && s != 11) return;
+    if (!empieza()) return;
+    std::unique_ptr<QTreeWidgetItem>(TreeViewExplorador->takeTopLevelItem(TreeViewExplorador->indexOfTopLevelItem(nodo)));
     visibles({ImageMapa, ImageLlave,
                        LabelMinLlave, LabelMaxLlave,
                        StringGridDatos}, false);
@@ -321,7 +366,7 @@ void TFormPrincipal::SpeedButtonBorraUnoClick() {
             datos.borraDatos(0);
             habilita({SpeedButtonCargaSesgo, BiasMenu, SpeedButtonCargaPriori, PrioriMenu, SpeedButtonCargaSites,
                       SitiosMenu, MostrarMapa1, SpeedButtonProbabilidad, SpeedButtonCertidumbre,
-                      SpeedButtonPotPriori},
+                      SpeedButtonPotPriori, RadioGroupColores, ButtonCambioColor},
                      false);
             visibles({ImageLlave, LabelMinLlave,
                                LabelMaxLlave}, false);
@@ -358,9 +403,10 @@ void TFormPrincipal::SpeedButtonBorraUnoClick() {
     if (!(control.banderas[0] == 1 && control.banderas[1] == 1 && control.banderas[2] == 1 &&
           control.banderas[3] == 1)) {
         borraResultados();
-        habilitaBorrado(true);
         habilita({SpeedButtonEjecutar, EjecutarMenu}, false);
     }
+    // Clearing is offered while something is left to clear.
+    habilitaBorrado(TreeViewExplorador->topLevelItemCount() > 0);
     TreeViewExploradorClick();
     termina();
 }
@@ -385,7 +431,7 @@ void TFormPrincipal::SpeedButtonBorraTodosClick() {
     for (int& b : control.banderas) b = 0;
     contadorNodos = 1;
     habilitaBorrado(false);
-    motor->borraResultados();
+    borraResultados();
     agregaLog(tx(mensajesBorrado[4]));
     TreeViewExploradorClick();
     termina();
@@ -406,7 +452,8 @@ void TFormPrincipal::SpeedButtonPrioriClick() {
     tiempoInicioGestor = static_cast<double>(QDateTime::currentMSecsSinceEpoch()) / 1000.0;
     prioriManager_->show();
     hide();
-    agregaLog(tx(mensajesBorrado[0]));
+    QString nombre = AdmonPrioriMenu->text();
+    agregaLog(nombre.remove(QLatin1Char('&')));
 }
 
 void TFormPrincipal::SpeedButtonSesgoClick() {

@@ -3,7 +3,9 @@
 // window of its own and the map windows.
 #include <QAction>
 #include <QBrush>
+#include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QTableWidget>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -18,6 +20,7 @@
 #include "app/principalMainQuel.h"
 #include "engine/ejecutarQuel.h"
 #include "render/pintores.h"
+#include "render/ubicacionMapa.h"
 
 namespace {
 
@@ -28,6 +31,8 @@ QString numero(float v) {
     const auto r = std::to_chars(b, b + sizeof b, v);
     return QString::fromLatin1(b, static_cast<qsizetype>(r.ptr - b));
 }
+
+constexpr int kAnchoEtiquetaVentana = 84;
 
 bool todasLasEntradas(const controlArchivo& c) {
     for (int i = 0; i < 4; ++i)
@@ -211,13 +216,40 @@ quel::TImagen* TFormPrincipal::nuevaVentanaMapa(const QString& titulo, int izqui
     auto* img = new quel::TImagen(tam.width(), tam.height(), true, v);
     img->setObjectName(QStringLiteral("ImageVentana"));
     img->llena(qRgb(255, 255, 255));
-    auto* l = new QVBoxLayout(v);
+    // The key beside the map: the gradient's bar between its two labels.
+    auto* columna = new QWidget(v);
+    columna->setObjectName(QStringLiteral("PanelLlave"));
+    auto* lc = new QVBoxLayout(columna);
+    lc->setContentsMargins(4, 4, 4, 4);
+    auto* maximo = new quel::TEtiquetaFija(QString(), kAnchoEtiquetaVentana, columna);
+    maximo->setObjectName(QStringLiteral("LabelMaxLlave"));
+    auto* llave = new quel::TImagen(anchoLlave, altoLlave, false, columna);
+    llave->setObjectName(QStringLiteral("ImageLlave"));
+    auto* minimo = new quel::TEtiquetaFija(QString(), kAnchoEtiquetaVentana, columna);
+    minimo->setObjectName(QStringLiteral("LabelMinLlave"));
+    lc->addWidget(maximo);
+    lc->addWidget(llave);
+    lc->addWidget(minimo);
+    lc->addStretch(1);
+    auto* l = new QHBoxLayout(v);
     l->setContentsMargins(0, 0, 0, 0);
-    l->addWidget(img);
-    v->resize(tam);
+    l->addWidget(img, 1);
+    l->addWidget(columna);
+    v->resize(tam + QSize(kAnchoEtiquetaVentana + 8, 0));
     v->move(izquierda, arriba);
     ventanas_.emplace_back(v);
     return img;
+}
+
+void TFormPrincipal::llaveVentana(quel::TImagen* mapa, int gradiente, const QString& minimo, const QString& maximo) {
+    QWidget* v = mapa->window();
+    contornoRegion(mapa->bitmap(), gradiente);
+    if (auto* llave = v->findChild<quel::TImagen*>(QStringLiteral("ImageLlave"))) {
+        pintaLlave(paleta, llave->bitmap(), gradiente, 1);
+        llave->update();
+    }
+    if (auto* l = v->findChild<QLabel*>(QStringLiteral("LabelMinLlave"))) l->setText(minimo);
+    if (auto* l = v->findChild<QLabel*>(QStringLiteral("LabelMaxLlave"))) l->setText(maximo);
 }
 
 void TFormPrincipal::Realizar1Click() {
@@ -259,6 +291,7 @@ void TFormPrincipal::Realizar1Click() {
     if (propio.predictiva && propio.predictiva->renglones >= datos.covariables->renglones)
         pintaAbsoluto(paleta, img->bitmap(), *propio.predictiva, 0, *datos.covariables, ubicacion.pixeles,
                       gradientePredictiva, columnasMapa);
+    llaveVentana(img, gradientePredictiva, QStringLiteral("0"), QStringLiteral("1"));
     img->window()->show();
     termina();
 }
@@ -279,6 +312,7 @@ void TFormPrincipal::MostrarMapas1Click() {
                 titulo = quel::textoDeBytes(nombres->datos[0][static_cast<std::size_t>(i)]);
             quel::TImagen* img = nuevaVentanaMapa(titulo, 0, 30 * i, 10, "VentanaCovariable");
             pintaRelativo(paleta, img->bitmap(), cov, i, cov, ubicacion.pixeles, gradienteCovariables, columnasMapa, 0);
+            llaveVentana(img, gradienteCovariables, etiqueta(paleta.minimo), etiqueta(paleta.maximo));
             img->window()->show();
         }
         pintaLlave(paleta, ImageRangoColor->bitmap(), gradienteCovariables, 0);
@@ -300,10 +334,13 @@ void TFormPrincipal::MostrarMapas1Click() {
             const Ventana& v = ventanas[i];
             const TImagenN<long double>* r = resultado(v.cual);
             quel::TImagen* img = nuevaVentanaMapa(v.menu->text(), 300, 30 * i, 10, "VentanaResultado");
-            if (v.absoluto)
+            if (v.absoluto) {
                 pintaAbsoluto(paleta, img->bitmap(), *r, 0, cov, ubicacion.pixeles, v.gradiente, columnasMapa);
-            else
+                llaveVentana(img, v.gradiente, QStringLiteral("0"), QStringLiteral("1"));
+            } else {
                 pintaRelativo(paleta, img->bitmap(), *r, 0, cov, ubicacion.pixeles, v.gradiente, columnasMapa, 0);
+                llaveVentana(img, v.gradiente, etiqueta(paleta.minimo), etiqueta(paleta.maximo));
+            }
             img->window()->show();
         }
     }

@@ -1,7 +1,11 @@
 // Export of the three result surfaces (comma-separated table under a text or a
 // spreadsheet name, or ESRI ASCII grid) and of the map on screen as a bitmap.
 #include <QAction>
+#include <QFileInfo>
 #include <QImageWriter>
+#include <QSaveFile>
+#include <algorithm>
+#include <vector>
 
 #include "app/Controles.h"
 #include "app/principalMainQuel.h"
@@ -54,21 +58,42 @@ void TFormPrincipal::ExportCertidumbreMenuClick() { exportaSuperficie(1, 1); }
 void TFormPrincipal::ExportPotPrioriMenuClick() { exportaSuperficie(2, 1); }
 
 void TFormPrincipal::ExportImagenClick() {
-    if (ocupado_ || control.banderas[0] != 1) return;
+    if (ocupado_ || control.banderas[0] != 1 || ImageMapa->isHidden()) return;
+    // The picture formats offered, bitmap first (the default); each entry is
+    // written in its own format under its own extension.
+    struct Formato {
+        const char* nombre;
+        const char* descripcion;
+        QStringList extensiones;
+    };
+    std::vector<Formato> formatos{{"BMP", "Mapa de bits (*.bmp)", {QStringLiteral("bmp")}}};
+    const QList<QByteArray> disponibles = QImageWriter::supportedImageFormats();
+    if (disponibles.contains("jpeg"))
+        formatos.push_back({"JPEG", "JPEG (*.jpg;*.jpeg)", {QStringLiteral("jpg"), QStringLiteral("jpeg")}});
+    if (disponibles.contains("png")) formatos.push_back({"PNG", "PNG (*.png)", {QStringLiteral("png")}});
     quel::PeticionArchivo p;
     p.titulo = sinAceleradores(ExportImagen->text());
-    // The picture formats offered: the bitmap, and JPEG when the image
-    // plugins provide it. The file written is a bitmap whatever the choice.
-    p.filtro = QStringLiteral("Mapa de bits (*.bmp)|*.bmp");
-    if (QImageWriter::supportedImageFormats().contains("jpeg"))
-        p.filtro += QStringLiteral("|JPEG (*.jpg;*.jpeg)|*.jpg;*.jpeg");
+    QStringList filtro;
+    for (const Formato& f : formatos)
+        filtro << QString::fromLatin1(f.descripcion) << QStringLiteral("*.") + f.extensiones.join(QStringLiteral(";*."));
+    p.filtro = filtro.join(QLatin1Char('|'));
     const auto elegido = dialogos_.guardaImagen(this, p);
     if (!elegido) return;
+    const Formato& f = formatos[static_cast<std::size_t>(
+        std::clamp(elegido->indiceFiltro, 1, static_cast<int>(formatos.size())) - 1)];
     const QImage& mapa = ImageMapa->bitmap();
     ImageAuxiliar = mapa.copy(0, 0, mapa.width(), mapa.height()).convertToFormat(QImage::Format_RGB32);
     QString ruta = elegido->ruta;
-    if (!ruta.endsWith(QLatin1Char('p'))) ruta += QStringLiteral(".bmp");
-    if (!ImageAuxiliar.save(ruta, "BMP")) {
+    const QString sufijo = QFileInfo(ruta).suffix().toLower();
+    if (!f.extensiones.contains(sufijo)) ruta += QLatin1Char('.') + f.extensiones.first();
+    // Written beside its destination and renamed into place when complete.
+    QSaveFile archivo(ruta);
+    bool escrito = archivo.open(QIODevice::WriteOnly);
+    if (escrito) {
+        QImageWriter escritor(&archivo, f.nombre);
+        escrito = escritor.write(ImageAuxiliar) && archivo.commit();
+    }
+    if (!escrito) {
         const QString texto = QStringLiteral("No se pudo escribir el archivo ") + ruta;
         dialogos_.mensaje(this, QStringLiteral("ERROR"), texto, quel::IconoMensaje::Error);
         agregaLog(texto);

@@ -3,11 +3,14 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QLibraryInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
 #include <QStackedWidget>
 #include <QTabWidget>
+#include <QTranslator>
 
 #include "app/Controles.h"
 #include "app/dialogs/mensajeTipoArchivo.h"
@@ -89,7 +92,25 @@ void TFormPrincipal::aplicaLenguaje(const lg::ArchivoLenguaje& archivo) {
 }
 
 void TFormPrincipal::cambiaLenguaje(const std::string& ruta) {
-    if (const auto archivo = lg::leeArchivoLenguaje(raiz_.mapea(ruta))) aplicaLenguaje(*archivo);
+    const auto archivo = lg::leeArchivoLenguaje(raiz_.mapea(ruta));
+    if (!archivo) return;
+    aplicaLenguaje(*archivo);
+    // Qt's own dialogs and buttons speak the chosen language too.
+    if (traductorQt_) QCoreApplication::removeTranslator(traductorQt_.get());
+    traductorQt_.reset();
+    if (ruta == lg::rutaLogica(lg::Idioma::kEspanol)) {
+        auto t = std::make_unique<QTranslator>();
+        if (t->load(QStringLiteral("qtbase_es"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)) &&
+            QCoreApplication::installTranslator(t.get()))
+            traductorQt_ = std::move(t);
+    }
+}
+
+std::optional<lg::Idioma> TFormPrincipal::idiomaEnUso() const {
+    const auto ruta = lg::leePuntero(raiz_);
+    for (lg::Idioma i : {lg::Idioma::kIngles, lg::Idioma::kEspanol})
+        if (ruta && *ruta == lg::rutaLogica(i)) return i;
+    return std::nullopt;
 }
 
 void TFormPrincipal::aplicaLenguajeGuardado() {

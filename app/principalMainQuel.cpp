@@ -21,6 +21,7 @@
 #include <QTextEdit>
 #include <QToolBar>
 #include <QToolButton>
+#include <QTranslator>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <exception>
@@ -35,6 +36,9 @@ using quel::TImagen;
 using quel::TRadioGroup;
 
 namespace {
+
+// Width of the labels beside the map's key, room for "-0.001234" and "-1.235E-10".
+constexpr int kAnchoEtiquetaLlave = 84;
 
 template <class T>
 T* nombra(T* w, const char* nombre) {
@@ -213,8 +217,11 @@ void TFormPrincipal::construyeControles() {
     ImageRangoColor = nombra(new TImagen(anchoRangoColor, altoRangoColor, false), "ImageRangoColor");
     // Only the painted part of the bar (its first columns and rows) shows.
     ImageRangoColor->setFixedSize(altoRangoColor - 122, 24);
-    LabelMinimo = nombra(new QLabel(QStringLiteral("Min")), "LabelMinimo");
-    LabelMaximo = nombra(new QLabel(QStringLiteral("Max")), "LabelMaximo");
+    // The two labels share the bar's width: whatever their texts, nothing moves.
+    const int anchoBarraColor = altoRangoColor - 122;
+    LabelMinimo = nombra(new quel::TEtiquetaFija(QStringLiteral("Min"), anchoBarraColor / 2), "LabelMinimo");
+    LabelMaximo = nombra(new quel::TEtiquetaFija(QStringLiteral("Max"), anchoBarraColor - anchoBarraColor / 2),
+                         "LabelMaximo");
     LabelMaximo->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     RadioGroupColores = nombra(new TRadioGroup(QStringLiteral("Degradados")), "RadioGroupColores");
     RadioGroupColores->fijaElementos({QStringLiteral("Azul - Rojo"), QStringLiteral("Café claro - oscuro"),
@@ -225,9 +232,10 @@ void TFormPrincipal::construyeControles() {
     ButtonCambioColor = nombra(new QPushButton(QStringLiteral("Cambiar")), "ButtonCambioColor");
     ButtonCambioColor->setEnabled(false);
     auto* lc = new QGridLayout(TabSheetColor);
-    lc->addWidget(ImageRangoColor, 0, 0, 1, 2);
-    lc->addWidget(LabelMinimo, 1, 0);
-    lc->addWidget(LabelMaximo, 1, 1);
+    lc->addWidget(ImageRangoColor, 0, 0, 1, 2, Qt::AlignLeft);
+    lc->addWidget(LabelMinimo, 1, 0, Qt::AlignLeft);
+    lc->addWidget(LabelMaximo, 1, 1, Qt::AlignLeft);
+    lc->setColumnStretch(2, 1);
     lc->addWidget(RadioGroupColores, 2, 0, 1, 2);
     lc->addWidget(ButtonCambioColor, 3, 0, 1, 2);
     lc->setRowStretch(4, 1);
@@ -279,8 +287,9 @@ void TFormPrincipal::construyeControles() {
     ImageMapa->setMinimumSize(400, 300);
     ImageMapa->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     ImageLlave = nombra(new TImagen(anchoLlave, altoLlave, false), "ImageLlave");
-    LabelMinLlave = nombra(new QLabel(QStringLiteral("Min")), "LabelMinLlave");
-    LabelMaxLlave = nombra(new QLabel(QStringLiteral("Max")), "LabelMaxLlave");
+    // The key's column has a fixed width: the map keeps its size whatever the labels.
+    LabelMinLlave = nombra(new quel::TEtiquetaFija(QStringLiteral("Min"), kAnchoEtiquetaLlave), "LabelMinLlave");
+    LabelMaxLlave = nombra(new quel::TEtiquetaFija(QStringLiteral("Max"), kAnchoEtiquetaLlave), "LabelMaxLlave");
     StringGridDatos = nombra(new QTableWidget, "StringGridDatos");
     StringGridDatos->setEditTriggers(QAbstractItemView::NoEditTriggers);
     StringGridDatos->verticalHeader()->setVisible(false);
@@ -297,10 +306,14 @@ void TFormPrincipal::construyeControles() {
     llave->addWidget(ImageLlave);
     llave->addWidget(LabelMinLlave);
     llave->addStretch(1);
+    auto* columnaLlave = nombra(new QWidget, "PanelLlave");
+    columnaLlave->setFixedWidth(kAnchoEtiquetaLlave);
+    columnaLlave->setLayout(llave);
+    llave->setContentsMargins(0, 0, 0, 0);
     auto* vistas = new QHBoxLayout;
     vistas->addWidget(ImageMapa, 1);
     vistas->addWidget(StringGridDatos, 1);
-    vistas->addLayout(llave);
+    vistas->addWidget(columnaLlave);
     auto* lcen = new QVBoxLayout(centro);
     lcen->addLayout(vistas, 1);
     lcen->addWidget(PanelProgressBar);
@@ -387,11 +400,14 @@ void TFormPrincipal::agregaLog(const QString& texto) { RichEditLog->append(texto
 
 void TFormPrincipal::habilitaBorrado(bool on) {
     SpeedButtonBorraTodos->setEnabled(on);
-    BorrarUnoMenu->setEnabled(on);
     BorrarTodosMenu->setEnabled(on);
+    // Removing one input needs an input's node selected, as its button does.
+    BorrarUnoMenu->setEnabled(on && SpeedButtonBorraUno->isEnabled());
 }
 
 void TFormPrincipal::alternaVista(bool mapa) {
+    // The picture export saves the map: offered while a map is shown.
+    ExportImagen->setEnabled(mapa && control.banderas[0] == 1);
     ImageMapa->setVisible(mapa);
     ImageLlave->setVisible(mapa);
     LabelMinLlave->setVisible(mapa);

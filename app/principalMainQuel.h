@@ -31,6 +31,7 @@ class QPushButton;
 class QTabWidget;
 class QTableWidget;
 class QTextEdit;
+class QTranslator;
 class QToolButton;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -71,6 +72,10 @@ public:
     int cargaCovariablesDesde(const QString& ruta);
     void agregaHijoArbol(QObject* sender, const QString& texto, int tipo);
     void cargaSesgoMapa(QObject* sender, int modo);
+    // The bias load for a file already chosen (a hand-over): exactly what the
+    // load of that file by hand does. 0 when loaded, otherwise -1 (a failure
+    // has been reported).
+    int cargaSesgoDesde(const QString& ruta);
     void cargaPrioriMapa(QObject* sender, int modo);
     void habilitaBorrado(bool on);
     void alternaVista(bool mapa);
@@ -78,11 +83,15 @@ public:
     void cambiaLenguaje(const std::string& ruta);
     // Applies the language file named by the pointer file, when there is one.
     void aplicaLenguajeGuardado();
+    // The shipped language the pointer file names, if it names one.
+    std::optional<quel::lenguaje::Idioma> idiomaEnUso() const;
     // The language dialog's OK: writes the pointer file and applies the file.
     void eligeLenguaje(const QString& textoCombo);
     void registraPriori(QObject* sender, const QString& ruta);
     // A message-table entry (bytes of the language file) as shown.
     static QString tx(const std::string& bytes);
+    // A number as shown for reading (keys, values under the mouse).
+    static QString etiqueta(double v);
 
     // Runs `trabajo` away from the window's thread while the window keeps
     // painting and takes no input; returns when it has finished.
@@ -135,6 +144,9 @@ public:
     QProgressBar* ProgressBarMapa;
     QTextEdit* RichEditLog;
     QImage ImageAuxiliar;  // never shown: the picture export's copy of the map
+
+    // Colour of the region's outline on maps whose gradient starts at white.
+    static constexpr QRgb kColorContorno = 0xFF6E6E6E;
 
     // Icon list of the tree (indexes 0..11).
     static QIcon iconoNodo(int indice);
@@ -198,8 +210,14 @@ private:
     // Shows the progress from 0, logs the file and runs the load off the window's thread.
     int cargaEntrada(const QString& ruta, int (cargaArchivo::*carga)(const std::filesystem::path&));
     struct CargaTipo;
-    void cargaConTipo(QObject* sender, int modo, const CargaTipo& t);
+    static const CargaTipo kCargaSesgo, kCargaPriori;
+    // `dada`: the file to load without asking (a hand-over), empty to ask.
+    void cargaConTipo(QObject* sender, int modo, const CargaTipo& t, const QString& dada = QString());
+    // After a bias or prior load: flag, tree node, controls, map, log and the run's rule.
+    void registraEntrada(QObject* sender, const QString& texto, const CargaTipo& t, bool conArchivo);
+    // Results released: their flags, values, buttons, exports and tree nodes.
     void borraResultados();
+    void quitaNodosResultado();
     void construyeMenus();
     void construyeControles();
     void conecta();
@@ -208,6 +226,9 @@ private:
     // Progress bar steps (StepBy semantics, clamped to 0..100).
     void paso(int n);
     void muestraProgreso(bool on);
+    // Logs, per species, the loaded sites a run leaves out (outside the
+    // region or on no-data cells) and the species left with none.
+    void informaDescartes();
     // Run-enabling check shared by the bias, prior and sites loads.
     void revisaEjecucion();
     // A command's frame: refuses to start while another command runs.
@@ -225,9 +246,13 @@ private:
     // plus `margen`, cleared to white; it stays until the user closes it.
     quel::TImagen* nuevaVentanaMapa(const QString& titulo, int izquierda, int arriba, int margen,
                                     const char* nombre);
+    // The key of a map window: its gradient and labels, and the region's outline when needed.
+    void llaveVentana(quel::TImagen* mapa, int gradiente, const QString& minimo, const QString& maximo);
     void exportaSuperficie(int cual, std::size_t filtro);
 
     // Maps.
+    // Outlines the region on a map whose gradient starts at white.
+    void contornoRegion(QImage& imagen, int gradiente) const;
     void limpiaMapa();
     void fijaEtiquetas(const QString& minimo, const QString& maximo, bool colores, bool llave);
     void dibujaLlaves(int gradiente);
@@ -251,7 +276,8 @@ private:
     bool ocupado_ = false;
     bool sesgoCalculado_ = true;  // kind of the bias on the map (file or uniform)
     bool prioriCalculado_ = true;
-    std::vector<QPointer<QWidget>> ventanas_;  // species and map windows still open
+    std::vector<QPointer<QWidget>> ventanas_;
+    std::unique_ptr<QTranslator> traductorQt_;  // Qt's own texts in the language in force  // species and map windows still open
 };
 
 // Index of the choice dialog's kind groups, read by the tree and the run.

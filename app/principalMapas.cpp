@@ -22,7 +22,6 @@ constexpr int kTituloPriori = static_cast<int>(quel::lenguaje::kTituloMapaPriori
 constexpr int kTituloSitios = static_cast<int>(quel::lenguaje::kTituloMapaSitios);
 constexpr int kTituloPredictiva = 4;
 
-QString etiqueta(float v) { return QString::fromStdString(textoEtiqueta(v)); }
 
 // Width of a value bar of the "Datos Mapa" tab: 185 pixels times the value,
 // truncated and kept inside the bar (NaN and negatives give none).
@@ -33,6 +32,13 @@ int anchoBarra(long double v) {
 }
 
 }  // namespace
+
+QString TFormPrincipal::etiqueta(double v) { return QString::fromStdString(textoEtiqueta(v)); }
+
+void TFormPrincipal::contornoRegion(QImage& imagen, int gradiente) const {
+    if (datos.covariables && empiezaEnBlanco(paleta, gradiente))
+        pintaContorno(imagen, *datos.covariables, ubicacion.pixeles, columnasMapa, kColorContorno);
+}
 
 const TImagenN<long double>* TFormPrincipal::resultado(int cual) const {
     if (!motor || control.banderas[5 + cual] != 1) return nullptr;
@@ -79,6 +85,7 @@ void TFormPrincipal::muestraMapaCovariable(int k, bool limpiar) {
     if (limpiar) limpiaMapa();
     pintaRelativo(paleta, ImageMapa->bitmap(), *datos.covariables, k, *datos.covariables, ubicacion.pixeles,
                   gradienteCovariables, columnasMapa, 0);
+    contornoRegion(ImageMapa->bitmap(), gradienteCovariables);
     ImageMapa->update();
     fijaEtiquetas(etiqueta(paleta.minimo), etiqueta(paleta.maximo), true, true);
     dibujaLlaves(gradienteCovariables);
@@ -94,6 +101,7 @@ bool TFormPrincipal::dibujaSesgo(bool relativo) {
     else
         pintaUniforme(paleta, ImageMapa->bitmap(), *datos.covariables, ubicacion.pixeles, gradienteSesgo,
                       columnasMapa);
+    contornoRegion(ImageMapa->bitmap(), gradienteSesgo);
     ImageMapa->update();
     return true;
 }
@@ -106,6 +114,7 @@ bool TFormPrincipal::dibujaPriori(bool relativo) {
     else
         pintaUniforme(paleta, ImageMapa->bitmap(), *datos.covariables, ubicacion.pixeles, gradientePriori,
                       columnasMapa);
+    contornoRegion(ImageMapa->bitmap(), gradientePriori);
     ImageMapa->update();
     return true;
 }
@@ -142,6 +151,11 @@ void TFormPrincipal::muestraMapaSitios(int especie) {
     limpiaMapa();
     pintaRelativo(paleta, ImageMapa->bitmap(), *datos.covariables, 0, *datos.covariables, ubicacion.pixeles,
                   gradienteCovariables, columnasMapa, 0);
+    contornoRegion(ImageMapa->bitmap(), gradienteCovariables);
+    // The key is the one of the covariate under the sites.
+    fijaEtiquetas(etiqueta(paleta.minimo), etiqueta(paleta.maximo), true, true);
+    dibujaLlaves(gradienteCovariables);
+    RadioGroupColores->fijaItemIndex(gradienteCovariables);
     pintaSitios(ubicacion.pixeles, *datos.coordenadas, *sitiosMapa, *datos.especies, ImageMapa->bitmap(), especie,
                 datos.numEspecies);
     ImageMapa->update();
@@ -157,6 +171,7 @@ bool TFormPrincipal::dibujaResultado(int cual, bool absoluto, int gradiente) {
     else
         pintaRelativo(paleta, ImageMapa->bitmap(), *r, 0, *datos.covariables, ubicacion.pixeles, gradiente,
                       columnasMapa, 0);
+    contornoRegion(ImageMapa->bitmap(), gradiente);
     ImageMapa->update();
     return true;
 }
@@ -295,7 +310,7 @@ void TFormPrincipal::ImageMapaMouseMove(int x, int y) {
         if (control.banderas[1] == 1 && enRango(datos.sesgo.get(), i)) {
             const float v = datos.sesgo->datos[0][i];
             dibujaBarra(ImageSesgo, 0xFF0000, anchoBarra(v));
-            EditSesgo->setText(QString::asprintf("%0.7f", static_cast<double>(v)));
+            EditSesgo->setText(etiqueta(v));
         }
         if (control.banderas[2] == 1 && enRango(datos.priori.get(), i)) {
             const int clase = datos.priori->datos[0][i];
@@ -315,7 +330,7 @@ void TFormPrincipal::ImageMapaMouseMove(int x, int y) {
             if (!enRango(g, i)) continue;
             const long double v = g->datos[0][i];
             dibujaBarra(r.img, r.color, anchoBarra(v));
-            r.edit->setText(QString::asprintf("%0.7f", static_cast<double>(v)));
+            r.edit->setText(etiqueta(static_cast<double>(v)));
         }
     }
 }

@@ -92,7 +92,12 @@ void TFormTipoArchivo::abre(Modo modo) {
     modo_ = modo;
     principal_.setEnabled(false);
     switch (modo) {
-        case Modo::Lenguaje: muestraPanel(PanelLenguaje); break;
+        case Modo::Lenguaje:
+            // The language in use is the one offered.
+            if (const auto idioma = principal_.idiomaEnUso())
+                ComboBoxLenguaje->setCurrentIndex(*idioma == quel::lenguaje::Idioma::kIngles ? 0 : 1);
+            muestraPanel(PanelLenguaje);
+            break;
         case Modo::Sesgo:
             RadioGroupTipoDatos->fijaItemIndex(0);
             muestraPanel(PanelTipoSesgo);

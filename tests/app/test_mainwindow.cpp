@@ -175,7 +175,7 @@ void PruebaPrincipal::reglasDeHabilitacionPorEtapa() {
     QCOMPARE(q.p->control.banderas[0], 1);
     QCOMPARE(estado(q), QStringLiteral("SpeedButtonCargaSesgo BiasMenu SpeedButtonCargaPriori PrioriMenu "
                                        "SpeedButtonCargaSites SitiosMenu ExportImagen MostrarMapa1 "
-                                       "SpeedButtonBorraTodos BorrarUnoMenu BorrarTodosMenu"));
+                                       "SpeedButtonBorraTodos BorrarTodosMenu"));
     QVERIFY(q.log().contains(QStringLiteral("Cargando la tabla de covariables...")));
     QCOMPARE(q.ultimaLinea(), QStringLiteral("Tabla de covariables cargada."));
     QVERIFY(q.p->PanelProgressBar->isHidden());
@@ -197,33 +197,33 @@ void PruebaPrincipal::reglasDeHabilitacionPorEtapa() {
     q.cargaSitios(q.entrada(QStringLiteral("sitios.txt"), prueba::tablaSitios()));
     QCOMPARE(q.ultimaLinea(), QStringLiteral("Sitios de presencia cargados."));
     QCOMPARE(estado(q), QStringLiteral("SpeedButtonEjecutar EjecutarMenu RadioGroupColores ButtonCambioColor "
-                                       "ExportImagen MostrarMapa1 SpeedButtonBorraTodos BorrarUnoMenu "
+                                       "ExportImagen MostrarMapa1 SpeedButtonBorraTodos "
                                        "BorrarTodosMenu"));
 
     q.p->SpeedButtonEjecutar->click();
     QVERIFY2(q.dialogos.mensajes.empty(), qPrintable(q.log()));
     QCOMPARE(q.ultimaLinea(), QStringLiteral("Predicción terminada."));
     for (int i : {5, 6, 7}) QCOMPARE(q.p->control.banderas[i], 1);
-    QCOMPARE(estado(q), QStringLiteral("EjecutarMenu RadioGroupColores ButtonCambioColor ExportPredictivaMenu "
+    QCOMPARE(estado(q), QStringLiteral("RadioGroupColores ButtonCambioColor ExportPredictivaMenu "
                                        "ExportCertidumbreMenu ExportPotPrioriMenu ExportImagen MostrarMapa1 "
-                                       "SpeedButtonBorraTodos BorrarUnoMenu BorrarTodosMenu "
+                                       "SpeedButtonBorraTodos BorrarTodosMenu "
                                        "SpeedButtonCertidumbre SpeedButtonPotPriori"));
     // The result nodes carry the export items' captions.
     QCOMPARE(q.nodo(15)->text(0), QStringLiteral("Probabilidad predictiva"));
     QCOMPARE(q.nodo(18)->text(0), QStringLiteral("Certidumbre"));
     QCOMPARE(q.nodo(20)->text(0), QStringLiteral("Potencial Priori"));
 
-    // Clearing a result node re-enables the run while the four inputs stay.
+    // A result is no input: neither the button nor its menu twin removes it.
     q.selecciona(15);
-    QVERIFY(!q.p->SpeedButtonBorraUno->isEnabled());  // a result is no input
-    q.p->BorrarUnoMenu->trigger();
-    QVERIFY(q.on("SpeedButtonEjecutar"));
+    QVERIFY(!q.on("SpeedButtonBorraUno") && !q.on("BorrarUnoMenu"));
+    q.p->SpeedButtonBorraUnoClick();
+    QVERIFY(!q.on("SpeedButtonEjecutar"));
     QCOMPARE(q.p->control.banderas[5], 1);
+    QVERIFY(q.nodo(15));
 
     q.p->SpeedButtonBorraTodos->click();
-    // As at start, but the export items stay as they were.
-    QCOMPARE(estado(q), QStringLiteral("SpeedButtonCargaCov CovsMenu ExportPredictivaMenu ExportCertidumbreMenu "
-                                       "ExportPotPrioriMenu"));
+    // As at start.
+    QCOMPARE(estado(q), QStringLiteral("SpeedButtonCargaCov CovsMenu"));
     QCOMPARE(q.ultimaLinea(), QStringLiteral("Se borraron todos los datos y resultados."));
     QCOMPARE(q.p->TreeViewExplorador->topLevelItemCount(), 0);
     QCOMPARE(q.p->contadorNodos, 1);
@@ -377,10 +377,8 @@ void PruebaPrincipal::borrarUnoDeCadaTipo() {
     QCOMPARE(q.p->contadorNodos, 1);
     for (int i = 0; i < 8; ++i) QCOMPARE(q.p->control.banderas[i], 0);
     QVERIFY(!q.p->datos.covariables && !q.p->datos.sesgo);
-    // The export items stay as they were (an export then finds no result).
-    QCOMPARE(estado(q).remove(QStringLiteral("RadioGroupColores ButtonCambioColor ")),
-             QStringLiteral("SpeedButtonCargaCov CovsMenu ExportPredictivaMenu ExportCertidumbreMenu "
-                            "ExportPotPrioriMenu SpeedButtonBorraTodos BorrarUnoMenu BorrarTodosMenu"));
+    // Nothing is left to export or clear.
+    QCOMPARE(estado(q), QStringLiteral("SpeedButtonCargaCov CovsMenu"));
 }
 
 void PruebaPrincipal::borrarSitiosBajaContador() {
@@ -631,7 +629,7 @@ void PruebaPrincipal::gestoresSeMuestranYOcultan() {
     QVERIFY(q.p->isVisible());
     q.p->AdmonPrioriMenu->trigger();
     QVERIFY(q.app->prioriManager->isVisible() && !q.p->isVisible());
-    QCOMPARE(q.ultimaLinea(), QStringLiteral("Covariables borradas."));
+    QCOMPARE(q.ultimaLinea(), QStringLiteral("Administrador de info. a priori"));
     q.app->prioriManager->close();
     q.p->SpeedButtonSesgo->click();
     QVERIFY(q.app->biasManager->isVisible() && !q.p->isVisible());
@@ -707,7 +705,7 @@ void PruebaPrincipal::cargaDesdeRutaYErrorConRenglonDado() {
     QVERIFY(q.nodo(0) && q.nodo(1) && q.nodo(22) && q.nodo(23));
     QCOMPARE(estado(q), QStringLiteral("SpeedButtonCargaSesgo BiasMenu SpeedButtonCargaPriori PrioriMenu "
                                        "SpeedButtonCargaSites SitiosMenu ExportImagen MostrarMapa1 "
-                                       "SpeedButtonBorraTodos BorrarUnoMenu BorrarTodosMenu"));
+                                       "SpeedButtonBorraTodos BorrarTodosMenu"));
     QVERIFY(q.p->PanelProgressBar->isHidden());
     QVERIFY(!q.p->ocupado());
     QCOMPARE(q.p->windowTitle(), TFormPrincipal::tx(q.p->titulosMapa[0]));

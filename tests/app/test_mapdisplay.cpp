@@ -27,7 +27,7 @@ int fila(int x, int filaMapa) { return 4 * filaMapa + x; }
 
 QRgb pixel(const Programa& q, QPoint p) { return q.p->ImageMapa->bitmap().pixel(p); }
 QRgb color(const Programa& q, int gradiente, int entrada) { return q.p->paleta.colorQt(gradiente, entrada); }
-QString etiqueta(float v) { return QString::fromStdString(textoEtiqueta(v)); }
+QString etiqueta(double v) { return QString::fromStdString(textoEtiqueta(v)); }
 
 // Mouse move over the map at bitmap point `p`, in the control's own pixels.
 void mueveA(const Programa& q, QPoint p) {
@@ -240,14 +240,13 @@ void PruebaMapas::valoresBajoElRaton() {
     mueveA(q, centro(1, 1));
     QCOMPARE(q.p->EditX->text(), QStringLiteral("1.0000000"));
     QCOMPARE(q.p->EditY->text(), QStringLiteral("2.0000000"));
-    QCOMPARE(q.p->EditSesgo->text(), QStringLiteral("0.3000000"));
+    // Values for reading: at most 4 significant digits.
+    QCOMPARE(q.p->EditSesgo->text(), QStringLiteral("0.3"));
     QCOMPARE(q.p->EditPriori->text(), QStringLiteral("1"));
     const long double pred = q.p->motor->predictiva->datos[0][r];
-    QCOMPARE(q.p->EditPredictiva->text(), QString::asprintf("%0.7f", static_cast<double>(pred)));
-    QCOMPARE(q.p->EditCertidumbre->text(),
-             QString::asprintf("%0.7f", static_cast<double>(q.p->motor->certidumbre->datos[0][r])));
-    QCOMPARE(q.p->EditPotPriori->text(),
-             QString::asprintf("%0.7f", static_cast<double>(q.p->motor->potPriori->datos[0][r])));
+    QCOMPARE(q.p->EditPredictiva->text(), etiqueta(static_cast<double>(pred)));
+    QCOMPARE(q.p->EditCertidumbre->text(), etiqueta(static_cast<double>(q.p->motor->certidumbre->datos[0][r])));
+    QCOMPARE(q.p->EditPotPriori->text(), etiqueta(static_cast<double>(q.p->motor->potPriori->datos[0][r])));
     // Bars: bias 185 * 0.3 = 55 pixels of blue, prior 185 / 1 = the whole bar.
     const QRgb gris = qRgb(0x64, 0x64, 0x64);
     QCOMPARE(barra(q.p->ImageSesgo, 54), qRgb(0, 0, 255));
@@ -268,7 +267,7 @@ void PruebaMapas::valoresBajoElRaton() {
     // Another cell: row 9 (x 1, y 1), bias 0.5, prior class 1.
     mueveA(q, centro(1, 2));
     QCOMPARE(q.p->EditY->text(), QStringLiteral("1.0000000"));
-    QCOMPARE(q.p->EditSesgo->text(), QStringLiteral("0.5000000"));
+    QCOMPARE(q.p->EditSesgo->text(), QStringLiteral("0.5"));
 }
 
 QTEST_MAIN(PruebaMapas)
