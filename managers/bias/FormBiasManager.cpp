@@ -1,6 +1,7 @@
 #include "managers/bias/FormBiasManager.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -11,14 +12,17 @@
 #include <QPushButton>
 #include <QSplitter>
 #include <QStyle>
+#include <QTextEdit>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
 #include <exception>
 
 #include "app/principalMainQuel.h"
+#include "render/etiquetas.h"
 
 namespace fs = std::filesystem;
 using quel::texto;
@@ -68,6 +72,33 @@ const char* grupo(int tipo) {
         default: return "";
     }
 }
+
+// Progress of a run on its bar: the distance sums advance it; the fit, which
+// tells nothing until it ends, turns it into a busy bar that keeps moving.
+class ProgresoAjuste final : public Progreso {
+public:
+    explicit ProgresoAjuste(QProgressBar* barra) : barra_(barra) {}
+    void avanza(int pasos) override { fija(hecho_ + pasos); }
+    void fija(int porcentaje) override {
+        hecho_ = std::clamp(porcentaje, 0, 100);
+        const bool ajustando = hecho_ >= kInicioAjuste;
+        QMetaObject::invokeMethod(
+            barra_,
+            [b = barra_, v = hecho_, ajustando] {
+                b->setRange(0, ajustando ? 0 : 100);
+                if (!ajustando) b->setValue(v);
+            },
+            Qt::QueuedConnection);
+    }
+    // Share of the run before the fit: the distance sums, the richness and the sites.
+    static constexpr int kInicioAjuste = 95;
+
+private:
+    QProgressBar* barra_;
+    int hecho_ = 0;
+};
+
+QString numero(double v) { return QString::fromStdString(textoEtiqueta(v)); }
 
 }  // namespace
 
@@ -135,6 +166,9 @@ void TFormBiasManager::construyeControles() {
                                 &TFormBiasManager::SpeedButtonEjecutarClick);
     SpeedButtonGuardar = boton("SpeedButtonGuardar", QStyle::SP_DialogSaveButton, QStringLiteral("Guardar sesgo"),
                                true, &TFormBiasManager::SpeedButtonGuardarClick);
+    SpeedButtonCargaPrincipal =
+        boton("SpeedButtonCargaPrincipal", QStyle::SP_ArrowRight, QStringLiteral("Carga en principal"), false,
+              &TFormBiasManager::SpeedButtonCargaPrincipalClick);
     separador("Splitter3");
     SpeedButtonCerrar = boton("SpeedButtonCerrar", QStyle::SP_DialogCloseButton, QStringLiteral("Cerrar"), true,
                               &TFormBiasManager::SpeedButtonCerrarClick);
@@ -172,7 +206,9 @@ void TFormBiasManager::construyeControles() {
     pb->addWidget(ProgressBarSesgo);
     PanelBarraProgreso->setVisible(false);
     caja->addWidget(PanelBarraProgreso);
-    caja->addStretch(1);
+    RichEditLog = nombra(new QTextEdit(izquierda), "RichEditLog");
+    RichEditLog->setReadOnly(true);
+    caja->addWidget(RichEditLog, 1);
 
     PanelArbol = nombra(new QFrame(centro), "PanelArbol");
     auto* cajaArbol = new QVBoxLayout(PanelArbol);
@@ -330,19 +366,26 @@ void TFormBiasManager::SpeedButtonEjecutarClick() {
     }
     corridaCompleta = false;
     SpeedButtonEjecutar->setEnabled(false);
+    SpeedButtonCargaPrincipal->setEnabled(false);
+    ProgressBarSesgo->setRange(0, 100);
     ProgressBarSesgo->setValue(0);
     PanelBarraProgreso->setVisible(true);
-    quel::ProgresoEnBarra progreso(ProgressBarSesgo);
+    anota(QStringLiteral("Calculando las distancias y ajustando el sesgo..."));
+    ProgresoAjuste progreso(ProgressBarSesgo);
     FalloSesgo fallo;
+    InformeSesgo informe;
     int codigo = 0;
     std::string excepcion;
     s_->enSegundoPlano([&] {
         try {
-            codigo = ejecutaSesgo(inferencia, datos, entradas, sitios, especies, nullptr, &fallo, progreso);
+            codigo = ejecutaSesgo(inferencia, datos, entradas, sitios, especies, &informe, &fallo, progreso);
         } catch (const std::exception& e) {
             excepcion = e.what();
         }
     });
+    // Reports still queued for the bar must not outlive the run.
+    QCoreApplication::removePostedEvents(ProgressBarSesgo, QEvent::MetaCall);
+    ProgressBarSesgo->setRange(0, 100);
     ProgressBarSesgo->setValue(100);
     PanelBarraProgreso->setVisible(false);
     SpeedButtonEjecutar->setEnabled(true);
@@ -363,6 +406,45 @@ void TFormBiasManager::SpeedButtonEjecutarClick() {
         return;
     }
     corridaCompleta = true;
+    informaAjuste(informe);
+    SpeedButtonCargaPrincipal->setEnabled(s_->bandera(0) == 1 && s_->bandera(1) == 0);
+}
+
+void TFormBiasManager::anota(const QString& texto) {
+    RichEditLog->append(texto);
+    s_->agregaLog(texto);
+}
+
+void TFormBiasManager::informaAjuste(const InformeSesgo& informe) {
+    const AjusteSesgo& a = inferencia.ajuste();
+    anota(QStringLiteral("Sesgo ajustado: peso de las ciudades frente a las carreteras %1, pendiente de "
+                         "detectabilidad %2.")
+              .arg(numero(a.peso), numero(a.pendiente)));
+    anota(QStringLiteral("Evaluaciones: %1, iteraciones: %2; %3")
+              .arg(a.simplex.evaluaciones)
+              .arg(a.simplex.iteraciones)
+              .arg(a.simplex.convergio
+                       ? QStringLiteral("el ajuste cumplió su prueba de convergencia.")
+                       : QStringLiteral("el ajuste se detuvo en su límite sin cumplir la prueba de convergencia.")));
+    QString sitiosTexto = QStringLiteral("Combinaciones: %1; sitios de presencia: %2")
+                              .arg(inferencia.combinaciones ? inferencia.combinaciones->renglones : 0)
+                              .arg(informe.sitios);
+    if (informe.sinAsignar > 0)
+        sitiosTexto += QStringLiteral(" (%1 sin celda de la región a su alcance, no cuentan)").arg(informe.sinAsignar);
+    anota(sitiosTexto + QLatin1Char('.'));
+}
+
+void TFormBiasManager::SpeedButtonCargaPrincipalClick() {
+    if (!corridaCompleta || s_->bandera(0) != 1 || s_->bandera(1) != 0) return;
+    const fs::path ruta = s_->carpetaTrabajo() / "SesgoTmp.txt";
+    if (inferencia.guardaSesgo(ruta) != 0) {
+        s_->dialogos().mensaje(this, QStringLiteral("ERROR"),
+                               QStringLiteral("No se pudo guardar el archivo %1").arg(quel::rutaTexto(ruta)),
+                               quel::IconoMensaje::Error);
+        return;
+    }
+    SpeedButtonCerrarClick();
+    s_->cargaSesgo(quel::rutaTexto(ruta));
 }
 
 void TFormBiasManager::SpeedButtonGuardarClick() {
@@ -408,6 +490,7 @@ void TFormBiasManager::SpeedButtonBorrarClick() {
 }
 
 void TFormBiasManager::SpeedButtonCerrarClick() {
+    SpeedButtonCargaPrincipal->setEnabled(false);
     SpeedButtonCargaCovs->setEnabled(true);
     for (QToolButton* b : {SpeedButtonCiudades, SpeedButtonCarreteras, SpeedButtonRiqueza, SpeedButtonPresencias})
         b->setEnabled(false);

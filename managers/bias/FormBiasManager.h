@@ -4,7 +4,8 @@
 // grid (bound Cota) and a presence file (number of absences n-), each
 // parameter typed into a small entry panel; the run fits the sampling-bias
 // surface (`inferenciaBias`) and the save writes it as a bias file, one value
-// per covariate-table row. Its texts are fixed Spanish strings.
+// per covariate-table row, or hands it to the main window. Its texts are
+// fixed Spanish strings.
 //
 // The window reads the covariate table and the sites with a dataset of its
 // own: nothing here changes the main window's dataset.
@@ -21,6 +22,7 @@ class QFrame;
 class QLabel;
 class QLineEdit;
 class QProgressBar;
+class QTextEdit;
 class QPushButton;
 class QToolBar;
 class QToolButton;
@@ -52,7 +54,8 @@ public:
     // ---- controls ----------------------------------------------------------------------
     QToolBar* ToolBar1;
     QToolButton *SpeedButtonCargaCovs, *SpeedButtonCiudades, *SpeedButtonCarreteras, *SpeedButtonRiqueza,
-        *SpeedButtonPresencias, *SpeedButtonBorrar, *SpeedButtonEjecutar, *SpeedButtonGuardar, *SpeedButtonCerrar;
+        *SpeedButtonPresencias, *SpeedButtonBorrar, *SpeedButtonEjecutar, *SpeedButtonGuardar,
+        *SpeedButtonCargaPrincipal, *SpeedButtonCerrar;
     QFrame* PanelDatos;
     QLabel *LabelTitulo, *LabelTipo;
     QLineEdit* EditDato;
@@ -61,6 +64,7 @@ public:
     QTreeWidget* TreeViewExplorador;
     QFrame* PanelBarraProgreso;
     QProgressBar* ProgressBarSesgo;
+    QTextEdit* RichEditLog;  // what the runs found
 
     void agregaNodoArbol(int tipo, const QString& archivo);
     static int tipoNodo(const QTreeWidgetItem* nodo);
@@ -79,6 +83,8 @@ public slots:
     void ButtonCancelClick();
     void SpeedButtonEjecutarClick();
     void SpeedButtonGuardarClick();
+    // Hands the fitted bias to the main window as its bias file.
+    void SpeedButtonCargaPrincipalClick();
     void TreeViewExploradorClick();
     void SpeedButtonBorrarClick();
     void SpeedButtonCerrarClick();
@@ -93,6 +99,9 @@ private:
     void revisaListo();
     QToolButton* botonDe(int tipo) const;
     void falla(const FalloSesgo& f);
+    // A line in this window's log and in the main window's.
+    void anota(const QString& texto);
+    void informaAjuste(const InformeSesgo& informe);
 
     std::shared_ptr<quel::ServiciosPrincipal> s_;
     QString archivoElegido_;  // the file chosen for the pending parameter

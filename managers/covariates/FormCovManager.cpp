@@ -295,7 +295,16 @@ int TFormCovManager::construye(const fs::path& ruta) {
         s_->dialogos().mensaje(this, QStringLiteral("ERROR"), QString::fromStdString(fallo), quel::IconoMensaje::Error);
         return codigos::kVacio;
     }
-    if (codigo != 0) s_->muestraError(codigo, constructor.error.linea);
+    if (codigo != 0) {
+        s_->muestraError(codigo, constructor.error.linea);
+        // The box tells what went wrong; the log names the file.
+        if (!constructor.rutaError.empty()) {
+            QString linea = quel::rutaTexto(constructor.rutaError);
+            if (!constructor.error.detalle.empty())
+                linea += QStringLiteral(": ") + QString::fromStdString(constructor.error.detalle);
+            s_->agregaLog(linea);
+        }
+    }
     return codigo;
 }
 

@@ -78,6 +78,8 @@ double AdaptadorPrincipal::segundosAbierto() const { return reloj() - p_.tiempoI
 bool AdaptadorPrincipal::aceptaCovariables() const { return p_.SpeedButtonCargaCov->isEnabled(); }
 int AdaptadorPrincipal::cargaCovariables(const QString& ruta) { return cargaEnPrincipal(p_, ruta); }
 
+int AdaptadorPrincipal::cargaSesgo(const QString& ruta) { return p_.cargaSesgoDesde(ruta); }
+
 int AdaptadorPrincipal::bandera(int i) const { return i >= 0 && i < 8 ? p_.control.banderas[i] : 0; }
 
 void AdaptadorPrincipal::registraPriori(std::unique_ptr<TImagenN<int>> priori, const QString& ruta) {

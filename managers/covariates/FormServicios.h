@@ -54,6 +54,9 @@ public:
     // "C:\Quel\..." path or a local one): log, load, flag, tree node, map.
     // Returns the load's code (already reported by the main window).
     virtual int cargaCovariables(const QString& ruta) = 0;
+    // The main window's bias load of the file `ruta`, as loading it by hand
+    // does. Returns 0 when loaded (a failure is already reported).
+    virtual int cargaSesgo(const QString& ruta) = 0;
     // One of the main window's eight input flags.
     virtual int bandera(int indice) const = 0;
     // Puts `priori` (rows x 1 classes) into the main window's dataset and
@@ -83,6 +86,7 @@ public:
     double segundosAbierto() const override;
     bool aceptaCovariables() const override;
     int cargaCovariables(const QString& ruta) override;
+    int cargaSesgo(const QString& ruta) override;
     int bandera(int indice) const override;
     void registraPriori(std::unique_ptr<TImagenN<int>> priori, const QString& ruta) override;
     void enSegundoPlano(const std::function<void()>& trabajo) override;

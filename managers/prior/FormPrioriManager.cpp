@@ -142,8 +142,15 @@ void TFormPrioriManager::construyeControles() {
     CargaPrincipal1 = item(Ejecutar1, "CargaPrincipal1", QStringLiteral("Carga en principal"), SpeedButtonCargaPriori);
 
     auto* centro = nombra(new QSplitter(Qt::Horizontal, this), "SplitterCentro");
-    ImageMapa = nombra(new quel::TImagen(640, 480, true, centro), "ImageMapa");
+    auto* vista = nombra(new QWidget(centro), "PanelMapa");
+    ImageMapa = nombra(new quel::TImagen(640, 480, true, vista), "ImageMapa");
     ImageMapa->llena(qRgb(255, 255, 255));
+    LlaveMapa = nombra(new quel::TLlaveClases(vista), "LlaveMapa");
+    LlaveMapa->setFixedWidth(190);
+    auto* filaMapa = new QHBoxLayout(vista);
+    filaMapa->setContentsMargins(0, 0, 0, 0);
+    filaMapa->addWidget(ImageMapa, 1);
+    filaMapa->addWidget(LlaveMapa);
     PanelExplorador = nombra(new QFrame(centro), "PanelExplorador");
     auto* caja = new QVBoxLayout(PanelExplorador);
     caja->setContentsMargins(0, 0, 0, 0);
@@ -151,7 +158,7 @@ void TFormPrioriManager::construyeControles() {
     TreeViewExplorador->setHeaderHidden(true);
     caja->addWidget(TreeViewExplorador);
     connect(TreeViewExplorador, &QTreeWidget::itemDoubleClicked, this, &TFormPrioriManager::TreeViewExploradorDblClick);
-    centro->addWidget(ImageMapa);
+    centro->addWidget(vista);
     centro->addWidget(PanelExplorador);
     centro->setStretchFactor(0, 1);
     setCentralWidget(centro);
@@ -183,6 +190,7 @@ void TFormPrioriManager::agregaNodoPriori(int tipo, const QString& archivo) {
 }
 
 void TFormPrioriManager::llenaMapa(QRgb color) {
+    LlaveMapa->fijaClases({});
     ImageMapa->llena(color);
     ImageMapa->update();
 }
@@ -226,6 +234,24 @@ void TFormPrioriManager::dibujaMapa(quel::TImagen* imagen, int tipo) {
     }
     g.end();
     imagen->update();
+    if (imagen == ImageMapa) LlaveMapa->fijaClases(clasesDe(tipo));
+}
+
+std::vector<quel::TLlaveClases::Clase> TFormPrioriManager::clasesDe(int tipo) {
+    switch (tipo) {
+        case 0:
+            return {{kVerde, QStringLiteral("Dentro de la región")},
+                    {kMarino, QStringLiteral("Sin datos: fuera de la región")}};
+        case 1:
+            return {{kVerdeClaro, QStringLiteral("1: presencia probable")},
+                    {kRojo, QStringLiteral("3: ausencia probable")},
+                    {kMarino, QStringLiteral("Sin datos u otro valor")}};
+        default:
+            return {{kVerdeClaro, QStringLiteral("1: presencia probable")},
+                    {kAmbar, QStringLiteral("2: desconocido")},
+                    {kRojo, QStringLiteral("3: ausencia probable")},
+                    {kMarino, QStringLiteral("0: fuera de la región")}};
+    }
 }
 
 void TFormPrioriManager::limpiaVentana() {

@@ -8,6 +8,7 @@
 #include <array>
 #include <memory>
 
+#include "app/Controles.h"
 #include "data/exportaArchivo.h"
 #include "managers/covariates/FormServicios.h"
 #include "managers/prior/transformacionPriori.h"
@@ -22,9 +23,6 @@ class QTreeWidget;
 class QTreeWidgetItem;
 class TFormPrincipal;
 
-namespace quel {
-class TImagen;
-}
 
 class TFormPrioriManager : public QMainWindow {
     Q_OBJECT
@@ -53,6 +51,7 @@ public:
 
     // ---- controls -------------------------------------------------------------------
     quel::TImagen* ImageMapa;
+    quel::TLlaveClases* LlaveMapa;  // the classes of the map shown and their colours
     QToolBar* ToolBar1;
     QToolButton *SpeedButtonCargaASCII, *SpeedButtonCargaPrioriASCII, *SpeedButtonBorra, *SpeedButtonTrans,
         *SpeedButtonGuarda, *SpeedButtonCargaPriori, *SpeedButtonCerrar;
@@ -67,6 +66,8 @@ public:
     // Draws table `tipo` (0 base, 1 prior, 2 transformed) over `imagen`.
     void dibujaMapa(quel::TImagen* imagen, int tipo);
     void limpiaVentana();
+    // The key of table `tipo`'s map.
+    static std::vector<quel::TLlaveClases::Clase> clasesDe(int tipo);
     QTreeWidgetItem* nodoSeleccionado() const;
     static int tipoNodo(const QTreeWidgetItem* nodo);
 

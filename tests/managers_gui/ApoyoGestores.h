@@ -88,6 +88,10 @@ public:
         cargas << ruta;
         return 0;
     }
+    int cargaSesgo(const QString& ruta) override {
+        cargas << ruta;
+        return 0;
+    }
     int bandera(int i) const override { return banderas[static_cast<std::size_t>(i)]; }
     void registraPriori(std::unique_ptr<TImagenN<int>> p, const QString& ruta) override {
         priori = std::move(p);
@@ -96,7 +100,10 @@ public:
     void enSegundoPlano(const std::function<void()>& trabajo) override {
         ++trabajos;
         trabajo();
+        if (trasTrabajo) trasTrabajo();
     }
+    // Called after each work, while the window still waits for it.
+    std::function<void()> trasTrabajo;
     QIcon iconoNodo(int) const override { return {}; }
 
     QString trabajo(const QString& nombre) const { return trabajoDir.path() + QLatin1Char('/') + nombre; }

@@ -7,6 +7,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
+#include <QTextEdit>
 #include <QToolButton>
 #include <QTreeWidget>
 
@@ -157,11 +158,25 @@ void PruebaBiasManager::corridaYGuardadoComoLaLineaDeComandos() {
     b.w.SpeedButtonGuardar->click();
     QCOMPARE(b.dlg().preguntas.size(), preguntas);
 
+    // While the run works its bar is shown, and the fit, which reports
+    // nothing until it ends, leaves it busy (moving on its own).
+    bool visible = false, ocupada = false;
+    b.p->trasTrabajo = [&] {
+        QCoreApplication::processEvents();
+        visible = b.w.PanelBarraProgreso->isVisible();
+        ocupada = b.w.ProgressBarSesgo->maximum() == 0;
+    };
     b.w.SpeedButtonEjecutar->click();
+    QVERIFY(visible && ocupada);
+    QCOMPARE(b.w.ProgressBarSesgo->maximum(), 100);
     QVERIFY(b.p->errores.empty());
     QVERIFY(b.dlg().mensajes.empty());
     QVERIFY(b.w.corridaCompleta);
     QVERIFY(b.p->trabajos >= 2);  // load and run away from the window's thread
+    // The fit's figures in the window's log and the main window's.
+    const QString log = b.w.RichEditLog->toPlainText();
+    QVERIFY2(log.contains(QStringLiteral("Evaluaciones: 250, iteraciones: ")), qPrintable(log));
+    QVERIFY(b.p->log.join(QLatin1Char('\n')).contains(log.section(QLatin1Char('\n'), 0, 0)));
 
     const QString salida = b.p->scratch.path() + QStringLiteral("/sesgo");
     prueba::pulsa(b.dlg(), salida, b.w.SpeedButtonGuardar);
