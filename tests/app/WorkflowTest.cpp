@@ -1,0 +1,501 @@
+// The whole desktop workflow from an empty data folder, driven through the real
+// windows by object name: the three managers build and hand over the inputs,
+// the sites are loaded, the run draws its maps, every export is written and
+// read back, and clearing and running again leave one set of results. With
+// QUEL_CAPTURAS naming a folder, pictures of the windows are saved there
+// (scripts/screenshot runs this under a virtual display).
+#include <QComboBox>
+#include <QDir>
+#include <QImageReader>
+#include <QLabel>
+#include <QLibraryInfo>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextEdit>
+#include <QToolButton>
+#include <QTreeWidget>
+
+#include "app/Arranque.h"
+#include "app/Controles.h"
+#include "app/DialogosGuion.h"
+#include "app/dialogs/mensajeTipoArchivo.h"
+#include "app/principalMainQuel.h"
+#include "data/LectorASCII.h"
+#include "engine/ejecutarQuel.h"
+#include "managers/bias/FormBiasManager.h"
+#include "managers/covariates/FormCovManager.h"
+#include "managers/prior/FormPrioriManager.h"
+
+namespace {
+
+QString muestra(const QString& nombre) {
+    const QByteArray fuente = qgetenv("QUEL_SOURCE");
+    return (fuente.isEmpty() ? QStringLiteral(QUEL_SOURCE_DIR) : QString::fromLocal8Bit(fuente)) +
+           QStringLiteral("/samples/") + nombre;
+}
+
+QByteArray lee(const QString& ruta) {
+    QFile f(ruta);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Enabled state of the main window's commands, as one string for readable failures.
+QString estado(const TFormPrincipal* p) {
+    const char* nombres[] = {"SpeedButtonCargaCov", "SpeedButtonCargaSesgo", "SpeedButtonCargaPriori",
+                             "SpeedButtonCargaSites", "SpeedButtonEjecutar", "EjecutarMenu",
+                             "ExportPredictivaMenu", "ExportCertidumbreMenu", "ExportPotPrioriMenu", "ExportImagen",
+                             "SpeedButtonBorraTodos", "SpeedButtonBorraUno", "BorrarUnoMenu",
+                             "SpeedButtonProbabilidad", "SpeedButtonCertidumbre", "SpeedButtonPotPriori"};
+    QStringList on;
+    for (const char* n : nombres) {
+        const QString nombre = QString::fromLatin1(n);
+        if (auto* a = p->findChild<QAction*>(nombre); a && a->isEnabled()) on << nombre;
+        if (auto* w = p->findChild<QWidget*>(nombre); w && w->isEnabled()) on << nombre;
+    }
+    return on.join(QLatin1Char(' '));
+}
+
+// Top nodes of the explorer, by state.
+QList<int> nodosSuperiores(const TFormPrincipal* p) {
+    QList<int> r;
+    for (int i = 0; i < p->TreeViewExplorador->topLevelItemCount(); ++i)
+        r << TFormPrincipal::estadoNodo(p->TreeViewExplorador->topLevelItem(i));
+    return r;
+}
+
+int pintados(const QImage& mapa) {
+    int n = 0;
+    for (int y = 0; y < mapa.height(); y += 4)
+        for (int x = 0; x < mapa.width(); x += 4) n += mapa.pixel(x, y) != qRgb(255, 255, 255);
+    return n;
+}
+
+// The label's whole text lies inside its rectangle, in the font it is drawn in.
+bool cabe(const QLabel* l) {
+    const auto* fija = qobject_cast<const quel::TEtiquetaFija*>(l);
+    const QFont f = fija ? fija->fuenteAjustada() : l->font();
+    return QFontMetrics(f).horizontalAdvance(l->text()) <= l->contentsRect().width();
+}
+
+}  // namespace
+
+class WorkflowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void flujoCompletoDesdeCarpetaVacia();
+    void entregaUltimaHabilitaLaEjecucion_data();
+    void entregaUltimaHabilitaLaEjecucion();
+    void sitiosFueraDeLaRegionSeInforman();
+    void imagenEnElFormatoElegido_data();
+    void imagenEnElFormatoElegido();
+    void dialogosDeQtEnElIdiomaElegido();
+
+private:
+    void arranca();
+    // The three managers, as a user drives them, each ending with its hand-over.
+    void covariablesDesdeGrids();
+    void prioriDesdeGrids();
+    void sesgoAjustado();
+    void cargaSitios(const QString& ruta);
+    void captura(QWidget* w, const char* nombre);
+
+    QByteArray homeAnterior_;
+    bool habiaHome_ = false;
+    std::unique_ptr<QTemporaryDir> raiz_;
+    quel::DialogosGuion dialogos_;
+    std::unique_ptr<quel::Aplicacion> app_;
+    TFormPrincipal* p_ = nullptr;
+};
+
+void WorkflowTest::init() {
+    habiaHome_ = qEnvironmentVariableIsSet("QUEL_HOME");
+    homeAnterior_ = qgetenv("QUEL_HOME");
+    raiz_ = std::make_unique<QTemporaryDir>();
+    QVERIFY(raiz_->isValid());
+    qputenv("QUEL_HOME", raiz_->path().toLocal8Bit());
+    dialogos_ = quel::DialogosGuion();
+    arranca();
+}
+
+void WorkflowTest::cleanup() {
+    app_.reset();
+    raiz_.reset();
+    if (habiaHome_)
+        qputenv("QUEL_HOME", homeAnterior_);
+    else
+        qunsetenv("QUEL_HOME");
+}
+
+void WorkflowTest::arranca() {
+    app_ = std::make_unique<quel::Aplicacion>(quel::RaizDatos::desdeEntorno(), dialogos_);
+    p_ = app_->principal.get();
+    p_->resize(1280, 860);
+    p_->show();
+}
+
+void WorkflowTest::captura(QWidget* w, const char* nombre) {
+    const QString carpeta = QString::fromLocal8Bit(qgetenv("QUEL_CAPTURAS"));
+    if (carpeta.isEmpty()) return;
+    QTest::qWait(50);
+    QVERIFY(w->grab().save(carpeta + QLatin1Char('/') + QString::fromLatin1(nombre), "PNG"));
+}
+
+void WorkflowTest::covariablesDesdeGrids() {
+    auto* cov = static_cast<TFormCovManager*>(app_->covManager.get());
+    p_->SpeedButtonCovariables->click();
+    QVERIFY(cov->isVisible());
+    // The sample's six grids and their classes (0: manual).
+    const std::pair<const char*, int> grids[] = {{"elevation.asc", 8}, {"temperature.asc", 8},
+                                                 {"precipitation.asc", 6}, {"slope.asc", 5},
+                                                 {"landcover.asc", 0}, {"soil.asc", 0}};
+    for (const auto& [grid, clases] : grids) {
+        dialogos_.responde(muestra(QStringLiteral("grids/") + QString::fromLatin1(grid)));
+        cov->SpeedButtonCargaFile->click();
+    }
+    for (int i = 0; i < 6; ++i) {
+        cov->CheckListBoxFiles->setCurrentRow(i);
+        cov->CheckListBoxFilesClick();
+        auto* combo = cov->findChild<QComboBox*>(QStringLiteral("ComboCategoria%1").arg(i));
+        QVERIFY(combo);
+        if (grids[i].second > 0)
+            combo->setCurrentIndex(grids[i].second);
+        else
+            cov->ButtonAuto->click();
+    }
+    QVERIFY(cov->SpeedButtonCargaCov->isEnabled());
+    captura(cov, "covariables.png");
+    cov->SpeedButtonCargaCov->click();
+    QVERIFY2(dialogos_.mensajes.empty(), qPrintable(p_->RichEditLog->toPlainText()));
+    QVERIFY(!cov->isVisible() && p_->isVisible());
+    QCOMPARE(p_->control.banderas[0], 1);
+    // The handed-over table is the command line's, byte for byte.
+    QCOMPARE(lee(raiz_->path() + QStringLiteral("/CovTemp.txt")), lee(muestra(QStringLiteral("covariates.txt"))));
+}
+
+void WorkflowTest::prioriDesdeGrids() {
+    auto* pri = static_cast<TFormPrioriManager*>(app_->prioriManager.get());
+    p_->SpeedButtonPriori->click();
+    QVERIFY(pri->isVisible());
+    // Opening a manager clears nothing, and says nothing of the kind.
+    QVERIFY(!p_->RichEditLog->toPlainText().contains(TFormPrincipal::tx(p_->mensajesBorrado[0])));
+    dialogos_.responde(muestra(QStringLiteral("grids/base.asc")));
+    pri->SpeedButtonCargaASCII->click();
+    QCOMPARE(pri->LlaveMapa->clases().size(), std::size_t{2});
+    dialogos_.responde(muestra(QStringLiteral("grids/prior.asc")));
+    pri->SpeedButtonCargaPrioriASCII->click();
+    pri->SpeedButtonTrans->click();
+    // The transformed map's key: the four classes with the colours painted.
+    const auto& clases = pri->LlaveMapa->clases();
+    QCOMPARE(clases.size(), std::size_t{4});
+    QCOMPARE(clases[1].color, TFormPrioriManager::kAmbar);
+    QVERIFY(pri->SpeedButtonCargaPriori->isEnabled());
+    captura(pri, "priori.png");
+    pri->SpeedButtonCargaPriori->click();
+    QVERIFY2(dialogos_.mensajes.empty(), qPrintable(p_->RichEditLog->toPlainText()));
+    QCOMPARE(p_->control.banderas[2], 1);
+}
+
+void WorkflowTest::sesgoAjustado() {
+    auto* ses = static_cast<TFormBiasManager*>(app_->biasManager.get());
+    p_->SpeedButtonSesgo->click();
+    QVERIFY(ses->isVisible());
+    dialogos_.responde(raiz_->path() + QStringLiteral("/CovTemp.txt"));
+    ses->SpeedButtonCargaCovs->click();
+    const struct {
+        QToolButton* boton;
+        const char* archivo;
+        const char* parametro;
+    } entradas[] = {{ses->SpeedButtonCiudades, "grids/cities.asc", "1"},
+                    {ses->SpeedButtonCarreteras, "grids/roads.asc", "2"},
+                    {ses->SpeedButtonRiqueza, "grids/richness.asc", "10000"},
+                    {ses->SpeedButtonPresencias, "sites.txt", "200"}};
+    for (const auto& e : entradas) {
+        dialogos_.responde(muestra(QString::fromLatin1(e.archivo)));
+        e.boton->click();
+        ses->EditDato->setText(QString::fromLatin1(e.parametro));
+        ses->ButtonOk->click();
+    }
+    QVERIFY(ses->SpeedButtonEjecutar->isEnabled());
+    QVERIFY(!ses->SpeedButtonCargaPrincipal->isEnabled());
+    ses->SpeedButtonEjecutar->click();
+    QVERIFY2(dialogos_.mensajes.empty(), qPrintable(ses->RichEditLog->toPlainText()));
+    QVERIFY(ses->PanelBarraProgreso->isHidden());
+    // The fit's figures, as the command line prints them (4 digits on screen).
+    const QString log = ses->RichEditLog->toPlainText();
+    QVERIFY2(log.contains(QStringLiteral("peso de las ciudades frente a las carreteras 33.97")), qPrintable(log));
+    QVERIFY2(log.contains(QStringLiteral("Evaluaciones: 250, iteraciones: ")), qPrintable(log));
+    QVERIFY2(log.contains(QStringLiteral("sin cumplir la prueba de convergencia")), qPrintable(log));
+    QVERIFY(p_->RichEditLog->toPlainText().contains(QStringLiteral("Evaluaciones: 250")));
+    captura(ses, "sesgo.png");
+    QVERIFY(ses->SpeedButtonCargaPrincipal->isEnabled());
+    ses->SpeedButtonCargaPrincipal->click();
+    QVERIFY2(dialogos_.mensajes.empty(), qPrintable(p_->RichEditLog->toPlainText()));
+    QVERIFY(!ses->isVisible() && p_->isVisible());
+    QCOMPARE(p_->control.banderas[1], 1);
+    // The handed-over file is the one the command line writes.
+    QCOMPARE(lee(QString::fromStdString((p_->datos.carpetaTrabajo() / "SesgoTmp.txt").string())),
+             lee(muestra(QStringLiteral("bias.txt"))));
+}
+
+void WorkflowTest::cargaSitios(const QString& ruta) {
+    dialogos_.responde(ruta);
+    p_->SpeedButtonCargaSites->click();
+    QCOMPARE(p_->control.banderas[3], 1);
+}
+
+void WorkflowTest::flujoCompletoDesdeCarpetaVacia() {
+    if (!QFile::exists(muestra(QStringLiteral("grids/elevation.asc")))) QSKIP("the sample region is not in this tree");
+    QVERIFY(QDir(raiz_->path()).exists(QStringLiteral("Lenguajes")));
+    QCOMPARE(estado(p_), QStringLiteral("SpeedButtonCargaCov"));
+
+    covariablesDesdeGrids();
+    if (QTest::currentTestFailed()) return;
+    const QString trasCovariables = QStringLiteral("SpeedButtonCargaSesgo SpeedButtonCargaPriori "
+                                                   "SpeedButtonCargaSites ExportImagen SpeedButtonBorraTodos");
+    QCOMPARE(estado(p_), trasCovariables);
+    prioriDesdeGrids();
+    if (QTest::currentTestFailed()) return;
+    QCOMPARE(estado(p_), QStringLiteral("SpeedButtonCargaSesgo SpeedButtonCargaSites ExportImagen "
+                                        "SpeedButtonBorraTodos"));
+    // The prior's gradient starts at white: the region is outlined.
+    const QImage& priori = p_->ImageMapa->bitmap();
+    int contorno = 0;
+    for (int y = 0; y < priori.height(); ++y)
+        for (int x = 0; x < priori.width(); ++x) contorno += priori.pixel(x, y) == TFormPrincipal::kColorContorno;
+    QVERIFY2(contorno > 200, qPrintable(QString::number(contorno)));
+    sesgoAjustado();
+    if (QTest::currentTestFailed()) return;
+    QCOMPARE(estado(p_), QStringLiteral("SpeedButtonCargaSites ExportImagen SpeedButtonBorraTodos"));
+    cargaSitios(muestra(QStringLiteral("sites.txt")));
+    // Every sample site lies in the region: nothing is reported dropped.
+    QVERIFY(!p_->RichEditLog->toPlainText().contains(QStringLiteral("descartados")));
+    const QString listo = QStringLiteral("SpeedButtonEjecutar EjecutarMenu ExportImagen SpeedButtonBorraTodos");
+    QCOMPARE(estado(p_), listo);
+    // The sites map shows the key of the covariate under the sites, not the prior's.
+    QCOMPARE(p_->LabelMaxLlave->text(), TFormPrincipal::etiqueta(p_->paleta.maximo));
+
+    p_->SpeedButtonEjecutar->click();
+    QVERIFY2(dialogos_.mensajes.empty(), qPrintable(p_->RichEditLog->toPlainText()));
+    QCOMPARE(nodosSuperiores(p_), (QList<int>{0, 7, 3, 11, 15, 18, 20}));
+    QCOMPARE(estado(p_), QStringLiteral("ExportPredictivaMenu ExportCertidumbreMenu ExportPotPrioriMenu ExportImagen "
+                                        "SpeedButtonBorraTodos SpeedButtonCertidumbre SpeedButtonPotPriori"));
+
+    // The three maps: painted, keyed with readable labels, the map's size fixed.
+    QTest::qWait(20);
+    const QSize tamMapa = p_->ImageMapa->size();
+    const struct {
+        QToolButton* boton;
+        const char* captura;
+    } mapas[] = {{p_->SpeedButtonCertidumbre, "principal-certidumbre.png"},
+                 {p_->SpeedButtonPotPriori, "principal-potencial.png"},
+                 {p_->SpeedButtonProbabilidad, "principal.png"}};
+    for (const auto& m : mapas) {
+        m.boton->click();
+        QTest::qWait(20);
+        QVERIFY(pintados(p_->ImageMapa->bitmap()) > 1000);
+        QVERIFY(p_->ImageLlave->isVisible());
+        for (QLabel* l : {p_->LabelMinLlave, p_->LabelMaxLlave, p_->LabelMinimo, p_->LabelMaximo}) {
+            QVERIFY2(cabe(l), qPrintable(l->objectName() + QStringLiteral(": ") + l->text()));
+            QVERIFY2(l->text().size() <= 9, qPrintable(l->text()));
+        }
+        QCOMPARE(p_->ImageMapa->size(), tamMapa);
+        captura(p_, m.captura);
+    }
+    // Labels of any length neither move the map nor get clipped.
+    for (QLabel* l : {p_->LabelMinLlave, p_->LabelMaxLlave, p_->LabelMinimo, p_->LabelMaximo})
+        l->setText(QStringLiteral("-3.21521110890899E-15"));
+    QTest::qWait(20);
+    QCOMPARE(p_->ImageMapa->size(), tamMapa);
+    for (QLabel* l : {p_->LabelMinLlave, p_->LabelMaxLlave, p_->LabelMinimo, p_->LabelMaximo})
+        QVERIFY2(cabe(l), qPrintable(l->objectName()));
+    p_->SpeedButtonCertidumbre->click();
+
+    // The map windows carry a key too.
+    p_->TreeViewExplorador->setCurrentItem(p_->TreeViewExplorador->topLevelItem(4));
+    p_->MostrarMapas1->trigger();
+    const auto ventanas = p_->findChildren<QWidget*>(QStringLiteral("VentanaResultado"));
+    QCOMPARE(ventanas.size(), 4);
+    for (QWidget* v : ventanas) {
+        QVERIFY(pintados(v->findChild<quel::TImagen*>(QStringLiteral("ImageLlave"))->bitmap()) > 10);
+        QVERIFY(!v->findChild<QLabel*>(QStringLiteral("LabelMaxLlave"))->text().isEmpty());
+        v->close();
+    }
+
+    // Every export, read back.
+    const QString salida = raiz_->path() + QStringLiteral("/salida");
+    QVERIFY(QDir().mkpath(salida));
+    const ejecutarQuel& motor = *p_->motor;
+    const int filas = p_->datos.coordenadas->renglones;
+    for (int entrada : {1, 2, 3}) {
+        const QString base = salida + QStringLiteral("/predictiva%1").arg(entrada);
+        dialogos_.responde(base, entrada);
+        p_->ExportPredictivaMenu->trigger();
+        if (entrada < 3) {
+            const QList<QByteArray> lineas =
+                lee(base + (entrada == 1 ? QStringLiteral(".txt") : QStringLiteral(".xls"))).split('\n');
+            QCOMPARE(lineas.size(), filas + 2);  // titles, one line per row, the final line break
+            const QList<QByteArray> primera = lineas[1].split(',');
+            QCOMPARE(primera.size(), 3);
+            QVERIFY(std::abs(primera[2].toDouble() - static_cast<double>(motor.predictiva->datos[0][0])) < 1e-5);
+        } else {
+            quel::GridASCII grid;
+            QCOMPARE(quel::leeGridASCII((base + QStringLiteral(".asc")).toStdString(), grid), 0);
+            QCOMPARE(static_cast<int>(grid.encabezado.ncols * grid.encabezado.nrows), filas);
+        }
+    }
+    for (QAction* a : {p_->ExportCertidumbreMenu, p_->ExportPotPrioriMenu}) {
+        const QString ruta = salida + QLatin1Char('/') + a->objectName() + QStringLiteral(".txt");
+        dialogos_.responde(ruta, 1);
+        a->trigger();
+        QCOMPARE(lee(ruta).count('\n'), filas + 1);
+    }
+    dialogos_.responde(salida + QStringLiteral("/mapa"), 1);
+    p_->ExportImagen->trigger();
+    QCOMPARE(QImage(salida + QStringLiteral("/mapa.bmp")).size(), p_->ImageMapa->bitmap().size());
+    QVERIFY2(dialogos_.mensajes.empty(), qPrintable(p_->RichEditLog->toPlainText()));
+
+    // Removing the sites takes the results with them; loading them again and
+    // running leaves one set of result nodes.
+    p_->TreeViewExplorador->setCurrentItem(p_->TreeViewExplorador->topLevelItem(3));
+    QVERIFY(p_->SpeedButtonBorraUno->isEnabled() && p_->BorrarUnoMenu->isEnabled());
+    p_->SpeedButtonBorraUno->click();
+    QCOMPARE(nodosSuperiores(p_), (QList<int>{0, 7, 3}));
+    QVERIFY(!p_->ExportPredictivaMenu->isEnabled() && !p_->ExportImagen->isEnabled());
+    cargaSitios(muestra(QStringLiteral("sites.txt")));
+    p_->SpeedButtonEjecutar->click();
+    QCOMPARE(nodosSuperiores(p_), (QList<int>{0, 7, 3, 11, 15, 18, 20}));
+
+    // Clearing everything leaves nothing enabled but the covariate load.
+    p_->SpeedButtonBorraTodos->click();
+    QCOMPARE(estado(p_), QStringLiteral("SpeedButtonCargaCov"));
+    QCOMPARE(p_->TreeViewExplorador->topLevelItemCount(), 0);
+
+    // Once more by hand with the handed-over files: one set of results again.
+    dialogos_.responde(raiz_->path() + QStringLiteral("/CovTemp.txt"));
+    p_->SpeedButtonCargaCov->click();
+    QCOMPARE(estado(p_), trasCovariables);
+    dialogos_.responde(muestra(QStringLiteral("bias.txt")));
+    p_->SpeedButtonCargaSesgo->click();
+    app_->tipoArchivo->ButtonOK->click();
+    dialogos_.responde(muestra(QStringLiteral("prior.txt")));
+    p_->SpeedButtonCargaPriori->click();
+    app_->tipoArchivo->ButtonOK->click();
+    cargaSitios(muestra(QStringLiteral("sites.txt")));
+    QCOMPARE(estado(p_), listo);
+    p_->SpeedButtonEjecutar->click();
+    QCOMPARE(nodosSuperiores(p_), (QList<int>{0, 3, 7, 11, 15, 18, 20}));
+
+    // Removing the covariates removes everything: "Quitar archivo" goes off.
+    p_->TreeViewExplorador->setCurrentItem(p_->TreeViewExplorador->topLevelItem(0));
+    p_->SpeedButtonBorraUno->click();
+    QCOMPARE(p_->TreeViewExplorador->topLevelItemCount(), 0);
+    QCOMPARE(estado(p_), QStringLiteral("SpeedButtonCargaCov"));
+    QVERIFY2(dialogos_.mensajes.empty(), qPrintable(p_->RichEditLog->toPlainText()));
+}
+
+void WorkflowTest::entregaUltimaHabilitaLaEjecucion_data() {
+    QTest::addColumn<bool>("prioriUltima");
+    QTest::newRow("priori del administrador") << true;
+    QTest::newRow("sesgo del administrador") << false;
+}
+
+void WorkflowTest::entregaUltimaHabilitaLaEjecucion() {
+    if (!QFile::exists(muestra(QStringLiteral("grids/prior.asc")))) QSKIP("the sample region is not in this tree");
+    QFETCH(bool, prioriUltima);
+    dialogos_.responde(muestra(QStringLiteral("covariates.txt")));
+    p_->SpeedButtonCargaCov->click();
+    QVERIFY(QFile::copy(muestra(QStringLiteral("covariates.txt")), raiz_->path() + QStringLiteral("/CovTemp.txt")));
+    cargaSitios(muestra(QStringLiteral("sites.txt")));
+    // The other input by hand, then the hand-over: the run can start, as after
+    // loading the same file by hand.
+    dialogos_.responde(muestra(prioriUltima ? QStringLiteral("bias.txt") : QStringLiteral("prior.txt")));
+    (prioriUltima ? p_->SpeedButtonCargaSesgo : p_->SpeedButtonCargaPriori)->click();
+    app_->tipoArchivo->ButtonOK->click();
+    QVERIFY(!p_->SpeedButtonEjecutar->isEnabled());
+    if (prioriUltima)
+        prioriDesdeGrids();
+    else
+        sesgoAjustado();
+    if (QTest::currentTestFailed()) return;
+    QCOMPARE(estado(p_), QStringLiteral("SpeedButtonEjecutar EjecutarMenu ExportImagen SpeedButtonBorraTodos"));
+    const QString log = p_->RichEditLog->toPlainText();
+    QVERIFY(log.contains(TFormPrincipal::tx(p_->mensajesLog[prioriUltima ? 6 : 4])));
+}
+
+void WorkflowTest::sitiosFueraDeLaRegionSeInforman() {
+    if (!QFile::exists(muestra(QStringLiteral("covariates.txt")))) QSKIP("the sample region is not in this tree");
+    dialogos_.responde(muestra(QStringLiteral("covariates.txt")));
+    p_->SpeedButtonCargaCov->click();
+    // One lynx far away and one in the sea (no data, south-west corner), a
+    // puma only far away, a fox in the region.
+    const QString sitios = raiz_->path() + QStringLiteral("/sitios.txt");
+    QFile f(sitios);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("Lynx,250,3\nLynx,-105.59,19.21\nLynx,-105.0,19.8\nPuma,-10,60\nZorro,-105.0,19.8");
+    f.close();
+    cargaSitios(sitios);
+    const QString log = p_->RichEditLog->toPlainText();
+    QVERIFY2(log.contains(QStringLiteral("Lynx: 2 de 3 sitios descartados (1 fuera de la región, 1 en celdas sin "
+                                         "datos): (250, 3), (-105.59, 19.21)")),
+             qPrintable(log));
+    QVERIFY(log.contains(QStringLiteral("Advertencia: Puma no tiene ningún sitio en la región")));
+    QVERIFY(!log.contains(QStringLiteral("Zorro")));
+}
+
+void WorkflowTest::imagenEnElFormatoElegido_data() {
+    QTest::addColumn<int>("entrada");
+    QTest::addColumn<QString>("nombre");
+    QTest::addColumn<QString>("escrito");
+    QTest::addColumn<QByteArray>("magia");
+    QTest::newRow("bmp") << 1 << "mapa" << "mapa.bmp" << QByteArray("BM");
+    QTest::newRow("bmp tras .jpg") << 1 << "mapa.jpg" << "mapa.jpg.bmp" << QByteArray("BM");
+    QTest::newRow("jpeg") << 2 << "foto" << "foto.jpg" << QByteArray("\xFF\xD8\xFF");
+    QTest::newRow("jpeg con .JPEG") << 2 << "foto.JPEG" << "foto.JPEG" << QByteArray("\xFF\xD8\xFF");
+    QTest::newRow("png") << 3 << "dibujo" << "dibujo.png" << QByteArray("\x89PNG");
+}
+
+void WorkflowTest::imagenEnElFormatoElegido() {
+    if (!QImageReader::supportedImageFormats().contains("jpeg")) QSKIP("no JPEG plugin");
+    if (!QFile::exists(muestra(QStringLiteral("covariates.txt")))) QSKIP("the sample region is not in this tree");
+    QFETCH(int, entrada);
+    QFETCH(QString, nombre);
+    QFETCH(QString, escrito);
+    QFETCH(QByteArray, magia);
+    dialogos_.responde(muestra(QStringLiteral("covariates.txt")));
+    p_->SpeedButtonCargaCov->click();
+    dialogos_.responde(raiz_->path() + QLatin1Char('/') + nombre, entrada);
+    p_->ExportImagen->trigger();
+    QCOMPARE(dialogos_.preguntas.back().peticion.filtro,
+             QStringLiteral("Mapa de bits (*.bmp)|*.bmp|JPEG (*.jpg;*.jpeg)|*.jpg;*.jpeg|PNG (*.png)|*.png"));
+    QCOMPARE(QDir(raiz_->path()).entryList({QStringLiteral("*.*")}, QDir::Files).filter(nombre.section('.', 0, 0)),
+             QStringList{escrito});
+    QVERIFY(lee(raiz_->path() + QLatin1Char('/') + escrito).startsWith(magia));
+}
+
+void WorkflowTest::dialogosDeQtEnElIdiomaElegido() {
+    if (!QFile::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) + QStringLiteral("/qtbase_es.qm")))
+        QSKIP("Qt's Spanish translations are not installed");
+    auto* t = app_->tipoArchivo.get();
+    // First start: Spanish in force, offered by the dialog, and Qt's own buttons in it.
+    p_->CambiarLenguaMenuClick();
+    QCOMPARE(t->ComboBoxLenguaje->currentText(), QStringLiteral("Español"));
+    QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Cancelar"));
+    t->ComboBoxLenguaje->setCurrentIndex(0);
+    t->ButtonOK->click();
+    QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Cancel"));
+    // The next start offers the language chosen.
+    app_.reset();
+    arranca();
+    app_->principal->CambiarLenguaMenuClick();
+    QCOMPARE(app_->tipoArchivo->ComboBoxLenguaje->currentText(), QStringLiteral("English"));
+    app_->tipoArchivo->ButtonCancelar->click();
+}
+
+QTEST_MAIN(WorkflowTest)
+#include "WorkflowTest.moc"
