@@ -62,6 +62,7 @@ private slots:
     void nombreSinPuntoRecibeTxt();
     void elegidorEnCeroSeRechaza();
     void encabezadosDistintosVanAlReporteDeError();
+    void gridIlegibleSeNombraEnElLog();
     void abrirTablaExistente();
     void abrirTablaIlegibleNoCambiaLaLista();
     void cargarAPrincipal();
@@ -242,6 +243,21 @@ void PruebaCovManager::encabezadosDistintosVanAlReporteDeError() {
     QCOMPARE(b.p->errores.size(), std::size_t(1));
     QCOMPARE(b.p->errores[0].codigo, 4);
     QVERIFY(!QFile::exists(salida));
+}
+
+void PruebaCovManager::gridIlegibleSeNombraEnElLog() {
+    Banco b;
+    QByteArray malo = prueba::lee(prueba::grid("slope.asc"));
+    malo.replace("ncols         60", "ncols         60\nsin sentido   1");
+    const QString rutaMala = b.p->scratch.path() + QStringLiteral("/malo.asc");
+    prueba::escribe(rutaMala, malo);
+    b.agrega(prueba::grid("slope.asc"));
+    b.agrega(prueba::grid("soil.asc"));
+    b.agrega(rutaMala);
+    prueba::pulsa(b.dlg(), b.p->scratch.path() + QStringLiteral("/t.txt"), b.w.SpeedButtonGuardar);
+    QCOMPARE(b.p->errores.size(), std::size_t(1));
+    QCOMPARE(b.p->errores[0].codigo, 12);
+    QVERIFY2(!b.p->log.filter(rutaMala).isEmpty(), qPrintable(b.p->log.join(QLatin1Char('\n'))));
 }
 
 void PruebaCovManager::abrirTablaExistente() {
