@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTabWidget>
 #include <QTextEdit>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -307,6 +308,9 @@ void WorkflowTest::flujoCompletoDesdeCarpetaVacia() {
         QCOMPARE(p_->ImageMapa->size(), tamMapa);
         captura(p_, m.captura);
     }
+    p_->PageControl->setCurrentWidget(p_->TabSheetColor);
+    captura(p_, "principal-colores.png");
+    p_->PageControl->setCurrentWidget(p_->TabSheetExplorador);
     // Labels of any length neither move the map nor get clipped.
     for (QLabel* l : {p_->LabelMinLlave, p_->LabelMaxLlave, p_->LabelMinimo, p_->LabelMaximo})
         l->setText(QStringLiteral("-3.21521110890899E-15"));
