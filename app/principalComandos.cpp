@@ -234,22 +234,28 @@ void TFormPrincipal::SpeedButtonCargaSitesClick() {
 void TFormPrincipal::informaDescartes() {
     if (!datos.covariables || !datos.coordenadas || !datos.sitios) return;
     const auto lugares = ubicaSitios(*datos.covariables, *datos.coordenadas, *datos.sitios);
+    const auto lista = [](const std::vector<std::pair<float, float>>& primeros) {
+        QStringList l;
+        for (const auto& [x, y] : primeros)
+            l << QStringLiteral("(%1, %2)").arg(QString::number(x, 'g', 7), QString::number(y, 'g', 7));
+        return l.join(QStringLiteral(", "));
+    };
     for (const DescarteEspecie& d : resumeDescartes(lugares, *datos.sitios, datos.especies.get())) {
         const QString especie = tx(d.especie);
-        if (d.descartados() > 0) {
-            QStringList lista;
-            for (const auto& [x, y] : d.primeros)
-                lista << QStringLiteral("(%1, %2)").arg(QString::number(x, 'g', 7), QString::number(y, 'g', 7));
-            agregaLog(QStringLiteral("%1: %2 de %3 sitios descartados (%4 fuera de la región, %5 en celdas sin "
-                                     "datos): %6")
+        if (d.fuera > 0)
+            agregaLog(QStringLiteral("%1: %2 de %3 sitios descartados por estar fuera de la región: %4")
                           .arg(especie)
-                          .arg(d.descartados())
-                          .arg(d.sitios)
                           .arg(d.fuera)
+                          .arg(d.sitios)
+                          .arg(lista(d.primerosFuera)));
+        if (d.sinDato > 0)
+            agregaLog(QStringLiteral("%1: %2 de %3 sitios en celdas sin datos; cuentan en la celda de la región más "
+                                     "cercana: %4")
+                          .arg(especie)
                           .arg(d.sinDato)
-                          .arg(lista.join(QStringLiteral(", "))));
-        }
-        if (d.descartados() == d.sitios)
+                          .arg(d.sitios)
+                          .arg(lista(d.primerosSinDato)));
+        if (d.fuera == d.sitios)
             agregaLog(QStringLiteral("Advertencia: %1 no tiene ningún sitio en la región; sus mapas muestran solo la "
                                      "información a priori.")
                           .arg(especie));

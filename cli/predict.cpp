@@ -252,18 +252,25 @@ int ejecuta(const Entradas& e) {
         reportaError(kComando, archivo, codigo, 0);
         return kSalidaFallo;
     }
-    for (const DescarteEspecie& d : motor.descartes) {
-        if (d.descartados() > 0) {
-            std::string lista;
-            for (const auto& [x, y] : d.primeros) {
-                char par[64];
-                std::snprintf(par, sizeof par, " (%.7g, %.7g)", static_cast<double>(x), static_cast<double>(y));
-                lista += par;
-            }
-            std::fprintf(stderr, "quel-cli %s: %s: %d of %d sites dropped (%d outside the region, %d on no-data cells):%s\n",
-                         kComando, d.especie.c_str(), d.descartados(), d.sitios, d.fuera, d.sinDato, lista.c_str());
+    const auto lista = [](const std::vector<std::pair<float, float>>& primeros) {
+        std::string texto;
+        for (const auto& [x, y] : primeros) {
+            char par[64];
+            std::snprintf(par, sizeof par, " (%.7g, %.7g)", static_cast<double>(x), static_cast<double>(y));
+            texto += par;
         }
-        if (d.descartados() == d.sitios)
+        return texto;
+    };
+    for (const DescarteEspecie& d : motor.descartes) {
+        if (d.fuera > 0)
+            std::fprintf(stderr, "quel-cli %s: %s: %d of %d sites left out as outside the region:%s\n", kComando,
+                         d.especie.c_str(), d.fuera, d.sitios, lista(d.primerosFuera).c_str());
+        if (d.sinDato > 0)
+            std::fprintf(stderr,
+                         "quel-cli %s: %s: %d of %d sites lie on no-data cells and count in the nearest region "
+                         "cell:%s\n",
+                         kComando, d.especie.c_str(), d.sinDato, d.sitios, lista(d.primerosSinDato).c_str());
+        if (d.fuera == d.sitios)
             std::fprintf(stderr, "quel-cli %s: warning: %s has no site in the region; its maps show the prior alone\n",
                          kComando, d.especie.c_str());
     }

@@ -219,13 +219,15 @@ std::vector<DescarteEspecie> resumeDescartes(const std::vector<LugarSitio>& luga
     for (std::size_t s = 0; s < lugares.size(); ++s) {
         const std::string nombre =
             conNombres && s < especies->datos[0].size() ? especies->datos[0][s] : std::string();
-        if (r.empty() || r.back().especie != nombre) r.push_back(DescarteEspecie{nombre, 0, 0, 0, {}});
+        if (r.empty() || r.back().especie != nombre) r.push_back(DescarteEspecie{nombre, 0, 0, 0, {}, {}});
         DescarteEspecie& e = r.back();
         ++e.sitios;
         if (lugares[s] == LugarSitio::kRegion) continue;
-        ++(lugares[s] == LugarSitio::kFuera ? e.fuera : e.sinDato);
-        if (static_cast<int>(e.primeros.size()) < cuantasCoordenadas && sitios.columnas >= 2)
-            e.primeros.emplace_back(sitios.datos[0][s], sitios.datos[1][s]);
+        const bool esFuera = lugares[s] == LugarSitio::kFuera;
+        ++(esFuera ? e.fuera : e.sinDato);
+        auto& primeros = esFuera ? e.primerosFuera : e.primerosSinDato;
+        if (static_cast<int>(primeros.size()) < cuantasCoordenadas && sitios.columnas >= 2)
+            primeros.emplace_back(sitios.datos[0][s], sitios.datos[1][s]);
     }
     return r;
 }

@@ -27,14 +27,17 @@ enum class LugarSitio { kRegion, kFuera, kSinDato };
 std::vector<LugarSitio> ubicaSitios(const TImagenN<int>& covariables, const TImagenN<float>& coordenadas,
                                     const TImagenN<float>& sitios);
 
-// The sites of one species that a run leaves out, for the reports.
+// The sites of one species that lie outside the region (a run leaves them
+// out) or on its no-data cells (a run counts them in the nearest region
+// cell), for the reports.
 struct DescarteEspecie {
     std::string especie;
     int sitios = 0;   // sites of the species
-    int fuera = 0;    // outside the region
-    int sinDato = 0;  // on no-data cells
-    std::vector<std::pair<float, float>> primeros;  // x, y of the first few left out
-    int descartados() const { return fuera + sinDato; }
+    int fuera = 0;    // outside the region: left out
+    int sinDato = 0;  // on no-data cells: counted in the nearest region cell
+    std::vector<std::pair<float, float>> primerosFuera;    // x, y of the first few of each kind
+    std::vector<std::pair<float, float>> primerosSinDato;
+    int descartados() const { return fuera; }
 };
 // One entry per species in site order (a species whose sites are not
 // adjacent gets one entry per run of sites); `especies` may be null (one

@@ -384,10 +384,11 @@ int ejecutarQuel::cuentaPresencias(const copiaDatos& d) {
     }
     descartes.clear();
     if (d.sitios && d.covariables && d.coordenadas) {
-        // Sites outside the region or on its no-data cells count nowhere.
+        // Sites beyond the table's cells count nowhere; a site on a no-data
+        // cell keeps its nearest region cell.
         const std::vector<LugarSitio> lugares = ubicaSitios(*d.covariables, *d.coordenadas, *d.sitios);
         for (std::size_t s = 0; s < lugares.size() && s < filaSitio.size(); ++s) {
-            if (lugares[s] == LugarSitio::kRegion || filaSitio[s] < 0) continue;
+            if (lugares[s] != LugarSitio::kFuera || filaSitio[s] < 0) continue;
             filaSitio[s] = -1;
             if (d.sitios->columnas >= 3) d.sitios->datos[2][s] = -1;
             ++sitiosSinAsignar;

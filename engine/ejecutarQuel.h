@@ -68,8 +68,8 @@ public:
 
     // Sites of the last run that no valid row was assigned to (they count nowhere).
     int sitiosSinAsignar = 0;
-    // Per species, the sites of the last run left out as outside the region
-    // or on no-data cells.
+    // Per species, the sites of the last run left out as outside the region,
+    // and those on no-data cells (counted in their nearest region cell).
     std::vector<DescarteEspecie> descartes;
 
     // `hilos` worker threads (0: every core). Results do not depend on it.

@@ -445,8 +445,10 @@ void WorkflowTest::sitiosFueraDeLaRegionSeInforman() {
     f.close();
     cargaSitios(sitios);
     const QString log = p_->RichEditLog->toPlainText();
-    QVERIFY2(log.contains(QStringLiteral("Lynx: 2 de 3 sitios descartados (1 fuera de la región, 1 en celdas sin "
-                                         "datos): (250, 3), (-105.59, 19.21)")),
+    QVERIFY2(log.contains(QStringLiteral("Lynx: 1 de 3 sitios descartados por estar fuera de la región: (250, 3)")),
+             qPrintable(log));
+    QVERIFY2(log.contains(QStringLiteral("Lynx: 1 de 3 sitios en celdas sin datos; cuentan en la celda de la región "
+                                         "más cercana: (-105.59, 19.21)")),
              qPrintable(log));
     QVERIFY(log.contains(QStringLiteral("Advertencia: Puma no tiene ningún sitio en la región")));
     QVERIFY(!log.contains(QStringLiteral("Zorro")));

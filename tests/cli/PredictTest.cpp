@@ -83,8 +83,8 @@ TEST(Predict, EscribeLosSeisArchivos) {
     ASSERT_EQ(s.estado, 0) << s.err;
     EXPECT_EQ(s.out, "Iteracion: 1 de 3\nIteracion: 2 de 3\nIteracion: 3 de 3\n");
     // Not a terminal: no progress; the first lynx lies on a no-data cell.
-    EXPECT_EQ(s.err, "quel-cli predict: Lynxrufus: 1 of 3 sites dropped (0 outside the region, 1 on no-data cells): "
-                     "(-104.9, 19.9)\n");
+    EXPECT_EQ(s.err, "quel-cli predict: Lynxrufus: 1 of 3 sites lie on no-data cells and count in the nearest region "
+                     "cell: (-104.9, 19.9)\n");
     for (const char* n : kArchivos) EXPECT_TRUE(fs::is_regular_file(reg.salida / n)) << n;
     const auto pred = lineas(prueba::lee(reg.salida / "predictive.txt"));
     ASSERT_EQ(pred.size(), 49u);
@@ -214,16 +214,17 @@ TEST(Predict, FallosDeLaCorrida) {
 
 TEST(Predict, SitiosFueraDeLaRegionSeInforman) {
     Region reg;
-    prueba::escribe(reg.sitios, "Lynx rufus,-104.85,19.9\nLynx rufus,3000000,19.9\nPuma,-104.9,19.9");
+    prueba::escribe(reg.sitios, "Lynx rufus,-104.85,19.9\nLynx rufus,3000000,19.9\nPuma,-104.9,19.9\nWolf,-90,40");
     auto a = reg.args({"--uniform-bias"});
     a.erase(a.begin() + 4, a.begin() + 6);
     const Salida s = predict(a);
     EXPECT_EQ(s.estado, 0) << s.err;
     EXPECT_EQ(s.err,
-              "quel-cli predict: Lynxrufus: 1 of 2 sites dropped (1 outside the region, 0 on no-data cells): "
-              "(3000000, 19.9)\n"
-              "quel-cli predict: Puma: 1 of 1 sites dropped (0 outside the region, 1 on no-data cells): (-104.9, 19.9)\n"
-              "quel-cli predict: warning: Puma has no site in the region; its maps show the prior alone\n");
+              "quel-cli predict: Lynxrufus: 1 of 2 sites left out as outside the region: (3000000, 19.9)\n"
+              "quel-cli predict: Puma: 1 of 1 sites lie on no-data cells and count in the nearest region cell: "
+              "(-104.9, 19.9)\n"
+              "quel-cli predict: Wolf: 1 of 1 sites left out as outside the region: (-90, 40)\n"
+              "quel-cli predict: warning: Wolf has no site in the region; its maps show the prior alone\n");
 }
 
 TEST(Predict, DosCorridasALaVez) {

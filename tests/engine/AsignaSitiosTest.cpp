@@ -146,8 +146,10 @@ TEST(AsignaSitios, LugarYDescartesPorEspecie) {
     EXPECT_EQ(d[0].sitios, 4);
     EXPECT_EQ(d[0].fuera, 1);
     EXPECT_EQ(d[0].sinDato, 1);
-    ASSERT_EQ(d[0].primeros.size(), 1u);  // the first one only
-    EXPECT_EQ(d[0].primeros[0], std::make_pair(1.1f, 0.9f));
+    ASSERT_EQ(d[0].primerosSinDato.size(), 1u);
+    EXPECT_EQ(d[0].primerosSinDato[0], std::make_pair(1.1f, 0.9f));
+    ASSERT_EQ(d[0].primerosFuera.size(), 1u);
+    EXPECT_EQ(d[0].primerosFuera[0], std::make_pair(3.5f, 2.0f));
     EXPECT_EQ(d[1].descartados(), 0);
     EXPECT_EQ(d[2].descartados(), d[2].sitios);
 }

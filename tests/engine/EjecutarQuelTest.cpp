@@ -99,19 +99,18 @@ Referencia referencia(Datos& d, int tipo) {
     long double sp = 0;
     for (auto& p : pares) sp += p.pi;
     for (auto& p : pares) p.pi = sp == 0 ? 1.0L / static_cast<long double>(pares.size()) : p.pi / sp;
-    // Sites by scanning; a site whose nearest row of all is closer than every
-    // valid row (its cell is outside the region) counts nowhere.
+    // Sites by scanning.
     for (int s = 0; s < d.sitios.renglones; ++s) {
-        float mejor = 1e6f, mejorTodas = 1e6f;
+        float mejor = 1e6f;
         int fila = -1;
         for (int r = 0; r < R; ++r) {
+            if (d.valida(r) != 1) continue;
             const double dx = static_cast<double>(d.sitios.datos[0][static_cast<std::size_t>(s)]) - d.coordenadas.datos[0][static_cast<std::size_t>(r)];
             const double dy = static_cast<double>(d.sitios.datos[1][static_cast<std::size_t>(s)]) - d.coordenadas.datos[1][static_cast<std::size_t>(r)];
             const float dist = static_cast<float>(std::sqrt(dx * dx + dy * dy));
-            mejorTodas = std::min(mejorTodas, dist);
-            if (d.valida(r) == 1 && dist < mejor) { mejor = dist; fila = r; }
+            if (dist < mejor) { mejor = dist; fila = r; }
         }
-        if (fila < 0 || mejorTodas < mejor) continue;
+        if (fila < 0) continue;
         for (auto& p : pares) {
             std::size_t a, b;
             ab(p, fila, a, b);
