@@ -180,7 +180,7 @@ TEST(ConvierteASCII, MaskHasOneLinePerGridRow) {
     Entorno e;
     auto g = e.escribe("g.asc",
                        " NCOLS 3\r\n NROWS 2\r\n XLLCENTER 0.5\r\n YLLCENTER 0.5\r\n CELLSIZE 1\r\n"
-                       " NODATA_VALUE -1\r\n 1 nan 3 4\r\n 5 6\r\n");
+                       " NODATA_VALUE -1\r\n 1 null 3\r\n 4 5 6\r\n");
     fs::path mascara = e.t / "mask.txt";
     ASSERT_EQ(e.ex.convierteASCII(g, mascara), 0);
     EXPECT_EQ(prueba::lee(mascara), "1,-1,3,\n4,5,6,\n");
