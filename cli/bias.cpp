@@ -71,13 +71,7 @@ bool leeParametro(const Opciones& o, const std::string& nombre, bool ceroVale, f
     return true;
 }
 
-void reportaFallo(const FalloSesgo& f) {
-    // Grid steps carry the reader's account of what it could not use.
-    if (!f.detalle.empty())
-        reportaErrorGrid(kComando, f.archivo, f.codigo, quel::ErrorGrid{f.codigo, f.linea, f.detalle});
-    else
-        reportaError(kComando, f.archivo, f.codigo, f.linea);
-}
+void reportaFallo(const FalloSesgo& f) { reportaError(kComando, f); }
 
 void imprimeAjuste(const inferenciaBias& inf, const InformeSesgo& informe) {
     const AjusteSesgo& a = inf.ajuste();
@@ -145,6 +139,7 @@ int ejecuta(const Opciones& o) {
         return kSalidaFallo;
     }
     progreso.fija(100);
+    reportaAvisos(kComando, informe.avisos);
     imprimeAjuste(inferencia, informe);
 
     const int codigo = inferencia.guardaSesgo(salida, static_cast<int>(digitos));

@@ -89,7 +89,10 @@ int ejecuta(const fs::path& salida, const std::vector<Grid>& grids) {
         return kSalidaFallo;
     }
     if (codigo != 0) {
-        reportaErrorGrid(kComando, ct.rutaError, codigo, ct.error);
+        quel::ErrorArchivo error = ct.error;
+        error.codigo = codigo;
+        error.archivo = ct.rutaError;
+        reportaError(kComando, error);
         return kSalidaFallo;
     }
     progreso.fija(100);

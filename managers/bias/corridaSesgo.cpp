@@ -117,6 +117,7 @@ int ejecutaSesgo(inferenciaBias& inferencia, cargaArchivo& datos, const Entradas
     if (informe) {
         informe->sitios = sitios->renglones;
         informe->sinAsignar = sinAsignar;
+        informe->avisos = inferencia.avisos();
     }
     return 0;
 }

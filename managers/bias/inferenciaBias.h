@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "data/LectorASCII.h"
 #include "data/TImagenN.h"
 #include "platform/Progreso.h"
 
@@ -112,6 +113,10 @@ public:
     void combinacionesDistintas();
     int sumaDistancias(cargaArchivo& datos, const std::filesystem::path& archivoCiudades,
                        const std::filesystem::path& archivoCarreteras, Progreso& progreso = progresoNulo());
+    // Refuses (code 4) a richness grid that does not list the cells of the
+    // covariate table: as many cells as the table has rows, each cell's
+    // lower-left corner at the row's x, y to within a hundredth of a cell
+    // (plus the rounding of the table's six significant digits).
     int cargaRiqueza(cargaArchivo& datos, const std::filesystem::path& archivoRiqueza);
     void calculaAbundancia();
     void cuentaPresencias(const TImagenN<float>& sitios);
@@ -150,6 +155,9 @@ public:
     int lineaError() const { return lineaError_; }
     // The grid the last conversion read.
     const std::filesystem::path& ultimoGrid() const { return ultimoGrid_; }
+    // Warnings of the last distance sums and richness load, one English
+    // sentence each (a cities or roads grid far outside the region).
+    const std::vector<std::string>& avisos() const { return avisos_; }
 
 private:
     int hilos() const;
@@ -165,7 +173,16 @@ private:
     std::vector<int> inicio_;
     std::vector<int> filas_;
     AjusteSesgo ajuste_;
+    // The richness grid lists the cells of the covariate table, in its order.
+    int revisaRiqueza();
+    // Warns when the grid read last lies far outside the covariate table's extent.
+    void avisaLejania(const std::filesystem::path& archivo, const char* que);
+
     std::string detalle_;
     int lineaError_ = 0;
     std::filesystem::path ultimoGrid_;
+    std::filesystem::path archivoCovariables_;
+    quel::EncabezadoASCII encabezadoUltimo_;  // header of the grid read last
+    long long celdasUltimo_ = 0;              // its cells
+    std::vector<std::string> avisos_;
 };

@@ -181,7 +181,8 @@ TEST(Predict, UnaEntradaMalaDaSuLineaDeError) {
     const Salida s = predict(reg.args());
     EXPECT_EQ(s.estado, 3);
     EXPECT_EQ(s.err, "quel-cli predict: " + reg.sesgo.string() +
-                         ": error 9: Value out of range or not a number on line 4\n");
+                         ": error 9: Value out of range or not a number on line 4: expected a bias value from 0 "
+                         "to 1, found \"1.5\"\n");
     EXPECT_FALSE(fs::exists(reg.salida));
 
     auto a = reg.args({"--uniform-bias"});
