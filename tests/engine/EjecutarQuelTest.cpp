@@ -354,7 +354,11 @@ TEST(Motor, CodigosTresYOnce) {
     {
         Datos d(3, {2, 2});
         d.cov(2, 1) = 3;  // above C
-        EXPECT_EQ(motor().ejecuta(d.vista(), 0), 11);
+        auto q = motor();
+        EXPECT_EQ(q.ejecuta(d.vista(), 0), 11);
+        // The table's line: two category lines, the separator and the title first.
+        EXPECT_EQ(q.error().linea, 2 + 2 + 3);
+        EXPECT_EQ(q.error().detalle, "covariate number 2: expected a category from 1 to 2, found 3");
         d.cov(2, 1) = 0;  // below 1
         EXPECT_EQ(motor().ejecuta(d.vista(), 1), 11);
         d.valida(2) = 0;  // outside the region: not read

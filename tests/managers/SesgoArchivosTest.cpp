@@ -86,6 +86,24 @@ TEST(SesgoSumas, ACellOnACityTakesTheCapReplacedByTenTimesTheLargestOtherSum) {
     EXPECT_FALSE(fs::exists(b.carpeta / "ASCIITmp.txt"));
 }
 
+TEST(SesgoSumas, CitiesOrRoadsFarOutsideTheRegionAreWarnedAbout) {
+    Banco b;
+    b.cargaTabla(tresCeldas());  // x 0 to 20, y 0
+    const fs::path carreteras = b.archivo("r.asc", grid(3, 1, 0, 0, 10, {2, 2, 2}));
+    // Beside the region, or beyond it by less than its width: no warning.
+    for (double x : {-30.0, 35.0}) {
+        ASSERT_EQ(b.inf.sumaDistancias(b.datos, b.archivo("c.asc", grid(1, 1, x, 0, 10, {5})), carreteras), 0);
+        EXPECT_TRUE(b.inf.avisos().empty()) << x;
+    }
+    // Farther than the region is wide, on either grid: one warning each.
+    const fs::path lejos = b.archivo("lejos.asc", grid(1, 1, 500, 400, 10, {5}));
+    ASSERT_EQ(b.inf.sumaDistancias(b.datos, lejos, lejos), 0);
+    ASSERT_EQ(b.inf.avisos().size(), 2u);
+    EXPECT_EQ(b.inf.avisos()[0].rfind("the cities grid " + lejos.string() + " lies wholly outside the region", 0), 0u)
+        << b.inf.avisos()[0];
+    EXPECT_NE(b.inf.avisos()[1].find("the roads grid"), std::string::npos);
+}
+
 TEST(SesgoSumas, RoadsCountOnlyCellsCodedOneAndTheCapStaysWithFewerThanTwoOthers) {
     Banco b;
     b.cargaTabla({{0, 0, {1}, 1}, {10, 0, {2}, 1}});
