@@ -14,6 +14,7 @@
 #include "data/LectorASCII.h"
 #include "data/cargaArchivo.h"
 #include "engine/funcionesGlobales.h"
+#include "platform/Memoria.h"
 
 namespace fs = std::filesystem;
 
@@ -103,14 +104,30 @@ int inferenciaBias::cargaCovariables(cargaArchivo& datos, const fs::path& archiv
     datos.numCovariables = 0;
     int codigo = datos.convierteArchivo(archivo, covs, cargaArchivo::kCovariables);
     if (codigo == 0) codigo = datos.cuentaRenglones(covs, cargaArchivo::kCovariables);
-    if (codigo == 0 && datos.columnas < 3) codigo = codigos::kMalformado;  // no covariate and region flag
+    if (codigo == 0 && datos.columnas < 3)  // no covariate and region flag
+        codigo = quel::fallaArchivo(&datos.error, codigos::kMalformado, 0,
+                                    "expected x, y, the covariates and the region flag on each line, found " +
+                                        std::to_string(datos.columnas) + " fields");
     if (codigo != 0) {
         lineaError_ = datos.lineaError;
+        detalle_ = datos.error.detalle;
         datos.numCovariables = numCovariablesPrevio;
         return codigo;
     }
     const int celdas = datos.renglones;
     const int campos = datos.columnas;
+    // The table itself, then per row its key hash, group, combination and
+    // the hash map's node: what the load and the grouping build.
+    const long double necesaria =
+        static_cast<long double>(celdas) * (static_cast<long double>(campos) * sizeof(int) + 64);
+    const long double limite = static_cast<long double>(quel::memoria::efectiva(limiteMemoria_));
+    if (necesaria > limite) {
+        datos.numCovariables = numCovariablesPrevio;
+        detalle_ = "the table's " + std::to_string(celdas) + " rows of " + std::to_string(campos) +
+                   " fields would need about " + quel::memoria::texto(necesaria) + " of memory, more than the " +
+                   quel::memoria::texto(limite) + " the run may use";
+        return codigos::kMemoria;
+    }
     auto nuevasCoordenadas = std::make_unique<TImagenN<float>>(celdas, 2);
     auto nuevasCovariables = std::make_unique<TImagenN<int>>(celdas, campos - 2);
     codigo = datos.leeCovariables(covs, *nuevasCoordenadas, *nuevasCovariables);

@@ -106,6 +106,10 @@ public:
 
     // Threads of the distance sums (0: one per core). Results never depend on it.
     void fijaHilos(int hilos) { hilos_ = hilos; }
+    // Memory the covariate load may take, in bytes; 0 (the default) is the
+    // machine's physical memory. A table whose per-row arrays would need
+    // more is refused before they are built (code 13).
+    void fijaLimiteMemoria(std::uint64_t bytes) { limiteMemoria_ = bytes; }
 
     // The steps, in the order the bias manager calls them. Codes: 0 success,
     // otherwise the code of the routine that failed (2, 5, 9, 12 ...).
@@ -168,6 +172,7 @@ private:
 
     std::filesystem::path carpeta_;
     int hilos_ = 0;
+    std::uint64_t limiteMemoria_ = 0;
     // Grouping of rows by combination: rows of j are filas_[inicio_[j] .. inicio_[j+1]).
     std::vector<int> combinacionDe_;
     std::vector<int> inicio_;
