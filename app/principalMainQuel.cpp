@@ -430,6 +430,13 @@ QString TFormPrincipal::tx(const std::string& bytes) { return quel::textoDeBytes
 void TFormPrincipal::muestraError(int codigo) { muestraError(codigo, datos.lineaError); }
 
 void TFormPrincipal::muestraError(int codigo, int lineaError) {
+    // The load's own account (its file, line and what it found) goes to the
+    // log before the box's text, as the bias manager logs its grids' errors.
+    const quel::ErrorArchivo& e = datos.error;
+    if (e.codigo == codigo && !e.archivo.empty() && !e.detalle.empty())
+        agregaLog(QString::fromStdString(e.archivo.string()) +
+                  (e.linea > 0 ? QStringLiteral(":%1").arg(e.linea) : QString()) + QStringLiteral(": ") +
+                  QString::fromStdString(e.detalle));
     if (const auto texto = quel::lenguaje::textoCajaError(tablas, codigo, lineaError)) {
         dialogos_.mensaje(this, QStringLiteral("ERROR"), tx(*texto), quel::IconoMensaje::Error);
         agregaLog(tx(*texto));

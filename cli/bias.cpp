@@ -26,7 +26,7 @@ const char* const kComando = "bias";
 const char* const kAyudaBias =
     "usage: quel-cli bias --covariates FILE --cities GRID --alfa A --roads GRID --beta B\n"
     "                     --richness GRID --cota C --sites FILE --absences N --out FILE\n"
-    "                     [--digits N] [--threads N]\n"
+    "                     [--digits N] [--threads N] [--max-memory SIZE]\n"
     "\n"
     "Fits the spatial sampling-bias surface as the bias manager does: the weight of\n"
     "cities against roads and the detectability slope are fitted by maximum\n"
@@ -48,6 +48,9 @@ const char* const kAyudaBias =
     "                     window writes them; more only for checking)\n"
     "  --threads N        threads of the distance sums (default: every core);\n"
     "                     the result never depends on it\n"
+    "  --max-memory SIZE  memory the covariate table may take, in bytes or with a\n"
+    "                     K, M, G or T suffix (default: the machine's physical\n"
+    "                     memory); a larger table is refused before it is read\n"
     "\n"
     "The fitted weight and slope, the evaluations and iterations the fit used and\n"
     "whether its convergence test was met are printed on standard output.\n"
@@ -71,13 +74,7 @@ bool leeParametro(const Opciones& o, const std::string& nombre, bool ceroVale, f
     return true;
 }
 
-void reportaFallo(const FalloSesgo& f) {
-    // Grid steps carry the reader's account of what it could not use.
-    if (!f.detalle.empty())
-        reportaErrorGrid(kComando, f.archivo, f.codigo, quel::ErrorGrid{f.codigo, f.linea, f.detalle});
-    else
-        reportaError(kComando, f.archivo, f.codigo, f.linea);
-}
+void reportaFallo(const FalloSesgo& f) { reportaError(kComando, f); }
 
 void imprimeAjuste(const inferenciaBias& inf, const InformeSesgo& informe) {
     const AjusteSesgo& a = inf.ajuste();
@@ -115,6 +112,8 @@ int ejecuta(const Opciones& o) {
     long digitos = 6;
     if (o.tiene("--digits") && !leeEntero(*o.valor("--digits"), 1, 40, digitos))
         return errorUso(kComando, "--digits must be a whole number from 1 to 40");
+    const auto memoria = leeMemoria(o, error);
+    if (!memoria) return errorUso(kComando, error);
     long hilos = hilosPorDefecto();
     if (o.tiene("--threads") && !leeEntero(*o.valor("--threads"), 1, 1024, hilos))
         return errorUso(kComando, "--threads must be a whole number of at least 1");
@@ -130,6 +129,7 @@ int ejecuta(const Opciones& o) {
     cargaArchivo datos(carpeta.ruta());
     inferenciaBias inferencia(carpeta.ruta());
     inferencia.fijaHilos(static_cast<int>(hilos));
+    inferencia.fijaLimiteMemoria(*memoria);
     ProgresoTerminal progreso(kComando);
 
     FalloSesgo fallo;
@@ -145,6 +145,7 @@ int ejecuta(const Opciones& o) {
         return kSalidaFallo;
     }
     progreso.fija(100);
+    reportaAvisos(kComando, informe.avisos);
     imprimeAjuste(inferencia, informe);
 
     const int codigo = inferencia.guardaSesgo(salida, static_cast<int>(digitos));
@@ -168,7 +169,8 @@ int ejecuta(const Opciones& o) {
 int bias(const Argumentos& args) {
     const Opciones o = leeOpciones(args,
                                    {"--covariates", "--cities", "--alfa", "--roads", "--beta", "--richness",
-                                    "--cota", "--sites", "--absences", "--out", "--digits", "--threads"},
+                                    "--cota", "--sites", "--absences", "--out", "--digits", "--threads",
+                                    "--max-memory"},
                                    {});
     if (o.ayuda) {
         std::fputs(kAyudaBias, stdout);

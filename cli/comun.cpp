@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include "data/lenguaje.h"
+#include "platform/Memoria.h"
 
 namespace fs = std::filesystem;
 
@@ -209,14 +210,29 @@ std::vector<std::string> titulosExporta() {
     return {t.begin(), t.end()};
 }
 
-void reportaError(const std::string& comando, const fs::path& archivo, int codigo, int linea) {
-    std::string l = "quel-cli " + comando + ": " + archivo.string() + ": error " + std::to_string(codigo);
-    std::string texto = textoError(codigo, linea);
+void reportaError(const std::string& comando, const quel::ErrorArchivo& e) {
+    std::string l = "quel-cli " + comando + ": ";
+    if (!e.archivo.empty()) l += quel::imprimible(e.archivo.string(), std::string::npos) + ": ";
+    l += "error " + std::to_string(e.codigo);
+    std::string texto = textoError(e.codigo, e.linea);
     if (texto.empty()) texto = "(no message text for this code)";
     l += ": " + texto;
-    if (linea > 0 && !quel::lenguaje::llevaLinea(codigo)) l += " (line " + std::to_string(linea) + ")";
+    if (e.linea > 0 && !quel::lenguaje::llevaLinea(e.codigo)) l += " (line " + std::to_string(e.linea) + ")";
+    if (!e.detalle.empty()) l += ": " + e.detalle;
     l += "\n";
     std::fputs(l.c_str(), stderr);
+}
+
+void reportaAvisos(const std::string& comando, const std::vector<std::string>& avisos) {
+    for (const std::string& a : avisos) std::fprintf(stderr, "quel-cli %s: warning: %s\n", comando.c_str(), a.c_str());
+}
+
+std::optional<std::uint64_t> leeMemoria(const Opciones& o, std::string& error) {
+    const auto v = o.valor("--max-memory");
+    if (!v) return 0;
+    if (auto bytes = quel::memoria::lee(*v)) return bytes;
+    error = "--max-memory must be a number of bytes above 0, optionally followed by K, M, G or T, not '" + *v + "'";
+    return std::nullopt;
 }
 
 // ------------------------------------------------------------ progress ---

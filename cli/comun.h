@@ -2,6 +2,7 @@
 // Helpers shared by the quel-cli subcommands: option parsing, the private
 // working folder of a run, the one-line error report and the progress shown
 // on a terminal.
+#include <cstdint>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "cli/comandos.h"
+#include "data/ErrorArchivo.h"
 #include "platform/Progreso.h"
 
 namespace cli {
@@ -74,15 +76,24 @@ private:
 
 // The English text of the message for a code, from the English language file
 // built into the program (its error table, with the failing line number for
-// codes 5 and 9). Empty when that table has no text for the code.
+// codes 5 and 9; without a line, their text stops before it). Empty when that
+// table has no text for the code.
 std::string textoError(int codigo, int linea);
 
-// One line on standard error:
-//   quel-cli COMMAND: FILE: error CODE: TEXT
-// TEXT ends with the line number for codes 5 and 9 (`linea`); a line number
-// given with another code follows as " (line N)". `linea` <= 0: none.
-void reportaError(const std::string& comando, const std::filesystem::path& archivo, int codigo,
-                  int linea);
+// One line on standard error for an error value:
+//   quel-cli COMMAND: FILE: error CODE: TEXT (line N): DETAIL
+// TEXT ends with the line number for codes 5 and 9; for other codes a line
+// follows as " (line N)". No line part when the error has no line, no
+// "FILE: " when it names no file, no ": DETAIL" when it has no detail.
+void reportaError(const std::string& comando, const quel::ErrorArchivo& error);
+
+// Warnings of a run, one line each on standard error: "quel-cli COMMAND: warning: TEXT".
+void reportaAvisos(const std::string& comando, const std::vector<std::string>& avisos);
+
+// --max-memory: the memory a run may take (bytes, or a number with a K, M,
+// G or T suffix). 0 when the option is absent (the machine's physical
+// memory then); an empty optional with `error` filled when it is malformed.
+std::optional<std::uint64_t> leeMemoria(const Opciones& o, std::string& error);
 
 // Texts of the exported tables' title line (entries 0..4 of the English
 // language file's export table).

@@ -29,7 +29,8 @@ const char* const kAyudaCovariates =
     "               (after the last / or \\, up to the first .)\n"
     "  GRID:N       classify its values into N automatic classes (N >= 1; default 10)\n"
     "  GRID:manual  one class per whole value: 0 and (0, 1] are class 1, (k-1, k]\n"
-    "               class k; negative values lie outside the region\n"
+    "               class k; negative values lie outside the region (a grid\n"
+    "               without any value above 0 is refused)\n"
     "               (the suffix is read after the last ':' only)\n"
     "  --out FILE   the covariate table to write\n"
     "\n"
@@ -89,7 +90,10 @@ int ejecuta(const fs::path& salida, const std::vector<Grid>& grids) {
         return kSalidaFallo;
     }
     if (codigo != 0) {
-        reportaErrorGrid(kComando, ct.rutaError, codigo, ct.error);
+        quel::ErrorArchivo error = ct.error;
+        error.codigo = codigo;
+        error.archivo = ct.rutaError;
+        reportaError(kComando, error);
         return kSalidaFallo;
     }
     progreso.fija(100);

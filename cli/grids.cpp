@@ -18,15 +18,4 @@ std::string nombreInvalido(const std::string& nombre) {
     return {};
 }
 
-void reportaErrorGrid(const std::string& comando, const std::filesystem::path& archivo, int codigo,
-                      const quel::ErrorGrid& error) {
-    std::string l = "quel-cli " + comando + ": " + archivo.string() + ": error " + std::to_string(codigo);
-    std::string texto = textoError(codigo, 0);
-    l += ": " + (texto.empty() ? std::string("(no message text for this code)") : texto);
-    if (error.linea > 0) l += " (line " + std::to_string(error.linea) + ")";
-    if (!error.detalle.empty()) l += ": " + error.detalle;
-    l += "\n";
-    std::fputs(l.c_str(), stderr);
-}
-
 }  // namespace cli

@@ -15,10 +15,4 @@ std::string nombreCovariable(const std::string& ruta);
 // line break would split the table's lines).
 std::string nombreInvalido(const std::string& nombre);
 
-// The one-line error report of predict for a grid that could not be used,
-// followed by the reader's account of what is wrong:
-//   quel-cli COMMAND: FILE: error CODE: TEXT (line N): DETAIL
-void reportaErrorGrid(const std::string& comando, const std::filesystem::path& archivo, int codigo,
-                      const quel::ErrorGrid& error);
-
 }  // namespace cli

@@ -1,6 +1,7 @@
 // quel-cli predict: loads the four inputs as the main window does, runs the
 // prediction and writes the three result surfaces as tables and ASCII grids.
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <exception>
 #include <memory>
@@ -32,6 +33,7 @@ const char* const kAyudaPredict =
     "usage: quel-cli predict --covariates FILE --sites FILE (--bias FILE | --uniform-bias)\n"
     "                        (--prior FILE | --uniform-prior) --out DIR\n"
     "                        [--species NAME] [--digits N] [--threads N] [--png]\n"
+    "                        [--max-memory SIZE]\n"
     "\n"
     "Predicts the probability of presence over the study region, as the main\n"
     "window's run does, and writes into DIR (created if missing):\n"
@@ -55,6 +57,9 @@ const char* const kAyudaPredict =
     "                     depend on it\n"
     "  --png              also draw predictive.png, certainty.png and\n"
     "                     prior_potential.png as the main window shows the maps\n"
+    "  --max-memory SIZE  memory the run may take, in bytes or with a K, M, G or T\n"
+    "                     suffix (default: the machine's physical memory); a run\n"
+    "                     whose tables would need more stops before building them\n"
     "\n"
     "The run prints its \"Iteracion: \" lines on standard output. Sites farther\n"
     "than 1e6 from every cell of the region are left out, and their number is\n"
@@ -76,9 +81,9 @@ void fallo(const std::string& que) {
 }
 
 // One load: reports a failure and tells whether it succeeded.
-bool carga(int codigo, const fs::path& archivo, const cargaArchivo& datos) {
+bool carga(int codigo, const cargaArchivo& datos) {
     if (codigo == codigos::kOk) return true;
-    reportaError(kComando, archivo, codigo, quel::lenguaje::llevaLinea(codigo) ? datos.lineaError : 0);
+    reportaError(kComando, datos.error);
     return false;
 }
 
@@ -88,6 +93,7 @@ struct Entradas {
     std::optional<std::string> especie;
     int digitos = tablaResultados::kDigitos;
     int hilos = 0;
+    std::uint64_t memoria = 0;  // bytes the run may take; 0: the physical memory
 };
 
 // Reads the command line; returns an empty string or the usage error.
@@ -117,6 +123,10 @@ std::string leeEntradas(const Opciones& o, Entradas& e) {
         if (!leeEntero(*h, 1, 1024, n)) return "--threads must be a whole number from 1 to 1024, not '" + *h + "'";
         e.hilos = static_cast<int>(n);
     }
+    std::string error;
+    const auto memoria = leeMemoria(o, error);
+    if (!memoria) return error;
+    e.memoria = *memoria;
     if (auto s = o.valor("--species")) e.especie = sinBlancos(*s);
     e.png = o.tiene("--png");
 #ifndef QUEL_CON_IMAGENES
@@ -207,19 +217,19 @@ int ejecuta(const Entradas& e) {
     ProgresoTerminal progreso(kComando);
 
     // The loads, covariates first, as the main window allows them.
-    if (!carga(datos.cargaCovariables(e.covariables), e.covariables, datos)) return kSalidaFallo;
+    if (!carga(datos.cargaCovariables(e.covariables), datos)) return kSalidaFallo;
     progreso.avanza(kParteCarga);
     if (e.sesgoUniforme)
         datos.sesgoUniforme();
-    else if (!carga(datos.cargaSesgo(e.sesgo), e.sesgo, datos))
+    else if (!carga(datos.cargaSesgo(e.sesgo), datos))
         return kSalidaFallo;
     progreso.avanza(kParteCarga);
     if (e.prioriUniforme)
         datos.prioriUniforme();
-    else if (!carga(datos.cargaPriori(e.priori), e.priori, datos))
+    else if (!carga(datos.cargaPriori(e.priori), datos))
         return kSalidaFallo;
     progreso.avanza(kParteCarga);
-    if (!carga(datos.cargaSitios(e.sitios), e.sitios, datos)) return kSalidaFallo;
+    if (!carga(datos.cargaSitios(e.sitios), datos)) return kSalidaFallo;
     progreso.avanza(kParteCarga);
 
     copiaDatos copia = copiaDatos::de(datos);
@@ -240,16 +250,20 @@ int ejecuta(const Entradas& e) {
     }
 
     ejecutarQuel motor(e.hilos);
+    motor.fijaLimiteMemoria(e.memoria);
     ProgresoTramo tramo(progreso, kParteMotor);
     const int tipoPriori = e.prioriUniforme ? 1 : 0;
     const int codigo = motor.ejecuta(copia, tipoPriori, tramo);
     std::fflush(stdout);
     if (codigo != 0) {
         // The file the code is about.
-        fs::path archivo = e.covariables;
+        quel::ErrorArchivo error = motor.error();
+        error.codigo = codigo;
+        error.archivo = e.covariables;
         if (codigo == ejecutarQuel::kRenglones)
-            archivo = datos.priori->renglones != datos.covariables->renglones ? e.priori : e.sesgo;
-        reportaError(kComando, archivo, codigo, 0);
+            error.archivo = datos.priori->renglones != datos.covariables->renglones ? e.priori : e.sesgo;
+        if (codigo == ejecutarQuel::kMemoria) error.detalle += "; --max-memory sets the limit";
+        reportaError(kComando, error);
         return kSalidaFallo;
     }
     const auto lista = [](const std::vector<std::pair<float, float>>& primeros) {
@@ -283,7 +297,8 @@ int ejecuta(const Entradas& e) {
 
 int predict(const Argumentos& args) {
     const Opciones o = leeOpciones(
-        args, {"--covariates", "--sites", "--bias", "--prior", "--out", "--species", "--digits", "--threads"},
+        args,
+        {"--covariates", "--sites", "--bias", "--prior", "--out", "--species", "--digits", "--threads", "--max-memory"},
         {"--uniform-bias", "--uniform-prior", "--png"});
     if (o.ayuda) {
         std::fputs(kAyudaPredict, stdout);

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <exception>
 #include <string>
+#include <utility>
 
 #include "cli/comandos.h"
 #include "cli/comun.h"
@@ -30,8 +31,11 @@ const char* const kAyudaPrior =
     "  --prior GRID  ESRI ASCII grid of prior classes over the same cells\n"
     "  --out FILE    the prior-class file to write (exactly that name)\n"
     "\n"
-    "A prior grid with fewer cells than the base grid is refused; one with more\n"
-    "is warned about and used for the base grid's cells.\n"
+    "The two grids must line up: the same ncols and nrows, cell sizes that\n"
+    "differ by less than a hundredth of a cell over the grid, lower-left corners\n"
+    "within a hundredth of a cell; otherwise nothing is written. Prior-grid\n"
+    "values other than 0, 1, 2 and 3 are copied, and warned about on standard\n"
+    "error: a prediction refuses such a file.\n"
     "Exit status: 0 success, 2 usage error, 3 a grid could not be used or the\n"
     "file could not be written.\n";
 
@@ -41,22 +45,30 @@ int ejecuta(const fs::path& rutaBase, const fs::path& rutaPriori, const fs::path
     CarpetaPrivada carpeta;
     exportaArchivo ex{quel::RaizDatos(carpeta.ruta())};
     transformacionPriori tp(ex, carpeta.ruta());
-    if (int r = tp.cargaBase(rutaBase); r != 0) {
-        reportaErrorGrid(kComando, rutaBase, r, ex.error());
-        return kSalidaFallo;
+    for (const auto& [ruta, base] : {std::pair{rutaBase, true}, std::pair{rutaPriori, false}}) {
+        if (int r = base ? tp.cargaBase(ruta) : tp.cargaPriori(ruta); r != 0) {
+            quel::ErrorArchivo error = ex.error();
+            error.archivo = ruta;
+            reportaError(kComando, error);
+            return kSalidaFallo;
+        }
     }
-    if (int r = tp.cargaPriori(rutaPriori); r != 0) {
-        reportaErrorGrid(kComando, rutaPriori, r, ex.error());
-        return kSalidaFallo;
-    }
-    if (tp.celdasDifieren())
-        fallo(rutaPriori.string() + ": " + transformacionPriori::kAdvertencia + " (base grid " +
-              std::to_string(tp.celdasBase) + " cells, prior grid " + std::to_string(tp.celdasPriori) + " cells)");
     const int r = tp.transforma();
-    if (r == codigos::kRenglonesDifieren) return kSalidaFallo;  // reported just above
+    if (r == codigos::kEncabezados) {
+        reportaError(kComando, tp.error);
+        return kSalidaFallo;
+    }
     if (r != 0) {
         fallo(tp.rutaTemporal().string() + ": cannot write the working file");
         return kSalidaFallo;
+    }
+    if (tp.clasesFuera > 0) {
+        std::string valor;
+        quel::formato::real(valor, static_cast<double>(tp.valorFuera));
+        reportaAvisos(kComando, {salida.string() + ": " + std::to_string(tp.clasesFuera) +
+                                 " cells hold a prior class other than 0, 1, 2 and 3, the first on line " +
+                                 std::to_string(tp.primeraFuera + 1) + " (class " + valor +
+                                 "); the file is written, but a prediction refuses it"});
     }
     if (!tp.guarda(salida, true)) {
         fallo(salida.string() + ": cannot write the prior file");

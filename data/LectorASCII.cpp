@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <climits>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -111,13 +112,10 @@ private:
 };
 
 int falla(ErrorGrid* error, int linea, std::string detalle) {
-    if (error) {
-        error->codigo = codigos::kMalformado;
-        error->linea = linea;
-        error->detalle = std::move(detalle);
-    }
-    return codigos::kMalformado;
+    return fallaArchivo(error, codigos::kMalformado, linea, std::move(detalle));
 }
+
+std::string entreComillas(std::string_view t) { return "\"" + imprimible(t) + "\""; }
 
 bool entero(double v) { return std::isfinite(v) && v == std::floor(v); }
 
@@ -127,6 +125,8 @@ int recorreGridASCIITexto(std::string_view texto,
                           const std::function<void(const EncabezadoASCII&)>& alEncabezado,
                           const std::function<void(const CeldaASCII&)>& alValor, ErrorGrid* error) {
     if (error) *error = ErrorGrid{};
+    // A byte-order mark, as spreadsheets and some editors write one.
+    if (texto.substr(0, 3) == "\xEF\xBB\xBF") texto.remove_prefix(3);
     Fichas fichas(texto);
     EncabezadoASCII e;
     // Which keywords were seen, and their values.
@@ -140,12 +140,12 @@ int recorreGridASCIITexto(std::string_view texto,
             // The body starts at the first token that is a number or a
             // missing-value word; anything else is a keyword we do not know.
             if (esNulo(ficha) || aNumero(ficha)) break;
-            return falla(error, linea, "unknown header keyword \"" + std::string(ficha) + "\"");
+            return falla(error, linea, "unknown header keyword " + entreComillas(ficha));
         }
         int lineaClave = linea;
         auto i = static_cast<int>(c);
         if (visto[i])
-            return falla(error, lineaClave, "header keyword \"" + std::string(ficha) + "\" given twice");
+            return falla(error, lineaClave, "header keyword " + entreComillas(ficha) + " given twice");
         std::string_view textoValor = fichas.siguiente(linea);
         std::optional<double> v;
         if (c == Clave::nodata && esNulo(textoValor))
@@ -153,7 +153,7 @@ int recorreGridASCIITexto(std::string_view texto,
         else
             v = aNumero(textoValor);
         if (textoValor.empty() || !v)
-            return falla(error, lineaClave, "header keyword \"" + std::string(ficha) + "\" has no number");
+            return falla(error, lineaClave, "header keyword " + entreComillas(ficha) + " has no number");
         visto[i] = true;
         valor[i] = *v;
         if (c == Clave::nodata) e.nodataTexto = std::string(textoValor);
@@ -212,47 +212,97 @@ int recorreGridASCIITexto(std::string_view texto,
     if (alEncabezado) alEncabezado(e);
 
     const long long total = static_cast<long long>(e.ncols) * static_cast<long long>(e.nrows);
+    const long long ncols = e.columnas();
+    const bool nanSinDato = e.nanEsSinDato();
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const float limite = std::numeric_limits<float>::max();
-    long long n = 0;
-    int ultimaLinea = lineaCuerpo;  // line of the last value read
-    for (; n < total && !ficha.empty(); ++n, ficha = fichas.siguiente(linea)) {
+    long long n = 0;                 // values read, extra ones included
+    int ultimaLinea = lineaCuerpo;   // line of the last value read
+    int lineaSobrante = 0;           // line of the first value beyond ncols x nrows
+    // Each body line holding values, with its count of values.
+    struct Linea {
+        int linea;
+        long long valores;
+    };
+    std::vector<Linea> lineas;
+    for (; !ficha.empty(); ++n, ficha = fichas.siguiente(linea)) {
+        if (lineas.empty() || linea != lineas.back().linea) lineas.push_back({linea, 0});
+        ++lineas.back().valores;
         ultimaLinea = linea;
+        if (n >= total) {  // beyond the grid: only counted
+            if (lineaSobrante == 0) lineaSobrante = linea;
+            continue;
+        }
         CeldaASCII celdaA{ficha, nan, true, linea};
         if (!esNulo(ficha)) {
             std::optional<double> v = aNumero(ficha);
-            if (!v)
-                return falla(error, linea, "\"" + std::string(ficha) + "\" is not a number");
+            if (!v) return falla(error, linea, entreComillas(ficha) + " is not a number");
+            if (std::isnan(*v) && !nanSinDato)
+                return falla(error, linea,
+                             entreComillas(ficha) + " is not a value, and the header's no-data value is " +
+                                 imprimible(e.nodataTexto) + ": write " + imprimible(e.nodataTexto) +
+                                 " for a missing cell");
             celdaA.valor = *v;
             if (!std::isnan(*v) && !esSinDato(*v, e.nodata)) {
                 float f = static_cast<float>(*v);
                 if (!(f >= -limite && f <= limite))
-                    return falla(error, linea,
-                                 "the value " + std::string(ficha) + " is beyond single precision");
+                    return falla(error, linea, "the value " + imprimible(ficha) + " is beyond single precision");
                 celdaA.sinDato = false;
             }
         }
         if (alValor) alValor(celdaA);
     }
-    if (n < total)
-        return falla(error, ultimaLinea,
-                     "fewer values than ncols x nrows (" + std::to_string(n) + " of " +
-                         std::to_string(total) + ")");
+    // One grid row per text line: as many lines as rows, or a first line of
+    // ncols values. Then every line must hold ncols values.
+    const bool porRenglon = !lineas.empty() && (static_cast<long long>(lineas.size()) == e.renglones() ||
+                                                lineas.front().valores == ncols);
+    if (porRenglon)
+        for (const Linea& l : lineas)
+            if (l.valores != ncols)
+                return falla(error, l.linea,
+                             "expected ncols = " + std::to_string(ncols) + " values on line " +
+                                 std::to_string(l.linea) + ", found " + std::to_string(l.valores) +
+                                 "; this grid keeps one grid row per line, so give each line ncols values");
+    auto cuenta = [&](const char* que) {
+        return std::string(que) + " values than ncols x nrows: expected " + std::to_string(ncols) + " x " +
+               std::to_string(e.renglones()) + " = " + std::to_string(total) + ", found " + std::to_string(n);
+    };
+    if (n < total) return falla(error, ultimaLinea, cuenta("fewer"));
+    if (n > total) return falla(error, lineaSobrante, cuenta("more"));
     return 0;
 }
 
 namespace {
 
-bool leeTodo(const fs::path& ruta, std::string& texto) {
+// The whole file into `texto`; false with `error` filled (the system's
+// reason) when it cannot be read.
+bool leeTodo(const fs::path& ruta, std::string& texto, ErrorGrid* error) {
     std::error_code ec;
-    if (fs::is_directory(ruta, ec)) return false;
+    if (fs::is_directory(ruta, ec)) {
+        fallaArchivo(error, codigos::kMalformado, 0, "cannot read the grid: it is a folder", ruta);
+        return false;
+    }
+    errno = 0;
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(ruta.c_str(), "rb"), &std::fclose);
-    if (!f) return false;
+    if (!f) {
+        fallaArchivo(error, codigos::kMalformado, 0, "cannot open the grid: " + razonSistema(errno), ruta);
+        return false;
+    }
     texto.clear();
     char buf[1 << 16];
     std::size_t n;
     while ((n = std::fread(buf, 1, sizeof buf, f.get())) > 0) texto.append(buf, n);
-    return !std::ferror(f.get());
+    if (std::ferror(f.get())) {
+        fallaArchivo(error, codigos::kMalformado, 0, "cannot read the grid: " + razonSistema(errno), ruta);
+        return false;
+    }
+    return true;
+}
+
+// Names the file in an error of the text reader.
+int conArchivo(int r, const fs::path& ruta, ErrorGrid* error) {
+    if (r != 0 && error) error->archivo = ruta;
+    return r;
 }
 
 }  // namespace
@@ -260,11 +310,8 @@ bool leeTodo(const fs::path& ruta, std::string& texto) {
 int recorreGridASCII(const fs::path& ruta, const std::function<void(const EncabezadoASCII&)>& alEncabezado,
                      const std::function<void(const CeldaASCII&)>& alValor, ErrorGrid* error) {
     std::string texto;
-    if (!leeTodo(ruta, texto)) {
-        if (error) *error = ErrorGrid{};
-        return falla(error, 0, "the grid file cannot be read");
-    }
-    return recorreGridASCIITexto(texto, alEncabezado, alValor, error);
+    if (!leeTodo(ruta, texto, error)) return codigos::kMalformado;
+    return conArchivo(recorreGridASCIITexto(texto, alEncabezado, alValor, error), ruta, error);
 }
 
 namespace {
@@ -302,12 +349,11 @@ int leeGridASCIITexto(std::string_view texto, GridASCII& grid, ErrorGrid* error)
 
 int leeGridASCII(const fs::path& ruta, GridASCII& grid, ErrorGrid* error) {
     std::string texto;
-    if (!leeTodo(ruta, texto)) {
+    if (!leeTodo(ruta, texto, error)) {
         grid = GridASCII{};
-        if (error) *error = ErrorGrid{};
-        return falla(error, 0, "the grid file cannot be read");
+        return codigos::kMalformado;
     }
-    return leeGridASCIITexto(texto, grid, error);
+    return conArchivo(leeGridASCIITexto(texto, grid, error), ruta, error);
 }
 
 }  // namespace quel

@@ -5,23 +5,31 @@
 // values or none after the last one, end lines with CR LF, write keywords in
 // capitals or in any order, give the centre of the lower-left cell
 // ("xllcenter"/"yllcenter") instead of its corner, give "dx"/"dy" instead of
-// "cellsize", omit "NODATA_value" (then -9999) or write "nan"/"null" for
-// missing cells. The reader takes the body as whitespace-separated tokens and
-// fills the grid row by row, ncols tokens per grid row whatever the line
-// breaks. Grids the program writes itself read exactly as written.
+// "cellsize", omit "NODATA_value" (then -9999), write "null" for missing
+// cells, or start the file with a UTF-8 byte-order mark (skipped). The body is
+// taken as whitespace-separated tokens and fills the grid row by row, ncols
+// tokens per grid row. When its first line holds exactly ncols values the
+// file keeps one grid row per text line, and every line must then hold ncols
+// values; otherwise rows may wrap over lines in any way. Grids the program
+// writes itself read exactly as written.
 //
-// Anything it cannot make sense of is refused with code 12 (malformed input):
-// a missing ncols/nrows/cellsize, unequal dx and dy, an unknown keyword, a
-// token that is not a number, a value beyond single precision that is not the
-// no-data value, fewer values than ncols x nrows, an unreadable file. Tokens
-// after the last cell are ignored.
+// Anything it cannot make sense of is refused with code 12 (malformed input),
+// naming the line and what was expected and found: a missing ncols/nrows/
+// cellsize, unequal dx and dy, an unknown keyword, a token that is not a
+// number, a value beyond single precision that is not the no-data value, a
+// "nan" where the header's no-data value is a number, a line that does not
+// hold one grid row, fewer or more values than ncols x nrows, an unreadable
+// file (with the system's reason).
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "data/ErrorArchivo.h"
 
 namespace quel {
 
@@ -46,6 +54,9 @@ struct EncabezadoASCII {
     bool nodataExplicito = false;
     // The no-data value's text as written ("-9999" when absent).
     std::string nodataTexto = "-9999";
+    // Whether a "nan" cell is a missing cell: the no-data value is "nan" or
+    // "null", or the header does not name one.
+    bool nanEsSinDato() const { return !nodataExplicito || std::isnan(nodata); }
 
     int columnas() const { return static_cast<int>(ncols); }
     int renglones() const { return static_cast<int>(nrows); }
@@ -69,11 +80,9 @@ struct GridASCII {
     std::vector<std::uint8_t> sinDato;
 };
 
-struct ErrorGrid {
-    int codigo = 0;       // 0, or 12 (codigos::kMalformado)
-    int linea = 0;        // line of the file where reading failed (from 1), 0 when none
-    std::string detalle;  // one English sentence, e.g. "fewer values than ncols x nrows"
-};
+// What the reader reports: code 12, the line (from 1) and what was expected
+// and found; the path-based readers also name the file.
+using ErrorGrid = ErrorArchivo;
 
 // Whether the number v is the no-data value `nodata`: equal in double, or
 // equal once both are rounded to single precision (GDAL writes the float

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <numeric>
@@ -66,17 +67,20 @@ bool real(std::string_view campo, float& valor) {
 // Field count and values of one line of a converted table of type `tipo`;
 // `previos` is the field count of the line before (-1 for none). On success
 // `valores` holds the line's values in single precision (an empty bias or
-// prior line reads as 0).
+// prior line reads as 0); on code 9 `malo` is the failing field.
 int revisaLinea(int tipo, int n, int previos, const std::vector<std::string_view>& campos,
-                std::vector<float>& valores) {
+                std::vector<float>& valores, std::size_t& malo) {
     valores.resize(static_cast<std::size_t>(n));
+    malo = 0;
     switch (tipo) {
     case cargaArchivo::kCovariables:
         if (previos >= 0 && n != previos) return codigos::kCampos;
         if (campos[0].empty()) return codigos::kCampos;  // an empty line, even the first
         for (std::size_t f = 0; f < valores.size(); ++f)
-            if (!real(campos[f], valores[f]) || (f >= 2 && !texto::enteroRepresentable(valores[f])))
+            if (!real(campos[f], valores[f]) || (f >= 2 && !texto::enteroRepresentable(valores[f]))) {
+                malo = f;
                 return codigos::kRango;
+            }
         return codigos::kOk;
     case cargaArchivo::kSesgo:
     case cargaArchivo::kPriori: {
@@ -89,8 +93,36 @@ int revisaLinea(int tipo, int n, int previos, const std::vector<std::string_view
     }
     case cargaArchivo::kSitios:
         if (n != 2) return codigos::kCampos;
-        return real(campos[0], valores[0]) && real(campos[1], valores[1]) ? codigos::kOk : codigos::kRango;
+        if (!real(campos[0], valores[0])) return codigos::kRango;
+        malo = 1;
+        return real(campos[1], valores[1]) ? codigos::kOk : codigos::kRango;
     default: return codigos::kOk;
+    }
+}
+
+// What a line refused by revisaLinea (code 5 or 9) expected and held.
+std::string detalleLinea(int tipo, int codigo, int n, int previos, const std::vector<std::string_view>& campos,
+                         std::size_t malo) {
+    const auto cuenta = [](int k) { return std::to_string(k); };
+    if (codigo == codigos::kCampos) {
+        if (n == 1 && campos[0].empty()) return "the line is empty";
+        switch (tipo) {
+        case cargaArchivo::kCovariables:
+            return "expected " + cuenta(previos) + " fields, as on the line before, found " + cuenta(n);
+        case cargaArchivo::kSitios:
+            return "expected 3 fields (species, longitude, latitude), found " + cuenta(n + 1);
+        default: return "expected 1 value, found " + cuenta(n);
+        }
+    }
+    const std::string hallado = "found \"" + quel::imprimible(campos[malo]) + "\"";
+    switch (tipo) {
+    case cargaArchivo::kSesgo: return "expected a bias value from 0 to 1, " + hallado;
+    case cargaArchivo::kPriori: return "expected a prior class 0, 1, 2 or 3, " + hallado;
+    case cargaArchivo::kSitios:
+        return std::string("expected the ") + (malo == 0 ? "longitude" : "latitude") + " as a finite number, " + hallado;
+    default:
+        if (malo < 2) return std::string("expected the ") + (malo == 0 ? "x" : "y") + " coordinate as a finite number, " + hallado;
+        return "expected a whole number in field " + std::to_string(malo + 1) + ", " + hallado;
     }
 }
 
@@ -154,6 +186,24 @@ fs::path cargaArchivo::tmp(const std::string& nombre) const {
     return carpeta_.empty() ? fs::path(nombre) : carpeta_ / nombre;
 }
 
+int cargaArchivo::anota(int codigo, int linea, std::string detalle) {
+    return quel::fallaArchivo(&error, codigo, linea, std::move(detalle));
+}
+
+int cargaArchivo::concluye(int codigo, const fs::path& ruta) {
+    if (codigo != codigos::kOk) {
+        error.codigo = codigo;
+        error.archivo = ruta;
+    }
+    return codigo;
+}
+
+int cargaArchivo::borraTmp(const std::string& nombre) {
+    if (borra(tmp(nombre))) return codigos::kOk;
+    return anota(codigos::kBorrado, 0, "cannot delete the working file " + tmp(nombre).string() + ": " +
+                                           quel::razonSistema(errno));
+}
+
 fs::path cargaArchivo::resuelve(const fs::path& nombre) const {
     return carpeta_.empty() ? nombre : carpeta_ / nombre;
 }
@@ -168,9 +218,10 @@ int cargaArchivo::cargaCovariables(const fs::path& ruta) {
     // The kept grids must stay consistent with the count of covariates.
     const int anteriores = numCovariables;
     numCovariables = 0;
+    error = {};
     auto falla = [&](int codigo) {
         numCovariables = anteriores;
-        return codigo;
+        return concluye(codigo, ruta);
     };
     int codigo = convierteArchivo(ruta, kCovariablesTmp, kCovariables);
     if (codigo != codigos::kOk) return falla(codigo);
@@ -195,13 +246,14 @@ int cargaArchivo::cargaCovariables(const fs::path& ruta) {
     if (codigo != codigos::kOk) return falla(codigo);
     borra(tmp(kCategoriasTmp));
     auto nombres = std::make_unique<TImagenN<AnsiString>>(numCovariables, 1);
-    if (!leePrimerosCampos(ruta, *nombres, numCovariables, true)) return falla(codigos::kVacio);
+    if (!leePrimerosCampos(ruta, *nombres, numCovariables, true))
+        return falla(anota(codigos::kVacio, 0, "cannot read the file again for the covariate names"));
 
     coordenadas = std::move(coords);
     covariables = std::move(covs);
     categorias = std::move(cats);
     nombresCovariables = std::move(nombres);
-    return borra(tmp(kCovariablesTmp)) ? codigos::kOk : codigos::kBorrado;
+    return concluye(borraTmp(kCovariablesTmp), ruta);
 }
 
 template <class T>
@@ -220,42 +272,47 @@ int cargaArchivo::cargaColumnas(const std::string& nombreTmp, int tipo, int extr
 }
 
 int cargaArchivo::cargaSesgo(const fs::path& ruta) {
+    error = {};
     int codigo = convierteArchivo(ruta, kSesgoTmp, kSesgo);
-    if (codigo != codigos::kOk) return codigo;
+    if (codigo != codigos::kOk) return concluye(codigo, ruta);
     std::unique_ptr<TImagenN<float>> nuevo;
     codigo = cargaColumnas(kSesgoTmp, kSesgo, 0, nuevo);
-    if (codigo != codigos::kOk) return codigo;
+    if (codigo != codigos::kOk) return concluye(codigo, ruta);
     sesgo = std::move(nuevo);
-    return borra(tmp(kSesgoTmp)) ? codigos::kOk : codigos::kBorrado;
+    return concluye(borraTmp(kSesgoTmp), ruta);
 }
 
 int cargaArchivo::cargaPriori(const fs::path& ruta) {
+    error = {};
     int codigo = convierteArchivo(ruta, kPrioriTmp, kPriori);
-    if (codigo != codigos::kOk) return codigo;
+    if (codigo != codigos::kOk) return concluye(codigo, ruta);
     std::unique_ptr<TImagenN<int>> nuevo;  // column 1 stays unused
     codigo = cargaColumnas(kPrioriTmp, kPriori, 1, nuevo);
-    if (codigo != codigos::kOk) return codigo;
+    if (codigo != codigos::kOk) return concluye(codigo, ruta);
     priori = std::move(nuevo);
-    return borra(tmp(kPrioriTmp)) ? codigos::kOk : codigos::kBorrado;
+    return concluye(borraTmp(kPrioriTmp), ruta);
 }
 
 int cargaArchivo::cargaSitios(const fs::path& ruta) {
+    error = {};
     // The species split overwrites and the end of the load deletes this file.
-    if (mismoArchivo(ruta, tmp(kSitiosTmp))) return codigos::kVacio;
+    if (mismoArchivo(ruta, tmp(kSitiosTmp)))
+        return concluye(anota(codigos::kVacio, 0, "the file is one of the working files of the load"), ruta);
     int codigo = convierteArchivo(ruta, kConEspecieTmp, kSitios);
-    if (codigo != codigos::kOk) return codigo;
-    if (!quitaEspecie()) return codigos::kVacio;
+    if (codigo != codigos::kOk) return concluye(codigo, ruta);
+    if (!quitaEspecie()) return concluye(anota(codigos::kVacio, 0, "cannot write the working files of the load"), ruta);
     std::unique_ptr<TImagenN<float>> nuevos;  // column 2: the nearest cell, set by the engine
     codigo = cargaColumnas(kSitiosTmp, kSitios, 1, nuevos);
-    if (codigo != codigos::kOk) return codigo;
+    if (codigo != codigos::kOk) return concluye(codigo, ruta);
     auto nombres = std::make_unique<TImagenN<AnsiString>>(nuevos->renglones, 1);
-    if (!leePrimerosCampos(tmp(kConEspecieTmp), *nombres, nombres->renglones, false)) return codigos::kVacio;
+    if (!leePrimerosCampos(tmp(kConEspecieTmp), *nombres, nombres->renglones, false))
+        return concluye(anota(codigos::kVacio, 0, "cannot read the working files of the load"), ruta);
     ordenaSitios(*nuevos, *nombres);
     sitios = std::move(nuevos);
     especies = std::move(nombres);
-    const bool sinSitios = borra(tmp(kSitiosTmp));
-    const bool sinEspecies = borra(tmp(kConEspecieTmp));
-    return sinSitios && sinEspecies ? codigos::kOk : codigos::kBorrado;
+    const int sinSitios = borraTmp(kSitiosTmp);
+    const int sinEspecies = borraTmp(kConEspecieTmp);
+    return concluye(sinSitios != codigos::kOk ? sinSitios : sinEspecies, ruta);
 }
 
 void cargaArchivo::sesgoUniforme() {
@@ -310,31 +367,40 @@ int cargaArchivo::convierteArchivo(const fs::path& ruta, const fs::path& nombreT
     const fs::path destino = resuelve(nombreTmp);
     const fs::path rutaCategorias = tmp(kCategoriasTmp);
     // Writing the temporary files would truncate the user's own file.
-    if (mismoArchivo(ruta, destino) || mismoArchivo(ruta, rutaCategorias)) return codigos::kVacio;
+    if (mismoArchivo(ruta, destino) || mismoArchivo(ruta, rutaCategorias))
+        return anota(codigos::kVacio, 0, "the file is one of the working files of the load");
 
     texto::LectorPiezas lector(ruta);
+    if (!lector.abierto())
+        return anota(codigos::kVacio, 0, "cannot open the file: " + quel::razonSistema(lector.errorSistema()));
     texto::EscritorTexto salida(destino);
     texto::EscritorTexto categoriasTmp(rutaCategorias);
-    if (!salida.abierto() || !categoriasTmp.abierto() || !lector.abierto()) return codigos::kVacio;
+    if (!salida.abierto() || !categoriasTmp.abierto())
+        return anota(codigos::kVacio, 0, "cannot write the working files of the load");
 
     enum class Estado { categorias, encabezado, datos } estado = Estado::categorias;
     // Every conversion of a covariate table counts its own category lines.
     if (tipo == kCovariables) numCovariables = 0;
     Pieza p;
+    int linea = 0;  // line of the user's file
     while (lector.siguiente(p)) {
+        ++linea;
         if (tipo == kCovariables && estado == Estado::categorias) {
             if (!p.texto.empty() && p.texto.back() == '*') {
                 estado = Estado::encabezado;
             } else {
                 int n = 0;
-                if (!numeroDeCategorias(p.texto, n)) return codigos::kMalformado;
+                if (!numeroDeCategorias(p.texto, n))
+                    return anota(codigos::kMalformado, linea,
+                                 "expected a category line (name, number of categories) or the separator line "
+                                 "ending in *, found \"" + quel::imprimible(p.texto) + "\"");
                 categoriasTmp.agrega(std::to_string(n));
                 categoriasTmp.agrega(",\n");
                 ++numCovariables;
             }
         } else if (estado == Estado::encabezado) {
             estado = Estado::datos;
-            if (!categoriasTmp.cierra()) return codigos::kVacio;
+            if (!categoriasTmp.cierra()) return anota(codigos::kVacio, 0, "cannot write the working files of the load");
         } else {
             // Tabs become commas, blanks and carriage returns go, the line
             // feed becomes a comma and a line feed.
@@ -348,15 +414,21 @@ int cargaArchivo::convierteArchivo(const fs::path& ruta, const fs::path& nombreT
                 d[k++] = ',';
                 d[k++] = '\n';
             }
-            if (k < 2) return codigos::kVacio;
+            if (k < 2)
+                return anota(codigos::kVacio, linea,
+                             p.alFinal ? "the last line holds a single character or nothing"
+                                       : "the line holds a single character or nothing");
             salida.confirma(k);
         }
     }
-    if (lector.error()) return codigos::kVacio;
-    if (tipo == kCovariables && estado == Estado::categorias) return codigos::kMalformado;
+    if (lector.error())
+        return anota(codigos::kVacio, 0, "cannot read the file: " + quel::razonSistema(lector.errorSistema()));
+    if (tipo == kCovariables && estado == Estado::categorias)
+        return anota(codigos::kMalformado, 0, "the table has no separator line (a line ending in *)");
     const bool salidaBien = salida.cierra();
     const bool categoriasBien = categoriasTmp.cierra();
-    return salidaBien && categoriasBien ? codigos::kOk : codigos::kVacio;
+    return salidaBien && categoriasBien ? codigos::kOk
+                                        : anota(codigos::kVacio, 0, "cannot write the working files of the load");
 }
 
 int cargaArchivo::cuentaRenglones(const fs::path& nombreTmp, int tipo) {
@@ -366,34 +438,44 @@ int cargaArchivo::cuentaRenglones(const fs::path& nombreTmp, int tipo) {
 template <class Guarda>
 int cargaArchivo::revisaTabla(const fs::path& ruta, int tipo, Guarda&& guarda) {
     texto::LectorPiezas lector(ruta);
-    if (!lector.abierto()) return codigos::kVacio;
+    if (!lector.abierto())
+        return anota(codigos::kVacio, 0, "cannot open the file: " + quel::razonSistema(lector.errorSistema()));
     std::vector<std::string_view> campos;
     std::vector<float> valores;
     int linea = 0;     // 0-based line of the converted file
     int previos = -1;  // fields of the last examined line, -1 before the first
+    // The user's line of line `linea` of the converted file.
+    auto lineaUsuario = [&] { return tipo == kCovariables ? numCovariables + linea + 3 : linea + 1; };
     Pieza p;
     while (lector.siguiente(p)) {
         if (p.largo() > 1) {
             const int n = texto::separaCampos(p.texto, campos);
-            const int codigo = revisaLinea(tipo, n, previos, campos, valores);
+            std::size_t malo = 0;
+            const int codigo = revisaLinea(tipo, n, previos, campos, valores, malo);
             if (codigo != codigos::kOk) {
-                lineaError = tipo == kCovariables ? numCovariables + linea + 3 : linea + 1;
-                return codigo;
+                lineaError = lineaUsuario();
+                return anota(codigo, lineaError, detalleLinea(tipo, codigo, n, previos, campos, malo));
             }
             guarda(linea, valores);
             previos = n;
         } else if (tipo == kSitios) {
             // An empty line of a sites file would leave a site unread.
             lineaError = linea + 1;
-            return codigos::kCampos;
+            return anota(codigos::kCampos, lineaError, "the line is empty");
         }
         ++linea;
     }
-    if (lector.error()) return codigos::kVacio;
-    if (previos < 0) return tipo == kCovariables ? codigos::kMalformado : codigos::kVacio;
+    if (lector.error())
+        return anota(codigos::kVacio, 0, "cannot read the file: " + quel::razonSistema(lector.errorSistema()));
+    if (previos < 0)
+        return tipo == kCovariables ? anota(codigos::kMalformado, lineaUsuario(), "the table has no data line")
+                                    : anota(codigos::kVacio, 0, "the file holds no value");
     // The covariate columns (the two coordinates and the region flag aside)
     // must be the covariates of the category section.
-    if (tipo == kCovariables && previos - 3 != numCovariables) return codigos::kMalformado;
+    if (tipo == kCovariables && previos - 3 != numCovariables)
+        return anota(codigos::kMalformado, 0,
+                     "expected " + std::to_string(numCovariables) + " covariate columns (one per category line) "
+                     "between x, y and the region flag, found " + std::to_string(previos - 3));
     renglones = linea;
     columnas = previos;
     return codigos::kOk;
@@ -403,7 +485,7 @@ template <class Crea, class Guarda>
 int cargaArchivo::validaYLee(const std::string& nombreTmp, int tipo, Crea&& crea, Guarda&& guarda) {
     const fs::path ruta = tmp(nombreTmp);
     const long long piezas = texto::cuentaPiezas(ruta);
-    if (piezas < 0 || piezas > INT_MAX) return codigos::kVacio;
+    if (piezas < 0 || piezas > INT_MAX) return anota(codigos::kVacio, 0, "cannot read the working files of the load");
     const int filas = static_cast<int>(piezas);
     bool creada = false;
     const int codigo = revisaTabla(ruta, tipo, [&](int fila, const std::vector<float>& valores) {
@@ -414,7 +496,8 @@ int cargaArchivo::validaYLee(const std::string& nombreTmp, int tipo, Crea&& crea
         if (fila < filas) guarda(static_cast<std::size_t>(fila), valores);
     });
     if (codigo != codigos::kOk) return codigo;
-    return creada && renglones == filas ? codigos::kOk : codigos::kVacio;  // kVacio: the file changed meanwhile
+    if (creada && renglones == filas) return codigos::kOk;
+    return anota(codigos::kVacio, 0, "the working file changed while it was read");
 }
 
 int cargaArchivo::leeCategoria(const std::string& linea) {

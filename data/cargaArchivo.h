@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "data/ErrorArchivo.h"
 #include "data/TImagenN.h"
 
 // Return codes shared by the loaders, the engine and the windows.
@@ -19,6 +20,7 @@ constexpr int kBorrado = 7;           // deleting a temporary file failed
 constexpr int kRango = 9;             // value out of range or not a number
 constexpr int kCategoria = 11;        // category code out of range
 constexpr int kMalformado = 12;       // malformed input file
+constexpr int kMemoria = 13;          // a run would need more memory than it may use
 }  // namespace codigos
 
 class cargaArchivo {
@@ -31,6 +33,9 @@ public:
     int renglones = 0;   // lines counted by the last validation
     int columnas = 0;    // fields of the last line counted by the last validation
     int lineaError = 0;  // line of the user's file where the last validation failed
+    // Why the last failing load, conversion or validation failed: its code,
+    // the user's file (set by the loads), the line and what was found there.
+    quel::ErrorArchivo error;
 
     std::unique_ptr<TImagenN<float>> coordenadas;        // rows x 2 (x, y)
     std::unique_ptr<TImagenN<float>> sesgo;              // rows x 1
@@ -103,6 +108,13 @@ public:
     void ordenaSitios(TImagenN<float>& sitios, TImagenN<AnsiString>& especies);
 
 private:
+    // Fills `error` (its file aside) and returns `codigo`.
+    int anota(int codigo, int linea, std::string detalle);
+    // The end of a load of the user's file `ruta`: on failure names the file
+    // in `error`.
+    int concluye(int codigo, const std::filesystem::path& ruta);
+    // Deletes a working file: 0, or 7 (kBorrado) with `error` filled.
+    int borraTmp(const std::string& nombre);
     // `nombre` inside the working folder unless absolute.
     std::filesystem::path resuelve(const std::filesystem::path& nombre) const;
     // Validation of a converted table; `guarda(linea, valores)` receives the

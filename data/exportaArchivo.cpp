@@ -116,7 +116,7 @@ int exportaArchivo::generaCovariable(int numClases, const fs::path& rutaGrid, in
     Clases clases;
     clases.manual = manual;
     auto rechaza = [&](std::string detalle) {
-        error_ = {codigos::kRango, 0, std::move(detalle)};
+        error_ = {codigos::kRango, 0, std::move(detalle), rutaGrid};
         return codigos::kRango;
     };
     if (!manual) {
@@ -134,6 +134,9 @@ int exportaArchivo::generaCovariable(int numClases, const fs::path& rutaGrid, in
         // One interval (i, i + 1) for each whole i with 0 <= i < maximo.
         double n = maximo > 0 ? std::ceil(static_cast<double>(maximo)) : 0.0;
         if (n > INT_MAX) return rechaza("the largest value is too large for manual classes");
+        if (n == 0)
+            return rechaza("expected values above 0 for manual classes, found none (every cell is 0, "
+                           "negative or no-data), so no cell would lie in the region");
         clases.numero = static_cast<int>(n);
     }
     if (!escribeCoordenadas(clases, indice)) {

@@ -209,12 +209,14 @@ std::optional<std::size_t> entradaError(int codigo) {
 bool llevaLinea(int codigo) { return codigo == 5 || codigo == 9; }
 
 std::optional<std::string> textoCodigo(const TablasMensajes& t, int codigo, int lineaError) {
+    if (codigo == 13) return t.mensajesBorrado[7];  // memory: the error table is full
     auto entrada = entradaError(codigo);
     if (!entrada) return std::nullopt;
     return rellenaEntero(t.mensajesError[*entrada], lineaError);
 }
 
 std::optional<std::string> textoCajaError(const TablasMensajes& t, int codigo, int lineaError) {
+    if (llevaLinea(codigo) && lineaError < 1) return t.mensajesBorrado[codigo == 5 ? 8 : 9];
     auto texto = textoCodigo(t, codigo, lineaError);
     if (texto && llevaLinea(codigo)) *texto += std::to_string(lineaError);
     return texto;

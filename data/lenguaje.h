@@ -251,7 +251,8 @@ struct TablasMensajes {
     // Line 23. 0 covariates cleared (also logged when the prior manager
     // opens); 1 bias, 2 prior, 3 sites cleared; 4 all cleared; 5 and 6 the
     // formats of the time spent in the covariate or prior manager (see
-    // textoTiempo); 7 to 11 not used.
+    // textoTiempo); 7 the text of error code 13, 8 and 9 those of codes 5
+    // and 9 when no line is known; 10 and 11 not used.
     std::array<std::string, 12> mensajesBorrado;
     // Line 24. Texts of the error codes, by entry: 0 code 2, 1 code 5,
     // 2 code 7, 3 code 9, 4 code 3, 5 code 11, 6 code 12, 7 code 4 (see
@@ -288,7 +289,9 @@ bool llevaLinea(int codigo);
 std::optional<std::string> textoCodigo(const TablasMensajes& tablas, int codigo, int lineaError);
 // The text of the error box and its log line: textoCodigo followed, for codes
 // 5 and 9, by the line number in decimal. Fill it when the error is shown, with
-// the dataset's current lineaError.
+// the dataset's current lineaError. Without a line (lineaError < 1) codes 5
+// and 9 take their texts without a number (line 23), so no message shows a
+// line 0.
 std::optional<std::string> textoCajaError(const TablasMensajes& tablas, int codigo, int lineaError);
 // The log line written when the covariate or prior manager closes:
 // mensajesBorrado[5] with the seconds below 60, else mensajesBorrado[6] with

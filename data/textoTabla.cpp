@@ -4,6 +4,7 @@
 #include <charconv>
 #include <climits>
 #include <clocale>
+#include <cerrno>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -56,7 +57,11 @@ bool enteroSimple(std::string_view s, double& valor) {
 // ---------------------------------------------------------------- reading
 
 LectorPiezas::LectorPiezas(const std::filesystem::path& ruta)
-    : archivo_(std::fopen(ruta.c_str(), "rb")), ruta_(ruta) {}
+    : ruta_(ruta) {
+    errno = 0;
+    archivo_.reset(std::fopen(ruta.c_str(), "rb"));
+    if (!archivo_) errno_ = errno;
+}
 
 bool LectorPiezas::llena() {
     if (ini_ > 0) {  // keep only the unfinished line, at the front
@@ -73,11 +78,19 @@ bool LectorPiezas::llena() {
     else if (fin_ == buf_.size()) buf_.resize(buf_.size() * 2);  // a line longer than the buffer
     const std::size_t leidos = std::fread(buf_.data() + fin_, 1, buf_.size() - fin_, archivo_.get());
     if (leidos == 0) {
-        if (std::ferror(archivo_.get())) error_ = true;
+        if (std::ferror(archivo_.get())) {
+            error_ = true;
+            errno_ = errno;
+        }
         finArchivo_ = true;
         return false;
     }
     fin_ += leidos;
+    if (primeraLectura_) {
+        // A byte-order mark, as spreadsheets write one.
+        primeraLectura_ = false;
+        if (fin_ >= 3 && std::memcmp(buf_.data(), "\xEF\xBB\xBF", 3) == 0) ini_ = revisado_ = 3;
+    }
     return true;
 }
 

@@ -15,7 +15,8 @@ namespace texto {
 // One line of a file. `texto` excludes the line feed (a carriage return right
 // before it is dropped too, as text-mode reading does). `alFinal` is true for
 // the last piece, which ended at the end of the file instead of a line feed;
-// a file ending in a line feed thus yields a last, empty piece.
+// a file ending in a line feed thus yields a last, empty piece. A UTF-8
+// byte-order mark at the start of the file is not part of the first piece.
 struct Pieza {
     std::string_view texto;
     bool alFinal = false;
@@ -32,6 +33,8 @@ class LectorPiezas {
 public:
     explicit LectorPiezas(const std::filesystem::path& ruta);
     bool abierto() const { return archivo_ != nullptr; }
+    // The system's error number of a failed open or read (0 when none).
+    int errorSistema() const { return errno_; }
     // True when a read failed; the pieces returned so far are still valid.
     bool error() const { return error_; }
     // The next piece; false after the piece that ended at the end of file
@@ -47,6 +50,8 @@ private:
     std::vector<char> buf_;
     std::size_t ini_ = 0, fin_ = 0, revisado_ = 0;
     bool finArchivo_ = false, terminado_ = false, error_ = false;
+    bool primeraLectura_ = true;
+    int errno_ = 0;
 };
 
 // The number of pieces of a file (its line feeds plus one); -1 when it cannot

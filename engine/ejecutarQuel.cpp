@@ -6,11 +6,13 @@
 #include <exception>
 #include <mutex>
 #include <stdexcept>
+#include <string>
 #include <thread>
 
 #include "data/cargaArchivo.h"
 #include "engine/asignaSitios.h"
 #include "engine/tablas.h"
+#include "platform/Memoria.h"
 
 using namespace tablas;
 
@@ -31,7 +33,90 @@ constexpr std::size_t kBloque = 2048;
 // handled in groups that fit.
 constexpr std::size_t kPresupuesto = std::size_t{64} << 20;
 
+// The name of covariate k for a message.
+std::string nombreCovariable(const copiaDatos& d, int k) {
+    const auto* n = d.nombresCovariables;
+    if (n && n->columnas > 0 && k < n->renglones && !n->datos[0][static_cast<std::size_t>(k)].empty())
+        return "'" + quel::imprimible(n->datos[0][static_cast<std::size_t>(k)]) + "'";
+    return "number " + std::to_string(k + 1);
+}
+
 }  // namespace
+
+namespace {
+
+// Per cell of a pair: at most six tables of extended reals alive at once
+// (three class or count tables, the alphas, the detection and its product or
+// the presence counts) and the three whole-number class counts of the prior
+// step. Per column of a pair table: the column's own allocation in each of
+// those tables. Per pair: the table objects.
+constexpr long double kPorCelda = 6 * sizeof(long double) + 3 * sizeof(int);
+constexpr long double kPorColumna = 6 * (sizeof(std::vector<long double>) + 16);
+constexpr long double kPorPar = 640;
+
+// Bytes of the per-pair tables of the covariates with these category counts.
+long double memoriaPares(const std::vector<int>& categorias, long double* mayorPar = nullptr) {
+    long double total = 0, mayor = 0;
+    for (std::size_t i = 0; i + 1 < categorias.size(); ++i)
+        for (std::size_t j = i + 1; j < categorias.size(); ++j) {
+            const long double celdas = static_cast<long double>(categorias[i]) * categorias[j];
+            total += celdas * kPorCelda + static_cast<long double>(categorias[j]) * kPorColumna + kPorPar;
+            mayor = std::max(mayor, celdas);
+        }
+    if (mayorPar) *mayorPar = mayor;
+    return total;
+}
+
+}  // namespace
+
+long double ejecutarQuel::memoriaNecesaria(const std::vector<int>& categorias, long long filas) {
+    long double mayorPar = 0;
+    long double total = memoriaPares(categorias, &mayorPar);
+    // Results and per-row working arrays: four extended reals and a few
+    // small values per row.
+    total += static_cast<long double>(filas) * (4 * sizeof(long double) + 2 * sizeof(int) + 1);
+    // The certainty pass holds M values per cell of the pairs it works on,
+    // in groups of a fixed budget or one pair at a time.
+    constexpr long double kPorCeldaPasada = (kIntervalos + 1) * sizeof(long double);
+    total += std::max(mayorPar * kPorCeldaPasada, static_cast<long double>(kPresupuesto));
+    return total;
+}
+
+int ejecutarQuel::revisaMemoria(const copiaDatos& d) {
+    std::vector<int> categorias;
+    categorias.reserve(covs_.size());
+    for (const Covariable& c : covs_) categorias.push_back(c.categorias);
+    const long double necesaria = memoriaNecesaria(categorias, filas_);
+    const long double limite = static_cast<long double>(quel::memoria::efectiva(limiteMemoria_));
+    if (necesaria <= limite) return kBien;
+    // Name what takes the memory: the pair with the most cells when it alone
+    // is most of it, otherwise the number of covariates and pairs.
+    const std::size_t K = covs_.size();
+    std::size_t mi = 0, mj = 1;
+    long double mayor = -1;
+    for (std::size_t i = 0; i + 1 < K; ++i)
+        for (std::size_t j = i + 1; j < K; ++j) {
+            const long double celdas = static_cast<long double>(categorias[i]) * categorias[j];
+            if (celdas > mayor) {
+                mayor = celdas;
+                mi = i;
+                mj = j;
+            }
+        }
+    const long double par = memoriaPares({categorias[mi], categorias[mj]});
+    std::string causa;
+    if (par * 2 > memoriaPares(categorias))
+        causa = "the tables of covariates " + nombreCovariable(d, static_cast<int>(mi)) + " (" +
+                std::to_string(categorias[mi]) + " categories) and " + nombreCovariable(d, static_cast<int>(mj)) +
+                " (" + std::to_string(categorias[mj]) + " categories) alone take " + quel::memoria::texto(par);
+    else
+        causa = "its " + std::to_string(K) + " covariates make " + std::to_string(K * (K - 1) / 2) +
+                " pairs of covariates, each with tables of its own";
+    error_ = {kMemoria, 0,
+              "the run would need about " + quel::memoria::texto(necesaria) + " of memory, more than the " +
+                  quel::memoria::texto(limite) + " it may use: " + causa};
+    return kMemoria;
+}
 
 copiaDatos copiaDatos::de(cargaArchivo& d) {
     copiaDatos c;
@@ -143,6 +228,7 @@ int ejecutarQuel::preparaFilas(const copiaDatos& d) {
             d.categorias->renglones < K)
             return kMalformado;
     }
+    error_ = {};
     if (cov.columnas >= 1) {
         const auto& bandera = cov.datos[static_cast<std::size_t>(cov.columnas - 1)];
         for (int r = 0; r < filas_; ++r)
@@ -155,14 +241,23 @@ int ejecutarQuel::preparaFilas(const copiaDatos& d) {
         const int categorias = c >= 1 ? (c < 1e9f ? static_cast<int>(c) : 1000000000) : 0;
         covs_.push_back({cov.datos[static_cast<std::size_t>(k)].data(), categorias});
     }
-    for (const Covariable& c : covs_)
+    for (int k = 0; k < K; ++k) {
+        const Covariable& c = covs_[static_cast<std::size_t>(k)];
         for (int r : validas_) {
             const int codigo = c.codigos[r];
             if (codigo < 1 || codigo > c.categorias) {
                 const bool sesgoDistinto = !d.sesgo || d.sesgo->renglones != filas_;
-                return sesgoDistinto ? kRenglones : kCategoria;
+                if (sesgoDistinto) return kRenglones;
+                // The table's line: the category lines, the separator and
+                // the title line come first.
+                error_ = {kCategoria, K + r + 3,
+                          "covariate " + nombreCovariable(d, k) + ": expected a category from 1 to " +
+                              std::to_string(c.categorias) + ", found " + std::to_string(codigo)};
+                return kCategoria;
             }
         }
+    }
+    if (const int codigo = revisaMemoria(d); codigo != kBien) return codigo;
     for (int i = 0; i + 1 < K; ++i)
         for (int j = i + 1; j < K; ++j) {
             parI_.push_back(i);

@@ -3,10 +3,12 @@
 // categorical covariates. A run leaves three result grids, one value per row
 // of the covariate table: predictive probability, certainty and prior
 // potential.
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <vector>
 
+#include "data/ErrorArchivo.h"
 #include "data/TImagenN.h"
 #include "engine/asignaSitios.h"
 #include "engine/TIndiceJ.h"
@@ -44,6 +46,7 @@ public:
     static constexpr int kRenglones = 3;   // covariates and prior or bias differ in rows
     static constexpr int kCategoria = 11;  // a category code outside 1..C
     static constexpr int kMalformado = 12; // fewer covariate columns or category counts than covariates
+    static constexpr int kMemoria = 13;    // the run's tables would need more memory than it may use
 
     // Number of probability intervals of the certainty.
     static constexpr int kIntervalos = 10;
@@ -76,6 +79,18 @@ public:
     explicit ejecutarQuel(int hilos = 0);
     void fijaHilos(int hilos);
     int hilos() const { return hilos_; }
+    // Memory a run may take, in bytes; 0 (the default) is the machine's
+    // physical memory. A run whose tables would need more stops before
+    // building them (code 13).
+    void fijaLimiteMemoria(std::uint64_t bytes) { limiteMemoria_ = bytes; }
+    // Bytes the tables of a run over these covariates would take at most:
+    // per-pair tables, the per-row results and the passes over the map.
+    // `categorias` are the category counts of the covariates.
+    static long double memoriaNecesaria(const std::vector<int>& categorias, long long filas);
+    // What the last failing run found (codes 11, 12, 13): the line of the
+    // covariate table when there is one, and the covariates and sizes
+    // concerned. The file is left to the caller.
+    const quel::ErrorArchivo& error() const { return error_; }
     // Where the "Iteracion: " lines go (standard output by default; null: nowhere).
     void fijaSalidaIteracion(std::FILE* salida) { salidaIteracion_ = salida; }
 
@@ -115,8 +130,12 @@ private:
     void codigosBloque(std::size_t desde, std::size_t hasta, std::vector<int>& cod) const;
     void estimados(int k, Tabla& nEst) const;
 
+    int revisaMemoria(const copiaDatos& datos);
+
     int hilos_ = 1;
     std::FILE* salidaIteracion_ = stdout;
+    std::uint64_t limiteMemoria_ = 0;
+    quel::ErrorArchivo error_;
 
     // Prepared by step 1 for the run.
     int filas_ = 0;                 // R

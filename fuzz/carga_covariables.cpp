@@ -2,6 +2,7 @@
 #include <cmath>
 
 #include "carga_comun.h"
+#include "engine/ejecutarQuel.h"
 
 using namespace fuzzcarga;
 
@@ -21,5 +22,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t n) 
     for (const auto& col : ds.coordenadas->datos)
         for (float v : col) QUEL_EXIGE(std::isfinite(v));
     QUEL_EXIGE(!std::filesystem::exists(carpeta().ruta() / "CovariablesTmp.txt"));
+    // Whatever counts the table declares, a run under a small limit either
+    // fits or stops with code 13 before building a pair table.
+    if (m <= 40) {
+        ejecutarQuel motor(1);
+        motor.fijaSalidaIteracion(nullptr);
+        motor.fijaLimiteMemoria(std::uint64_t{256} << 20);
+        ds.sesgoUniforme();
+        ds.prioriUniforme();
+        const int codigo = motor.preparaPriori(copiaDatos::de(ds), 1);
+        QUEL_EXIGE(codigo == 0 || codigo == 3 || codigo == 11 || codigo == 12 || codigo == 13);
+        if (codigo == 13) QUEL_EXIGE(motor.pares.empty() && !motor.error().detalle.empty());
+    }
     return 0;
 }

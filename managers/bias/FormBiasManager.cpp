@@ -398,6 +398,8 @@ void TFormBiasManager::SpeedButtonEjecutarClick() {
         falla(fallo);
         return;
     }
+    // What the user should check (a cities or roads grid far from the region).
+    for (const std::string& aviso : inferencia.avisos()) s_->agregaLog(QString::fromStdString(aviso));
     // A fit that ran away is not a bias: it is told and never saved.
     const std::string fuera = inferencia.sesgoFueraDeRango();
     if (!fuera.empty()) {

@@ -50,7 +50,7 @@ private:
 int cargaCovariablesSesgo(inferenciaBias& inferencia, cargaArchivo& datos, const fs::path& archivo,
                           FalloSesgo* fallo) {
     const int codigo = inferencia.cargaCovariables(datos, archivo);
-    if (codigo != 0) return falla(fallo, codigo, archivo, inferencia.lineaError());
+    if (codigo != 0) return falla(fallo, codigo, archivo, inferencia.lineaError(), inferencia.detalleError());
     inferencia.combinacionesDistintas();
     return 0;
 }
@@ -117,6 +117,7 @@ int ejecutaSesgo(inferenciaBias& inferencia, cargaArchivo& datos, const Entradas
     if (informe) {
         informe->sitios = sitios->renglones;
         informe->sinAsignar = sinAsignar;
+        informe->avisos = inferencia.avisos();
     }
     return 0;
 }

@@ -7,7 +7,9 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "data/ErrorArchivo.h"
 #include "data/TImagenN.h"
 #include "managers/bias/inferenciaBias.h"
 #include "platform/Progreso.h"
@@ -26,18 +28,15 @@ struct EntradasSesgo {
     int ausencias = 0; // visits that found nothing
 };
 
-// Where a load or run stopped.
-struct FalloSesgo {
-    int codigo = 0;
-    std::filesystem::path archivo;  // the input whose step failed
-    int linea = 0;                  // line of that file, 0 when none
-    std::string detalle;            // the grid reader's explanation, when it has one
-};
+// Where a load or run stopped: the code, the input whose step failed, its
+// line and the reader's account of what it found.
+using FalloSesgo = quel::ErrorArchivo;
 
 // What a successful run counted.
 struct InformeSesgo {
     int sitios = 0;      // presence records read (all species)
     int sinAsignar = 0;  // records with no region row within reach: counted nowhere
+    std::vector<std::string> avisos;  // what the user should check, one English sentence each
 };
 
 // Loads the covariate table into the estimator and finds its combinations.

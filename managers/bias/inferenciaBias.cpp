@@ -14,6 +14,7 @@
 #include "data/LectorASCII.h"
 #include "data/cargaArchivo.h"
 #include "engine/funcionesGlobales.h"
+#include "platform/Memoria.h"
 
 namespace fs = std::filesystem;
 
@@ -94,6 +95,7 @@ int inferenciaBias::hilos() const {
 int inferenciaBias::cargaCovariables(cargaArchivo& datos, const fs::path& archivo) {
     detalle_.clear();
     lineaError_ = 0;
+    archivoCovariables_ = archivo;
     const fs::path covs = fs::absolute(tmp(sesgo::kCovsTmp));
     // The conversion counts the category lines into the dataset's covariate
     // count; that count belongs to the table the main window loaded, so it is
@@ -102,14 +104,30 @@ int inferenciaBias::cargaCovariables(cargaArchivo& datos, const fs::path& archiv
     datos.numCovariables = 0;
     int codigo = datos.convierteArchivo(archivo, covs, cargaArchivo::kCovariables);
     if (codigo == 0) codigo = datos.cuentaRenglones(covs, cargaArchivo::kCovariables);
-    if (codigo == 0 && datos.columnas < 3) codigo = codigos::kMalformado;  // no covariate and region flag
+    if (codigo == 0 && datos.columnas < 3)  // no covariate and region flag
+        codigo = quel::fallaArchivo(&datos.error, codigos::kMalformado, 0,
+                                    "expected x, y, the covariates and the region flag on each line, found " +
+                                        std::to_string(datos.columnas) + " fields");
     if (codigo != 0) {
         lineaError_ = datos.lineaError;
+        detalle_ = datos.error.detalle;
         datos.numCovariables = numCovariablesPrevio;
         return codigo;
     }
     const int celdas = datos.renglones;
     const int campos = datos.columnas;
+    // The table itself, then per row its key hash, group, combination and
+    // the hash map's node: what the load and the grouping build.
+    const long double necesaria =
+        static_cast<long double>(celdas) * (static_cast<long double>(campos) * sizeof(int) + 64);
+    const long double limite = static_cast<long double>(quel::memoria::efectiva(limiteMemoria_));
+    if (necesaria > limite) {
+        datos.numCovariables = numCovariablesPrevio;
+        detalle_ = "the table's " + std::to_string(celdas) + " rows of " + std::to_string(campos) +
+                   " fields would need about " + quel::memoria::texto(necesaria) + " of memory, more than the " +
+                   quel::memoria::texto(limite) + " the run may use";
+        return codigos::kMemoria;
+    }
     auto nuevasCoordenadas = std::make_unique<TImagenN<float>>(celdas, 2);
     auto nuevasCovariables = std::make_unique<TImagenN<int>>(celdas, campos - 2);
     codigo = datos.leeCovariables(covs, *nuevasCoordenadas, *nuevasCovariables);
@@ -223,6 +241,7 @@ int inferenciaBias::convierteCeldas(cargaArchivo& datos, const fs::path& archivo
     long long emitidas = 0;
     std::string texto;
     auto alEncabezado = [&](const quel::EncabezadoASCII& e) {
+        encabezadoUltimo_ = e;
         const float nrows = static_cast<float>(e.nrows);
         tamano = static_cast<float>(e.cellsize);
         const float xll = e.xEsquinaFloat();
@@ -279,6 +298,7 @@ int inferenciaBias::convierteCeldas(cargaArchivo& datos, const fs::path& archivo
     }
     texto.clear();
     texto.shrink_to_fit();
+    celdasUltimo_ = emitidas;
 
     const int n = static_cast<int>(std::min<long long>(emitidas, std::numeric_limits<int>::max()));
     std::unique_ptr<TImagenN<float>>* destino = nullptr;
@@ -485,14 +505,17 @@ int inferenciaBias::sumaDistancias(cargaArchivo& datos, const fs::path& archivoC
     if (!coordenadas || inicio_.empty()) combinacionesDistintas();
     const int j = static_cast<int>(inicio_.size()) - 1;
 
+    avisos_.clear();
     int codigo = convierteCeldas(datos, archivoCiudades, kCiudades);
     if (codigo != 0) return codigo;
+    avisaLejania(archivoCiudades, "cities");
     auto ciudades = std::make_unique<TImagenN<long double>>(j, 1);
     if (coordenadas) calculaSumas(*celdasCiudades, true, *ciudades, progreso, 10);
     sumaCiudades = std::move(ciudades);
 
     codigo = convierteCeldas(datos, archivoCarreteras, kCarreteras);
     if (codigo != 0) return codigo;
+    avisaLejania(archivoCarreteras, "roads");
     auto carreteras = std::make_unique<TImagenN<long double>>(j, 1);
     if (coordenadas) calculaSumas(*celdasCarreteras, false, *carreteras, progreso, 80);
     sumaCarreteras = std::move(carreteras);
@@ -507,9 +530,71 @@ int inferenciaBias::sumaDistancias(cargaArchivo& datos, const fs::path& archivoC
 // ---------------------------------------------------------------------------
 // Richness, abundance and presence counts
 
+namespace {
+
+std::string numeroTexto(double v) {
+    std::string s;
+    agregaNumero(s, v);
+    return s;
+}
+
+std::string rutaTexto(const fs::path& p) { return quel::imprimible(p.string(), std::string::npos); }
+
+}  // namespace
+
+void inferenciaBias::avisaLejania(const fs::path& archivo, const char* que) {
+    if (!coordenadas || coordenadas->renglones == 0) return;
+    const auto [x0, x1] = std::minmax_element(coordenadas->datos[0].begin(), coordenadas->datos[0].end());
+    const auto [y0, y1] = std::minmax_element(coordenadas->datos[1].begin(), coordenadas->datos[1].end());
+    const quel::EncabezadoASCII& e = encabezadoUltimo_;
+    const double gx0 = e.xllcorner, gx1 = e.xllcorner + e.ncols * e.cellsize;
+    const double gy0 = e.yllcorner, gy1 = e.yllcorner + e.nrows * e.cellsize;
+    const double dx = std::max({0.0, gx0 - *x1, *x0 - gx1});
+    const double dy = std::max({0.0, gy0 - *y1, *y0 - gy1});
+    const double ancho = std::max(static_cast<double>(*x1 - *x0), static_cast<double>(*y1 - *y0));
+    if (std::hypot(dx, dy) <= ancho) return;
+    avisos_.push_back("the " + std::string(que) + " grid " + rutaTexto(archivo) +
+                      " lies wholly outside the region of the covariate table, farther from it than the region "
+                      "is wide (grid: x " + numeroTexto(gx0) + " to " + numeroTexto(gx1) + ", y " +
+                      numeroTexto(gy0) + " to " + numeroTexto(gy1) + "; region: x " + numeroTexto(*x0) + " to " +
+                      numeroTexto(*x1) + ", y " + numeroTexto(*y0) + " to " + numeroTexto(*y1) +
+                      "); check that both use the same coordinates");
+}
+
+int inferenciaBias::revisaRiqueza() {
+    const int filas = coordenadas ? coordenadas->renglones : 0;
+    auto rechaza = [&](const std::string& que) {
+        detalle_ = "the richness grid and the covariate table " + rutaTexto(archivoCovariables_) +
+                   " do not list the same cells: " + que;
+        return codigos::kEncabezados;
+    };
+    if (celdasUltimo_ != filas)
+        return rechaza("the grid has " + std::to_string(celdasUltimo_) + " cells, the table " +
+                       std::to_string(filas) + " rows");
+    const quel::EncabezadoASCII& e = encabezadoUltimo_;
+    const long long ncols = e.columnas();
+    // The table's coordinates carry six significant digits in single precision.
+    const auto tolerancia = [&](double v) { return e.cellsize / 100 + 1e-5 * std::fabs(v); };
+    for (int k = 0; k < filas; ++k) {
+        const auto kk = static_cast<std::size_t>(k);
+        const double x = e.xllcorner + static_cast<double>(k % ncols) * e.cellsize;
+        const double y = e.yllcorner + (e.nrows - 1 - static_cast<double>(k / ncols)) * e.cellsize;
+        const double tx = coordenadas->datos[0][kk], ty = coordenadas->datos[1][kk];
+        if (std::fabs(x - tx) > tolerancia(x) || std::fabs(y - ty) > tolerancia(y))
+            return rechaza("cell " + std::to_string(k + 1) + " of the grid has its lower-left corner at (" +
+                           numeroTexto(x) + ", " + numeroTexto(y) + "), row " + std::to_string(k + 1) +
+                           " of the table lies at (" + numeroTexto(tx) + ", " + numeroTexto(ty) + ")");
+    }
+    return 0;
+}
+
 int inferenciaBias::cargaRiqueza(cargaArchivo& datos, const fs::path& archivoRiqueza) {
-    const int codigo = convierteCeldas(datos, archivoRiqueza, kRiqueza);
-    if (codigo != 0) return codigo;
+    int codigo = convierteCeldas(datos, archivoRiqueza, kRiqueza);
+    if (codigo == 0) codigo = revisaRiqueza();
+    if (codigo != 0) {
+        celdasRiqueza.reset();
+        return codigo;
+    }
     const int celdas = covariables ? covariables->renglones : 0;
     auto nueva = std::make_unique<TImagenN<int>>(celdas, 1);
     // No-data cells were listed with the value 0: their richness is 0.

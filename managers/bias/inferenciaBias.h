@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "data/LectorASCII.h"
 #include "data/TImagenN.h"
 #include "platform/Progreso.h"
 
@@ -105,6 +106,10 @@ public:
 
     // Threads of the distance sums (0: one per core). Results never depend on it.
     void fijaHilos(int hilos) { hilos_ = hilos; }
+    // Memory the covariate load may take, in bytes; 0 (the default) is the
+    // machine's physical memory. A table whose per-row arrays would need
+    // more is refused before they are built (code 13).
+    void fijaLimiteMemoria(std::uint64_t bytes) { limiteMemoria_ = bytes; }
 
     // The steps, in the order the bias manager calls them. Codes: 0 success,
     // otherwise the code of the routine that failed (2, 5, 9, 12 ...).
@@ -112,6 +117,10 @@ public:
     void combinacionesDistintas();
     int sumaDistancias(cargaArchivo& datos, const std::filesystem::path& archivoCiudades,
                        const std::filesystem::path& archivoCarreteras, Progreso& progreso = progresoNulo());
+    // Refuses (code 4) a richness grid that does not list the cells of the
+    // covariate table: as many cells as the table has rows, each cell's
+    // lower-left corner at the row's x, y to within a hundredth of a cell
+    // (plus the rounding of the table's six significant digits).
     int cargaRiqueza(cargaArchivo& datos, const std::filesystem::path& archivoRiqueza);
     void calculaAbundancia();
     void cuentaPresencias(const TImagenN<float>& sitios);
@@ -150,6 +159,9 @@ public:
     int lineaError() const { return lineaError_; }
     // The grid the last conversion read.
     const std::filesystem::path& ultimoGrid() const { return ultimoGrid_; }
+    // Warnings of the last distance sums and richness load, one English
+    // sentence each (a cities or roads grid far outside the region).
+    const std::vector<std::string>& avisos() const { return avisos_; }
 
 private:
     int hilos() const;
@@ -160,12 +172,22 @@ private:
 
     std::filesystem::path carpeta_;
     int hilos_ = 0;
+    std::uint64_t limiteMemoria_ = 0;
     // Grouping of rows by combination: rows of j are filas_[inicio_[j] .. inicio_[j+1]).
     std::vector<int> combinacionDe_;
     std::vector<int> inicio_;
     std::vector<int> filas_;
     AjusteSesgo ajuste_;
+    // The richness grid lists the cells of the covariate table, in its order.
+    int revisaRiqueza();
+    // Warns when the grid read last lies far outside the covariate table's extent.
+    void avisaLejania(const std::filesystem::path& archivo, const char* que);
+
     std::string detalle_;
     int lineaError_ = 0;
     std::filesystem::path ultimoGrid_;
+    std::filesystem::path archivoCovariables_;
+    quel::EncabezadoASCII encabezadoUltimo_;  // header of the grid read last
+    long long celdasUltimo_ = 0;              // its cells
+    std::vector<std::string> avisos_;
 };

@@ -342,6 +342,11 @@ void TFormPrioriManager::SpeedButtonGuardaClick() {
 
 void TFormPrioriManager::SpeedButtonCargaPrioriClick() {
     if (!transformacion.transformada || s_->bandera(2) != 0 || s_->bandera(0) != 1) return;
+    // A prediction refuses classes other than 0..3: the line of the first one.
+    if (transformacion.clasesFuera > 0) {
+        s_->muestraError(codigos::kRango, static_cast<int>(transformacion.primeraFuera + 1));
+        return;
+    }
     const auto& t = transformacion.transformada->datos[0];
     auto tabla = std::make_unique<TImagenN<int>>(transformacion.celdasBase, 1);
     for (std::size_t i = 0; i < t.size() && i < tabla->datos[0].size(); ++i) tabla->datos[0][i] = comoEntero(t[i]);

@@ -1,5 +1,6 @@
 #include "managers/prior/transformacionPriori.h"
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <system_error>
@@ -13,7 +14,8 @@ namespace fmt = quel::formato;
 transformacionPriori::transformacionPriori(exportaArchivo& exportador, fs::path carpetaTrabajo)
     : ex_(exportador), carpeta_(std::move(carpetaTrabajo)) {}
 
-int transformacionPriori::carga(const fs::path& grid, int& celdas, std::unique_ptr<TImagenN<long double>>& tabla) {
+int transformacionPriori::carga(const fs::path& grid, int& celdas, std::unique_ptr<TImagenN<long double>>& tabla,
+                                Fuente& fuente) {
     const fs::path mascara = ex_.rutaMascara();
     int r = ex_.convierteASCII(grid, mascara);
     if (r != 0) return r;
@@ -22,16 +24,25 @@ int transformacionPriori::carga(const fs::path& grid, int& celdas, std::unique_p
     tabla = std::make_unique<TImagenN<long double>>(celdas, 1);
     auto& col = tabla->datos[0];
     for (std::size_t i = 0; i < col.size() && i < g.valores.size(); ++i) col[i] = g.valores[i];
+    fuente = {grid, g.encabezado};
     std::error_code ec;
     fs::remove(mascara, ec);
     return 0;
 }
 
-int transformacionPriori::cargaBase(const fs::path& grid) { return carga(grid, celdasBase, base); }
+int transformacionPriori::cargaBase(const fs::path& grid) { return carga(grid, celdasBase, base, fuenteBase_); }
 
-int transformacionPriori::cargaPriori(const fs::path& grid) { return carga(grid, celdasPriori, priori); }
+int transformacionPriori::cargaPriori(const fs::path& grid) {
+    return carga(grid, celdasPriori, priori, fuentePriori_);
+}
 
 namespace {
+
+std::string numero(double v) {
+    std::string s;
+    fmt::real(s, v);
+    return s;
+}
 
 bool sinDato(long double v, double nodata) {
     return std::isnan(v) || quel::esSinDato(static_cast<double>(v), nodata);
@@ -51,8 +62,31 @@ std::string transformacionPriori::texto() const {
     return s;
 }
 
+std::string transformacionPriori::desalineacion() const {
+    const quel::EncabezadoASCII& b = fuenteBase_.encabezado;
+    const quel::EncabezadoASCII& p = fuentePriori_.encabezado;
+    if (b.ncols != p.ncols || b.nrows != p.nrows)
+        return "ncols x nrows is " + numero(b.ncols) + " x " + numero(b.nrows) + " in the base grid, " +
+               numero(p.ncols) + " x " + numero(p.nrows) + " in the prior grid";
+    const double centesima = b.cellsize / 100;
+    if (std::fabs(b.cellsize - p.cellsize) * std::max(b.ncols, b.nrows) > centesima)
+        return "the cell size is " + numero(b.cellsize) + " in the base grid, " + numero(p.cellsize) +
+               " in the prior grid";
+    if (std::fabs(b.xllcorner - p.xllcorner) > centesima || std::fabs(b.yllcorner - p.yllcorner) > centesima)
+        return "the lower-left corner is (" + numero(b.xllcorner) + ", " + numero(b.yllcorner) +
+               ") in the base grid, (" + numero(p.xllcorner) + ", " + numero(p.yllcorner) +
+               ") in the prior grid, more than a hundredth of a cell apart";
+    return {};
+}
+
 int transformacionPriori::transforma() {
     if (!base || !priori) return kSinTablas;
+    error = {};
+    if (const std::string d = desalineacion(); !d.empty())
+        return quel::fallaArchivo(&error, codigos::kEncabezados, 0,
+                                  "the base grid " + quel::imprimible(fuenteBase_.ruta.string(), std::string::npos) +
+                                      " and the prior grid do not line up: " + d,
+                                  fuentePriori_.ruta);
     // Reading the prior at every base cell would run past a shorter prior table.
     if (celdasPriori < celdasBase) return codigos::kRenglonesDifieren;
     const double n = ex_.encabezado[5];
@@ -60,6 +94,8 @@ int transformacionPriori::transforma() {
     const auto& b = base->datos[0];
     const auto& p = priori->datos[0];
     auto& t = transformada->datos[0];
+    clasesFuera = 0;
+    primeraFuera = -1;
     for (std::size_t i = 0; i < t.size(); ++i) {
         if (sinDato(b[i], n))
             t[i] = 0;
@@ -67,6 +103,12 @@ int transformacionPriori::transforma() {
             t[i] = 2;
         else
             t[i] = p[i];
+        if (t[i] != 0 && t[i] != 1 && t[i] != 2 && t[i] != 3) {
+            if (clasesFuera++ == 0) {
+                primeraFuera = static_cast<long long>(i);
+                valorFuera = t[i];
+            }
+        }
     }
     return fmt::escribeArchivo(rutaTemporal(), texto()) ? 0 : codigos::kVacio;
 }

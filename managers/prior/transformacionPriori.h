@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <memory>
 
+#include "data/ErrorArchivo.h"
+#include "data/LectorASCII.h"
 #include "data/TImagenN.h"
 #include "data/exportaArchivo.h"
 
@@ -30,10 +32,22 @@ public:
     bool celdasDifieren() const { return base && priori && celdasBase != celdasPriori; }
 
     // Writes "PrioriTmp.txt" and fills `transformada`. N, the no-data value, is
-    // that of the grid read last. Returns 0; 3 (nothing written) when the prior
-    // grid has fewer cells than the base grid, with kAdvertencia as the reason;
-    // kSinTablas before both grids are loaded; 2 when the file cannot be written.
+    // that of the grid read last. Returns 0; 4 (nothing written, `error`
+    // names both grids and what differs) when the grids do not line up: ncols
+    // and nrows must be equal, the cell sizes so close that the grids drift
+    // apart by less than a hundredth of a cell over their extent, the
+    // lower-left corners within a hundredth of a cell; kSinTablas before both
+    // grids are loaded; 2 when the file cannot be written. Classes other than
+    // 0..3 are copied as they are and counted (clasesFuera).
     int transforma();
+    // Why the last transforma failed.
+    quel::ErrorArchivo error;
+    // Cells of `transformada` whose class is not 0, 1, 2 or 3 (a prediction
+    // refuses such a file), the first of them (from 0; -1 when none) and its
+    // value.
+    long long clasesFuera = 0;
+    long long primeraFuera = -1;
+    long double valorFuera = 0;
     // Saves `transformada` in the same format. ".txt" is appended to a name
     // without any "." unless `exacto`. False when there is nothing to save or
     // the file cannot be written.
@@ -50,9 +64,17 @@ public:
     std::unique_ptr<TImagenN<long double>> transformada;
 
 private:
-    int carga(const std::filesystem::path& grid, int& celdas, std::unique_ptr<TImagenN<long double>>& tabla);
+    struct Fuente {
+        std::filesystem::path ruta;
+        quel::EncabezadoASCII encabezado;
+    };
+    int carga(const std::filesystem::path& grid, int& celdas, std::unique_ptr<TImagenN<long double>>& tabla,
+              Fuente& fuente);
+    // Empty when the grids line up, else what differs.
+    std::string desalineacion() const;
     std::string texto() const;
 
     exportaArchivo& ex_;
     std::filesystem::path carpeta_;
+    Fuente fuenteBase_, fuentePriori_;
 };

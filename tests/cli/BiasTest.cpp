@@ -155,6 +155,26 @@ TEST(BiasCli, ReportsFailingInputsWithTheirCodeLineAndText) {
     EXPECT_FALSE(fs::exists(g.salida));
 }
 
+TEST(BiasCli, MemoryIsCheckedBeforeTheTableIsRead) {
+    Caso c;
+    auto conMemoria = [&](const char* valor) {
+        cli::Argumentos a = c.args();
+        a.insert(a.end(), {"--max-memory", valor});
+        return ejecuta(a);
+    };
+    EXPECT_EQ(conMemoria("1Q").estado, 2);
+    Salida s = conMemoria("100");
+    EXPECT_EQ(s.estado, 3);
+    EXPECT_EQ(s.err.rfind("quel-cli bias: " + c.covs.string() +
+                              ": error 13: The run would need more memory than it may use.: the table's ",
+                          0),
+              0u)
+        << s.err;
+    EXPECT_NE(s.err.find("more than the 100 bytes the run may use"), std::string::npos) << s.err;
+    EXPECT_FALSE(fs::exists(c.salida));
+    EXPECT_EQ(conMemoria("1M").estado, 0);
+}
+
 TEST(BiasCli, AFittedBiasOutsideZeroOneIsAnErrorNotAFile) {
     // Cities of both signs make some combinations' visit weights negative.
     std::vector<double> ciudades(30, 0);

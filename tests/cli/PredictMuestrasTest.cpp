@@ -26,7 +26,8 @@ TEST(PredictMuestras, UnaEntradaMalaDaSuMensaje) {
     apoyo::Salida s = apoyo::corre(cli::predict, a);
     EXPECT_EQ(s.estado, 3);
     EXPECT_EQ(s.err, "quel-cli predict: " + (tmp / "bias.txt").string() +
-                       ": error 9: Value out of range or not a number on line 4\n");
+                       ": error 9: Value out of range or not a number on line 4: expected a bias value from 0 to 1, "
+                       "found \"2.5\"\n");
     a[5] = (dir / "bias.txt").string();
     a.insert(a.end(), {"--species", "Quercus robur"});
     s = apoyo::corre(cli::predict, a);

@@ -9,6 +9,10 @@
 #include <thread>
 #include <vector>
 
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include "cli/comandos.h"
 #include "cli/comun.h"
 #include "cli/CovariatesApoyo.h"
@@ -153,6 +157,54 @@ TEST(Predict, ErroresDeUso) {
     EXPECT_EQ(ayuda.out.rfind("usage: quel-cli predict", 0), 0u);
 }
 
+TEST(Predict, MemoriaRevisadaAntesDeGastarla) {
+    Region reg;
+    // --max-memory: bytes or K, M, G, T; anything else is a usage error.
+    for (const char* mal : {"", "0", "12X", "-1G", "G", "1.5.2M"}) {
+        const Salida s = predict(reg.args({"--max-memory", mal}));
+        EXPECT_EQ(s.estado, 2) << mal;
+        EXPECT_NE(s.err.find("--max-memory must be"), std::string::npos) << s.err;
+    }
+    EXPECT_EQ(predict(reg.args({"--max-memory", "2G"})).estado, 0);
+    fs::remove_all(reg.salida);
+    Salida s = predict(reg.args({"--max-memory", "64K"}));
+    EXPECT_EQ(s.estado, 3);
+    EXPECT_EQ(s.err.rfind("quel-cli predict: " + reg.cov.string() +
+                              ": error 13: The run would need more memory than it may use.: the run would need about ",
+                          0),
+              0u)
+        << s.err;
+    EXPECT_NE(s.err.find("more than the 64.0 KB it may use"), std::string::npos) << s.err;
+    EXPECT_NE(s.err.find("--max-memory sets the limit"), std::string::npos) << s.err;
+    EXPECT_FALSE(fs::exists(reg.salida));
+#if !defined(__SANITIZE_ADDRESS__)
+    // A category count of 10^9 is refused at once, under the default limit,
+    // by a process that could not allocate its tables if it tried.
+    std::string c = prueba::lee(reg.cov);
+    c.replace(0, c.find('\n'), "Altura,1000000000,");
+    prueba::escribe(reg.cov, c);
+    const fs::path err = reg.dir / "err.txt";
+    const pid_t hijo = fork();
+    ASSERT_GE(hijo, 0);
+    if (hijo == 0) {
+        const rlimit limite{std::uint64_t{1} << 31, std::uint64_t{1} << 31};
+        setrlimit(RLIMIT_AS, &limite);
+        const Salida h = predict(reg.args());
+        prueba::escribe(err, h.err);
+        _exit(h.estado);
+    }
+    int estado = 0;
+    ASSERT_EQ(waitpid(hijo, &estado, 0), hijo);
+    ASSERT_TRUE(WIFEXITED(estado));
+    EXPECT_EQ(WEXITSTATUS(estado), 3);
+    const std::string texto = prueba::lee(err);
+    EXPECT_NE(texto.find("error 13"), std::string::npos) << texto;
+    EXPECT_NE(texto.find("covariates 'Altura' (1000000000 categories) and 'Clima' (4 categories) alone take"),
+              std::string::npos)
+        << texto;
+#endif
+}
+
 TEST(Predict, EspecieDesconocidaListaLasConocidas) {
     Region reg;
     const Salida s = predict(reg.args({"--species", "Puma concolor"}));
@@ -183,7 +235,8 @@ TEST(Predict, UnaEntradaMalaDaSuLineaDeError) {
     const Salida s = predict(reg.args());
     EXPECT_EQ(s.estado, 3);
     EXPECT_EQ(s.err, "quel-cli predict: " + reg.sesgo.string() +
-                         ": error 9: Value out of range or not a number on line 4\n");
+                         ": error 9: Value out of range or not a number on line 4: expected a bias value from 0 "
+                         "to 1, found \"1.5\"\n");
     EXPECT_FALSE(fs::exists(reg.salida));
 
     auto a = reg.args({"--uniform-bias"});

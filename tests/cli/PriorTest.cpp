@@ -24,33 +24,45 @@ std::string grid(int ncols, int nrows, const std::string& cuerpo) {
 
 }  // namespace
 
-TEST(PriorCli, WritesThePriorFile) {
+TEST(PriorCli, WritesThePriorFileAndWarnsOfClassesAPredictionRefuses) {
     Carpeta c;
     auto b = c.escribe("base.asc", grid(3, 2, "1 1 -9999\n1 1 1\n"));
-    auto p = c.escribe("prior.asc", grid(3, 2, "1 3 3\n-9999 2 1.5\n"));
+    auto p = c.escribe("prior.asc", grid(3, 2, "1 3 3\n-9999 2 1\n"));
     Salida s = prior({"--base", b, "--prior", p, "--out", c / "priori"});
     ASSERT_EQ(s.estado, 0) << s.err;
     EXPECT_EQ(s.err, "");
-    EXPECT_EQ(prueba::lee(c / "priori"), "1,\n3,\n0,\n2,\n2,\n1.5,");
+    EXPECT_EQ(prueba::lee(c / "priori"), "1,\n3,\n0,\n2,\n2,\n1,");
     EXPECT_FALSE(fs::exists(c / "priori.txt"));
     EXPECT_FALSE(fs::exists(fs::current_path() / "PrioriTmp.txt"));
+    // Classes 5 and -9999 (not the prior grid's no-data value here) are
+    // written as they are, with a warning naming their count and the first.
+    auto raro = c.escribe("raro.asc", apoyo::grid(3, 2, "1 5 3\n-1 2 -9999\n", "NODATA_value -1\n"));
+    s = prior({"--base", b, "--prior", raro, "--out", c / "raro.txt"});
+    ASSERT_EQ(s.estado, 0) << s.err;
+    EXPECT_EQ(prueba::lee(c / "raro.txt"), "1,\n5,\n3,\n2,\n2,\n-9999,");
+    EXPECT_EQ(s.err, "quel-cli prior: warning: " + (c / "raro.txt") +
+                         ": 2 cells hold a prior class other than 0, 1, 2 and 3, the first on line 2 (class 5); "
+                         "the file is written, but a prediction refuses it\n");
+    cargaArchivo datos(c.t.ruta());
+    EXPECT_EQ(datos.cargaPriori(c / "raro.txt"), 9);
+    EXPECT_EQ(datos.error.linea, 2);
 }
 
-TEST(PriorCli, CellCountsThatDiffer) {
+TEST(PriorCli, GridsThatDoNotLineUpAreRefused) {
     Carpeta c;
     auto b = c.escribe("base.asc", grid(2, 2, "1 1\n1 1\n"));
-    auto menos = c.escribe("menos.asc", grid(3, 1, "1 2 3\n"));
-    Salida s = prior({"--base", b, "--prior", menos, "--out", c / "p.txt"});
-    EXPECT_EQ(s.estado, 3);
-    EXPECT_EQ(s.err, "quel-cli prior: " + menos +
-                         ": WARNING: Los renglones del ASCII y del Priori no coinciden (base grid 4 cells, "
-                         "prior grid 3 cells)\n");
-    EXPECT_FALSE(fs::exists(c / "p.txt"));
-    auto mas = c.escribe("mas.asc", grid(5, 1, "3 2 1 3 2\n"));
-    s = prior({"--base", b, "--prior", mas, "--out", c / "p.txt"});
-    EXPECT_EQ(s.estado, 0);
-    EXPECT_NE(s.err.find("WARNING: Los renglones del ASCII y del Priori no coinciden"), std::string::npos);
-    EXPECT_EQ(prueba::lee(c / "p.txt"), "3,\n2,\n1,\n3,");
+    for (const auto& [nombre, otra] : {std::pair{"menos.asc", grid(3, 1, "1 2 3\n")},
+                                      std::pair{"mas.asc", grid(5, 1, "3 2 1 3 2\n")}}) {
+        auto ruta = c.escribe(nombre, otra);
+        Salida s = prior({"--base", b, "--prior", ruta, "--out", c / "p.txt"});
+        EXPECT_EQ(s.estado, 3);
+        EXPECT_EQ(s.err.rfind("quel-cli prior: " + ruta + ": error 4: The ASCII grids have different headers.: "
+                                  "the base grid " + b + " and the prior grid do not line up: ncols x nrows is 2 x 2",
+                              0),
+                  0u)
+            << s.err;
+        EXPECT_FALSE(fs::exists(c / "p.txt"));
+    }
 }
 
 TEST(PriorCli, UsageAndGridErrors) {

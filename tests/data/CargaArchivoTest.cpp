@@ -75,37 +75,69 @@ TEST_F(Carga, ConvertedFilesHaveTheirExactBytes) {
     EXPECT_EQ(prueba::lee(dir / "SitiosPresenciaTmp.txt"), "-99.1,19.5,\n1,2,");
 }
 
-TEST_F(Carga, ValidationCodesAndTheLineOfTheUsersFile) {
-    // Bias: a value out of range, two values on a line.
-    EXPECT_EQ(falla(ds.cargaSesgo(archivo("0\n0.5\n1\n1.5\n0.0"))), std::make_pair(9, 4));
-    EXPECT_EQ(falla(ds.cargaSesgo(archivo("0\n0.5,0.2\n1.0"))), std::make_pair(5, 2));
-    // Prior: 2.0 is a class, 2.5 is not.
-    EXPECT_EQ(ds.cargaPriori(archivo("0\n2.0\n3,")), 0);
-    EXPECT_EQ(falla(ds.cargaPriori(archivo("0\n2.5\n3,"))), std::make_pair(9, 2));
-    // Covariates: the fifth data line one field short after two category lines.
-    EXPECT_EQ(falla(covariables(tablaCovariables({"a", "b"}, {2, 2},
+TEST_F(Carga, ErrorsNameTheFileTheLineAndWhatWasFound) {
+    using Carga = int (cargaArchivo::*)(const fs::path&);
+    const Carga sesgo = &cargaArchivo::cargaSesgo, priori = &cargaArchivo::cargaPriori,
+                sitios = &cargaArchivo::cargaSitios, covs = &cargaArchivo::cargaCovariables;
+    const std::string dosCovs = tablaCovariables({"a", "b"}, {2, 2},
                                                  {"1,1,1,1,1,", "1,2,1,1,1,", "1,3,1,1,1,", "1,4,1,1,1,",
-                                                  "1,5,1,1,", "1,6,1,1,1,"}))),
-              std::make_pair(5, 9));
-    EXPECT_EQ(falla(covariables("a,2,\n*\nh\n\n1,1,1,1,")), std::make_pair(5, 4));  // an empty first data line
-    // Sites: the line number of the user's file too, for a wrong count and
-    // for an empty line.
-    EXPECT_EQ(falla(ds.cargaSitios(archivo("a,1,2\nb,1\nc,3,4"))), std::make_pair(5, 2));
-    EXPECT_EQ(falla(ds.cargaSitios(archivo("a,1,2\nb,1,2\n\nc,3,4"))), std::make_pair(5, 3));
-}
-
-TEST_F(Carga, TextThatIsNotAFiniteNumberFailsWithItsLine) {
-    EXPECT_EQ(falla(ds.cargaSesgo(archivo("bias\n0.5\n1,"))), std::make_pair(9, 1));
-    EXPECT_EQ(falla(ds.cargaSesgo(archivo("0.5\nnan\n1,"))), std::make_pair(9, 2));
-    EXPECT_EQ(falla(covariables(tablaCovariables({"a"}, {2}, {"1,1,1,1,", "abc,1,1,1,"}))), std::make_pair(9, 5));
-    EXPECT_EQ(falla(covariables(tablaCovariables({"a"}, {2}, {"1,1,1,1,", "1,inf,1,1,"}))), std::make_pair(9, 5));
-    EXPECT_EQ(falla(covariables(tablaCovariables({"a"}, {2}, {"1,1,1e10,1,"}))), std::make_pair(9, 4));  // no int
-    EXPECT_EQ(falla(ds.cargaSitios(archivo("a,1,2\nb,abc,2"))), std::make_pair(9, 2));
-    EXPECT_EQ(falla(ds.cargaSitios(archivo("a,1,2\nb,1,1e39"))), std::make_pair(9, 2));  // no float
-    // An empty line of a bias or prior file reads as 0.
+                                                  "1,5,1,1,", "1,6,1,1,1,"});
+    struct Caso {
+        Carga carga;
+        std::string texto;
+        int codigo, linea;
+        const char* dice;
+    } casos[] = {
+        {sesgo, "0\n0.5\n1\n1.5\n0.0", 9, 4, "expected a bias value from 0 to 1, found \"1.5\""},
+        {sesgo, "0\n0.5,0.2\n1.0", 5, 2, "expected 1 value, found 2"},
+        {sesgo, "bias\n0.5\n1,", 9, 1, "found \"bias\""},
+        {sesgo, "0.5\nnan\n1,", 9, 2, "found \"nan\""},
+        {sesgo, "0.5\n\x01\xff\n1,", 9, 2, "found \"\\x01\\xFF\""},
+        {priori, "0\n2.5\n3,", 9, 2, "expected a prior class 0, 1, 2 or 3, found \"2.5\""},
+        {priori, "0\n-9999\n3,", 9, 2, "found \"-9999\""},
+        {covs, dosCovs, 5, 9, "expected 5 fields, as on the line before, found 4"},
+        {covs, "a,2,\n*\nh\n\n1,1,1,1,", 5, 4, "the line is empty"},
+        {covs, tablaCovariables({"a"}, {2}, {"1,1,1,1,", "abc,1,1,1,"}), 9, 5, "expected the x coordinate"},
+        {covs, tablaCovariables({"a"}, {2}, {"1,1,1,1,", "1,inf,1,1,"}), 9, 5, "expected the y coordinate"},
+        {covs, tablaCovariables({"a"}, {2}, {"1,1,1e10,1,"}), 9, 4, "expected a whole number in field 3"},
+        {covs, "a,2,\nb,x,\n*\nh\n1,1,1,1,1,", 12, 2, "found \"b,x,\""},
+        {covs, tablaCovariables({"a"}, {2}, {"1,1,1,1,1,"}), 12, 0, "expected 1 covariate columns"},
+        {sitios, "a,1,2\nb,1\nc,3,4", 5, 2, "expected 3 fields (species, longitude, latitude), found 2"},
+        {sitios, "a,1,2\nb,1,2\n\nc,3,4", 5, 3, "the line is empty"},
+        {sitios, "a,1,2\nb,abc,2", 9, 2, "expected the longitude"},
+        {sitios, "a,1,2\nb,1,1e39", 9, 2, "expected the latitude"},
+        {priori, "1\n", 2, 2, "the last line holds a single character or nothing"},
+    };
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.texto);
+        const fs::path ruta = archivo(c.texto);
+        EXPECT_EQ((ds.*c.carga)(ruta), c.codigo);
+        if (c.codigo == 5 || c.codigo == 9) {
+            EXPECT_EQ(ds.lineaError, c.linea);
+        }
+        EXPECT_EQ(ds.error.codigo, c.codigo);
+        EXPECT_EQ(ds.error.archivo, ruta);
+        EXPECT_EQ(ds.error.linea, c.linea);
+        EXPECT_NE(ds.error.detalle.find(c.dice), std::string::npos) << ds.error.detalle;
+    }
+    // Accepted: 2.0 is a class, an empty bias line reads as 0.
+    EXPECT_EQ(ds.cargaPriori(archivo("0\n2.0\n3,")), 0);
+    EXPECT_EQ(ds.error.codigo, 0);
     ASSERT_EQ(ds.cargaSesgo(archivo("0.5\n\n1,")), 0);
     EXPECT_EQ(ds.sesgo->datos[0][1], 0.0f);
     EXPECT_EQ(ds.sesgo->datos[0][2], 1.0f);
+    // The system's reason for a file that cannot be opened.
+    EXPECT_EQ(ds.cargaSesgo(dir / "missing.txt"), 2);
+    EXPECT_EQ(ds.error.detalle, "cannot open the file: No such file or directory");
+}
+
+TEST_F(Carga, AByteOrderMarkStartsNoValue) {
+    ASSERT_EQ(covariables("\xEF\xBB\xBF" + kTabla), 0);
+    EXPECT_EQ(ds.nombresCovariables->datos[0][0], "Suelo arenoso");
+    ASSERT_EQ(ds.cargaSesgo(archivo("\xEF\xBB\xBF" "0.25\n0.5,\n0,\n1,")), 0);
+    EXPECT_EQ(ds.sesgo->datos[0][0], 0.25f);
+    ASSERT_EQ(ds.cargaSitios(archivo("\xEF\xBB\xBFQuercus,1,2")), 0);
+    EXPECT_EQ(ds.especies->datos[0][0], "Quercus");
 }
 
 TEST_F(Carga, EmptyRemaindersAndUnreadableFilesGiveCode2) {

@@ -130,6 +130,17 @@ TEST(GeneraCovariable, ManualClassesCountIntervalsNotTheMaximum) {
     EXPECT_EQ(e.ex.celdasEnHueco(), 1);
 }
 
+TEST(GeneraCovariable, ManualClassesNeedAValueAboveZero) {
+    Entorno e;
+    for (const char* cuerpo : {"0 0 -9999\n", "-9999 -9999 -9999\n", "0 -3 -1\n"}) {
+        SCOPED_TRACE(cuerpo);
+        auto g = e.escribe("g.asc", std::string("ncols 3\nnrows 1\nxllcorner 0\nyllcorner 0\ncellsize 1\n") + cuerpo);
+        EXPECT_EQ(e.ex.generaCovariable(10, g, 1, true), 9);
+        EXPECT_EQ(e.ex.error().archivo, g);
+        EXPECT_NE(e.ex.error().detalle.find("expected values above 0 for manual classes"), std::string::npos);
+    }
+}
+
 TEST(GeneraCovariable, ValueBetweenIntervalsTakesTheIntervalBelow) {
     Entorno e;
     // min 0.5, max 6.5, 2 classes: width 3, intervals 0.5-3.5 and 4.5-7.5.
@@ -180,7 +191,7 @@ TEST(ConvierteASCII, MaskHasOneLinePerGridRow) {
     Entorno e;
     auto g = e.escribe("g.asc",
                        " NCOLS 3\r\n NROWS 2\r\n XLLCENTER 0.5\r\n YLLCENTER 0.5\r\n CELLSIZE 1\r\n"
-                       " NODATA_VALUE -1\r\n 1 nan 3 4\r\n 5 6\r\n");
+                       " NODATA_VALUE -1\r\n 1 null 3\r\n 4 5 6\r\n");
     fs::path mascara = e.t / "mask.txt";
     ASSERT_EQ(e.ex.convierteASCII(g, mascara), 0);
     EXPECT_EQ(prueba::lee(mascara), "1,-1,3,\n4,5,6,\n");

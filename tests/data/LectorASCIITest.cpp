@@ -77,13 +77,57 @@ TEST(LectorASCII, WrappedRowsAreCountedByNcols) {
 }
 
 TEST(LectorASCII, MissingValueWordsAndNoDataValues) {
-    const std::string texto =
-        "ncols 5\nnrows 1\nxllcorner 0\nyllcorner 0\ncellsize 1\nNODATA_value -9999\n"
-        "nan NaN null -9999 -9999.0\n";
-    GridASCII g = leeBien(texto);
-    EXPECT_EQ(g.sinDato, (std::vector<std::uint8_t>{1, 1, 1, 1, 1}));
-    EXPECT_TRUE(std::isnan(g.valores[0]));
+    const std::string cabeza = "ncols 5\nnrows 1\nxllcorner 0\nyllcorner 0\ncellsize 1\n";
+    GridASCII g = leeBien(cabeza + "NODATA_value -9999\nnull NULL 1 -9999 -9999.0\n");
+    EXPECT_EQ(g.sinDato, (std::vector<std::uint8_t>{1, 1, 0, 1, 1}));
     EXPECT_EQ(g.valores[3], -9999);
+    // "nan" is missing where the header's no-data value is nan or absent...
+    for (const char* sinDato : {"NODATA_value nan\n", "NODATA_value NaN\n", ""}) {
+        SCOPED_TRACE(sinDato);
+        g = leeBien(cabeza + sinDato + "nan NaN -nan 2 null\n");
+        EXPECT_EQ(g.sinDato, (std::vector<std::uint8_t>{1, 1, 1, 0, 1}));
+        EXPECT_TRUE(std::isnan(g.valores[0]));
+    }
+    // ...and an error beside a numeric one, which says what to write.
+    ErrorGrid e = leeMal(cabeza + "NODATA_value -9999\n1 2 nan 4 5\n");
+    EXPECT_EQ(e.linea, 7);
+    EXPECT_NE(e.detalle.find("write -9999"), std::string::npos) << e.detalle;
+}
+
+TEST(LectorASCII, AByteOrderMarkBeforeTheHeaderIsSkipped) {
+    GridASCII g = leeBien("\xEF\xBB\xBFncols 1\nnrows 1\nxllcorner 0\nyllcorner 0\ncellsize 1\n7\n");
+    EXPECT_EQ(g.valores, std::vector<double>{7});
+}
+
+TEST(LectorASCII, BodiesThatDoNotMatchTheHeaderNameTheLineAndTheCounts) {
+    // Header of 5 lines, ncols 3, nrows 3: the body starts on line 6.
+    const std::string cabeza = "ncols 3\nnrows 3\nxllcorner 0\nyllcorner 0\ncellsize 1\n";
+    struct Caso {
+        const char* cuerpo;
+        int linea;
+        const char* dice;
+    } casos[] = {
+        {"1 2 3\n4 5\n6 7 8\n", 7, "expected ncols = 3 values on line 7, found 2"},
+        {"1 2 3 4\n5 6\n7 8 9\n", 6, "expected ncols = 3 values on line 6, found 4"},
+        {"1 2 3\n4 5 6 7\n8 9\n", 7, "found 4"},
+        {"1 2 3\n4 5 6\n", 7, "fewer values than ncols x nrows: expected 3 x 3 = 9, found 6"},
+        {"1 2 3\n4 5 6\n7 8 9\n10 11 12\n", 9, "more values than ncols x nrows: expected 3 x 3 = 9, found 12"},
+        {"1 2 3 4 5 6 7 8 9 10\n", 6, "more values"},
+        {"1 2 3 4\n5 6 7 8\n", 7, "fewer values"},
+    };
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.cuerpo);
+        ErrorGrid e = leeMal(cabeza + c.cuerpo);
+        EXPECT_EQ(e.linea, c.linea);
+        EXPECT_NE(e.detalle.find(c.dice), std::string::npos) << e.detalle;
+    }
+    // Rows wrapped the same way over lines, all on one line, CR LF and no
+    // final line break stay accepted.
+    for (const char* cuerpo : {"1 2\n3\n4 5\n6\n7 8\n9\n", "1 2 3 4 5 6 7 8 9", " 1 2 3\r\n 4 5 6\r\n 7 8 9",
+                               "1\n2\n3\n4\n5\n6\n7\n8\n9\n\n"}) {
+        SCOPED_TRACE(cuerpo);
+        EXPECT_EQ(leeBien(cabeza + cuerpo).valores, (std::vector<double>{1, 2, 3, 4, 5, 6, 7, 8, 9}));
+    }
 }
 
 TEST(LectorASCII, NoDataBeyondSinglePrecisionInHeaderAndBody) {
@@ -123,7 +167,7 @@ TEST(LectorASCII, MalformedGridsAreClearErrors) {
               std::string::npos);
     // Fewer values than ncols x nrows: never a silent partial read.
     ErrorGrid corto = leeMal("ncols 2\nnrows 2\n" + resto + "1 2\n3\n");
-    EXPECT_NE(corto.detalle.find("fewer values"), std::string::npos);
+    EXPECT_NE(corto.detalle.find("found 1"), std::string::npos);
     // A token that is not a number names its line.
     ErrorGrid letra = leeMal("ncols 2\nnrows 2\n" + resto + "1 2\n3 abc\n");
     EXPECT_EQ(letra.linea, 7);
@@ -142,7 +186,15 @@ TEST(LectorASCII, FilesAndUnreadableFiles) {
     EXPECT_EQ(quel::leeGridASCII(t / "g.asc", g, &e), 0);
     EXPECT_EQ(g.valores, std::vector<double>{7});
     EXPECT_EQ(quel::leeGridASCII(t / "falta.asc", g, &e), 12);
-    EXPECT_NE(e.detalle.find("cannot be read"), std::string::npos);
+    EXPECT_EQ(e.archivo, t / "falta.asc");
+    EXPECT_EQ(e.linea, 0);
+    EXPECT_NE(e.detalle.find("No such file or directory"), std::string::npos) << e.detalle;
+    // A malformed file names itself, its line and the byte it cannot read, printably.
+    prueba::escribe(t / "b.asc", "ncols 2\nnrows 1\nxllcorner 0\nyllcorner 0\ncellsize 1\n1 \x01\xff\n");
+    EXPECT_EQ(quel::leeGridASCII(t / "b.asc", g, &e), 12);
+    EXPECT_EQ(e.archivo, t / "b.asc");
+    EXPECT_EQ(e.linea, 6);
+    EXPECT_NE(e.detalle.find("\"\\x01\\xFF\" is not a number"), std::string::npos) << e.detalle;
     EXPECT_EQ(quel::leeGridASCII(t.ruta(), g, &e), 12);  // a folder
 }
 

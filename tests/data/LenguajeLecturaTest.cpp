@@ -142,7 +142,13 @@ TEST(LenguajeTablas, ErrorCodesMapToTheirEntries) {
     for (auto [codigo, texto] : {std::pair{2, "E0"}, {5, "E14"}, {7, "E2"}, {9, "E34"}, {3, "E4"}, {11, "E5"},
                                  {12, "E6"}, {4, "E7"}})
         EXPECT_EQ(textoCajaError(t, codigo, 4), texto) << codigo;
-    for (int sinTexto : {0, 1, 6, 8, 10, 13, -45}) EXPECT_FALSE(textoCajaError(t, sinTexto, 1)) << sinTexto;
+    for (int sinTexto : {0, 1, 6, 8, 10, 14, -45}) EXPECT_FALSE(textoCajaError(t, sinTexto, 1)) << sinTexto;
+    // Code 13 and, never with a line 0, codes 5 and 9 without a line.
+    for (std::size_t i = 7; i < 10; ++i) t.mensajesBorrado[i] = "B" + std::to_string(i);
+    EXPECT_EQ(textoCajaError(t, 13, 4), "B7");
+    EXPECT_EQ(textoCajaError(t, 5, 0), "B8");
+    EXPECT_EQ(textoCajaError(t, 9, -1), "B9");
+    EXPECT_EQ(textoCajaError(tablasIncluidas(Idioma::kIngles), 9, 0), "Value out of range or not a number.");
     // Without a language file the boxes of codes 5 and 9 show only the number.
     TablasMensajes vacias;
     EXPECT_EQ(textoCajaError(vacias, 9, 12), "12");

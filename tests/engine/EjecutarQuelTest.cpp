@@ -354,7 +354,11 @@ TEST(Motor, CodigosTresYOnce) {
     {
         Datos d(3, {2, 2});
         d.cov(2, 1) = 3;  // above C
-        EXPECT_EQ(motor().ejecuta(d.vista(), 0), 11);
+        auto q = motor();
+        EXPECT_EQ(q.ejecuta(d.vista(), 0), 11);
+        // The table's line: two category lines, the separator and the title first.
+        EXPECT_EQ(q.error().linea, 2 + 2 + 3);
+        EXPECT_EQ(q.error().detalle, "covariate number 2: expected a category from 1 to 2, found 3");
         d.cov(2, 1) = 0;  // below 1
         EXPECT_EQ(motor().ejecuta(d.vista(), 1), 11);
         d.valida(2) = 0;  // outside the region: not read
@@ -368,6 +372,28 @@ TEST(Motor, CodigosTresYOnce) {
         d.categorias = TImagenN<float>(1, 1);  // fewer category counts than covariates
         EXPECT_EQ(motor().ejecuta(d.vista(), 0), 12);
     }
+}
+
+TEST(Motor, MemoriaRevisadaAntesDeCrearLasTablas) {
+    // A category count of 10^9 needs hundreds of GB of pair tables; the run
+    // stops before building them, whatever the machine.
+    Datos d(3, {1000000000, 3, 2});
+    auto q = motor();
+    EXPECT_EQ(q.ejecuta(d.vista(), 0), ejecutarQuel::kMemoria);
+    EXPECT_TRUE(q.pares.empty() && q.alfas.empty());
+    EXPECT_NE(q.error().detalle.find("covariates number 1 (1000000000 categories) and number 2 (3 categories)"), std::string::npos)
+        << q.error().detalle;
+    // Many small pairs under a small limit name the count of covariates; a
+    // limit that suffices runs.
+    Datos muchos(3, std::vector<int>(60, 2));
+    q.fijaLimiteMemoria(1 << 20);
+    EXPECT_EQ(q.ejecuta(muchos.vista(), 0), ejecutarQuel::kMemoria);
+    EXPECT_NE(q.error().detalle.find("60 covariates make 1770 pairs"), std::string::npos) << q.error().detalle;
+    q.fijaLimiteMemoria(std::uint64_t{1} << 30);
+    EXPECT_EQ(q.ejecuta(muchos.vista(), 0), 0);
+    // The estimate grows with the cells of every pair and the rows.
+    EXPECT_GT(ejecutarQuel::memoriaNecesaria({10, 10, 10}, 0), ejecutarQuel::memoriaNecesaria({10, 10}, 0));
+    EXPECT_GT(ejecutarQuel::memoriaNecesaria({2, 2}, 1000000), ejecutarQuel::memoriaNecesaria({2, 2}, 0));
 }
 
 TEST(Motor, UnFalloNoTocaLosResultadosAnteriores) {

@@ -91,7 +91,7 @@ TEST(ConstruyeTabla, MalformedGridReportsTheFile) {
     std::vector<ItemCovariable> items = {e.grid("a", kEnc22 + "1 2\n3 4\n"), e.grid("b", kEnc22 + "1 2\n3\n")};
     EXPECT_EQ(e.ct.construyeTabla(e.t / "t.txt", items), 12);
     EXPECT_EQ(e.ct.rutaError, e.t / "b.asc");
-    EXPECT_NE(e.ct.error.detalle.find("fewer values"), std::string::npos);
+    EXPECT_NE(e.ct.error.detalle.find("on line 8, found 1"), std::string::npos) << e.ct.error.detalle;
     EXPECT_FALSE(fs::exists(e.t / "t.txt"));
 }
 

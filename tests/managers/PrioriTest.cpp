@@ -29,13 +29,16 @@ struct Entorno {
 
 TEST(Priori, ClassesPerCell) {
     Entorno e;
-    ASSERT_EQ(e.tp.cargaBase(e.escribe("b.asc", grid(3, 2, "1 1 -9999\n1 nan 1\n"))), 0);
+    ASSERT_EQ(e.tp.cargaBase(e.escribe("b.asc", grid(3, 2, "1 1 -9999\n1 null 1\n"))), 0);
     ASSERT_EQ(e.tp.cargaPriori(e.escribe("p.asc", grid(3, 2, "3 -9999 1\n1.23456789 7 5\n"))), 0);
     EXPECT_FALSE(fs::exists(e.ex.rutaMascara()));
     ASSERT_EQ(e.tp.transforma(), 0);
     // Outside the region 0 whatever the prior holds; prior no-data 2; other
     // values copied with six significant digits; no final line break.
     EXPECT_EQ(prueba::lee(e.tp.rutaTemporal()), "3,\n2,\n0,\n1.23457,\n0,\n5,");
+    // 1.23457 and 5 are not classes a prediction takes.
+    EXPECT_EQ(e.tp.clasesFuera, 2);
+    EXPECT_EQ(e.tp.primeraFuera, 3);
     ASSERT_TRUE(e.tp.guarda(e.t / "guardado"));
     EXPECT_EQ(prueba::lee(e.t / "guardado.txt"), prueba::lee(e.tp.rutaTemporal()));
 }
@@ -49,19 +52,36 @@ TEST(Priori, NoDataValueIsThatOfTheGridReadLast) {
     EXPECT_EQ(prueba::lee(e.tp.rutaTemporal()), "1,\n0,\n1,");
 }
 
-TEST(Priori, FewerPriorCellsAreRefused) {
+TEST(Priori, GridsThatDoNotLineUpAreRefused) {
     Entorno e;
     EXPECT_EQ(e.tp.transforma(), transformacionPriori::kSinTablas);
-    ASSERT_EQ(e.tp.cargaBase(e.escribe("b.asc", grid(2, 2, "1 1\n1 1\n"))), 0);
-    ASSERT_EQ(e.tp.cargaPriori(e.escribe("p.asc", grid(3, 1, "1 2 3\n"))), 0);
-    EXPECT_TRUE(e.tp.celdasDifieren());
-    EXPECT_EQ(e.tp.transforma(), 3);
-    EXPECT_FALSE(fs::exists(e.tp.rutaTemporal()));
-    EXPECT_FALSE(e.tp.guarda(e.t / "x.txt"));
-    // More prior cells than base cells: the base cells are transformed.
-    ASSERT_EQ(e.tp.cargaPriori(e.escribe("q.asc", grid(5, 1, "1 2 3 1 2\n"))), 0);
-    EXPECT_EQ(e.tp.transforma(), 0);
-    EXPECT_EQ(prueba::lee(e.tp.rutaTemporal()), "1,\n2,\n3,\n1,");
+    const fs::path b = e.escribe("b.asc", "ncols 2\nnrows 2\nxllcorner 10\nyllcorner 20\ncellsize 0.5\n1 1\n1 1\n");
+    ASSERT_EQ(e.tp.cargaBase(b), 0);
+    struct Caso {
+        const char* encabezado;
+        const char* difiere;  // empty: lines up
+    } casos[] = {
+        {"ncols 4\nnrows 1\nxllcorner 10\nyllcorner 20\ncellsize 0.5\n", "ncols x nrows is 2 x 2 in the base grid, 4 x 1"},
+        {"ncols 2\nnrows 2\nxllcorner 10\nyllcorner 20\ncellsize 0.6\n", "the cell size is 0.5 in the base grid, 0.6"},
+        {"ncols 2\nnrows 2\nxllcorner 10.01\nyllcorner 20\ncellsize 0.5\n", "the lower-left corner is (10, 20)"},
+        {"ncols 2\nnrows 2\nxllcenter 10.25\nyllcenter 20.25\ncellsize 0.5\n", ""},
+        {"ncols 2\nnrows 2\nxllcorner 10.004\nyllcorner 19.998\ncellsize 0.5000001\n", ""},
+    };
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.encabezado);
+        const fs::path p = e.escribe("p.asc", std::string(c.encabezado) + "1 2\n3 0\n");
+        ASSERT_EQ(e.tp.cargaPriori(p), 0);
+        if (*c.difiere == 0) {
+            EXPECT_EQ(e.tp.transforma(), 0);
+            continue;
+        }
+        fs::remove(e.tp.rutaTemporal());
+        EXPECT_EQ(e.tp.transforma(), 4);
+        EXPECT_EQ(e.tp.error.archivo, p);
+        EXPECT_NE(e.tp.error.detalle.find(b.string()), std::string::npos);
+        EXPECT_NE(e.tp.error.detalle.find(c.difiere), std::string::npos) << e.tp.error.detalle;
+        EXPECT_FALSE(fs::exists(e.tp.rutaTemporal()));
+    }
 }
 
 TEST(Priori, MalformedGridKeepsThePreviousTable) {

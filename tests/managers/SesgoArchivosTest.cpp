@@ -86,6 +86,24 @@ TEST(SesgoSumas, ACellOnACityTakesTheCapReplacedByTenTimesTheLargestOtherSum) {
     EXPECT_FALSE(fs::exists(b.carpeta / "ASCIITmp.txt"));
 }
 
+TEST(SesgoSumas, CitiesOrRoadsFarOutsideTheRegionAreWarnedAbout) {
+    Banco b;
+    b.cargaTabla(tresCeldas());  // x 0 to 20, y 0
+    const fs::path carreteras = b.archivo("r.asc", grid(3, 1, 0, 0, 10, {2, 2, 2}));
+    // Beside the region, or beyond it by less than its width: no warning.
+    for (double x : {-30.0, 35.0}) {
+        ASSERT_EQ(b.inf.sumaDistancias(b.datos, b.archivo("c.asc", grid(1, 1, x, 0, 10, {5})), carreteras), 0);
+        EXPECT_TRUE(b.inf.avisos().empty()) << x;
+    }
+    // Farther than the region is wide, on either grid: one warning each.
+    const fs::path lejos = b.archivo("lejos.asc", grid(1, 1, 500, 400, 10, {5}));
+    ASSERT_EQ(b.inf.sumaDistancias(b.datos, lejos, lejos), 0);
+    ASSERT_EQ(b.inf.avisos().size(), 2u);
+    EXPECT_EQ(b.inf.avisos()[0].rfind("the cities grid " + lejos.string() + " lies wholly outside the region", 0), 0u)
+        << b.inf.avisos()[0];
+    EXPECT_NE(b.inf.avisos()[1].find("the roads grid"), std::string::npos);
+}
+
 TEST(SesgoSumas, RoadsCountOnlyCellsCodedOneAndTheCapStaysWithFewerThanTwoOthers) {
     Banco b;
     b.cargaTabla({{0, 0, {1}, 1}, {10, 0, {2}, 1}});
@@ -173,7 +191,7 @@ TEST(SesgoGrids, OtherProgramsGridsGiveTheSameCellListAsTheProgramsOwn) {
     EXPECT_EQ(propia, esperada);
     // GDAL style: capitals, centre origin, blanks before values, none after, CR LF, its own no-data.
     EXPECT_EQ(celdas(b, "NCOLS 3\r\nNROWS 2\r\nXLLCENTER 5\r\nYLLCENTER 5\r\nCELLSIZE 10\r\nNODATA_VALUE -1\r\n"
-                        " 1 2 3\r\n -1 nan 6\r\n"),
+                        " 1 2 3\r\n -1 null 6\r\n"),
               esperada);
     // Rows wrapped over several lines; no NODATA line (then -9999).
     EXPECT_EQ(celdas(b, "ncols 3\nnrows 2\nxllcorner 0\nyllcorner 0\ncellsize 10\n1 2\n3 -9999\n-9999\n6\n"), esperada);
@@ -228,13 +246,31 @@ TEST(SesgoAbundancia, ComesFromRichnessAndIsZeroWhereRichnessIsZeroOrMissing) {
     EXPECT_EQ(std::count(texto.begin(), texto.end(), '\n'), 3);
 }
 
-TEST(SesgoAbundancia, ARichnessGridWithMoreCellsThanRowsIsReadUpToTheRows) {
+TEST(SesgoAbundancia, TheRichnessGridMustListTheCellsOfTheTable) {
     Banco b;
     b.cargaTabla({{0, 0, {1}, 1}, {1, 0, {2}, 1}});
-    ASSERT_EQ(b.inf.cargaRiqueza(b.datos, b.archivo("s.asc", grid(4, 1, 0, 0, 1, {3, 4, 5, 6}))), 0);
-    ASSERT_EQ(b.inf.riqueza->renglones, 2);
-    EXPECT_EQ(b.inf.riqueza->datos[0][0], 3);
-    EXPECT_EQ(b.inf.riqueza->datos[0][1], 4);
+    struct Caso {
+        std::string grid;
+        const char* difiere;  // empty: lines up
+    } casos[] = {
+        {grid(2, 1, 0, 0, 1, {3, 4}), ""},
+        {grid(2, 1, 0.004, -0.009, 1, {3, 4}), ""},  // within a hundredth of a cell
+        {grid(4, 1, 0, 0, 1, {3, 4, 5, 6}), "the grid has 4 cells, the table 2 rows"},
+        {grid(1, 2, 0, 0, 1, {3, 4}), "cell 1 of the grid has its lower-left corner at (0, 1), row 1 of the table lies at (0, 0)"},
+        {grid(2, 1, 0.5, 0, 1, {3, 4}), "cell 1 of the grid has its lower-left corner at (0.5, 0)"},
+    };
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.grid);
+        const int codigo = b.inf.cargaRiqueza(b.datos, b.archivo("s.asc", c.grid));
+        if (*c.difiere == 0) {
+            ASSERT_EQ(codigo, 0) << b.inf.detalleError();
+            EXPECT_EQ(b.inf.riqueza->datos[0][1], 4);
+            continue;
+        }
+        EXPECT_EQ(codigo, codigos::kEncabezados);
+        EXPECT_NE(b.inf.detalleError().find(c.difiere), std::string::npos) << b.inf.detalleError();
+        EXPECT_NE(b.inf.detalleError().find("covariate table"), std::string::npos);
+    }
 }
 
 // ----------------------------------------------------------------- run ---

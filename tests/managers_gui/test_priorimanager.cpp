@@ -242,6 +242,21 @@ void PruebaPrioriManager::cargaEnPrincipal() {
     b.priori();
     b.w.SpeedButtonTrans->click();
     QVERIFY(!activo(&b.w, "SpeedButtonCargaPriori"));
+    // Classes a prediction refuses (5 here) are not handed over: the error
+    // names the line of the first one.
+    Banco c;
+    c.p->banderas[0] = 1;
+    const QString base = c.p->scratch.path() + QStringLiteral("/b.asc"), cinco = c.p->scratch.path() + QStringLiteral("/p.asc");
+    prueba::escribe(base, gridPequeno(3, 2, 1));
+    prueba::escribe(cinco, gridPequeno(3, 2, 5));
+    c.base(base);
+    c.priori(cinco);
+    c.w.SpeedButtonTrans->click();
+    c.w.CargaPrincipal1->trigger();
+    QVERIFY(!c.p->priori);
+    QCOMPARE(c.p->errores.size(), std::size_t(1));
+    QCOMPARE(c.p->errores[0].codigo, 9);
+    QCOMPARE(c.p->errores[0].linea, 1);
 }
 
 void PruebaPrioriManager::celdasDistintasAvisan() {
@@ -254,9 +269,11 @@ void PruebaPrioriManager::celdasDistintasAvisan() {
     QCOMPARE(b.dlg().mensajes[0].titulo, QStringLiteral("WARNING"));
     QCOMPARE(b.dlg().mensajes[0].texto, QStringLiteral("WARNING: Los renglones del ASCII y del Priori no coinciden"));
     QCOMPARE(b.arbol()->topLevelItemCount(), 2);  // the load goes on
-    // A prior shorter than the base is not read past: warned again, nothing written.
+    // Grids that do not line up are refused with the headers' error, nothing written.
     b.w.SpeedButtonTrans->click();
-    QCOMPARE(b.dlg().mensajes.size(), std::size_t(2));
+    QCOMPARE(b.dlg().mensajes.size(), std::size_t(1));
+    QCOMPARE(b.p->errores.size(), std::size_t(1));
+    QCOMPARE(b.p->errores[0].codigo, 4);
     QVERIFY(!QFile::exists(b.p->trabajo(QStringLiteral("PrioriTmp.txt"))));
     QVERIFY(!activo(&b.w, "SpeedButtonGuarda"));
 }
