@@ -410,7 +410,7 @@ void TFormCovManager::CheckListBoxFilesClick() {
         QString n;
         if (tablaCargada) {
             std::string s;
-            quel::formato::real(s, tablaCargada->categorias.datos[0][static_cast<std::size_t>(i)]);
+            quel::formato::numero(s, tablaCargada->categorias.datos[0][static_cast<std::size_t>(i)]);
             n = QString::fromStdString(s);
         }
         LabelCate->setText(n);
