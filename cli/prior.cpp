@@ -30,6 +30,8 @@ const char* const kAyudaPrior =
     "  --prior GRID  ESRI ASCII grid of prior classes over the same cells\n"
     "  --out FILE    the prior-class file to write (exactly that name)\n"
     "\n"
+    "FILE is replaced only once the new file is complete; a FILE that is a symbolic\n"
+    "link is refused, not followed, and FILE may not be one of the grids.\n"
     "A prior grid with fewer cells than the base grid is refused; one with more\n"
     "is warned about and used for the base grid's cells.\n"
     "Exit status: 0 success, 2 usage error, 3 a grid could not be used or the\n"
@@ -58,8 +60,9 @@ int ejecuta(const fs::path& rutaBase, const fs::path& rutaPriori, const fs::path
         fallo(tp.rutaTemporal().string() + ": cannot write the working file");
         return kSalidaFallo;
     }
-    if (!tp.guarda(salida, true)) {
-        fallo(salida.string() + ": cannot write the prior file");
+    std::string razon;
+    if (!tp.guarda(salida, true, &razon)) {
+        fallo(salida.string() + ": cannot write the prior file: " + razon);
         return kSalidaFallo;
     }
     return kSalidaBien;
@@ -78,6 +81,10 @@ int prior(const Argumentos& args) {
         if (!o.tiene(requerida)) return errorUso(kComando, std::string("missing ") + requerida);
         if (o.valor(requerida)->empty()) return errorUso(kComando, "empty file name");
     }
+    if (const std::string error = salidaSobreEntrada(
+            {*o.valor("--out")}, {{"--base", *o.valor("--base")}, {"--prior", *o.valor("--prior")}});
+        !error.empty())
+        return errorUso(kComando, error);
     try {
         return ejecuta(*o.valor("--base"), *o.valor("--prior"), *o.valor("--out"));
     } catch (const std::exception& ex) {
