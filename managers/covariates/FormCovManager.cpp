@@ -454,6 +454,9 @@ void TFormCovManager::SpeedButtonGuardarClick() {
     }
     if (!clasesValidas()) return;
     if (const auto elegido = s_->dialogos().guardaArchivo(this, p)) {
+        if (quel::salidaEsEntrada(s_->dialogos(), this, constructorTabla::conExtension(quel::rutaLocal(elegido->ruta)),
+                                  rutas))
+            return;
         if (construye(quel::rutaLocal(elegido->ruta)) == 0) {
             const auto& t = s_->tablas();
             s_->dialogos().mensaje(this, texto(t.mensajesCovManager[1]), texto(t.mensajesCovManager[2]),
