@@ -54,10 +54,15 @@ ArchivoNuevo::ArchivoNuevo(fs::path destino) : destino_(std::move(destino)) {
         razon_ = "it is a folder";
         return;
     }
-    for (int intento = 0; intento < 100; ++intento) {
+    // A file without a name, where the system offers it, vanishes with a
+    // process that dies before the file is complete.
+    const fs::path carpeta = destino_.parent_path();
+    fd_ = ::open(carpeta.empty() ? "." : carpeta.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    anonimo_ = fd_ >= 0;
+    for (int intento = 0; fd_ < 0 && intento < 100; ++intento) {
         temporal_ = nombreTemporal(destino_);
         fd_ = ::open(temporal_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd_ >= 0 || errno != EEXIST) break;
+        if (fd_ < 0 && errno != EEXIST) break;
     }
     if (fd_ < 0) {
         fallaSistema(errno);
@@ -103,16 +108,43 @@ bool ArchivoNuevo::agrega(std::string_view bytes) {
 
 bool ArchivoNuevo::termina() {
     if (!bien()) return false;
-    if (fd_ < 0) return !temporal_.empty();  // already finished
+    if (terminado_) return true;
     if (::fsync(fd_) != 0) fallaSistema(errno);
-    if (::close(fd_) != 0) fallaSistema(errno);
+    // A file without a name stays open until it is given one.
+    if (!anonimo_) {
+        if (::close(fd_) != 0) fallaSistema(errno);
+        fd_ = -1;
+    }
+    terminado_ = true;
+    return bien();
+}
+
+bool ArchivoNuevo::nombraAnonimo() {
+    const std::string propio = "/proc/self/fd/" + std::to_string(fd_);
+    bool enlazado = false;
+    for (int intento = 0; !enlazado && intento < 100; ++intento) {
+        const fs::path nombre = nombreTemporal(destino_);
+        enlazado = ::linkat(fd_, "", AT_FDCWD, nombre.c_str(), AT_EMPTY_PATH) == 0 ||
+                   ::linkat(AT_FDCWD, propio.c_str(), AT_FDCWD, nombre.c_str(), AT_SYMLINK_FOLLOW) == 0;
+        if (enlazado)
+            temporal_ = nombre;
+        else if (errno != EEXIST)
+            break;
+    }
+    if (!enlazado) {
+        fallaSistema(errno);
+        return false;
+    }
+    const int cierre = ::close(fd_);
     fd_ = -1;
+    if (cierre != 0) fallaSistema(errno);
     return bien();
 }
 
 bool ArchivoNuevo::coloca() {
     if (colocado_) return true;
     if (!termina()) return false;
+    if (anonimo_ && !nombraAnonimo()) return false;
     if (::rename(temporal_.c_str(), destino_.c_str()) != 0) {
         fallaSistema(errno);
         return false;

@@ -3,7 +3,9 @@
 // fresh temporary file in the target's own folder, which is flushed to disk,
 // checked and only then renamed over the target. A write that fails, or a
 // process that dies on the way, leaves the previous file as it was and no
-// temporary behind (a killed process may leave a hidden ".NAME.*.tmp").
+// temporary behind. (The temporary has no name until it is complete where
+// the file system allows it; elsewhere a killed process may leave a hidden
+// ".NAME.*.tmp".)
 //
 // A target that is a symbolic link is refused rather than followed or
 // replaced, so that a link never sends a result somewhere the user did not
@@ -40,15 +42,17 @@ public:
     // the refusal of the target.
     const std::string& razon() const { return razon_; }
     const std::filesystem::path& destino() const { return destino_; }
-    const std::filesystem::path& temporal() const { return temporal_; }
 
 private:
     void descarta();
     void fallaSistema(int codigo);
+    bool nombraAnonimo();  // links a file without a name to a temporary name
 
     std::filesystem::path destino_;
     std::filesystem::path temporal_;
     int fd_ = -1;
+    bool anonimo_ = false;  // the temporary has no name until it is complete
+    bool terminado_ = false;
     bool colocado_ = false;
     std::string razon_;
 };

@@ -118,6 +118,7 @@ TEST(EscrituraSegura, AKilledWriterLeavesTheOldFile) {
     close(tubo[1]);
     EXPECT_TRUE(WIFSIGNALED(estado));
     EXPECT_EQ(prueba::lee(a), "old");
+    EXPECT_EQ(otros(t.ruta(), {"a.txt"}), std::vector<std::string>{});
 }
 
 // A set is put in place only when every member is complete.
