@@ -6,6 +6,8 @@
 #include <QStringList>
 #include <QUrl>
 
+#include "platform/EscrituraSegura.h"
+
 namespace quel {
 
 namespace {
@@ -95,6 +97,19 @@ void DialogosReales::mensaje(QWidget* padre, const QString& titulo, const QStrin
 void DialogosReales::abreEditor(const QString& ruta) {
     // The desktop's own viewer for text files; the path is handed over whole.
     QDesktopServices::openUrl(QUrl::fromLocalFile(ruta));
+}
+
+bool salidaEsEntrada(Dialogos& d, QWidget* padre, const std::filesystem::path& salida,
+                     const std::vector<std::filesystem::path>& entradas) {
+    for (const auto& e : entradas) {
+        if (e.empty() || !mismoArchivo(salida, e)) continue;
+        d.mensaje(padre, QStringLiteral("ERROR"),
+                  QStringLiteral("El archivo %1 es el dato de entrada %2; elija otro nombre.")
+                      .arg(QString::fromStdString(salida.string()), QString::fromStdString(e.string())),
+                  IconoMensaje::Error);
+        return true;
+    }
+    return false;
 }
 
 }  // namespace quel

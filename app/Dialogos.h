@@ -4,7 +4,9 @@
 // interface, so that window tests can answer them from a script and never
 // block on a real modal dialog.
 #include <QString>
+#include <filesystem>
 #include <optional>
+#include <vector>
 
 class QWidget;
 
@@ -53,6 +55,12 @@ public:
     void mensaje(QWidget* padre, const QString& titulo, const QString& texto, IconoMensaje icono) override;
     void abreEditor(const QString& ruta) override;
 };
+
+// A save never replaces a file the work was read from: true, after an error
+// box naming both files, when `salida` is one of `entradas` (through a link
+// or another spelling of the path included).
+bool salidaEsEntrada(Dialogos& d, QWidget* padre, const std::filesystem::path& salida,
+                     const std::vector<std::filesystem::path>& entradas);
 
 // "Text|*.txt|All|*.*" -> the toolkit's "Text (*.txt);;All (*.*)" and back.
 QString filtroQt(const QString& filtro);

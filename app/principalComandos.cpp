@@ -67,6 +67,7 @@ int TFormPrincipal::cargaEntrada(const QString& ruta, int (cargaArchivo::*carga)
     paso(10);
     int codigo = 0;
     enSegundoPlano([&] { codigo = (datos.*carga)(quel::archivoLocal(ruta)); });
+    if (codigo == 0) entradasLeidas_.push_back(quel::archivoLocal(ruta));
     return codigo;
 }
 

@@ -39,11 +39,13 @@ void TFormPrincipal::exportaSuperficie(int cual, std::size_t filtro) {
     bool escrito = false;
     if (elegido->indiceFiltro == 1 || elegido->indiceFiltro == 2) {
         if (!conPunto) ruta += elegido->indiceFiltro == 1 ? QStringLiteral(".txt") : QStringLiteral(".xls");
+        if (quel::salidaEsEntrada(dialogos_, this, quel::archivoLocal(ruta), entradasLeidas_)) return;
         const tablaResultados::Titulos titulos{mensajesExporta[0], mensajesExporta[1],
                                                mensajesExporta[static_cast<std::size_t>(2 + cual)]};
         escrito = tablaResultados::escribe(quel::archivoLocal(ruta), titulos, *datos.coordenadas, *valores);
     } else {
         if (!conPunto) ruta += QStringLiteral(".asc");
+        if (quel::salidaEsEntrada(dialogos_, this, quel::archivoLocal(ruta), entradasLeidas_)) return;
         escrito = exportaArchivo::exportaGrid(quel::archivoLocal(ruta), *datos.coordenadas, *valores);
     }
     if (!escrito) {

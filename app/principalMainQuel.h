@@ -209,6 +209,7 @@ private:
     std::optional<QString> pideEntrada(std::size_t titulo);
     // Shows the progress from 0, logs the file and runs the load off the window's thread.
     int cargaEntrada(const QString& ruta, int (cargaArchivo::*carga)(const std::filesystem::path&));
+    std::vector<std::filesystem::path> entradasLeidas_;  // files loaded, which exports may not replace
     struct CargaTipo;
     static const CargaTipo kCargaSesgo, kCargaPriori;
     // `dada`: the file to load without asking (a hand-over), empty to ask.

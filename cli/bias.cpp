@@ -1,10 +1,8 @@
 // quel-cli bias: fits a sampling-bias surface as the bias manager does and
 // writes the bias file its save command writes.
-#include <cerrno>
 #include <climits>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <exception>
 #include <string>
 
@@ -54,6 +52,8 @@ const char* const kAyudaBias =
     "\n"
     "The fitted weight and slope, the evaluations and iterations the fit used and\n"
     "whether its convergence test was met are printed on standard output.\n"
+    "FILE is replaced only once the new file is complete; a FILE that is a symbolic\n"
+    "link is refused, not followed, and FILE may not be one of the inputs.\n"
     "Exit status: 0 success, 2 usage error, 3 a load or the fit failed.\n";
 
 // A real option turned into the single-precision value the window stores.
@@ -123,6 +123,13 @@ int ejecuta(const Opciones& o) {
     e.presencias = *o.valor("--sites");
     const fs::path covariables = *o.valor("--covariates");
     const fs::path salida = *o.valor("--out");
+    if (const std::string error = salidaSobreEntrada({salida}, {{"--covariates", covariables},
+                                                                {"--cities", e.ciudades},
+                                                                {"--roads", e.carreteras},
+                                                                {"--richness", e.riqueza},
+                                                                {"--sites", e.presencias}});
+        !error.empty())
+        return errorUso(kComando, error);
 
     // Working files of the loads and of the estimator stay in a folder of this run.
     CarpetaPrivada carpeta("quel-bias-");
@@ -148,7 +155,8 @@ int ejecuta(const Opciones& o) {
     reportaAvisos(kComando, informe.avisos);
     imprimeAjuste(inferencia, informe);
 
-    const int codigo = inferencia.guardaSesgo(salida, static_cast<int>(digitos));
+    std::string razon;
+    const int codigo = inferencia.guardaSesgo(salida, static_cast<int>(digitos), &razon);
     if (codigo == codigos::kRango) {
         std::fprintf(stderr,
                      "quel-cli bias: %s: error %d: the fitted bias is not a probability (%s); no bias file "
@@ -158,7 +166,7 @@ int ejecuta(const Opciones& o) {
     }
     if (codigo != 0) {
         std::fprintf(stderr, "quel-cli bias: %s: cannot write the bias file: %s\n", salida.string().c_str(),
-                     std::strerror(errno));
+                     razon.c_str());
         return kSalidaFallo;
     }
     return kSalidaBien;

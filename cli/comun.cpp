@@ -15,6 +15,7 @@
 
 #include "data/lenguaje.h"
 #include "platform/Memoria.h"
+#include "platform/EscrituraSegura.h"
 
 namespace fs = std::filesystem;
 
@@ -113,6 +114,15 @@ int errorUso(const std::string& comando, const std::string& mensaje) {
     std::fprintf(stderr, "quel-cli %s: %s\nTry 'quel-cli %s --help'.\n", comando.c_str(),
                  mensaje.c_str(), comando.c_str());
     return kSalidaUso;
+}
+
+std::string salidaSobreEntrada(const std::vector<fs::path>& salidas, const std::vector<Entrada>& entradas) {
+    for (const fs::path& s : salidas)
+        for (const Entrada& e : entradas)
+            if (quel::mismoArchivo(s, e.ruta))
+                return "the output " + s.string() + " is the input " + e.ruta.string() + " given to " + e.opcion +
+                       "; choose another output";
+    return {};
 }
 
 int hilosPorDefecto() {

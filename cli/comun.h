@@ -49,6 +49,16 @@ bool leeReal(const std::string& texto, double& valor);
 // "quel-cli COMMAND: MESSAGE" and a hint to --help on standard error; returns kSalidaUso.
 int errorUso(const std::string& comando, const std::string& mensaje);
 
+// An input file of a run and the option (or argument) that named it.
+struct Entrada {
+    std::string opcion;
+    std::filesystem::path ruta;
+};
+// Empty, or the usage error when one of `salidas` is one of `entradas`
+// (through a link or another spelling of the path included).
+std::string salidaSobreEntrada(const std::vector<std::filesystem::path>& salidas,
+                               const std::vector<Entrada>& entradas);
+
 // Number of worker threads: the --threads value when given (1 and up), else
 // every core of the machine.
 int hilosPorDefecto();

@@ -34,6 +34,8 @@ const char* const kAyudaCovariates =
     "               (the suffix is read after the last ':' only)\n"
     "  --out FILE   the covariate table to write\n"
     "\n"
+    "FILE is replaced only once the new table is complete; a FILE that is a symbolic\n"
+    "link is refused, not followed, and FILE may not be one of the grids.\n"
     "Every grid must have the header of the first one. Cells between two automatic\n"
     "classes take the class below; how many did is reported on standard error.\n"
     "Exit status: 0 success, 2 usage error, 3 a grid could not be used or the\n"
@@ -145,6 +147,10 @@ int covariates(const Argumentos& args) {
         if (error.empty()) error = nombreInvalido(nombreCovariable(grids[i].ruta.string()));
         if (!error.empty()) return errorUso(kComando, error);
     }
+    std::vector<Entrada> entradas;
+    for (const Grid& g : grids) entradas.push_back({"GRID", g.ruta});
+    if (const std::string error = salidaSobreEntrada({salida}, entradas); !error.empty())
+        return errorUso(kComando, error);
     try {
         return ejecuta(salida, grids);
     } catch (const std::exception& ex) {

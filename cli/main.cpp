@@ -1,4 +1,5 @@
 // quel-cli: the headless command line over the Quel core.
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -22,9 +23,7 @@ const char* const kAyuda =
     "  quel-cli COMMAND --help   shows the options of one command\n"
     "  quel-cli --version        prints the version\n";
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int ejecuta(int argc, char** argv) {
     if (argc < 2) {
         std::fputs(kAyuda, stderr);
         return 2;
@@ -45,4 +44,21 @@ int main(int argc, char** argv) {
     if (comando == "bias") return cli::bias(args);
     std::fprintf(stderr, "quel-cli: unknown command '%s'\n\n%s", comando.c_str(), kAyuda);
     return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int estado = ejecuta(argc, argv);
+    // What a command printed is part of its result: output that could not be
+    // written (a full disk, a closed pipe) makes the run a failure.
+    errno = 0;
+    const bool vaciada = std::fflush(stdout) == 0;
+    const int motivo = errno;
+    if (!vaciada || std::ferror(stdout)) {
+        std::fprintf(stderr, "quel-cli: cannot write to standard output: %s\n",
+                     motivo != 0 ? std::strerror(motivo) : "write error");
+        if (estado == 0) estado = 3;
+    }
+    return estado;
 }

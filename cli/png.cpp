@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "cli/comun.h"
 #include "render/etiquetas.h"
 #include "render/paletaColores.h"
 #include "render/pintores.h"
@@ -45,6 +46,13 @@ void aseguraAplicacion() {
     if (QGuiApplication::instance()) return;
     const char* plataforma = std::getenv("QT_QPA_PLATFORM");
     if (plataforma == nullptr || *plataforma == '\0') setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    // Without a runtime folder Qt makes "runtime-USER" in the temporary folder
+    // and leaves it there; a folder of this run serves instead and goes with it.
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (runtime == nullptr || *runtime == '\0') {
+        static CarpetaPrivada carpeta("quel-qt-");
+        setenv("XDG_RUNTIME_DIR", carpeta.ruta().c_str(), 1);
+    }
     static int argc = 1;
     static char nombre[] = "quel-cli";
     static char* argv[] = {nombre, nullptr};

@@ -17,6 +17,7 @@
 #include "data/lenguaje.h"
 #include "data/tablaResultados.h"
 #include "engine/ejecutarQuel.h"
+#include "platform/EscrituraSegura.h"
 #ifdef QUEL_CON_IMAGENES
 #include "cli/png.h"
 #endif
@@ -61,9 +62,13 @@ const char* const kAyudaPredict =
     "                     suffix (default: the machine's physical memory); a run\n"
     "                     whose tables would need more stops before building them\n"
     "\n"
-    "The run prints its \"Iteracion: \" lines on standard output. Sites farther\n"
-    "than 1e6 from every cell of the region are left out, and their number is\n"
-    "reported on standard error.\n"
+    "The files of a run replace those of an earlier one together, once all of them\n"
+    "are complete, so a failed run leaves the earlier results as they were. A result\n"
+    "file that is a symbolic link is refused, not followed. No output may be one of\n"
+    "the input files.\n"
+    "The run prints its \"Iteracion: \" lines on standard output. Sites beyond\n"
+    "every cell of the table are left out; sites on no-data cells count in the\n"
+    "nearest cell of the region; both are reported per species on standard error.\n"
     "Exit status: 0 success, 2 usage error, 3 a load or the run failed.\n";
 
 // Sizes of the parts of the progress bar (they add up to 100).
@@ -132,7 +137,14 @@ std::string leeEntradas(const Opciones& o, Entradas& e) {
 #ifndef QUEL_CON_IMAGENES
     if (e.png) return "--png is not available: this program was built without Qt";
 #endif
-    return {};
+    std::vector<fs::path> salidas;
+    for (const char* n : {"predictive", "certainty", "prior_potential"})
+        for (const char* ext : {".txt", ".asc", ".png"})
+            if (e.png || ext[1] != 'p') salidas.push_back(e.salida / (std::string(n) + ext));
+    std::vector<Entrada> entradas = {{"--covariates", e.covariables}, {"--sites", e.sitios}};
+    if (!e.sesgoUniforme) entradas.push_back({"--bias", e.sesgo});
+    if (!e.prioriUniforme) entradas.push_back({"--prior", e.priori});
+    return salidaSobreEntrada(salidas, entradas);
 }
 
 // The known species, in the order of the sorted sites, each once.
@@ -164,7 +176,9 @@ void soloEspecie(const cargaArchivo& datos, const std::string& nombre, TImagenN<
     }
 }
 
-// The six result files. Returns false after reporting the file that failed.
+// The six result files, put in place together once every one is complete.
+// Returns false after reporting the file that failed; the earlier results
+// then stay as they were.
 bool escribeResultados(const Entradas& e, const cargaArchivo& datos, const ejecutarQuel& motor,
                        Progreso& progreso) {
     std::error_code ec;
@@ -182,20 +196,33 @@ bool escribeResultados(const Entradas& e, const cargaArchivo& datos, const ejecu
     const Salida salidas[3] = {{"predictive", motor.predictiva.get(), 2},
                                {"certainty", motor.certidumbre.get(), 3},
                                {"prior_potential", motor.potPriori.get(), 4}};
+    std::vector<std::unique_ptr<quel::ArchivoNuevo>> archivos;
+    auto nuevo = [&](const fs::path& ruta) -> quel::ArchivoNuevo& {
+        return *archivos.emplace_back(std::make_unique<quel::ArchivoNuevo>(ruta));
+    };
+    auto falla = [](const quel::ArchivoNuevo& f, const char* que) {
+        fallo(f.destino().string() + ": cannot write the " + que + ": " + f.razon());
+        return false;
+    };
     for (const Salida& s : salidas) {
-        const fs::path txt = e.salida / (std::string(s.nombre) + ".txt");
+        quel::ArchivoNuevo& txt = nuevo(e.salida / (std::string(s.nombre) + ".txt"));
         if (!tablaResultados::escribe(txt, {titulos[0], titulos[1], titulos[s.titulo]}, *datos.coordenadas,
-                                      *s.valores, e.digitos)) {
-            fallo(txt.string() + ": cannot write the result table");
-            return false;
-        }
+                                      *s.valores, e.digitos) ||
+            !txt.termina())
+            return falla(txt, "result table");
         progreso.avanza(kParteSalida / 6);
-        const fs::path asc = e.salida / (std::string(s.nombre) + ".asc");
-        if (!exportaArchivo::exportaGrid(asc, *datos.coordenadas, *s.valores)) {
-            fallo(asc.string() + ": cannot write the result grid");
-            return false;
-        }
+        quel::ArchivoNuevo& asc = nuevo(e.salida / (std::string(s.nombre) + ".asc"));
+        std::string texto, razon;
+        if (!exportaArchivo::textoGrid(*datos.coordenadas, *s.valores, texto, razon)) asc.falla(razon);
+        if (!asc.agrega(texto) || !asc.termina()) return falla(asc, "result grid");
         progreso.avanza(kParteSalida / 6);
+    }
+    std::vector<quel::ArchivoNuevo*> conjunto;
+    for (auto& f : archivos) conjunto.push_back(f.get());
+    std::string razon;
+    if (!quel::colocaTodos(conjunto, &razon)) {
+        fallo(razon);
+        return false;
     }
     // Drawing the maps as pictures (--png).
     if (e.png) {
@@ -218,6 +245,14 @@ int ejecuta(const Entradas& e) {
 
     // The loads, covariates first, as the main window allows them.
     if (!carga(datos.cargaCovariables(e.covariables), datos)) return kSalidaFallo;
+    {
+        // The result grids need a table that runs row by row from the top-left cell.
+        std::string texto, razon;
+        if (!exportaArchivo::textoGrid(*datos.coordenadas, TImagenN<long double>(), texto, razon)) {
+            fallo(e.covariables.string() + ": the table gives no valid result grid: " + razon);
+            return kSalidaFallo;
+        }
+    }
     progreso.avanza(kParteCarga);
     if (e.sesgoUniforme)
         datos.sesgoUniforme();

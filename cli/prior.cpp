@@ -36,6 +36,8 @@ const char* const kAyudaPrior =
     "within a hundredth of a cell; otherwise nothing is written. Prior-grid\n"
     "values other than 0, 1, 2 and 3 are copied, and warned about on standard\n"
     "error: a prediction refuses such a file.\n"
+    "FILE is replaced only once the new file is complete; a FILE that is a symbolic\n"
+    "link is refused, not followed, and FILE may not be one of the grids.\n"
     "Exit status: 0 success, 2 usage error, 3 a grid could not be used or the\n"
     "file could not be written.\n";
 
@@ -70,8 +72,9 @@ int ejecuta(const fs::path& rutaBase, const fs::path& rutaPriori, const fs::path
                                  std::to_string(tp.primeraFuera + 1) + " (class " + valor +
                                  "); the file is written, but a prediction refuses it"});
     }
-    if (!tp.guarda(salida, true)) {
-        fallo(salida.string() + ": cannot write the prior file");
+    std::string razon;
+    if (!tp.guarda(salida, true, &razon)) {
+        fallo(salida.string() + ": cannot write the prior file: " + razon);
         return kSalidaFallo;
     }
     return kSalidaBien;
@@ -90,6 +93,10 @@ int prior(const Argumentos& args) {
         if (!o.tiene(requerida)) return errorUso(kComando, std::string("missing ") + requerida);
         if (o.valor(requerida)->empty()) return errorUso(kComando, "empty file name");
     }
+    if (const std::string error = salidaSobreEntrada(
+            {*o.valor("--out")}, {{"--base", *o.valor("--base")}, {"--prior", *o.valor("--prior")}});
+        !error.empty())
+        return errorUso(kComando, error);
     try {
         return ejecuta(*o.valor("--base"), *o.valor("--prior"), *o.valor("--out"));
     } catch (const std::exception& ex) {

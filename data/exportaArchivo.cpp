@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "data/cargaArchivo.h"
+#include "platform/EscrituraSegura.h"
 
 namespace fs = std::filesystem;
 
@@ -26,11 +27,15 @@ void entero(std::string& s, long long v) {
     s.append(buf, r.ptr);
 }
 
-bool escribeArchivo(const fs::path& ruta, std::string_view bytes) {
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(ruta.c_str(), "wb"), &std::fclose);
-    if (!f) return false;
-    if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), f.get()) != bytes.size()) return false;
-    return std::fclose(f.release()) == 0;
+void numero(std::string& s, double v) {
+    if (std::isfinite(v) && v == std::trunc(v) && std::fabs(v) < 1e18 && !(v == 0 && std::signbit(v)))
+        entero(s, static_cast<long long>(v));
+    else
+        real(s, v);
+}
+
+bool escribeArchivo(const fs::path& ruta, std::string_view bytes, std::string* razon) {
+    return quel::escribeSeguro(ruta, bytes, razon);
 }
 
 }  // namespace quel::formato
@@ -227,7 +232,17 @@ bool exportaArchivo::escribeCoordenadas(const Clases& clases, int indice) {
 }
 
 bool exportaArchivo::exportaGrid(const fs::path& ruta, const TImagenN<float>& coordenadas,
-                                 const TImagenN<long double>& valores) {
+                                 const TImagenN<long double>& valores, std::string* razon) {
+    std::string texto, porque;
+    if (!textoGrid(coordenadas, valores, texto, porque)) {
+        if (razon) *razon = porque;
+        return false;
+    }
+    return fmt::escribeArchivo(ruta, texto, razon);
+}
+
+bool exportaArchivo::textoGrid(const TImagenN<float>& coordenadas, const TImagenN<long double>& valores,
+                               std::string& s, std::string& razon) {
     const int filas = coordenadas.columnas >= 2 ? coordenadas.renglones : 0;
     auto x = [&](int i) { return coordenadas.datos[0][static_cast<std::size_t>(i)]; };
     auto y = [&](int i) { return coordenadas.datos[1][static_cast<std::size_t>(i)]; };
@@ -235,30 +250,73 @@ bool exportaArchivo::exportaGrid(const fs::path& ruta, const TImagenN<float>& co
         if (valores.columnas < 1 || i >= valores.renglones) return 0;
         return valores.datos[0][static_cast<std::size_t>(i)];
     };
+    auto texto = [](double v) {
+        std::string t;
+        fmt::real(t, v);
+        return t;
+    };
+    auto rechaza = [&](int fila, std::string porque) {
+        razon = (fila >= 0 ? "coordinate row " + std::to_string(fila + 1) + ": " : std::string()) + porque;
+        return false;
+    };
 
+    if (filas == 0) return rechaza(-1, "the coordinate table has no rows");
+    for (int i = 0; i < filas; ++i)
+        if (!std::isfinite(x(i)) || !std::isfinite(y(i))) return rechaza(i, "x or y is not a finite number");
     int ncols = 0;
     while (ncols < filas && y(ncols) == y(0)) ++ncols;
-    const int nrows = ncols > 0 ? filas / ncols : 0;
-    // With a single row there is no neighbour to measure the cell by.
-    const float celda = filas >= 2 ? std::fabs(x(1) - x(0)) : 0.0f;
-    const int abajo = filas - std::max(ncols, 1);  // first cell of the bottom row
-    const float xll = filas > 0 ? x(abajo) : 0.0f;
-    const float yll = filas > 0 ? y(abajo) : 0.0f;
+    if (filas % ncols != 0)
+        return rechaza(-1, "the first grid row holds " + std::to_string(ncols) + " cells, which do not divide the " +
+                               std::to_string(filas) + " rows of the table: grid rows of unequal length");
+    const int nrows = filas / ncols;
+    // Cell size from the whole extent of the first row, or of the only column.
+    double celda = 0;
+    if (ncols > 1)
+        celda = (static_cast<double>(x(ncols - 1)) - x(0)) / (ncols - 1);
+    else if (nrows > 1)
+        celda = (static_cast<double>(y(0)) - y(filas - 1)) / (nrows - 1);
+    else
+        return rechaza(-1, "a single cell gives no cell size");
+    const double mitad = celda > 0 ? celda / 2 : 0;
+    // The table must run row by row from the top-left cell, left to right.
+    for (int r = 0; r < nrows; ++r) {
+        const int ini = r * ncols;
+        const std::string renglon = "grid row " + std::to_string(r + 1);
+        if (r > 0 && !(y(ini) < y(ini - ncols)))
+            return rechaza(ini, renglon + " lies at y = " + texto(y(ini)) + ", not below the row above (y = " +
+                                    texto(y(ini - ncols)) + "): the table must run row by row from the top-left cell");
+        if (r > 0 && std::fabs(static_cast<double>(x(ini)) - x(0)) > mitad)
+            return rechaza(ini, renglon + " starts at x = " + texto(x(ini)) + ", not at the first row's x = " +
+                                    texto(x(0)));
+        for (int c = 1; c < ncols; ++c) {
+            const int i = ini + c;
+            if (y(i) != y(ini))
+                return rechaza(i, "y = " + texto(y(i)) + " where " + renglon + " lies at y = " + texto(y(ini)) +
+                                      ": grid rows of unequal length or out of order");
+            if (x(i) < x(i - 1))
+                return rechaza(i, "x = " + texto(x(i)) + " lies left of the cell before it (x = " +
+                                      texto(x(i - 1)) + "): each row must run from left to right");
+        }
+    }
+    if (!(celda > 0) || !std::isfinite(celda))
+        return rechaza(-1, "the cells of the first grid row all lie at x = " + texto(x(0)) +
+                               ", so they give no cell size");
 
-    std::string s;
+    const int abajo = filas - ncols;  // first cell of the bottom row
+    s.clear();
     s.reserve(static_cast<std::size_t>(filas) * 8 + 128);
     s += "ncols         ";
     fmt::entero(s, ncols);
     s += "\nnrows         ";
     fmt::entero(s, nrows);
     s += "\nxllcorner     ";
-    fmt::real(s, xll);
+    fmt::real(s, x(abajo));
     s += "\nyllcorner     ";
-    fmt::real(s, yll);
+    fmt::real(s, y(abajo));
     s += "\ncellsize      ";
     fmt::real(s, celda);
     s += "\nNODATA_value  -9999\n";
-    float anterior = filas > 0 ? y(0) : 0.0f;
+    float anterior = y(0);
     for (int i = 0; i < filas; ++i) {
         if (y(i) != anterior) s.push_back('\n');
         anterior = y(i);
@@ -270,5 +328,5 @@ bool exportaArchivo::exportaGrid(const fs::path& ruta, const TImagenN<float>& co
             s.push_back(' ');
         }
     }
-    return fmt::escribeArchivo(ruta, s);
+    return true;
 }

@@ -21,8 +21,12 @@ namespace quel::formato {
 // trailing zeros dropped, exponent form for very small or large magnitudes.
 void real(std::string& s, double v);
 void entero(std::string& s, long long v);
-// Writes `bytes` as the whole file; false when it cannot be written.
-bool escribeArchivo(const std::filesystem::path& ruta, std::string_view bytes);
+// A count or class: a whole value as an integer (never "1e+06", which reads
+// back as 1), any other as real().
+void numero(std::string& s, double v);
+// Writes `bytes` as the whole file, replacing it only once complete; false
+// with the operating system's reason in `*razon` when it cannot be written.
+bool escribeArchivo(const std::filesystem::path& ruta, std::string_view bytes, std::string* razon = nullptr);
 }  // namespace quel::formato
 
 // A class interval of single-precision bounds; v falls in it when low <= v <= high.
@@ -81,10 +85,18 @@ public:
     // Writes a result surface as an ASCII grid, to the byte. `coordenadas` is
     // the dataset's coordinate table (rows x 2, row by row from the top-left
     // cell), `valores` one extended value per row in column 0 (0 = outside
-    // the region, written as -9999). Returns false when the file cannot be
-    // written.
+    // the region, written as -9999). Returns false, with the reason in
+    // `*razon`, when the table gives no valid grid (see textoGrid) or the
+    // file cannot be written; nothing is written then.
     static bool exportaGrid(const std::filesystem::path& ruta, const TImagenN<float>& coordenadas,
-                            const TImagenN<long double>& valores);
+                            const TImagenN<long double>& valores, std::string* razon = nullptr);
+    // The text of that grid. The cell size is the width of the first row
+    // divided by its cells less one (from the heights of the rows for a
+    // one-column region). False, with why in `razon`, for a table that gives
+    // no valid grid: no rows, a single cell, rows of unequal length, rows
+    // that do not run from the top-left cell row by row, left to right.
+    static bool textoGrid(const TImagenN<float>& coordenadas, const TImagenN<long double>& valores,
+                          std::string& texto, std::string& razon);
 
     // Results of the last generaCovariable: the classes, the category of every
     // cell in file order (0 for no-data), and how many cells fell in a gap

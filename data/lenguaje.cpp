@@ -4,8 +4,9 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
-#include <random>
 #include <system_error>
+
+#include "platform/EscrituraSegura.h"
 
 namespace fs = std::filesystem;
 
@@ -326,25 +327,7 @@ namespace {
 bool escribeEntero(const fs::path& destino, std::string_view bytes) {
     std::error_code ec;
     fs::create_directories(destino.parent_path(), ec);
-    std::random_device azar;
-    fs::path tmp = destino;
-    tmp += ".tmp" + std::to_string(azar());
-    {
-        std::ofstream f(tmp, std::ios::binary | std::ios::trunc);
-        if (!f) return false;
-        f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        f.close();
-        if (!f) {
-            fs::remove(tmp, ec);
-            return false;
-        }
-    }
-    fs::rename(tmp, destino, ec);
-    if (ec) {
-        fs::remove(tmp, ec);
-        return false;
-    }
-    return true;
+    return escribeSeguro(destino, bytes);
 }
 
 }  // namespace

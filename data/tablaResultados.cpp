@@ -8,6 +8,8 @@
 #include <memory>
 #include <system_error>
 
+#include "platform/EscrituraSegura.h"
+
 namespace tablaResultados {
 
 namespace {
@@ -19,10 +21,6 @@ void agrega(std::string& destino, T v, int digitos) {
                                  std::clamp(digitos, 1, 40));
     destino.append(buf, r.ec == std::errc() ? r.ptr : buf);
 }
-
-struct Cierra {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
 
 // The text of the last number written, kept for an identical next one
 // (compared bit for bit, so 0 and -0 stay apart).
@@ -53,15 +51,15 @@ void agregaNumero(std::string& destino, float v, int digitos) {
     agrega(destino, static_cast<double>(v), digitos);
 }
 
-bool escribe(const std::filesystem::path& ruta, const Titulos& titulos,
-             const TImagenN<float>& coordenadas, const TImagenN<long double>& valores, int digitos) {
+bool escribe(quel::ArchivoNuevo& archivo, const Titulos& titulos, const TImagenN<float>& coordenadas,
+             const TImagenN<long double>& valores, int digitos) {
     const int filas = coordenadas.renglones;
-    if (coordenadas.columnas < 2 && filas > 0) return false;
-    if (filas > 0 && (valores.columnas < 1 || valores.renglones < filas)) return false;
-    std::unique_ptr<std::FILE, Cierra> f(std::fopen(ruta.c_str(), "wb"));
-    if (!f) return false;
+    if ((coordenadas.columnas < 2 && filas > 0) ||
+        (filas > 0 && (valores.columnas < 1 || valores.renglones < filas))) {
+        archivo.falla("the result does not cover every row of the coordinate table");
+        return false;
+    }
     std::string bloque = titulos.x + ", " + titulos.y + "," + titulos.valor + ",\n";
-    bool bien = true;
     // Neighbouring rows often repeat a latitude or a value: their text is reused.
     Repetido<float> y;
     Repetido<long double> valor;
@@ -74,13 +72,17 @@ bool escribe(const std::filesystem::path& ruta, const Titulos& titulos,
         valor.agrega(bloque, valores.datos[0][rr], digitos);
         bloque += '\n';
         if (bloque.size() >= (1u << 16)) {
-            bien = bien && std::fwrite(bloque.data(), 1, bloque.size(), f.get()) == bloque.size();
+            if (!archivo.agrega(bloque)) return false;
             bloque.clear();
         }
     }
-    bien = bien && std::fwrite(bloque.data(), 1, bloque.size(), f.get()) == bloque.size();
-    bien = (std::fclose(f.release()) == 0) && bien;
-    return bien;
+    return archivo.agrega(bloque);
+}
+
+bool escribe(const std::filesystem::path& ruta, const Titulos& titulos, const TImagenN<float>& coordenadas,
+             const TImagenN<long double>& valores, int digitos, std::string* razon) {
+    return quel::escribeSeguro(
+        ruta, [&](quel::ArchivoNuevo& f) { return escribe(f, titulos, coordenadas, valores, digitos); }, razon);
 }
 
 }  // namespace tablaResultados

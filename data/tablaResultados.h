@@ -8,6 +8,10 @@
 
 #include "data/TImagenN.h"
 
+namespace quel {
+class ArchivoNuevo;
+}
+
 namespace tablaResultados {
 
 // Significant digits of the stream's default format.
@@ -29,9 +33,13 @@ void agregaNumero(std::string& destino, float v, int digitos);
 // column 0 of `valores` (`digitos` significant digits). Rows outside the
 // study region carry their 0. Returns false, writing nothing, when
 // `valores` has fewer rows than `coordenadas` or no column, or when the file
-// cannot be written completely.
+// cannot be written completely (the reason then in `*razon`, when given);
+// the old file then stays as it was.
 bool escribe(const std::filesystem::path& ruta, const Titulos& titulos,
              const TImagenN<float>& coordenadas, const TImagenN<long double>& valores,
-             int digitos = kDigitos);
+             int digitos = kDigitos, std::string* razon = nullptr);
+// The same into a file being written, which the caller puts in place.
+bool escribe(quel::ArchivoNuevo& archivo, const Titulos& titulos, const TImagenN<float>& coordenadas,
+             const TImagenN<long double>& valores, int digitos = kDigitos);
 
 }  // namespace tablaResultados

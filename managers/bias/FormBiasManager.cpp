@@ -278,6 +278,7 @@ void TFormBiasManager::SpeedButtonCargaCovsClick() {
         falla(fallo);
         return;
     }
+    rutaCovs_ = ruta;
     // A fit of earlier covariates no longer matches these.
     corridaCompleta = false;
     SpeedButtonCargaCovs->setEnabled(false);
@@ -453,6 +454,10 @@ void TFormBiasManager::SpeedButtonGuardarClick() {
     if (!corridaCompleta) return;
     const auto elegido = s_->dialogos().guardaArchivo(this, quel::PeticionArchivo{});
     if (!elegido) return;
+    if (quel::salidaEsEntrada(s_->dialogos(), this, quel::rutaLocal(elegido->ruta),
+                              {rutaCovs_, entradas.ciudades, entradas.carreteras, entradas.riqueza,
+                               entradas.presencias}))
+        return;
     const int codigo = inferencia.guardaSesgo(quel::rutaLocal(elegido->ruta));
     if (codigo == codigos::kRango)
         s_->dialogos().mensaje(this, QStringLiteral("ERROR"),

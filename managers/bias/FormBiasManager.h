@@ -105,6 +105,7 @@ private:
 
     std::shared_ptr<quel::ServiciosPrincipal> s_;
     QString archivoElegido_;  // the file chosen for the pending parameter
+    std::filesystem::path rutaCovs_;  // the covariate table loaded
     bool cerrando_ = false;
 };
 

@@ -15,6 +15,7 @@
 #include "data/cargaArchivo.h"
 #include "engine/funcionesGlobales.h"
 #include "platform/Memoria.h"
+#include "platform/EscrituraSegura.h"
 
 namespace fs = std::filesystem;
 
@@ -673,7 +674,7 @@ std::string inferenciaBias::sesgoFueraDeRango() const {
     return {};
 }
 
-int inferenciaBias::guardaSesgo(const fs::path& ruta, int digitos) const {
+int inferenciaBias::guardaSesgo(const fs::path& ruta, int digitos, std::string* razon) const {
     const int j = static_cast<int>(inicio_.size()) - 1;
     if (!sesgo || j < 0 || sesgo->renglones != j) return codigos::kVacio;
     // A bias file holds probabilities; a fit that ran away is not one.
@@ -686,6 +687,6 @@ int inferenciaBias::guardaSesgo(const fs::path& ruta, int digitos) const {
         texto += formatoExtendido(valores[k], digitos);
         texto += ',';
     }
-    if (!escribeTexto(ruta, texto)) return codigos::kVacio;
+    if (!quel::escribeSeguro(ruta, texto, razon)) return codigos::kVacio;
     return 0;
 }

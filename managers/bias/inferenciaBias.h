@@ -150,8 +150,8 @@ public:
     // by a line feed and none after the last, values with `digitos`
     // significant digits. Returns 0; 9 when a fitted value is not a number in
     // [0, 1] (nothing is written); 2 when no fit was made or the file cannot
-    // be written.
-    int guardaSesgo(const std::filesystem::path& ruta, int digitos = 6) const;
+    // be written (the operating system's reason then in `*razon`, when given).
+    int guardaSesgo(const std::filesystem::path& ruta, int digitos = 6, std::string* razon = nullptr) const;
 
     const AjusteSesgo& ajuste() const { return ajuste_; }
     // Explanation of the last failing grid conversion (empty when none).

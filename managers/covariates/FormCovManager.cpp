@@ -419,7 +419,7 @@ void TFormCovManager::CheckListBoxFilesClick() {
         QString n;
         if (tablaCargada) {
             std::string s;
-            quel::formato::real(s, tablaCargada->categorias.datos[0][static_cast<std::size_t>(i)]);
+            quel::formato::numero(s, tablaCargada->categorias.datos[0][static_cast<std::size_t>(i)]);
             n = QString::fromStdString(s);
         }
         LabelCate->setText(n);
@@ -463,6 +463,9 @@ void TFormCovManager::SpeedButtonGuardarClick() {
     }
     if (!clasesValidas()) return;
     if (const auto elegido = s_->dialogos().guardaArchivo(this, p)) {
+        if (quel::salidaEsEntrada(s_->dialogos(), this, constructorTabla::conExtension(quel::rutaLocal(elegido->ruta)),
+                                  rutas))
+            return;
         if (construye(quel::rutaLocal(elegido->ruta)) == 0) {
             const auto& t = s_->tablas();
             s_->dialogos().mensaje(this, texto(t.mensajesCovManager[1]), texto(t.mensajesCovManager[2]),

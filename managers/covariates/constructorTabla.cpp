@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "data/cargaArchivo.h"
+#include "platform/EscrituraSegura.h"
 
 namespace fs = std::filesystem;
 namespace fmt = quel::formato;
@@ -71,34 +72,28 @@ void leeCoordenadas(const std::string& texto, bool conCoordenadas, TImagenN<floa
     }
 }
 
-// Buffered writer of a large text file.
+// Buffered writer of a large text file, put in place when complete.
 class Salida {
 public:
-    explicit Salida(const fs::path& ruta) : f_(std::fopen(ruta.c_str(), "wb"), &std::fclose) {
-        buf_.reserve(kTope + 4096);
-    }
-    bool abierta() const { return f_ != nullptr; }
+    explicit Salida(const fs::path& ruta) : f_(ruta) { buf_.reserve(kTope + 4096); }
     std::string& buf() { return buf_; }
     void quizaVacia() {
         if (buf_.size() >= kTope) vacia();
     }
     bool cierra() {
         vacia();
-        if (!f_) return false;
-        bool ok = bien_ && std::fclose(f_.release()) == 0;
-        return ok;
+        return f_.coloca();
     }
+    const std::string& razon() const { return f_.razon(); }
 
 private:
     static constexpr std::size_t kTope = 1 << 20;
     void vacia() {
-        if (f_ && !buf_.empty() && std::fwrite(buf_.data(), 1, buf_.size(), f_.get()) != buf_.size())
-            bien_ = false;
+        f_.agrega(buf_);
         buf_.clear();
     }
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> f_;
+    quel::ArchivoNuevo f_;
     std::string buf_;
-    bool bien_ = true;
 };
 
 }  // namespace
@@ -197,23 +192,23 @@ int constructorTabla::construyeTabla(const fs::path& ruta, const std::vector<Ite
         ++k;
     }
 
-    if (!escribeTabla(ruta))
+    std::string razon;
+    if (!escribeTabla(ruta, &razon))
         return falla(codigos::kVacio, agregaExtension ? conExtension(ruta) : ruta,
-                     "cannot write the covariate table");
+                     "cannot write the covariate table: " + razon);
     progreso.avanza(50);
     std::error_code ec;
     fs::remove(exportador.rutaCoordenadas(), ec);
     return 0;
 }
 
-bool constructorTabla::escribeTabla(const fs::path& ruta) const {
+bool constructorTabla::escribeTabla(const fs::path& ruta, std::string* razon) const {
     Salida out(agregaExtension ? conExtension(ruta) : ruta);
-    if (!out.abierta()) return false;
     std::string& s = out.buf();
     for (int k = 0; k < numSeleccionadas; ++k) {
         s += nombresSel[static_cast<std::size_t>(k)];
         s += ',';
-        fmt::real(s, categoriasSel[static_cast<std::size_t>(k)]);
+        fmt::numero(s, categoriasSel[static_cast<std::size_t>(k)]);
         s += ",\n";
     }
     s += "**********\nLong,Lat,";
@@ -241,5 +236,7 @@ bool constructorTabla::escribeTabla(const fs::path& ruta) const {
         if (r + 1 < filas) s += '\n';
         out.quizaVacia();
     }
-    return out.cierra();
+    if (out.cierra()) return true;
+    if (razon) *razon = out.razon();
+    return false;
 }

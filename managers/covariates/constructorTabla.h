@@ -49,8 +49,8 @@ public:
 
     // Writes the table built last. The file is `ruta`, with ".txt" appended
     // when `ruta` holds no "." anywhere and agregaExtension is set. False when
-    // the file cannot be written.
-    bool escribeTabla(const std::filesystem::path& ruta) const;
+    // the file cannot be written, with the reason in `*razon` when given.
+    bool escribeTabla(const std::filesystem::path& ruta, std::string* razon = nullptr) const;
     // `ruta` as the table is saved under: ".txt" appended when it has no ".".
     static std::filesystem::path conExtension(const std::filesystem::path& ruta);
     // The windows append ".txt" to a name without a dot; the command line

@@ -22,6 +22,7 @@
 #include "app/principalMainQuel.h"
 #include "data/LectorASCII.h"
 #include "data/cargaArchivo.h"
+#include "managers/covariates/constructorTabla.h"
 
 namespace fs = std::filesystem;
 using quel::texto;
@@ -294,6 +295,7 @@ bool TFormPrioriManager::cargaGrid(bool esBase) {
         return false;
     }
     (esBase ? encabezadoBase : encabezadoPriori) = exportador.encabezado;
+    rutasGrid_[esBase ? 0 : 1] = ruta;
     // Both grids must cover the same cells; a mismatch is told at once.
     if (transformacion.celdasDifieren()) avisoCeldas();
     (esBase ? SpeedButtonCargaASCII : SpeedButtonCargaPrioriASCII)->setEnabled(false);
@@ -332,6 +334,9 @@ void TFormPrioriManager::SpeedButtonGuardaClick() {
     p.filtro = texto(s_->tablas().textosDialogo[1]);
     const auto elegido = s_->dialogos().guardaArchivo(this, p);
     if (!elegido) return;
+    if (quel::salidaEsEntrada(s_->dialogos(), this, constructorTabla::conExtension(quel::rutaLocal(elegido->ruta)),
+                              {rutasGrid_[0], rutasGrid_[1]}))
+        return;
     if (transformacion.guarda(quel::rutaLocal(elegido->ruta)))
         s_->dialogos().mensaje(this, kTituloGuardado, kTextoGuardado, quel::IconoMensaje::Informacion);
     else

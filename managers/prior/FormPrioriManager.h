@@ -93,6 +93,7 @@ private:
     void avisoCeldas();
 
     std::shared_ptr<quel::ServiciosPrincipal> s_;
+    std::filesystem::path rutasGrid_[2];  // the base and prior grids loaded
     bool cerrando_ = false;
 };
 

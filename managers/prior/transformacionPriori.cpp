@@ -56,7 +56,7 @@ std::string transformacionPriori::texto() const {
     s.reserve(t.size() * 3);
     for (std::size_t i = 0; i < t.size(); ++i) {
         if (i > 0) s += '\n';
-        fmt::real(s, static_cast<double>(t[i]));
+        fmt::numero(s, static_cast<double>(t[i]));
         s += ',';
     }
     return s;
@@ -113,9 +113,12 @@ int transformacionPriori::transforma() {
     return fmt::escribeArchivo(rutaTemporal(), texto()) ? 0 : codigos::kVacio;
 }
 
-bool transformacionPriori::guarda(const fs::path& ruta, bool exacto) const {
-    if (!transformada) return false;
+bool transformacionPriori::guarda(const fs::path& ruta, bool exacto, std::string* razon) const {
+    if (!transformada) {
+        if (razon) *razon = "there is no prior table to save";
+        return false;
+    }
     fs::path destino = ruta;
     if (!exacto && ruta.string().find('.') == std::string::npos) destino = fs::path(ruta.string() + ".txt");
-    return fmt::escribeArchivo(destino, texto());
+    return fmt::escribeArchivo(destino, texto(), razon);
 }

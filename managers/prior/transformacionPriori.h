@@ -50,8 +50,8 @@ public:
     long double valorFuera = 0;
     // Saves `transformada` in the same format. ".txt" is appended to a name
     // without any "." unless `exacto`. False when there is nothing to save or
-    // the file cannot be written.
-    bool guarda(const std::filesystem::path& ruta, bool exacto = false) const;
+    // the file cannot be written, with the reason in `*razon` when given.
+    bool guarda(const std::filesystem::path& ruta, bool exacto = false, std::string* razon = nullptr) const;
 
     std::filesystem::path rutaTemporal() const { return carpeta_ / "PrioriTmp.txt"; }
     exportaArchivo& exportador() const { return ex_; }

@@ -48,6 +48,7 @@ private slots:
     void superficiesPorEntradaDelFiltro();
     void puntosEnElNombreYEnLaCarpeta();
     void cancelarArchivoImposibleYTrasBorrar();
+    void nuncaSobreUnaEntrada();
     void imagenEsMapaDeBits();
 
 private:
@@ -195,6 +196,26 @@ void PruebaExporta::imagenEsMapaDeBits() {
     q.p->ExportImagenClick();
     QVERIFY(q.dialogos.preguntas.empty());
     QCOMPARE(archivos(salida_), antes);
+}
+
+// An export never replaces a loaded input, named directly or through a link.
+void PruebaExporta::nuncaSobreUnaEntrada() {
+    Programa& q = *q_;
+    const QString sitios = Programa::muestra("sites.txt");
+    const QByteArray antes = prueba::lee(sitios);
+    const QString enlace = q.ruta(QStringLiteral("enlace.txt"));
+    QVERIFY(QFile::link(sitios, enlace));
+    for (int entrada : {1, 3}) {
+        q.dialogos.mensajes.clear();
+        q.dialogos.responde(enlace, entrada);
+        q.p->ExportPredictivaMenu->trigger();
+        QCOMPARE(q.dialogos.mensajes.size(), std::size_t{1});
+        QCOMPARE(q.dialogos.mensajes[0].texto,
+                 QStringLiteral("El archivo %1 es el dato de entrada %2; elija otro nombre.")
+                     .arg(enlace, QString::fromStdString(quel::archivoLocal(sitios).string())));
+        QCOMPARE(prueba::lee(sitios), antes);
+    }
+    q.dialogos.mensajes.clear();
 }
 
 QTEST_MAIN(PruebaExporta)

@@ -79,6 +79,23 @@ struct Region {
 const char* const kArchivos[6] = {"predictive.txt",  "certainty.txt",  "prior_potential.txt",
                                   "predictive.asc", "certainty.asc", "prior_potential.asc"};
 
+// The six result files of a folder, in the order of kArchivos.
+std::vector<std::string> resultados(const fs::path& carpeta) {
+    std::vector<std::string> r;
+    for (const char* n : kArchivos) r.push_back(prueba::lee(carpeta / n));
+    return r;
+}
+
+// Two runs side by side; their exit statuses.
+std::pair<int, int> aLaVez(const std::vector<std::string>& a, const std::vector<std::string>& b) {
+    int ea = -1, eb = -1;
+    std::thread t1([&] { ea = cli::predict(a); });
+    std::thread t2([&] { eb = cli::predict(b); });
+    t1.join();
+    t2.join();
+    return {ea, eb};
+}
+
 }  // namespace
 
 TEST(Predict, EscribeLosSeisArchivos) {
@@ -282,19 +299,79 @@ TEST(Predict, SitiosFueraDeLaRegionSeInforman) {
 
 TEST(Predict, DosCorridasALaVez) {
     Region a, b(12, 10);
-    int ea = -1, eb = -1;
-    std::thread t1([&] { ea = cli::predict(a.args({"--threads", "1"})); });
-    std::thread t2([&] { eb = cli::predict(b.args({"--threads", "1"})); });
-    t1.join();
-    t2.join();
-    ASSERT_EQ(ea, 0);
-    ASSERT_EQ(eb, 0);
+    ASSERT_EQ(aLaVez(a.args({"--threads", "1"}), b.args({"--threads", "1"})), std::make_pair(0, 0));
     const std::string ra = prueba::lee(a.salida / "predictive.txt");
     const std::string rb = prueba::lee(b.salida / "predictive.txt");
     ASSERT_EQ(predict(a.args()).estado, 0);
     ASSERT_EQ(predict(b.args()).estado, 0);
     EXPECT_EQ(ra, prueba::lee(a.salida / "predictive.txt"));
     EXPECT_EQ(rb, prueba::lee(b.salida / "predictive.txt"));
+}
+
+// Two runs writing into one folder end with complete files, those of a single run.
+TEST(Predict, DosCorridasALaMismaCarpeta) {
+    Region reg;
+    ASSERT_EQ(predict(reg.args()).estado, 0);
+    const std::vector<std::string> solo = resultados(reg.salida);
+    EXPECT_EQ(aLaVez(reg.args({"--threads", "1"}), reg.args({"--threads", "2"})), std::make_pair(0, 0));
+    EXPECT_EQ(resultados(reg.salida), solo);
+    EXPECT_EQ(std::distance(fs::directory_iterator(reg.salida), fs::directory_iterator()), 6);
+}
+
+// A run that cannot write its last file leaves every earlier result as it was.
+TEST(Predict, UnaCorridaFallidaDejaLosResultadosAnteriores) {
+    Region reg;
+    ASSERT_EQ(predict(reg.args()).estado, 0);
+    const std::vector<std::string> antes = resultados(reg.salida);
+    fs::remove(reg.salida / "prior_potential.asc");
+    fs::create_directory(reg.salida / "prior_potential.asc");
+    const Salida s = predict(reg.args({"--digits", "12"}));
+    EXPECT_EQ(s.estado, 3);
+    EXPECT_NE(s.err.find("prior_potential.asc: cannot write the result grid: it is a folder"), std::string::npos)
+        << s.err;
+    fs::remove(reg.salida / "prior_potential.asc");
+    prueba::escribe(reg.salida / "prior_potential.asc", antes[5]);
+    EXPECT_EQ(resultados(reg.salida), antes);
+    EXPECT_EQ(std::distance(fs::directory_iterator(reg.salida), fs::directory_iterator()), 6);
+}
+
+// A one-column region gets its cell size from its rows; a table whose rows
+// do not run from the top-left cell is refused before the run.
+TEST(Predict, RejillasDeUnaColumnaYTablasDesordenadas) {
+    Region columna(1, 6);
+    Salida s = predict(columna.args());
+    ASSERT_EQ(s.estado, 0) << s.err;
+    EXPECT_NE(prueba::lee(columna.salida / "predictive.asc").find("\ncellsize      0.25\n"), std::string::npos);
+
+    Region reg;
+    std::string c = prueba::lee(reg.cov);
+    const auto datos = c.find("\n", c.find("Long,Lat")) + 1;
+    std::vector<std::string> filas = lineas(c.substr(datos));
+    std::string invertida = c.substr(0, datos);
+    for (auto f = filas.rbegin(); f != filas.rend(); ++f) invertida += *f + (f + 1 == filas.rend() ? "" : "\n");
+    prueba::escribe(reg.cov, invertida);
+    s = predict(reg.args());
+    EXPECT_EQ(s.estado, 3);
+    EXPECT_EQ(s.err.rfind("quel-cli predict: " + reg.cov.string() +
+                              ": the table gives no valid result grid: coordinate row 2: x = ",
+                          0),
+              0u)
+        << s.err;
+    EXPECT_FALSE(fs::exists(reg.salida));
+}
+
+// A count of a million categories is written as an integer and read back as one.
+TEST(Predict, UnConteoDeUnMillonVaYVuelve) {
+    apoyo::Carpeta c;
+    const auto a = c.escribe("a.asc", apoyo::grid(2, 2, "1 2\n1000000 3\n"));
+    const auto b = c.escribe("b.asc", apoyo::grid(2, 2, "1 2\n3 4\n"));
+    Salida s = apoyo::corre(cli::covariates, {"--out", c / "t.txt", a + ":manual", b + ":2"});
+    ASSERT_EQ(s.estado, 0) << s.err;
+    EXPECT_EQ(prueba::lee(c / "t.txt").substr(0, 20), "a,1000000,\nb,2,\n****");
+    c.escribe("sitios.txt", "sp,0.2,1.2\nsp,1.3,0.1");
+    s = predict({"--covariates", c / "t.txt", "--sites", c / "sitios.txt", "--uniform-bias", "--uniform-prior",
+                 "--out", c / "r"});
+    EXPECT_EQ(s.estado, 0) << s.err;
 }
 
 // ---- shared helpers --------------------------------------------------------

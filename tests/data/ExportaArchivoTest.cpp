@@ -57,21 +57,86 @@ TEST(ExportaGrid, ThreeByTwoSurfaceToTheByte) {
               "cellsize      0.5\nNODATA_value  -9999\n1.5 -9999 0.333333 \n3 4.25 1e-07 ");
 }
 
-TEST(ExportaGrid, FewerThanTwoRowsNeverReadPastTheTable) {
+TEST(ExportaGrid, DerivesTheMissingFigureOrRefusesAndSaysWhy) {
+    struct Caso {
+        const char* nombre;
+        std::vector<std::pair<float, float>> xy;
+        const char* esperado;  // the header and body, or the start of the refusal
+        bool valido;
+    };
+    const Caso casos[] = {
+        // Fewer values than coordinate rows: the missing ones are outside the region.
+        {"one row", {{0, 0}, {1, 0}},
+         "ncols         2\nnrows         1\nxllcorner     0\nyllcorner     0\n"
+         "cellsize      1\nNODATA_value  -9999\n2 -9999 ", true},
+        {"one column", {{3, 4}, {3, 3.5f}, {3, 3}},
+         "ncols         1\nnrows         3\nxllcorner     3\nyllcorner     3\n"
+         "cellsize      0.5\nNODATA_value  -9999\n2 \n-9999 \n-9999 ", true},
+        {"single cell", {{3, 4}}, "a single cell gives no cell size", false},
+        {"no rows", {}, "the coordinate table has no rows", false},
+        {"bottom row first", {{0, 0}, {1, 0}, {0, 1}, {1, 1}}, "coordinate row 3: grid row 2 lies at y = 1", false},
+        {"rows of unequal length", {{0, 1}, {1, 1}, {0, 0}}, "the first grid row holds 2 cells, which do not", false},
+        {"a row cut short", {{0, 2}, {1, 2}, {0, 1}, {0, 0}}, "coordinate row 4: y = 0 where grid row 2", false},
+        {"right to left", {{1, 1}, {0, 1}, {1, 0}, {0, 0}}, "coordinate row 2: x = 0 lies left of", false},
+        {"row starting elsewhere", {{0, 1}, {1, 1}, {5, 0}, {6, 0}}, "coordinate row 3: grid row 2 starts at x = 5",
+         false},
+        {"column by column", {{0, 1}, {0, 0}, {1, 1}, {1, 0}}, "coordinate row 3: grid row 3 lies at y = 1", false},
+        {"no width", {{2, 1}, {2, 1}}, "the cells of the first grid row all lie at x = 2", false},
+        {"not a number", {{0, 1}, {NAN, 1}}, "coordinate row 2: x or y is not a finite number", false},
+    };
     prueba::CarpetaTemporal t;
-    auto uno = coordenadas({{3, 4}});
-    auto v = valores({2});
-    ASSERT_TRUE(exportaArchivo::exportaGrid(t / "1.asc", uno, v));
-    EXPECT_EQ(prueba::lee(t / "1.asc"),
-              "ncols         1\nnrows         1\nxllcorner     3\nyllcorner     4\n"
-              "cellsize      0\nNODATA_value  -9999\n2 ");
-    // Fewer values than coordinate rows: the missing ones are outside the region.
-    auto dos = coordenadas({{0, 0}, {1, 0}});
-    ASSERT_TRUE(exportaArchivo::exportaGrid(t / "2.asc", dos, v));
-    EXPECT_EQ(prueba::lee(t / "2.asc"),
-              "ncols         2\nnrows         1\nxllcorner     0\nyllcorner     0\n"
-              "cellsize      1\nNODATA_value  -9999\n2 -9999 ");
-    EXPECT_FALSE(exportaArchivo::exportaGrid(t / "no" / "x.asc", dos, v));
+    const auto v = valores({2});
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.nombre);
+        const fs::path destino = t / "r.asc";
+        prueba::escribe(destino, "old");
+        std::string razon;
+        EXPECT_EQ(exportaArchivo::exportaGrid(destino, coordenadas(c.xy), v, &razon), c.valido) << razon;
+        if (c.valido) {
+            EXPECT_EQ(prueba::lee(destino), c.esperado);
+        } else {
+            EXPECT_EQ(razon.rfind(c.esperado, 0), 0u) << razon;
+            EXPECT_EQ(prueba::lee(destino), "old");
+        }
+    }
+    std::string razon;
+    EXPECT_FALSE(exportaArchivo::exportaGrid(t / "no" / "x.asc", coordenadas({{0, 0}, {1, 0}}), v, &razon));
+    EXPECT_EQ(razon, "No such file or directory");
+}
+
+// The cell size comes from the width of the whole first row, so it matches
+// the input grids' even though each x carries only six significant digits.
+TEST(ExportaGrid, CellSizeOfAWideRegionFromItsWholeExtent) {
+    const int ncols = 2000, nrows = 3;
+    const double celda = 1.0 / 24;
+    TImagenN<float> c(ncols * nrows, 2);
+    for (int r = 0; r < nrows; ++r)
+        for (int k = 0; k < ncols; ++k) {
+            // As the covariate table holds them: six significant digits, read in single precision.
+            std::string x, y;
+            quel::formato::real(x, -179.75 + k * celda);
+            quel::formato::real(y, 19.5 + (nrows - 1 - r) * celda);
+            const auto i = static_cast<std::size_t>(r * ncols + k);
+            c.datos[0][i] = std::stof(x);
+            c.datos[1][i] = std::stof(y);
+        }
+    std::string texto, razon;
+    ASSERT_TRUE(exportaArchivo::textoGrid(c, valores({1}), texto, razon)) << razon;
+    const auto p = texto.find("cellsize      ");
+    ASSERT_NE(p, std::string::npos);
+    EXPECT_NEAR(std::stod(texto.substr(p + 14)) / celda, 1.0, 1e-6) << texto.substr(p, 30);
+    EXPECT_EQ(texto.substr(0, p), "ncols         2000\nnrows         3\nxllcorner     -179.75\nyllcorner     19.5\n");
+}
+
+TEST(Formato, CountsAreWrittenAsIntegers) {
+    const std::pair<double, const char*> casos[] = {{999999, "999999"}, {1000000, "1000000"}, {1e9, "1000000000"},
+                                                    {-9999, "-9999"},   {2.5, "2.5"},         {0, "0"},
+                                                    {1234567.5, "1.23457e+06"}};
+    for (const auto& [v, texto] : casos) {
+        std::string s;
+        quel::formato::numero(s, v);
+        EXPECT_EQ(s, texto);
+    }
 }
 
 TEST(Formato, StreamDefaultFormat) {

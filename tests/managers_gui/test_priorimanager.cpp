@@ -99,6 +99,7 @@ private slots:
     void celdasDistintasAvisan();
     void gridMalformadoVaAlReporteDeError();
     void borrarGrupos();
+    void nuncaGuardaSobreUnGrid();
     void dobleClic();
     void cerrarConTiempoYDesdeLaBarra();
 };
@@ -355,6 +356,22 @@ void PruebaPrioriManager::cerrarConTiempoYDesdeLaBarra() {
     QCOMPARE(b.p->log.last(), QStringLiteral("Tiempo en el administrador: 60.0 minutos."));
     QCOMPARE(b.p->mostrada, 2);
     QVERIFY(!b.w.transformacion.priori);
+}
+
+// The prior file never replaces the base or the prior grid it was made from.
+void PruebaPrioriManager::nuncaGuardaSobreUnGrid() {
+    Banco b;
+    const QString base = b.p->scratch.path() + QStringLiteral("/base.asc");
+    QVERIFY(QFile::copy(prueba::grid("base.asc"), base));
+    b.base(base);
+    b.priori();
+    b.w.SpeedButtonTrans->click();
+    const QByteArray antes = prueba::lee(base);
+    prueba::pulsa(b.dlg(), b.p->scratch.path() + QStringLiteral("/./base.asc"), b.w.SpeedButtonGuarda);
+    QCOMPARE(b.dlg().mensajes.size(), std::size_t(1));
+    QCOMPARE(b.dlg().mensajes[0].titulo, QStringLiteral("ERROR"));
+    QVERIFY(b.dlg().mensajes[0].texto.contains(QStringLiteral(" es el dato de entrada ")));
+    QCOMPARE(prueba::lee(base), antes);
 }
 
 QTEST_MAIN(PruebaPrioriManager)
