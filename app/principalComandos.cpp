@@ -96,6 +96,7 @@ int TFormPrincipal::cargaCovariablesPasos(const QString& ruta) {
         return codigo;
     }
     control.marca(0);
+    rutaCovariables = quel::archivoLocal(ruta);
     agregaHijoArbol(sender(), ruta, 2);
     alternaVista(true);
     habilita({SpeedButtonCargaCov, CovsMenu}, false);

@@ -14,6 +14,7 @@
 #include "data/cargaArchivo.h"
 #include "data/exportaArchivo.h"
 #include "data/lenguaje.h"
+#include "data/salidaGDAL.h"
 #include "data/tablaResultados.h"
 #include "engine/ejecutarQuel.h"
 #ifdef QUEL_CON_IMAGENES
@@ -32,12 +33,15 @@ const char* const kAyudaPredict =
     "usage: quel-cli predict --covariates FILE --sites FILE (--bias FILE | --uniform-bias)\n"
     "                        (--prior FILE | --uniform-prior) --out DIR\n"
     "                        [--species NAME] [--digits N] [--threads N] [--png]\n"
+    "                        [--format asc|gtiff]\n"
     "\n"
     "Predicts the probability of presence over the study region, as the main\n"
     "window's run does, and writes into DIR (created if missing):\n"
     "  predictive.txt, certainty.txt, prior_potential.txt   comma-separated tables\n"
     "      (a title line, then x,y,value for every row of the covariate table)\n"
-    "  predictive.asc, certainty.asc, prior_potential.asc   ESRI ASCII grids\n"
+    "  predictive.asc, certainty.asc, prior_potential.asc   ESRI ASCII grids, each\n"
+    "      with a .prj file of the region's coordinate system when the covariate\n"
+    "      table has one (the .prj beside it)\n"
     "\n"
     "  --covariates FILE  covariate table (as written by the covariate manager)\n"
     "  --sites FILE       presence records: species,longitude,latitude per line\n"
@@ -53,6 +57,10 @@ const char* const kAyudaPredict =
     "                     window exports them)\n"
     "  --threads N        worker threads (default: every core); the results never\n"
     "                     depend on it\n"
+    "  --format F         asc (default) writes the grids above; gtiff writes them\n"
+    "                     as GeoTIFF instead (predictive.tif, ...): single\n"
+    "                     precision, no-data -9999, the region's coordinate\n"
+    "                     system, deflate compression, internal tiles\n"
     "  --png              also draw predictive.png, certainty.png and\n"
     "                     prior_potential.png as the main window shows the maps\n"
     "\n"
@@ -84,7 +92,7 @@ bool carga(int codigo, const fs::path& archivo, const cargaArchivo& datos) {
 
 struct Entradas {
     fs::path covariables, sitios, sesgo, priori, salida;
-    bool sesgoUniforme = false, prioriUniforme = false, png = false;
+    bool sesgoUniforme = false, prioriUniforme = false, png = false, geotiff = false;
     std::optional<std::string> especie;
     int digitos = tablaResultados::kDigitos;
     int hilos = 0;
@@ -119,6 +127,10 @@ std::string leeEntradas(const Opciones& o, Entradas& e) {
     }
     if (auto s = o.valor("--species")) e.especie = sinBlancos(*s);
     e.png = o.tiene("--png");
+    if (auto f = o.valor("--format")) {
+        if (*f != "asc" && *f != "gtiff") return "--format must be asc or gtiff, not '" + *f + "'";
+        e.geotiff = *f == "gtiff";
+    }
 #ifndef QUEL_CON_IMAGENES
     if (e.png) return "--png is not available: this program was built without Qt";
 #endif
@@ -164,6 +176,7 @@ bool escribeResultados(const Entradas& e, const cargaArchivo& datos, const ejecu
         return false;
     }
     const std::vector<std::string> titulos = titulosExporta();
+    const quel::gdal::Sistema sistema = quel::gdal::sistemaDeTabla(e.covariables);
     struct Salida {
         const char* nombre;
         const TImagenN<long double>* valores;
@@ -180,9 +193,13 @@ bool escribeResultados(const Entradas& e, const cargaArchivo& datos, const ejecu
             return false;
         }
         progreso.avanza(kParteSalida / 6);
-        const fs::path asc = e.salida / (std::string(s.nombre) + ".asc");
-        if (!exportaArchivo::exportaGrid(asc, *datos.coordenadas, *s.valores)) {
-            fallo(asc.string() + ": cannot write the result grid");
+        const fs::path grid = e.salida / (std::string(s.nombre) + (e.geotiff ? ".tif" : ".asc"));
+        const bool escrito =
+            e.geotiff ? quel::gdal::exportaGeoTIFF(grid, *datos.coordenadas, *s.valores, sistema)
+                      : exportaArchivo::exportaGrid(grid, *datos.coordenadas, *s.valores) &&
+                            quel::gdal::escribePrj(grid, sistema);
+        if (!escrito) {
+            fallo(grid.string() + ": cannot write the result grid");
             return false;
         }
         progreso.avanza(kParteSalida / 6);
@@ -266,7 +283,8 @@ int ejecuta(const Entradas& e) {
 
 int predict(const Argumentos& args) {
     const Opciones o = leeOpciones(
-        args, {"--covariates", "--sites", "--bias", "--prior", "--out", "--species", "--digits", "--threads"},
+        args, {"--covariates", "--sites", "--bias", "--prior", "--out", "--species", "--digits", "--threads",
+               "--format"},
         {"--uniform-bias", "--uniform-prior", "--png"});
     if (o.ayuda) {
         std::fputs(kAyudaPredict, stdout);

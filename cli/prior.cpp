@@ -26,12 +26,14 @@ const char* const kAyudaPrior =
     "the study region), 2 where the prior grid has none, otherwise the prior\n"
     "grid's value. The no-data value is that of the prior grid.\n"
     "\n"
-    "  --base GRID   ESRI ASCII grid marking the study region\n"
-    "  --prior GRID  ESRI ASCII grid of prior classes over the same cells\n"
+    "  --base GRID   grid marking the study region\n"
+    "  --prior GRID  grid of prior classes over the same cells\n"
     "  --out FILE    the prior-class file to write (exactly that name)\n"
     "\n"
-    "A prior grid with fewer cells than the base grid is refused; one with more\n"
-    "is warned about and used for the base grid's cells.\n"
+    "A GRID is an ESRI ASCII grid or a single-band raster GDAL reads (GeoTIFF,\n"
+    "...). Grids in different coordinate systems are refused (the program does\n"
+    "not reproject). A prior grid with fewer cells than the base grid is refused;\n"
+    "one with more is warned about and used for the base grid's cells.\n"
     "Exit status: 0 success, 2 usage error, 3 a grid could not be used or the\n"
     "file could not be written.\n";
 
@@ -54,6 +56,10 @@ int ejecuta(const fs::path& rutaBase, const fs::path& rutaPriori, const fs::path
               std::to_string(tp.celdasBase) + " cells, prior grid " + std::to_string(tp.celdasPriori) + " cells)");
     const int r = tp.transforma();
     if (r == codigos::kRenglonesDifieren) return kSalidaFallo;  // reported just above
+    if (r == codigos::kEncabezados) {
+        reportaErrorGrid(kComando, rutaPriori, r, quel::ErrorGrid{r, 0, tp.errorSistema});
+        return kSalidaFallo;
+    }
     if (r != 0) {
         fallo(tp.rutaTemporal().string() + ": cannot write the working file");
         return kSalidaFallo;

@@ -10,6 +10,7 @@
 #include <optional>
 #include <system_error>
 
+#include "data/LectorGDAL.h"
 #include "data/cargaArchivo.h"
 
 namespace fs = std::filesystem;
@@ -259,6 +260,8 @@ bool leeTodo(const fs::path& ruta, std::string& texto) {
 
 int recorreGridASCII(const fs::path& ruta, const std::function<void(const EncabezadoASCII&)>& alEncabezado,
                      const std::function<void(const CeldaASCII&)>& alValor, ErrorGrid* error) {
+    // Other raster formats go through GDAL, looking exactly like their ASCII copy.
+    if (gdal::esRasterGDAL(ruta)) return gdal::recorreGrid(ruta, alEncabezado, alValor, error);
     std::string texto;
     if (!leeTodo(ruta, texto)) {
         if (error) *error = ErrorGrid{};
@@ -301,6 +304,10 @@ int leeGridASCIITexto(std::string_view texto, GridASCII& grid, ErrorGrid* error)
 }
 
 int leeGridASCII(const fs::path& ruta, GridASCII& grid, ErrorGrid* error) {
+    if (gdal::esRasterGDAL(ruta))
+        return llena(
+            grid, [&](const auto& e, const auto& v) { return gdal::recorreGrid(ruta, e, v, error); },
+            std::size_t{1} << 22);
     std::string texto;
     if (!leeTodo(ruta, texto)) {
         grid = GridASCII{};

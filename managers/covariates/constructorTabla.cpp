@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "data/cargaArchivo.h"
+#include "data/salidaGDAL.h"
 
 namespace fs = std::filesystem;
 namespace fmt = quel::formato;
@@ -134,6 +135,16 @@ int constructorTabla::construyeTabla(const fs::path& ruta, const std::vector<Ite
         return codigo;
     };
 
+    // The grids of one table share one coordinate system, kept beside it.
+    std::vector<fs::path> grids;
+    for (int i = numCargadas; i < numArchivos; ++i)
+        if (items[static_cast<std::size_t>(i)].marcado) grids.push_back(items[static_cast<std::size_t>(i)].ruta);
+    quel::gdal::Sistema region;
+    fs::path enFalta;
+    std::string detalle;
+    if (!quel::gdal::compruebaSistemas(grids, region, enFalta, detalle))
+        return falla(codigos::kEncabezados, enFalta, std::move(detalle));
+
     std::optional<std::array<double, 6>> referencia;
     bool desdeGrid = false;  // the coordinates come from the first grid
     std::string texto;
@@ -197,9 +208,10 @@ int constructorTabla::construyeTabla(const fs::path& ruta, const std::vector<Ite
         ++k;
     }
 
-    if (!escribeTabla(ruta))
-        return falla(codigos::kVacio, agregaExtension ? conExtension(ruta) : ruta,
-                     "cannot write the covariate table");
+    const fs::path destino = agregaExtension ? conExtension(ruta) : ruta;
+    if (!escribeTabla(ruta)) return falla(codigos::kVacio, destino, "cannot write the covariate table");
+    if (!quel::gdal::escribePrj(destino, region))
+        return falla(codigos::kVacio, quel::gdal::rutaPrj(destino), "cannot write the table's coordinate system");
     progreso.avanza(50);
     std::error_code ec;
     fs::remove(exportador.rutaCoordenadas(), ec);

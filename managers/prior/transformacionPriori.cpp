@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "data/LectorASCII.h"
+#include "data/LectorGDAL.h"
 #include "data/cargaArchivo.h"
 
 namespace fs = std::filesystem;
@@ -27,9 +28,17 @@ int transformacionPriori::carga(const fs::path& grid, int& celdas, std::unique_p
     return 0;
 }
 
-int transformacionPriori::cargaBase(const fs::path& grid) { return carga(grid, celdasBase, base); }
+int transformacionPriori::cargaBase(const fs::path& grid) {
+    const int r = carga(grid, celdasBase, base);
+    if (r == 0) rutaBase = grid;
+    return r;
+}
 
-int transformacionPriori::cargaPriori(const fs::path& grid) { return carga(grid, celdasPriori, priori); }
+int transformacionPriori::cargaPriori(const fs::path& grid) {
+    const int r = carga(grid, celdasPriori, priori);
+    if (r == 0) rutaPriori = grid;
+    return r;
+}
 
 namespace {
 
@@ -55,6 +64,11 @@ int transformacionPriori::transforma() {
     if (!base || !priori) return kSinTablas;
     // Reading the prior at every base cell would run past a shorter prior table.
     if (celdasPriori < celdasBase) return codigos::kRenglonesDifieren;
+    quel::gdal::Sistema region;
+    fs::path enFalta;
+    errorSistema.clear();
+    if (!quel::gdal::compruebaSistemas({rutaBase, rutaPriori}, region, enFalta, errorSistema))
+        return codigos::kEncabezados;
     const double n = ex_.encabezado[5];
     transformada = std::make_unique<TImagenN<long double>>(celdasBase, 1);
     const auto& b = base->datos[0];

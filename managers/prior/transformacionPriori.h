@@ -5,6 +5,7 @@
 // otherwise the prior value.
 #include <filesystem>
 #include <memory>
+#include <string>
 
 #include "data/TImagenN.h"
 #include "data/exportaArchivo.h"
@@ -32,7 +33,9 @@ public:
     // Writes "PrioriTmp.txt" and fills `transformada`. N, the no-data value, is
     // that of the grid read last. Returns 0; 3 (nothing written) when the prior
     // grid has fewer cells than the base grid, with kAdvertencia as the reason;
-    // kSinTablas before both grids are loaded; 2 when the file cannot be written.
+    // 4 when the two grids lie in different coordinate systems (or a ".prj"
+    // cannot be read), `errorSistema` saying which; kSinTablas before both
+    // grids are loaded; 2 when the file cannot be written.
     int transforma();
     // Saves `transformada` in the same format. ".txt" is appended to a name
     // without any "." unless `exacto`. False when there is nothing to save or
@@ -48,6 +51,9 @@ public:
     std::unique_ptr<TImagenN<long double>> base;
     std::unique_ptr<TImagenN<long double>> priori;
     std::unique_ptr<TImagenN<long double>> transformada;
+    // The grids loaded last, and why transforma refused their coordinate systems.
+    std::filesystem::path rutaBase, rutaPriori;
+    std::string errorSistema;
 
 private:
     int carga(const std::filesystem::path& grid, int& celdas, std::unique_ptr<TImagenN<long double>>& tabla);
