@@ -59,7 +59,10 @@ std::string numero(double v) {
 bool esRasterGDAL(const fs::path& ruta) {
     std::error_code ec;
     if (!fs::is_regular_file(ruta, ec) || empiezaComoASCII(ruta)) return false;
-    return static_cast<bool>(abre(ruta));
+    // An ESRI ASCII grid GDAL recognises where the program's reader does not
+    // stays with the program's reader, which reports what it cannot read.
+    const Dataset ds = abre(ruta);
+    return ds && ds->GetDriver() && std::string_view(ds->GetDriver()->GetDescription()) != "AAIGrid";
 }
 
 int recorreGrid(const fs::path& ruta, const std::function<void(const EncabezadoASCII&)>& alEncabezado,

@@ -17,8 +17,8 @@
 namespace quel::gdal {
 
 // Whether `ruta` should be read through GDAL: its content does not start like
-// an ESRI ASCII grid and GDAL opens it as a raster. Decided by the content,
-// not by the file's extension.
+// an ESRI ASCII grid and GDAL opens it as a raster of another format.
+// Decided by the content, not by the file's extension.
 bool esRasterGDAL(const std::filesystem::path& ruta);
 
 // Streams a raster as recorreGridASCII streams an ASCII grid; a cell's text
