@@ -219,6 +219,7 @@ bool compruebaSistemas(const std::vector<fs::path>& grids, Sistema& region, fs::
     region = Sistema{};
     fs::path primero;
     for (const fs::path& g : grids) {
+        if (g.empty()) continue;
         Sistema s;
         if (!leeSistema(g, s, detalle)) {
             rutaError = g;

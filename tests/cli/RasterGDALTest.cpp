@@ -151,6 +151,12 @@ TEST(RasterGDAL, GridsInDifferentCoordinateSystemsAreRefused) {
     }
     EXPECT_FALSE(fs::exists(c / "t.txt"));
     EXPECT_FALSE(fs::exists(c / "p"));
+
+    // A .prj that holds no coordinate system is an error too, not an unknown system.
+    prueba::escribe(fs::path(c / "copia") / "utm.prj", "not a system");
+    const Salida s = apoyo::corre(cli::covariates, {"--out", c / "t.txt", utm.asc});
+    EXPECT_EQ(s.estado, 3);
+    EXPECT_NE(s.err.find("utm.prj is not a coordinate system GDAL understands"), std::string::npos) << s.err;
 }
 
 TEST(RasterGDAL, RastersThatCannotBePlacedAreRefusedClearly) {
