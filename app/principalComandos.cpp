@@ -17,6 +17,7 @@
 #include "app/ProgresoBarra.h"
 #include "app/principalMainQuel.h"
 #include "engine/asignaSitios.h"
+#include "data/ocurrencias.h"
 #include "engine/ejecutarQuel.h"
 
 namespace {
@@ -100,6 +101,7 @@ int TFormPrincipal::cargaCovariablesPasos(const QString& ruta) {
         return codigo;
     }
     control.marca(0);
+    rutaCovariables = quel::archivoLocal(ruta);
     agregaHijoArbol(sender(), ruta, 2);
     alternaVista(true);
     habilita({SpeedButtonCargaCov, CovsMenu}, false);
@@ -205,7 +207,27 @@ void TFormPrincipal::SpeedButtonCargaSitesClick() {
     if (!empieza()) return;
     agregaLog(tx(mensajesLog[7]));
     if (const auto ruta = pideEntrada(6)) {
-        const int codigo = cargaEntrada(*ruta, &cargaArchivo::cargaSitios);
+        // An occurrence download is first turned into a sites file in the
+        // working folder; its report goes to the log.
+        quel::ocurrencias::Region region;
+        const bool conRegion = datos.coordenadas && datos.covariables &&
+                               region.lee(*datos.coordenadas, *datos.covariables);
+        const auto convertido = datos.tmp("SitiosDescargaTmp.txt");
+        std::vector<std::string> informe;
+        std::string error;
+        const auto preparacion = quel::ocurrencias::preparaSitios(quel::archivoLocal(*ruta), convertido,
+                                                                  conRegion ? &region : nullptr, informe, error);
+        for (const auto& l : informe) agregaLog(QString::fromStdString(l));
+        if (preparacion == quel::ocurrencias::Preparacion::kFallo) {
+            dialogos_.mensaje(this, QStringLiteral("ERROR"), QString::fromStdString(error), quel::IconoMensaje::Error);
+            agregaLog(QString::fromStdString(error));
+            termina();
+            return;
+        }
+        const QString aCargar = preparacion == quel::ocurrencias::Preparacion::kConvertida
+                                    ? QString::fromStdString(convertido.string())
+                                    : *ruta;
+        const int codigo = cargaEntrada(aCargar, &cargaArchivo::cargaSitios);
         paso(40);
         if (codigo != 0) {
             muestraError(codigo);

@@ -1,5 +1,6 @@
 // Export of the three result surfaces (comma-separated table under a text or a
-// spreadsheet name, or ESRI ASCII grid) and of the map on screen as a bitmap.
+// spreadsheet name, ESRI ASCII grid with its .prj, or GeoTIFF) and of the map
+// on screen as a bitmap.
 #include <QAction>
 #include <QFileInfo>
 #include <QImageWriter>
@@ -8,8 +9,10 @@
 #include <vector>
 
 #include "app/Controles.h"
+#include "app/filtrosRaster.h"
 #include "app/principalMainQuel.h"
 #include "data/exportaArchivo.h"
+#include "data/salidaGDAL.h"
 #include "data/tablaResultados.h"
 #include "engine/ejecutarQuel.h"
 
@@ -27,7 +30,7 @@ void TFormPrincipal::exportaSuperficie(int cual, std::size_t filtro) {
     QAction* menus[3] = {ExportPredictivaMenu, ExportCertidumbreMenu, ExportPotPrioriMenu};
     quel::PeticionArchivo p;
     p.titulo = sinAceleradores(menus[cual]->text());
-    p.filtro = tx(textosDialogo[filtro]);
+    p.filtro = quel::conGeoTIFF(tx(textosDialogo[filtro]));
     const auto elegido = dialogos_.guardaArchivo(this, p);
     if (!elegido) return;
     // The results are read after the dialog: a clear may have released them.
@@ -43,10 +46,16 @@ void TFormPrincipal::exportaSuperficie(int cual, std::size_t filtro) {
         const tablaResultados::Titulos titulos{mensajesExporta[0], mensajesExporta[1],
                                                mensajesExporta[static_cast<std::size_t>(2 + cual)]};
         escrito = tablaResultados::escribe(quel::archivoLocal(ruta), titulos, *datos.coordenadas, *valores);
+    } else if (elegido->indiceFiltro == 4) {
+        if (!conPunto) ruta += QStringLiteral(".tif");
+        escrito = quel::gdal::exportaGeoTIFF(quel::archivoLocal(ruta), *datos.coordenadas, *valores,
+                                             quel::gdal::sistemaDeTabla(rutaCovariables));
     } else {
         if (!conPunto) ruta += QStringLiteral(".asc");
-        if (quel::salidaEsEntrada(dialogos_, this, quel::archivoLocal(ruta), entradasLeidas_)) return;
-        escrito = exportaArchivo::exportaGrid(quel::archivoLocal(ruta), *datos.coordenadas, *valores);
+        const auto local = quel::archivoLocal(ruta);
+        if (quel::salidaEsEntrada(dialogos_, this, local, entradasLeidas_)) return;
+        escrito = exportaArchivo::exportaGrid(local, *datos.coordenadas, *valores) &&
+                  quel::gdal::escribePrj(local, quel::gdal::sistemaDeTabla(rutaCovariables));
     }
     if (!escrito) {
         const QString texto = QStringLiteral("No se pudo escribir el archivo ") + ruta;

@@ -113,6 +113,7 @@ public:
     std::unique_ptr<ejecutarQuel> motor;
     paletaColores paleta;
     std::unique_ptr<TImagenN<float>> sitiosMapa;  // copy of the site coordinates
+    std::filesystem::path rutaCovariables;        // the covariate table loaded last (its .prj: the region's system)
     UbicacionMapa ubicacion;                      // pixel grid of the map placement
     int columnasMapa = 0;
     int contadorNodos = 1;

@@ -12,5 +12,6 @@ int predict(const Argumentos& args);
 int covariates(const Argumentos& args);
 int prior(const Argumentos& args);
 int bias(const Argumentos& args);
+int sites(const Argumentos& args);
 
 }  // namespace cli

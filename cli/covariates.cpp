@@ -22,10 +22,13 @@ const char* const kComando = "covariates";
 const char* const kAyudaCovariates =
     "usage: quel-cli covariates --out FILE GRID[:N|:manual] ...\n"
     "\n"
-    "Builds a covariate table from ESRI ASCII grids of one region, as the\n"
-    "covariate manager does, and writes it to FILE (exactly that name).\n"
+    "Builds a covariate table from grids of one region, as the covariate manager\n"
+    "does, and writes it to FILE (exactly that name), with FILE's .prj holding\n"
+    "the region's coordinate system when the grids give one.\n"
     "\n"
-    "  GRID         an ESRI ASCII grid; the covariate is named after its file name\n"
+    "  GRID         an ESRI ASCII grid (its system in the .prj beside it) or a\n"
+    "               single-band raster GDAL reads (GeoTIFF, ...), told apart by\n"
+    "               content; the covariate is named after its file name\n"
     "               (after the last / or \\, up to the first .)\n"
     "  GRID:N       classify its values into N automatic classes (N >= 1; default 10)\n"
     "  GRID:manual  one class per whole value: 0 and (0, 1] are class 1, (k-1, k]\n"
@@ -36,8 +39,9 @@ const char* const kAyudaCovariates =
     "\n"
     "FILE is replaced only once the new table is complete; a FILE that is a symbolic\n"
     "link is refused, not followed, and FILE may not be one of the grids.\n"
-    "Every grid must have the header of the first one. Cells between two automatic\n"
-    "classes take the class below; how many did is reported on standard error.\n"
+        "Every grid must have the header and the coordinate system of the first one\n"
+    "(the program does not reproject). Cells between two automatic classes take\n"
+    "the class below; how many did is reported on standard error.\n"
     "Exit status: 0 success, 2 usage error, 3 a grid could not be used or the\n"
     "table could not be written.\n";
 

@@ -16,9 +16,10 @@ const char* const kAyuda =
     "\n"
     "Commands:\n"
     "  predict      run the prediction and write the three result surfaces\n"
-    "  covariates   build a covariate table from ESRI ASCII grids\n"
+    "  covariates   build a covariate table from rasters (ESRI ASCII, GeoTIFF, ...)\n"
     "  prior        build a prior-class file from a base grid and a prior grid\n"
     "  bias         fit a sampling-bias surface by maximum likelihood\n"
+    "  sites        turn an occurrence download into the sites file\n"
     "\n"
     "  quel-cli COMMAND --help   shows the options of one command\n"
     "  quel-cli --version        prints the version\n";
@@ -42,6 +43,7 @@ int ejecuta(int argc, char** argv) {
     if (comando == "covariates") return cli::covariates(args);
     if (comando == "prior") return cli::prior(args);
     if (comando == "bias") return cli::bias(args);
+    if (comando == "sites") return cli::sites(args);
     std::fprintf(stderr, "quel-cli: unknown command '%s'\n\n%s", comando.c_str(), kAyuda);
     return 2;
 }

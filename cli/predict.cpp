@@ -15,6 +15,8 @@
 #include "data/cargaArchivo.h"
 #include "data/exportaArchivo.h"
 #include "data/lenguaje.h"
+#include "data/apoyoGDAL.h"
+#include "data/salidaGDAL.h"
 #include "data/tablaResultados.h"
 #include "engine/ejecutarQuel.h"
 #include "platform/EscrituraSegura.h"
@@ -34,13 +36,15 @@ const char* const kAyudaPredict =
     "usage: quel-cli predict --covariates FILE --sites FILE (--bias FILE | --uniform-bias)\n"
     "                        (--prior FILE | --uniform-prior) --out DIR\n"
     "                        [--species NAME] [--digits N] [--threads N] [--png]\n"
-    "                        [--max-memory SIZE]\n"
+    "                        [--max-memory SIZE] [--format asc|gtiff]\n"
     "\n"
     "Predicts the probability of presence over the study region, as the main\n"
     "window's run does, and writes into DIR (created if missing):\n"
     "  predictive.txt, certainty.txt, prior_potential.txt   comma-separated tables\n"
     "      (a title line, then x,y,value for every row of the covariate table)\n"
-    "  predictive.asc, certainty.asc, prior_potential.asc   ESRI ASCII grids\n"
+    "  predictive.asc, certainty.asc, prior_potential.asc   ESRI ASCII grids, each\n"
+    "      with a .prj file of the region's coordinate system when the covariate\n"
+    "      table has one (the .prj beside it)\n"
     "\n"
     "  --covariates FILE  covariate table (as written by the covariate manager)\n"
     "  --sites FILE       presence records: species,longitude,latitude per line\n"
@@ -56,6 +60,10 @@ const char* const kAyudaPredict =
     "                     window exports them)\n"
     "  --threads N        worker threads (default: every core); the results never\n"
     "                     depend on it\n"
+    "  --format F         asc (default) writes the grids above; gtiff writes them\n"
+    "                     as GeoTIFF instead (predictive.tif, ...): single\n"
+    "                     precision, no-data -9999, the region's coordinate\n"
+    "                     system, deflate compression, internal tiles\n"
     "  --png              also draw predictive.png, certainty.png and\n"
     "                     prior_potential.png as the main window shows the maps\n"
     "  --max-memory SIZE  memory the run may take, in bytes or with a K, M, G or T\n"
@@ -94,7 +102,7 @@ bool carga(int codigo, const cargaArchivo& datos) {
 
 struct Entradas {
     fs::path covariables, sitios, sesgo, priori, salida;
-    bool sesgoUniforme = false, prioriUniforme = false, png = false;
+    bool sesgoUniforme = false, prioriUniforme = false, png = false, geotiff = false;
     std::optional<std::string> especie;
     int digitos = tablaResultados::kDigitos;
     int hilos = 0;
@@ -134,6 +142,10 @@ std::string leeEntradas(const Opciones& o, Entradas& e) {
     e.memoria = *memoria;
     if (auto s = o.valor("--species")) e.especie = sinBlancos(*s);
     e.png = o.tiene("--png");
+    if (auto f = o.valor("--format")) {
+        if (*f != "asc" && *f != "gtiff") return "--format must be asc or gtiff, not '" + *f + "'";
+        e.geotiff = *f == "gtiff";
+    }
 #ifndef QUEL_CON_IMAGENES
     if (e.png) return "--png is not available: this program was built without Qt";
 #endif
@@ -188,6 +200,7 @@ bool escribeResultados(const Entradas& e, const cargaArchivo& datos, const ejecu
         return false;
     }
     const std::vector<std::string> titulos = titulosExporta();
+    const quel::gdal::Sistema sistema = quel::gdal::sistemaDeTabla(e.covariables);
     struct Salida {
         const char* nombre;
         const TImagenN<long double>* valores;
@@ -196,6 +209,13 @@ bool escribeResultados(const Entradas& e, const cargaArchivo& datos, const ejecu
     const Salida salidas[3] = {{"predictive", motor.predictiva.get(), 2},
                                {"certainty", motor.certidumbre.get(), 3},
                                {"prior_potential", motor.potPriori.get(), 4}};
+    std::string prj;
+    if (!quel::gdal::textoPrj(sistema, prj)) {
+        fallo(e.covariables.string() + ": cannot write the region's coordinate system");
+        return false;
+    }
+    std::vector<quel::gdal::TemporalJunto> tifs;
+    tifs.reserve(3);
     std::vector<std::unique_ptr<quel::ArchivoNuevo>> archivos;
     auto nuevo = [&](const fs::path& ruta) -> quel::ArchivoNuevo& {
         return *archivos.emplace_back(std::make_unique<quel::ArchivoNuevo>(ruta));
@@ -211,10 +231,28 @@ bool escribeResultados(const Entradas& e, const cargaArchivo& datos, const ejecu
             !txt.termina())
             return falla(txt, "result table");
         progreso.avanza(kParteSalida / 6);
-        quel::ArchivoNuevo& asc = nuevo(e.salida / (std::string(s.nombre) + ".asc"));
+        const fs::path grid = e.salida / (std::string(s.nombre) + (e.geotiff ? ".tif" : ".asc"));
         std::string texto, razon;
-        if (!exportaArchivo::textoGrid(*datos.coordenadas, *s.valores, texto, razon)) asc.falla(razon);
-        if (!asc.agrega(texto) || !asc.termina()) return falla(asc, "result grid");
+        if (!exportaArchivo::textoGrid(*datos.coordenadas, *s.valores, texto, razon)) {
+            fallo(grid.string() + ": cannot write the result grid: " + razon);
+            return false;
+        }
+        if (e.geotiff) {
+            // GDAL writes to a path: a temporary beside the result, put in
+            // place with the rest of the set.
+            quel::gdal::TemporalJunto& t = tifs.emplace_back(grid);
+            if (!t.bien() || !quel::gdal::escribeGeoTIFF(t.ruta(), *datos.coordenadas, *s.valores, sistema)) {
+                fallo(grid.string() + ": cannot write the result grid");
+                return false;
+            }
+        } else {
+            quel::ArchivoNuevo& asc = nuevo(grid);
+            if (!asc.agrega(texto) || !asc.termina()) return falla(asc, "result grid");
+            if (!prj.empty()) {
+                quel::ArchivoNuevo& f = nuevo(quel::gdal::rutaPrj(grid));
+                if (!f.agrega(prj) || !f.termina()) return falla(f, "coordinate system");
+            }
+        }
         progreso.avanza(kParteSalida / 6);
     }
     std::vector<quel::ArchivoNuevo*> conjunto;
@@ -224,6 +262,11 @@ bool escribeResultados(const Entradas& e, const cargaArchivo& datos, const ejecu
         fallo(razon);
         return false;
     }
+    for (quel::gdal::TemporalJunto& t : tifs)
+        if (!t.coloca()) {
+            fallo(t.destino().string() + ": cannot write the result grid");
+            return false;
+        }
     // Drawing the maps as pictures (--png).
     if (e.png) {
 #ifdef QUEL_CON_IMAGENES
@@ -333,7 +376,8 @@ int ejecuta(const Entradas& e) {
 int predict(const Argumentos& args) {
     const Opciones o = leeOpciones(
         args,
-        {"--covariates", "--sites", "--bias", "--prior", "--out", "--species", "--digits", "--threads", "--max-memory"},
+        {"--covariates", "--sites", "--bias", "--prior", "--out", "--species", "--digits", "--threads", "--max-memory",
+         "--format"},
         {"--uniform-bias", "--uniform-prior", "--png"});
     if (o.ayuda) {
         std::fputs(kAyudaPredict, stdout);

@@ -11,6 +11,7 @@
 #include <optional>
 #include <system_error>
 
+#include "data/LectorGDAL.h"
 #include "data/cargaArchivo.h"
 
 namespace fs = std::filesystem;
@@ -309,6 +310,8 @@ int conArchivo(int r, const fs::path& ruta, ErrorGrid* error) {
 
 int recorreGridASCII(const fs::path& ruta, const std::function<void(const EncabezadoASCII&)>& alEncabezado,
                      const std::function<void(const CeldaASCII&)>& alValor, ErrorGrid* error) {
+    // Other raster formats go through GDAL, looking exactly like their ASCII copy.
+    if (gdal::esRasterGDAL(ruta)) return gdal::recorreGrid(ruta, alEncabezado, alValor, error);
     std::string texto;
     if (!leeTodo(ruta, texto, error)) return codigos::kMalformado;
     return conArchivo(recorreGridASCIITexto(texto, alEncabezado, alValor, error), ruta, error);
@@ -348,6 +351,10 @@ int leeGridASCIITexto(std::string_view texto, GridASCII& grid, ErrorGrid* error)
 }
 
 int leeGridASCII(const fs::path& ruta, GridASCII& grid, ErrorGrid* error) {
+    if (gdal::esRasterGDAL(ruta))
+        return llena(
+            grid, [&](const auto& e, const auto& v) { return gdal::recorreGrid(ruta, e, v, error); },
+            std::size_t{1} << 22);
     std::string texto;
     if (!leeTodo(ruta, texto, error)) {
         grid = GridASCII{};

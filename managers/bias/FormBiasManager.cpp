@@ -21,6 +21,7 @@
 #include <cmath>
 #include <exception>
 
+#include "app/filtrosRaster.h"
 #include "app/principalMainQuel.h"
 #include "render/etiquetas.h"
 
@@ -289,7 +290,8 @@ void TFormBiasManager::SpeedButtonCargaCovsClick() {
 
 void TFormBiasManager::eligeEntrada(int tipo) {
     quel::PeticionArchivo p;
-    p.filtro = texto(s_->tablas().textosDialogo[tipo == kPresencias ? 1 : 2]);
+    p.filtro = tipo == kPresencias ? texto(s_->tablas().textosDialogo[1])
+                                   : quel::conGeoTIFF(texto(s_->tablas().textosDialogo[2]));
     const auto elegido = s_->dialogos().abreArchivo(this, p);
     if (!elegido) return;
     archivoElegido_ = elegido->ruta;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "data/LectorGDAL.h"
 #include "data/cargaArchivo.h"
 #include "engine/asignaSitios.h"
 
@@ -90,6 +91,13 @@ int ejecutaSesgo(inferenciaBias& inferencia, cargaArchivo& datos, const Entradas
                  std::unique_ptr<TImagenN<float>>& sitios, std::unique_ptr<TImagenN<AnsiString>>& especies,
                  InformeSesgo* informe, FalloSesgo* fallo, Progreso& progreso) {
     if (!inferencia.covariables || !inferencia.coordenadas) return falla(fallo, codigos::kVacio, {}, 0);
+    {
+        quel::gdal::Sistema region;
+        fs::path enFalta;
+        std::string detalle;
+        if (!quel::gdal::compruebaSistemas({e.ciudades, e.carreteras, e.riqueza}, region, enFalta, detalle))
+            return falla(fallo, codigos::kEncabezados, enFalta, 0, detalle);
+    }
     {
         Tramo tramo(progreso, 90);
         const int codigo = inferencia.sumaDistancias(datos, e.ciudades, e.carreteras, tramo);

@@ -19,6 +19,7 @@
 #include <exception>
 #include <system_error>
 
+#include "app/filtrosRaster.h"
 #include "app/principalMainQuel.h"
 #include "data/cargaArchivo.h"
 #include "data/exportaArchivo.h"
@@ -335,7 +336,7 @@ void TFormCovManager::SpeedButtonCargaFolderClick() {
 void TFormCovManager::SpeedButtonCargaFileClick() {
     quel::PeticionArchivo p;
     p.carpeta = quel::rutaTexto(s_->raiz().mapea("C:\\Quel\\Grids"));
-    p.filtro = texto(s_->tablas().textosDialogo[2]);
+    p.filtro = quel::conGeoTIFF(texto(s_->tablas().textosDialogo[2]));
     const auto elegido = s_->dialogos().abreArchivo(this, p);
     if (!elegido) return;
     const fs::path ruta = quel::rutaLocal(elegido->ruta);

@@ -10,6 +10,7 @@
 
 #include "data/cargaArchivo.h"
 #include "platform/EscrituraSegura.h"
+#include "data/salidaGDAL.h"
 
 namespace fs = std::filesystem;
 namespace fmt = quel::formato;
@@ -129,6 +130,16 @@ int constructorTabla::construyeTabla(const fs::path& ruta, const std::vector<Ite
         return codigo;
     };
 
+    // The grids of one table share one coordinate system, kept beside it.
+    std::vector<fs::path> grids;
+    for (int i = numCargadas; i < numArchivos; ++i)
+        if (items[static_cast<std::size_t>(i)].marcado) grids.push_back(items[static_cast<std::size_t>(i)].ruta);
+    quel::gdal::Sistema region;
+    fs::path enFalta;
+    std::string detalle;
+    if (!quel::gdal::compruebaSistemas(grids, region, enFalta, detalle))
+        return falla(codigos::kEncabezados, enFalta, std::move(detalle));
+
     std::optional<std::array<double, 6>> referencia;
     bool desdeGrid = false;  // the coordinates come from the first grid
     std::string texto;
@@ -192,10 +203,11 @@ int constructorTabla::construyeTabla(const fs::path& ruta, const std::vector<Ite
         ++k;
     }
 
+    const fs::path destino = agregaExtension ? conExtension(ruta) : ruta;
     std::string razon;
-    if (!escribeTabla(ruta, &razon))
-        return falla(codigos::kVacio, agregaExtension ? conExtension(ruta) : ruta,
-                     "cannot write the covariate table: " + razon);
+    if (!escribeTabla(ruta, &razon)) return falla(codigos::kVacio, destino, "cannot write the covariate table: " + razon);
+    if (!quel::gdal::escribePrj(destino, region))
+        return falla(codigos::kVacio, quel::gdal::rutaPrj(destino), "cannot write the table's coordinate system");
     progreso.avanza(50);
     std::error_code ec;
     fs::remove(exportador.rutaCoordenadas(), ec);

@@ -19,6 +19,7 @@
 #include <limits>
 
 #include "app/Controles.h"
+#include "app/filtrosRaster.h"
 #include "app/principalMainQuel.h"
 #include "data/LectorASCII.h"
 #include "data/cargaArchivo.h"
@@ -283,7 +284,7 @@ void TFormPrioriManager::avisoCeldas() {
 bool TFormPrioriManager::cargaGrid(bool esBase) {
     quel::PeticionArchivo p;
     p.carpeta = quel::rutaTexto(s_->raiz().mapea("C:\\Quel\\Grids"));
-    p.filtro = texto(s_->tablas().textosDialogo[2]);
+    p.filtro = quel::conGeoTIFF(texto(s_->tablas().textosDialogo[2]));
     const auto elegido = s_->dialogos().abreArchivo(this, p);
     if (!elegido) return false;
     const fs::path ruta = quel::rutaLocal(elegido->ruta);

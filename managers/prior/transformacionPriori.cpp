@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "data/LectorASCII.h"
+#include "data/LectorGDAL.h"
 #include "data/cargaArchivo.h"
 
 namespace fs = std::filesystem;
@@ -30,10 +31,16 @@ int transformacionPriori::carga(const fs::path& grid, int& celdas, std::unique_p
     return 0;
 }
 
-int transformacionPriori::cargaBase(const fs::path& grid) { return carga(grid, celdasBase, base, fuenteBase_); }
+int transformacionPriori::cargaBase(const fs::path& grid) {
+    const int r = carga(grid, celdasBase, base, fuenteBase_);
+    if (r == 0) rutaBase = grid;
+    return r;
+}
 
 int transformacionPriori::cargaPriori(const fs::path& grid) {
-    return carga(grid, celdasPriori, priori, fuentePriori_);
+    const int r = carga(grid, celdasPriori, priori, fuentePriori_);
+    if (r == 0) rutaPriori = grid;
+    return r;
 }
 
 namespace {
@@ -89,6 +96,11 @@ int transformacionPriori::transforma() {
                                   fuentePriori_.ruta);
     // Reading the prior at every base cell would run past a shorter prior table.
     if (celdasPriori < celdasBase) return codigos::kRenglonesDifieren;
+    quel::gdal::Sistema region;
+    fs::path enFalta;
+    errorSistema.clear();
+    if (!quel::gdal::compruebaSistemas({rutaBase, rutaPriori}, region, enFalta, errorSistema))
+        return quel::fallaArchivo(&error, codigos::kEncabezados, 0, errorSistema, enFalta);
     const double n = ex_.encabezado[5];
     transformada = std::make_unique<TImagenN<long double>>(celdasBase, 1);
     const auto& b = base->datos[0];

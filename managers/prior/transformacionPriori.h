@@ -5,6 +5,7 @@
 // otherwise the prior value.
 #include <filesystem>
 #include <memory>
+#include <string>
 
 #include "data/ErrorArchivo.h"
 #include "data/LectorASCII.h"
@@ -38,7 +39,9 @@ public:
     // apart by less than a hundredth of a cell over their extent, the
     // lower-left corners within a hundredth of a cell; kSinTablas before both
     // grids are loaded; 2 when the file cannot be written. Classes other than
-    // 0..3 are copied as they are and counted (clasesFuera).
+    // 0..3 are copied as they are and counted (clasesFuera). 4 also when the
+    // two grids lie in different coordinate systems (or a ".prj" cannot be
+    // read), `error` and `errorSistema` saying which.
     int transforma();
     // Why the last transforma failed.
     quel::ErrorArchivo error;
@@ -62,6 +65,9 @@ public:
     std::unique_ptr<TImagenN<long double>> base;
     std::unique_ptr<TImagenN<long double>> priori;
     std::unique_ptr<TImagenN<long double>> transformada;
+    // The grids loaded last, and why transforma refused their coordinate systems.
+    std::filesystem::path rutaBase, rutaPriori;
+    std::string errorSistema;
 
 private:
     struct Fuente {

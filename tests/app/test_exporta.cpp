@@ -4,6 +4,7 @@
 #include <QTest>
 #include <charconv>
 
+#include "app/filtrosRaster.h"
 #include "data/exportaArchivo.h"
 #include "engine/ejecutarQuel.h"
 #include "ApoyoVentanas.h"
@@ -84,16 +85,21 @@ void PruebaExporta::superficiesPorEntradaDelFiltro() {
         const QByteArray tabla = tablaEsperada(q, *c.valores, c.titulo);
         const QByteArray malla = mallaEsperada(q, *c.valores);
         QVERIFY(!malla.isEmpty());
-        for (int entrada : {1, 2, 3}) {
+        for (int entrada : {1, 2, 3, 4}) {
             q.dialogos.preguntas.clear();
             q.dialogos.responde(base, entrada);
             c.menu->trigger();
             QCOMPARE(q.dialogos.preguntas.size(), std::size_t{1});
             QVERIFY(q.dialogos.preguntas[0].tipo == quel::DialogosGuion::Tipo::Guardar);
-            QCOMPARE(q.dialogos.preguntas[0].peticion.filtro, TFormPrincipal::tx(q.p->textosDialogo[c.filtro]));
-            const char* ext[] = {".txt", ".xls", ".asc"};
+            QCOMPARE(q.dialogos.preguntas[0].peticion.filtro,
+                     quel::conGeoTIFF(TFormPrincipal::tx(q.p->textosDialogo[c.filtro])));
+            const char* ext[] = {".txt", ".xls", ".asc", ".tif"};
             const QString ruta = base + QLatin1String(ext[entrada - 1]);
-            QCOMPARE(prueba::lee(ruta), entrada == 3 ? malla : tabla);
+            // The GeoTIFF's content is checked by the command line's tests.
+            if (entrada == 4)
+                QVERIFY(prueba::lee(ruta).startsWith("II*"));
+            else
+                QCOMPARE(prueba::lee(ruta), entrada == 3 ? malla : tabla);
         }
         QVERIFY(!QFile::exists(base));
     }

@@ -67,6 +67,7 @@ private slots:
     void comandoLargoNoTomaEntrada();
     void filtrosDeLosDialogos();
     void cargaDesdeRutaYErrorConRenglonDado();
+    void descargaDeOcurrenciasComoSitios();
 };
 
 void PruebaPrincipal::arranqueCreaLaCarpetaYAplicaElEspanol() {
@@ -396,6 +397,29 @@ void PruebaPrincipal::borrarSitiosBajaContador() {
     q.cargaSitios(q.entrada(QStringLiteral("sitios.txt"), prueba::tablaSitios()));
     QCOMPARE(q.nodo(24)->text(0), QStringLiteral("Lynx"));
     QCOMPARE(q.nodo(25)->text(0), QStringLiteral("Puma"));
+}
+
+void PruebaPrincipal::descargaDeOcurrenciasComoSitios() {
+    Programa q;
+    q.cargaCovariables(Programa::muestra("covariates.txt"));
+    // A download in the tab-separated layout: converted, reported in the log, loaded.
+    const QString descarga = q.entrada(QStringLiteral("occurrence.txt"),
+                                       "species\tdecimalLongitude\tdecimalLatitude\n"
+                                       "Brosimum_alicastrum\t-105.0178\t19.9041\n"
+                                       "Brosimum_alicastrum\t\t19.9\n"
+                                       "Quercus_magnoliifolia\t-104.5647\t19.7314\n"
+                                       "Quercus_magnoliifolia\t0\t0\n");
+    q.cargaSitios(descarga);
+    QVERIFY(q.dialogos.mensajes.empty());
+    QCOMPARE(q.p->control.banderas[3], 1);
+    QCOMPARE(q.p->datos.sitios->renglones, 2);
+    QCOMPARE(q.p->datos.numEspecies, 2);
+    const QString log = q.log();
+    QVERIFY(log.contains(QStringLiteral("Brosimum_alicastrum: 1 kept, 1 without coordinates, 0 outside the region\n"
+                                        "Quercus_magnoliifolia: 1 kept, 0 without coordinates, 1 outside the region\n"
+                                        "sites kept: 2")));
+    // The tree names the user's file, not the converted one.
+    QCOMPARE(q.nodo(11)->child(0)->text(0), descarga);
 }
 
 void PruebaPrincipal::nodosDelArbolYReglasDeClic() {
