@@ -5,6 +5,7 @@
 #include <QMessageBox>
 #include <QStringList>
 #include <QUrl>
+#include <atomic>
 
 #include "platform/EscrituraSegura.h"
 
@@ -99,12 +100,21 @@ void DialogosReales::abreEditor(const QString& ruta) {
     QDesktopServices::openUrl(QUrl::fromLocalFile(ruta));
 }
 
+namespace {
+std::atomic<bool> gIngles{false};
+}
+
+void fijaIngles(bool ingles) { gIngles = ingles; }
+
+QString enIdioma(const char* es, const char* en) { return QString::fromUtf8(gIngles ? en : es); }
+
 bool salidaEsEntrada(Dialogos& d, QWidget* padre, const std::filesystem::path& salida,
                      const std::vector<std::filesystem::path>& entradas) {
     for (const auto& e : entradas) {
         if (e.empty() || !mismoArchivo(salida, e)) continue;
         d.mensaje(padre, QStringLiteral("ERROR"),
-                  QStringLiteral("El archivo %1 es el dato de entrada %2; elija otro nombre.")
+                  enIdioma("El archivo %1 es el dato de entrada %2; elija otro nombre.",
+                           "The file %1 is the input %2; choose another name.")
                       .arg(QString::fromStdString(salida.string()), QString::fromStdString(e.string())),
                   IconoMensaje::Error);
         return true;

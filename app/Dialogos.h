@@ -66,4 +66,9 @@ bool salidaEsEntrada(Dialogos& d, QWidget* padre, const std::filesystem::path& s
 QString filtroQt(const QString& filtro);
 int indiceDeFiltroQt(const QString& filtro, const QString& elegido);
 
+// Texts of the main window that its language files hold no entry for: the
+// Spanish one, or the English one while the English language file is in use.
+void fijaIngles(bool ingles);
+QString enIdioma(const char* es, const char* en);
+
 }  // namespace quel

@@ -266,21 +266,24 @@ void TFormPrincipal::informaDescartes() {
     for (const DescarteEspecie& d : resumeDescartes(lugares, *datos.sitios, datos.especies.get())) {
         const QString especie = tx(d.especie);
         if (d.fuera > 0)
-            agregaLog(QStringLiteral("%1: %2 de %3 sitios descartados por estar fuera de la región: %4")
+            agregaLog(quel::enIdioma("%1: %2 de %3 sitios descartados por estar fuera de la región: %4",
+                                     "%1: %2 of %3 sites left out as outside the region: %4")
                           .arg(especie)
                           .arg(d.fuera)
                           .arg(d.sitios)
                           .arg(lista(d.primerosFuera)));
         if (d.sinDato > 0)
-            agregaLog(QStringLiteral("%1: %2 de %3 sitios en celdas sin datos; cuentan en la celda de la región más "
-                                     "cercana: %4")
+            agregaLog(quel::enIdioma("%1: %2 de %3 sitios en celdas sin datos; cuentan en la celda de la región más "
+                                     "cercana: %4",
+                                     "%1: %2 of %3 sites lie on no-data cells and count in the nearest region cell: %4")
                           .arg(especie)
                           .arg(d.sinDato)
                           .arg(d.sitios)
                           .arg(lista(d.primerosSinDato)));
         if (d.fuera == d.sitios)
-            agregaLog(QStringLiteral("Advertencia: %1 no tiene ningún sitio en la región; sus mapas muestran solo la "
-                                     "información a priori.")
+            agregaLog(quel::enIdioma("Advertencia: %1 no tiene ningún sitio en la región; sus mapas muestran solo la "
+                                     "información a priori.",
+                                     "Warning: %1 has no site in the region; its maps show the prior alone.")
                           .arg(especie));
     }
 }

@@ -95,6 +95,7 @@ void TFormPrincipal::cambiaLenguaje(const std::string& ruta) {
     const auto archivo = lg::leeArchivoLenguaje(raiz_.mapea(ruta));
     if (!archivo) return;
     aplicaLenguaje(*archivo);
+    quel::fijaIngles(ruta == lg::rutaLogica(lg::Idioma::kIngles));
     // Qt's own dialogs and buttons speak the chosen language too.
     if (traductorQt_) QCoreApplication::removeTranslator(traductorQt_.get());
     traductorQt_.reset();

@@ -438,7 +438,12 @@ void TFormPrincipal::muestraError(int codigo, int lineaError) {
                   (e.linea > 0 ? QStringLiteral(":%1").arg(e.linea) : QString()) + QStringLiteral(": ") +
                   QString::fromStdString(e.detalle));
     if (const auto texto = quel::lenguaje::textoCajaError(tablas, codigo, lineaError)) {
-        dialogos_.mensaje(this, QStringLiteral("ERROR"), tx(*texto), quel::IconoMensaje::Error);
+        // The box names the file (and line) the text speaks of.
+        QString donde;
+        if (e.codigo == codigo && !e.archivo.empty())
+            donde = QStringLiteral("\n\n") + QString::fromStdString(e.archivo.string()) +
+                    (e.linea > 0 ? QStringLiteral(":%1").arg(e.linea) : QString());
+        dialogos_.mensaje(this, QStringLiteral("ERROR"), tx(*texto) + donde, quel::IconoMensaje::Error);
         agregaLog(tx(*texto));
     }
     muestraProgreso(false);
