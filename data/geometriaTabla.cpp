@@ -2,23 +2,70 @@
 
 #include <cmath>
 
+#include "data/exportaArchivo.h"
+
 namespace quel {
 
-bool GeometriaTabla::lee(const TImagenN<float>& coordenadas) {
+bool GeometriaTabla::lee(const TImagenN<float>& coordenadas, std::string* razon) {
     *this = GeometriaTabla{};
-    if (coordenadas.columnas < 2 || coordenadas.renglones < 1) return false;
-    const int filas = coordenadas.renglones;
-    const auto& x = coordenadas.datos[0];
-    const auto& y = coordenadas.datos[1];
+    const int filas = coordenadas.columnas >= 2 ? coordenadas.renglones : 0;
+    auto x = [&](int i) { return coordenadas.datos[0][static_cast<std::size_t>(i)]; };
+    auto y = [&](int i) { return coordenadas.datos[1][static_cast<std::size_t>(i)]; };
+    auto texto = [](double v) {
+        std::string t;
+        formato::real(t, v);
+        return t;
+    };
+    auto rechaza = [&](int fila, const std::string& porque) {
+        if (razon) *razon = (fila >= 0 ? "coordinate row " + std::to_string(fila + 1) + ": " : std::string()) + porque;
+        *this = GeometriaTabla{};
+        return false;
+    };
+
+    if (filas == 0) return rechaza(-1, "the coordinate table has no rows");
+    for (int i = 0; i < filas; ++i)
+        if (!std::isfinite(x(i)) || !std::isfinite(y(i))) return rechaza(i, "x or y is not a finite number");
     int n = 0;
-    while (n < filas && y[static_cast<std::size_t>(n)] == y[0]) ++n;
-    if (filas % n != 0) return false;
+    while (n < filas && y(n) == y(0)) ++n;
+    if (filas % n != 0)
+        return rechaza(-1, "the first grid row holds " + std::to_string(n) + " cells, which do not divide the " +
+                               std::to_string(filas) + " rows of the table: grid rows of unequal length");
     ncols = n;
     nrows = filas / n;
-    const auto abajo = static_cast<std::size_t>(filas - n);
-    xll = x[abajo];
-    yll = y[abajo];
-    celda = filas >= 2 ? std::fabs(x[1] - x[0]) : 0.0f;
+    // Cell size from the whole extent of the first row, or of the only column.
+    if (ncols > 1)
+        celda = (static_cast<double>(x(ncols - 1)) - x(0)) / (ncols - 1);
+    else if (nrows > 1)
+        celda = (static_cast<double>(y(0)) - y(filas - 1)) / (nrows - 1);
+    else
+        return rechaza(-1, "a single cell gives no cell size");
+    const double mitad = celda > 0 ? celda / 2 : 0;
+    // The table must run row by row from the top-left cell, left to right.
+    for (int r = 0; r < nrows; ++r) {
+        const int ini = r * ncols;
+        const std::string renglon = "grid row " + std::to_string(r + 1);
+        if (r > 0 && !(y(ini) < y(ini - ncols)))
+            return rechaza(ini, renglon + " lies at y = " + texto(y(ini)) + ", not below the row above (y = " +
+                                    texto(y(ini - ncols)) + "): the table must run row by row from the top-left cell");
+        if (r > 0 && std::fabs(static_cast<double>(x(ini)) - x(0)) > mitad)
+            return rechaza(ini, renglon + " starts at x = " + texto(x(ini)) + ", not at the first row's x = " +
+                                    texto(x(0)));
+        for (int c = 1; c < ncols; ++c) {
+            const int i = ini + c;
+            if (y(i) != y(ini))
+                return rechaza(i, "y = " + texto(y(i)) + " where " + renglon + " lies at y = " + texto(y(ini)) +
+                                      ": grid rows of unequal length or out of order");
+            if (x(i) < x(i - 1))
+                return rechaza(i, "x = " + texto(x(i)) + " lies left of the cell before it (x = " +
+                                      texto(x(i - 1)) + "): each row must run from left to right");
+        }
+    }
+    if (!(celda > 0) || !std::isfinite(celda))
+        return rechaza(-1, "the cells of the first grid row all lie at x = " + texto(x(0)) +
+                               ", so they give no cell size");
+    const auto abajo = filas - ncols;  // first cell of the bottom row
+    xll = x(abajo);
+    yll = y(abajo);
     return true;
 }
 

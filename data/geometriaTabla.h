@@ -1,13 +1,17 @@
 #pragma once
 // The grid a covariate table's coordinates lie on.
+#include <string>
+
 #include "data/TImagenN.h"
 
 namespace quel {
 
-// Read from the coordinate table as the ASCII export reads it: the columns
-// are the cells sharing the first row's y, the corner is the bottom-left
-// cell's coordinates (every coordinate is a cell's lower-left corner), the
-// cell size the step between the first two cells.
+// Read from the coordinate table as the result grids are written: the
+// columns are the cells sharing the first row's y, the corner is the
+// bottom-left cell's coordinates (every coordinate is a cell's lower-left
+// corner), the cell size the width of the first row divided by its cells
+// less one, in double precision (from the heights of the rows for a single
+// column).
 struct GeometriaTabla {
     int ncols = 0;
     int nrows = 0;
@@ -15,9 +19,11 @@ struct GeometriaTabla {
     double yll = 0;
     double celda = 0;
 
-    // False when the table holds no complete grid (no rows, or rows that are
-    // not a multiple of the columns).
-    bool lee(const TImagenN<float>& coordenadas);
+    // False, with the reason in `*razon` when given, when the table gives no
+    // valid grid: no rows, coordinates that are not finite, rows of unequal
+    // length, rows that do not run row by row from the top-left cell and left
+    // to right, or no cell size (a single cell, cells all at one x).
+    bool lee(const TImagenN<float>& coordenadas, std::string* razon = nullptr);
     // Index in table order (top row first) of the cell holding (x, y); -1
     // outside the grid. A point on a shared edge belongs to the cell to its
     // right and above.

@@ -32,7 +32,7 @@ bool escribeGeoTIFF(const fs::path& ruta, const TImagenN<float>& coordenadas, co
     GeometriaTabla g;
     if (!g.lee(coordenadas)) return false;
     const int ncols = g.ncols, nrows = g.nrows, filas = ncols * nrows;
-    const auto celda = static_cast<float>(g.celda);
+    const double celda = g.celda;
     const double xll = g.xll, yll = g.yll;
 
     std::vector<float> celdas(static_cast<std::size_t>(filas));
@@ -48,7 +48,7 @@ bool escribeGeoTIFF(const fs::path& ruta, const TImagenN<float>& coordenadas, co
         const char* opciones[] = {"TILED=YES", "COMPRESS=DEFLATE", nullptr};
         Dataset ds(tiff->Create(ruta.c_str(), ncols, nrows, 1, GDT_Float32, const_cast<char**>(opciones)));
         if (!ds) return false;
-        double gt[6] = {xll, celda, 0, yll + static_cast<double>(nrows) * celda, 0, -static_cast<double>(celda)};
+        double gt[6] = {xll, celda, 0, yll + static_cast<double>(nrows) * celda, 0, -celda};
         OGRSpatialReference srs;
         GDALRasterBand* banda = ds->GetRasterBand(1);
         const bool bien = ds->SetGeoTransform(gt) == CE_None && banda->SetNoDataValue(kSinDato) == CE_None &&
