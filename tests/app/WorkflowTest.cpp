@@ -30,19 +30,12 @@
 #include "managers/bias/FormBiasManager.h"
 #include "managers/covariates/FormCovManager.h"
 #include "managers/prior/FormPrioriManager.h"
+#include "support/ApoyoQt.h"
 
 namespace {
 
-QString muestra(const QString& nombre) {
-    const QByteArray fuente = qgetenv("QUEL_SOURCE");
-    return (fuente.isEmpty() ? QStringLiteral(QUEL_SOURCE_DIR) : QString::fromLocal8Bit(fuente)) +
-           QStringLiteral("/samples/") + nombre;
-}
-
-QByteArray lee(const QString& ruta) {
-    QFile f(ruta);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+using prueba::lee;
+using prueba::muestra;
 
 // Enabled state of the main window's commands, as one string for readable failures.
 QString estado(const TFormPrincipal* p) {
