@@ -480,6 +480,7 @@ void PruebaPrincipal::registraPrioriEligeCalculado() {
     QCOMPARE(q.nodo(7)->childCount(), 3);
     QVERIFY(!q.on("SpeedButtonCargaPriori") && !q.on("PrioriMenu"));
     QCOMPARE(q.p->windowTitle(), TFormPrincipal::tx(q.p->titulosMapa[2]));
+    QCOMPARE(q.p->LabelMaxLlave->text(), QStringLiteral("Presencia"));  // the prior map's own key
     QVERIFY(q.on("SpeedButtonBorraTodos"));
 }
 
