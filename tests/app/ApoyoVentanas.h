@@ -17,20 +17,9 @@
 #include "app/DialogosGuion.h"
 #include "app/dialogs/mensajeTipoArchivo.h"
 #include "app/principalMainQuel.h"
+#include "support/ApoyoQt.h"
 
 namespace prueba {
-
-inline void escribe(const QString& ruta, const std::string& bytes) {
-    QFile f(ruta);
-    QVERIFY2(f.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(ruta));
-    f.write(bytes.data(), static_cast<qint64>(bytes.size()));
-}
-
-inline QByteArray lee(const QString& ruta) {
-    QFile f(ruta);
-    if (!f.open(QIODevice::ReadOnly)) return {};
-    return f.readAll();
-}
 
 // A 4 x 4 region (x 0..3 left to right, y 3..0 top to bottom), two
 // covariates, the cell at x 3, y 3 outside the region.
@@ -140,11 +129,7 @@ public:
 
     // The bundled sample region, loaded through the real commands (bias and
     // prior from their files).
-    static QString muestra(const char* nombre) {
-        const QByteArray fuente = qgetenv("QUEL_SOURCE");
-        return (fuente.isEmpty() ? QStringLiteral(QUEL_SOURCE_DIR) : QString::fromLocal8Bit(fuente)) +
-               QStringLiteral("/samples/") + QString::fromLatin1(nombre);
-    }
+    static QString muestra(const char* nombre) { return prueba::muestra(QString::fromLatin1(nombre)); }
     void cargaMuestras() {
         cargaCovariables(muestra("covariates.txt"));
         cargaSesgo(muestra("bias.txt"));

@@ -65,7 +65,6 @@ private slots:
     void avisoSinCovariables();
     void archivosEnElVisorYMapasDeEntradas();
     void mapasDeResultadosYRedibujoAbsoluto();
-    void sesgoUniformeTieneSoloMapa();
     void rutaLargaEnElVisor();
     void prediccionDeUnaEspecie();
     void ventanasDeMapasYCierre();
@@ -233,9 +232,6 @@ void PruebaExplorador::archivosEnElVisorYMapasDeEntradas() {
         for (const QImage& v : vistas) QVERIFY2(v != q.p->ImageMapa->bitmap(), qPrintable(QString::number(m.estado)));
         vistas.append(q.p->ImageMapa->bitmap());
     }
-    QCOMPARE(titulo(q, 1), QStringLiteral("Mapa de sesgo espacial"));
-    QCOMPARE(titulo(q, 2), QString::fromUtf8("Mapa de información a priori"));
-    QCOMPARE(titulo(q, 3), QStringLiteral("Mapa de sitios de presencia"));
     // The bias map is the command's own map.
     q.p->SpeedButtonCargaSesgo->setEnabled(false);
     dobleClic(q, 6);
@@ -289,22 +285,6 @@ void PruebaExplorador::mapasDeResultadosYRedibujoAbsoluto() {
     dobleClic(q, 21);
     QCOMPARE(q.p->windowTitle(), titulo(q, 6));
     QVERIFY(q.p->ImageMapa->bitmap() != certidumbre);
-}
-
-void PruebaExplorador::sesgoUniformeTieneSoloMapa() {
-    Programa q;
-    q.cargaCovariables(Programa::muestra("covariates.txt"));
-    q.sesgoUniforme();
-    QTreeWidgetItem* top = q.nodo(3);
-    QVERIFY(top);
-    QCOMPARE(top->childCount(), 1);
-    QCOMPARE(TFormPrincipal::estadoNodo(top->child(0)), 6);
-    QCOMPARE(TFormPrincipal::imagenNodo(top->child(0)), 11);
-    dobleClic(q, 1);
-    dobleClic(q, 6);
-    QVERIFY(q.p->ImageMapa->isVisibleTo(q.p));
-    QCOMPARE(q.p->windowTitle(), titulo(q, 1));
-    QCOMPARE(q.p->LabelMinLlave->text(), QStringLiteral("Min"));
 }
 
 void PruebaExplorador::rutaLargaEnElVisor() {

@@ -174,25 +174,52 @@ TEST(GeneraCovariable, AutomaticClassesOverZeroToTen) {
     EXPECT_EQ(e.coordenadas(), "1\n1\n1\n1\n2\n2\n2\n2\n3\n3\n3\n0\n");
 }
 
-TEST(GeneraCovariable, ManualClassesOverOneTwoFour) {
+// One-row grids: the extremes found, the class count and each cell's category.
+TEST(GeneraCovariable, ClassesOfOneRow) {
+    const struct {
+        const char* nombre;
+        std::string nodata, cuerpo;
+        int clases;
+        bool manual;
+        float minimo, maximo;
+        int numero;  // classes of a manual covariate (0: automatic)
+        std::vector<int> categorias;
+        int enHueco;
+    } casos[] = {
+        {"manual over 1 2 4", "", "1 2 4", 10, true, 1, 4, 4, {1, 2, 4}, 0},
+        // Manual classes count intervals, not the maximum; a negative value lies outside the region.
+        {"manual over 0 0.5 4.5 -2", "", "0 0.5 4.5 -2", 10, true, 0, 4.5f, 5, {1, 1, 5, 0}, 1},
+        // min 0.5, max 6.5, 2 classes: width 3, intervals 0.5-3.5 and 4.5-7.5; 3.75 takes the one below.
+        {"between intervals", "", "0.5 3.75 4.5 6.5", 2, false, 0.5f, 6.5f, 0, {1, 1, 2, 2}, 1},
+        // The scan starts from -1 and 9999: all-large values keep minimo 9999.
+        {"starting extremes", "", "10000 10010", 1, false, 9999, 10010, 0, {1, 1}, 0},
+        // No-data beyond single precision never reaches the extremes.
+        {"huge no-data", "NODATA_value -1.7e+308\n", "2 -1.7e+308 7", 5, false, 2, 7, 0, {1, 0, 3}, 0},
+    };
+    for (const auto& c : casos) {
+        SCOPED_TRACE(c.nombre);
+        Entorno e;
+        const int n = static_cast<int>(c.categorias.size());
+        auto g = e.escribe("g.asc", "ncols " + std::to_string(n) + "\nnrows 1\nxllcorner 0\nyllcorner 0\ncellsize 1\n" +
+                                        c.nodata + c.cuerpo + "\n");
+        ASSERT_EQ(e.ex.generaCovariable(c.clases, g, 1, c.manual), 0);
+        if (c.manual) {
+            EXPECT_EQ(e.ex.maximo, c.maximo);
+            EXPECT_TRUE(e.ex.clases().manual);
+            EXPECT_EQ(e.ex.clases().numero, c.numero);
+        } else {
+            EXPECT_EQ(e.ex.minimo, c.minimo);
+            EXPECT_EQ(e.ex.maximo, c.maximo);
+        }
+        EXPECT_EQ(e.ex.categorias(), c.categorias);
+        EXPECT_EQ(e.ex.celdasEnHueco(), c.enHueco);
+    }
+    // The mask shows a missing cell as the header's no-data value.
     Entorno e;
-    auto g = e.escribe("g.asc", "ncols 3\nnrows 1\nxllcorner 0\nyllcorner 0\ncellsize 1\n1 2 4\n");
-    ASSERT_EQ(e.ex.generaCovariable(10, g, 1, true), 0);
-    EXPECT_EQ(e.ex.maximo, 4);
-    EXPECT_TRUE(e.ex.clases().manual);
-    EXPECT_EQ(e.ex.clases().numero, 4);
-    EXPECT_EQ(e.coordenadas(), "1\n2\n4\n");
-}
-
-TEST(GeneraCovariable, ManualClassesCountIntervalsNotTheMaximum) {
-    Entorno e;
-    auto g = e.escribe("g.asc", "ncols 4\nnrows 1\nxllcorner 0\nyllcorner 0\ncellsize 1\n0 0.5 4.5 -2\n");
-    ASSERT_EQ(e.ex.generaCovariable(10, g, 1, true), 0);
-    EXPECT_EQ(e.ex.maximo, 4.5f);
-    EXPECT_EQ(e.ex.clases().numero, 5);
-    // 0 -> 1, 0.5 -> 1, 4.5 -> 5, a negative value lies outside the region.
-    EXPECT_EQ(e.ex.categorias(), (std::vector<int>{1, 1, 5, 0}));
-    EXPECT_EQ(e.ex.celdasEnHueco(), 1);
+    auto g = e.escribe("g.asc", "ncols 3\nnrows 1\nxllcorner 0\nyllcorner 0\ncellsize 1\nNODATA_value -1.7e+308\n"
+                                "2 -1.7e+308 7\n");
+    ASSERT_EQ(e.ex.generaCovariable(5, g, 1, false), 0);
+    EXPECT_EQ(prueba::lee(e.ex.rutaMascara()), "2,-1.7e+308,7,\n");
 }
 
 TEST(GeneraCovariable, ManualClassesNeedAValueAboveZero) {
@@ -204,37 +231,6 @@ TEST(GeneraCovariable, ManualClassesNeedAValueAboveZero) {
         EXPECT_EQ(e.ex.error().archivo, g);
         EXPECT_NE(e.ex.error().detalle.find("expected values above 0 for manual classes"), std::string::npos);
     }
-}
-
-TEST(GeneraCovariable, ValueBetweenIntervalsTakesTheIntervalBelow) {
-    Entorno e;
-    // min 0.5, max 6.5, 2 classes: width 3, intervals 0.5-3.5 and 4.5-7.5.
-    auto g = e.escribe("g.asc", "ncols 4\nnrows 1\nxllcorner 0\nyllcorner 0\ncellsize 1\n0.5 3.75 4.5 6.5\n");
-    ASSERT_EQ(e.ex.generaCovariable(2, g, 1, false), 0);
-    EXPECT_EQ(e.ex.categorias(), (std::vector<int>{1, 1, 2, 2}));
-    EXPECT_EQ(e.ex.celdasEnHueco(), 1);
-}
-
-TEST(GeneraCovariable, StartingExtremesAreKept) {
-    // The scan starts from -1 and 9999: all-large values keep minimo 9999.
-    Entorno e;
-    auto g = e.escribe("g.asc", "ncols 2\nnrows 1\nxllcorner 0\nyllcorner 0\ncellsize 1\n10000 10010\n");
-    ASSERT_EQ(e.ex.generaCovariable(1, g, 1, false), 0);
-    EXPECT_EQ(e.ex.minimo, 9999);
-    EXPECT_EQ(e.ex.maximo, 10010);
-}
-
-TEST(GeneraCovariable, NoDataBeyondSinglePrecisionNeverReachesTheExtremes) {
-    Entorno e;
-    auto g = e.escribe("g.asc",
-                       "ncols 3\nnrows 1\nxllcorner 0\nyllcorner 0\ncellsize 1\nNODATA_value -1.7e+308\n"
-                       "2 -1.7e+308 7\n");
-    ASSERT_EQ(e.ex.generaCovariable(5, g, 1, false), 0);
-    EXPECT_EQ(e.ex.maximo, 7);
-    EXPECT_EQ(e.ex.minimo, 2);
-    EXPECT_EQ(e.ex.categorias(), (std::vector<int>{1, 0, 3}));  // width 1: 2-3, 4-5, 6-7, ...
-    // The mask shows the missing cell as the header's no-data value.
-    EXPECT_EQ(prueba::lee(e.ex.rutaMascara()), "2,-1.7e+308,7,\n");
 }
 
 TEST(GeneraCovariable, RefusesWhatCannotBeClassified) {

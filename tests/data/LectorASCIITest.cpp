@@ -32,27 +32,46 @@ ErrorGrid leeMal(const std::string& texto) {
 
 }  // namespace
 
-TEST(LectorASCII, ReadsGridsTheProgramWritesExactly) {
-    const std::string texto =
-        "ncols         3\nnrows         2\nxllcorner     10\nyllcorner     20\n"
-        "cellsize      0.5\nNODATA_value  -9999\n1 2.5 -9999 \n4 5e-07 6 ";
-    GridASCII g = leeBien(texto);
-    auto v = g.encabezado.valores();
-    EXPECT_EQ(v, (std::array<double, 6>{3, 2, 10, 20, 0.5, -9999}));
+// Layouts other programs and this one write: the values and which are missing.
+TEST(LectorASCII, ReadsTheLayoutsGridsComeIn) {
+    using S = std::vector<std::uint8_t>;
+    const struct {
+        const char* nombre;
+        std::string texto;
+        std::vector<double> valores;
+        S sinDato;
+    } casos[] = {
+        {"as this program writes it (no line break after the last value)",
+         "ncols         3\nnrows         2\nxllcorner     10\nyllcorner     20\n"
+         "cellsize      0.5\nNODATA_value  -9999\n1 2.5 -9999 \n4 5e-07 6 ",
+         {1, 2.5, -9999, 4, 5e-07, 6}, S{0, 0, 1, 0, 0, 0}},
+        {"leading blanks and CR LF, as GDAL writes it",
+         "NCOLS 3\r\nNROWS 2\r\nXLLCORNER -5.5\r\nYLLCORNER 7\r\nCELLSIZE 1\r\nNODATA_VALUE -1\r\n 1 2 3\r\n 4 -1 6\r\n",
+         {1, 2, 3, 4, -1, 6}, S{0, 0, 0, 0, 1, 0}},
+        {"rows wrapped over lines", "ncols 4\nnrows 2\nxllcorner 0\nyllcorner 0\ncellsize 1\n1 2 3\n4 5\n6 7 8\n",
+         {1, 2, 3, 4, 5, 6, 7, 8}, S(8, 0)},
+        {"byte-order mark", "\xEF\xBB\xBFncols 1\nnrows 1\nxllcorner 0\nyllcorner 0\ncellsize 1\n7\n", {7}, S{0}},
+        {"float no-data with fewer digits in the body",
+         "ncols 3\nnrows 1\nxllcorner 0\nyllcorner 0\ncellsize 1\nNODATA_value -3.40282346639e+38\n"
+         "-3.4028235e+38 -3.4028234663852886e+38 2\n",
+         {-3.4028235e+38, -3.4028234663852886e+38, 2}, S{1, 1, 0}},
+        {"dx and dy when equal", "ncols 2\nnrows 1\nxllcorner 0\nyllcorner 0\ndx 0.25\ndy 0.25\n1 2\n", {1, 2}, S{0, 0}},
+    };
+    for (const auto& c : casos) {
+        SCOPED_TRACE(c.nombre);
+        const GridASCII g = leeBien(c.texto);
+        EXPECT_EQ(g.valores, c.valores);
+        EXPECT_EQ(g.sinDato, c.sinDato);
+    }
+    GridASCII g = leeBien(casos[0].texto);
+    EXPECT_EQ(g.encabezado.valores(), (std::array<double, 6>{3, 2, 10, 20, 0.5, -9999}));
     EXPECT_TRUE(g.encabezado.nodataExplicito);
-    ASSERT_EQ(g.valores.size(), 6u);
-    EXPECT_EQ(g.valores[5], 6);  // the last value of the last row, no line break after it
-    EXPECT_EQ(g.sinDato, (std::vector<std::uint8_t>{0, 0, 1, 0, 0, 0}));
-}
-
-TEST(LectorASCII, GdalStyleLeadingBlanksCrLfAndNoBlankAfterTheLastValue) {
-    // Every value preceded by a blank, none after the last one of a row.
-    const std::string texto =
-        "NCOLS 3\r\nNROWS 2\r\nXLLCORNER -5.5\r\nYLLCORNER 7\r\nCELLSIZE 1\r\nNODATA_VALUE -1\r\n"
-        " 1 2 3\r\n 4 -1 6\r\n";
-    GridASCII g = leeBien(texto);
-    EXPECT_EQ(g.valores, (std::vector<double>{1, 2, 3, 4, -1, 6}));
-    EXPECT_EQ(g.sinDato, (std::vector<std::uint8_t>{0, 0, 0, 0, 1, 0}));
+    g = leeBien(casos[2].texto);
+    EXPECT_FALSE(g.encabezado.nodataExplicito);
+    EXPECT_EQ(g.encabezado.nodata, -9999);
+    EXPECT_EQ(leeBien(casos[5].texto).encabezado.cellsize, 0.25);
+    ErrorGrid e = leeMal("ncols 2\nnrows 1\nxllcorner 0\nyllcorner 0\ndx 0.25\ndy 0.5\n1 2\n");
+    EXPECT_NE(e.detalle.find("dx and dy"), std::string::npos);
 }
 
 TEST(LectorASCII, CentreOriginBecomesTheCornerHalfACellAway) {
@@ -65,15 +84,6 @@ TEST(LectorASCII, CentreOriginBecomesTheCornerHalfACellAway) {
     // The single-precision corner is formed from single-precision values.
     EXPECT_EQ(e.xEsquinaFloat(), 100.05f - 0.1f / 2.0f);
     EXPECT_EQ(e.yEsquinaFloat(), 0.05f - 0.1f / 2.0f);
-}
-
-TEST(LectorASCII, WrappedRowsAreCountedByNcols) {
-    const std::string texto =
-        "ncols 4\nnrows 2\nxllcorner 0\nyllcorner 0\ncellsize 1\n1 2 3\n4 5\n6 7 8\n";
-    GridASCII g = leeBien(texto);
-    EXPECT_EQ(g.valores, (std::vector<double>{1, 2, 3, 4, 5, 6, 7, 8}));
-    EXPECT_FALSE(g.encabezado.nodataExplicito);
-    EXPECT_EQ(g.encabezado.nodata, -9999);
 }
 
 TEST(LectorASCII, MissingValueWordsAndNoDataValues) {
@@ -92,11 +102,6 @@ TEST(LectorASCII, MissingValueWordsAndNoDataValues) {
     ErrorGrid e = leeMal(cabeza + "NODATA_value -9999\n1 2 nan 4 5\n");
     EXPECT_EQ(e.linea, 7);
     EXPECT_NE(e.detalle.find("write -9999"), std::string::npos) << e.detalle;
-}
-
-TEST(LectorASCII, AByteOrderMarkBeforeTheHeaderIsSkipped) {
-    GridASCII g = leeBien("\xEF\xBB\xBFncols 1\nnrows 1\nxllcorner 0\nyllcorner 0\ncellsize 1\n7\n");
-    EXPECT_EQ(g.valores, std::vector<double>{7});
 }
 
 TEST(LectorASCII, BodiesThatDoNotMatchTheHeaderNameTheLineAndTheCounts) {
@@ -142,21 +147,6 @@ TEST(LectorASCII, NoDataBeyondSinglePrecisionInHeaderAndBody) {
     GridASCII h = leeBien("ncols 1\nnrows 1\nxllcorner 0\nyllcorner 0\ncellsize 1\nNODATA_value " + largo +
                           "\n-1.7e308\n");
     EXPECT_EQ(h.sinDato[0], 1);
-}
-
-TEST(LectorASCII, GdalFloatNoDataWrittenWithFewerDigitsInTheBody) {
-    const std::string texto =
-        "ncols 3\nnrows 1\nxllcorner 0\nyllcorner 0\ncellsize 1\nNODATA_value -3.40282346639e+38\n"
-        "-3.4028235e+38 -3.4028234663852886e+38 2\n";
-    GridASCII g = leeBien(texto);
-    EXPECT_EQ(g.sinDato, (std::vector<std::uint8_t>{1, 1, 0}));
-}
-
-TEST(LectorASCII, DxDyAcceptedWhenEqual) {
-    GridASCII g = leeBien("ncols 2\nnrows 1\nxllcorner 0\nyllcorner 0\ndx 0.25\ndy 0.25\n1 2\n");
-    EXPECT_EQ(g.encabezado.cellsize, 0.25);
-    ErrorGrid e = leeMal("ncols 2\nnrows 1\nxllcorner 0\nyllcorner 0\ndx 0.25\ndy 0.5\n1 2\n");
-    EXPECT_NE(e.detalle.find("dx and dy"), std::string::npos);
 }
 
 TEST(LectorASCII, MalformedGridsAreClearErrors) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <optional>
 #include <string>
 
 #include "data/lenguaje.h"
@@ -28,50 +29,48 @@ std::string conLinea(int numero, const std::string& contenido) {
 
 }  // namespace
 
-TEST(LenguajeLectura, FieldsAreCommaTerminatedAndEmptyOnesVanish) {
-    auto a = leeLenguaje(archivo({"encabezado", "Archivo,,Cargar,", "  Run , Go,", ",,Tools,Cov,"}));
-    ASSERT_TRUE(a.menuPrincipal);
-    EXPECT_EQ(*a.menuPrincipal, (Campos{"Archivo", "Cargar"}));
-    // Blanks belong to the text.
-    ASSERT_TRUE(a.menuEjecutar);
-    EXPECT_EQ(*a.menuEjecutar, (Campos{"  Run ", " Go"}));
-    // Leading commas are skipped like any other empty field.
-    EXPECT_EQ(*a.menuHerramientas, (Campos{"Tools", "Cov"}));
-}
-
-TEST(LenguajeLectura, ShortLinesSetOnlyTheirFieldsAndMissingLinesNothing) {
-    // The edge case of the format: line 2 with two fields changes only
-    // Archivo1 and Cargar1; lines that are not there stay absent.
-    auto a = leeLenguaje(archivo({"x", "Fichier,Charger,"}));
-    ASSERT_TRUE(a.menuPrincipal);
-    EXPECT_EQ(a.menuPrincipal->size(), 2u);
-    EXPECT_FALSE(a.menuEjecutar);
-    EXPECT_FALSE(a.mensajesError);
-    EXPECT_FALSE(a.mensajesExporta);
-
-    // A line holding only its line break is present with no fields.
-    auto b = leeLenguaje(archivo({"x", "", "", "", "", "", "", "", "", ""}));
-    ASSERT_TRUE(b.gradientes);
-    EXPECT_TRUE(b.gradientes->empty());
-    ASSERT_TRUE(b.menuPrincipal);
-    EXPECT_TRUE(b.menuPrincipal->empty());
-    EXPECT_TRUE(leeLenguaje("").menuPrincipal == std::nullopt);
-}
-
-TEST(LenguajeLectura, LineEnds) {
-    // A last line without its line break is not applied, even as the only content line.
-    EXPECT_TRUE(leeLenguaje("x\nA,B,\nRun,Go,").menuPrincipal);
-    EXPECT_FALSE(leeLenguaje("x\nA,B,\nRun,Go,").menuEjecutar);
-    EXPECT_FALSE(leeLenguaje("x\nA,B,").menuPrincipal);
-    // A last field without its comma keeps the line break, CR LF read as one.
-    for (const char* salto : {"\n", "\r\n"})
-        EXPECT_EQ(*leeLenguaje(archivo({"x", "A,B"}, salto)).menuPrincipal, (Campos{"A", "B\n"})) << salto;
-    // Windows line ends read like line feeds; a carriage return alone is text.
-    auto a = leeLenguaje(archivo({"nota", "A,B,", "C,D,", "E,", "F,G,"}));
-    auto b = leeLenguaje(archivo({"nota", "A,B,", "C,D,", "E,", "F,G,"}, "\r\n"));
-    EXPECT_EQ(*a.menuPrincipal, *b.menuPrincipal);
-    EXPECT_EQ(*a.menuPreferencias, *b.menuPreferencias);
-    EXPECT_EQ(*leeLenguaje("x\nA\rB,C,\n").menuPrincipal, (Campos{"A\rB", "C"}));
+// The fields a line of the file yields, or none where the line does not count.
+TEST(LenguajeLectura, FieldsOfEachLine) {
+    const std::string largo(5000, 'x');
+    const struct {
+        std::string texto;
+        int linea;
+        std::optional<Campos> campos;
+    } casos[] = {
+        // Comma-terminated fields; empty ones vanish, leading commas too; blanks belong to the text.
+        {"encabezado\nArchivo,,Cargar,\n", 2, Campos{"Archivo", "Cargar"}},
+        {"x\nA,\n  Run , Go,\n", 3, Campos{"  Run ", " Go"}},
+        {"x\nA,\nB,\n,,Tools,Cov,\n", 4, Campos{"Tools", "Cov"}},
+        // Short lines set only their fields; missing lines nothing; an empty line is present, empty.
+        {"x\nFichier,Charger,\n", 2, Campos{"Fichier", "Charger"}},
+        {"x\nFichier,Charger,\n", 3, std::nullopt},
+        {"x\nFichier,Charger,\n", 24, std::nullopt},
+        {archivo({"x", "", "", "", "", "", "", "", "", ""}), 10, Campos{}},
+        {archivo({"x", "", ""}), 2, Campos{}},
+        {"", 2, std::nullopt},
+        // A last line without its line break is not applied, even as the only content line.
+        {"x\nA,B,\nRun,Go,", 2, Campos{"A", "B"}},
+        {"x\nA,B,\nRun,Go,", 3, std::nullopt},
+        {"x\nA,B,", 2, std::nullopt},
+        // A last field without its comma keeps the line break; CR LF read as one; a lone CR is text.
+        {"x\nA,B\n", 2, Campos{"A", "B\n"}},
+        {"x\nA,B\r\n", 2, Campos{"A", "B\n"}},
+        {archivo({"nota", "A,B,", "C,D,", "E,", "F,G,"}, "\r\n"), 5, Campos{"F", "G"}},
+        {"x\nA\rB,C,\n", 2, Campos{"A\rB", "C"}},
+        // Extra fields are ignored, item lists keep them all.
+        {conLinea(5, "P,L,extra,more,"), 5, Campos{"P", "L"}},
+        {conLinea(10, "Grad,a,b,c,"), 10, Campos{"Grad", "a", "b", "c"}},
+        // A NUL byte ends the line's content.
+        {"x\nA,B\0C,D,\nR,\n"s, 2, Campos{"A", "B"}},
+        {"x\nA,B\0C,D,\nR,\n"s, 3, Campos{"R"}},
+        // Long lines are read whole.
+        {conLinea(24, largo + "," + largo + ","), 24, Campos{largo, largo}},
+    };
+    for (const auto& c : casos) {
+        SCOPED_TRACE(testing::Message() << "line " << c.linea << " of " << c.texto.substr(0, 40));
+        const ArchivoLenguaje a = leeLenguaje(c.texto);
+        EXPECT_EQ(campos(a, c.linea), c.campos);
+    }
 }
 
 TEST(LenguajeLectura, OnlyTheContentLinesAreRead) {
@@ -87,14 +86,6 @@ TEST(LenguajeLectura, OnlyTheContentLinesAreRead) {
     for (int n : {1, 6, 8, 11, 13, 15, 17, 19, 21, 26, 29, 31, 35})
         EXPECT_FALSE(campos(a, n)) << "line " << n;
     EXPECT_EQ(&*campos(a, 24), &*a.mensajesError);
-}
-
-TEST(LenguajeLectura, ExtraFieldsAreIgnoredButItemListsKeepThemAll) {
-    auto a = leeLenguaje(conLinea(5, "P,L,extra,more,"));
-    EXPECT_EQ(*a.menuPreferencias, (Campos{"P", "L"}));
-    // Line 10: title plus any number of gradient names.
-    auto b = leeLenguaje(conLinea(10, "Grad,a,b,c,"));
-    EXPECT_EQ(*b.gradientes, (Campos{"Grad", "a", "b", "c"}));
     // Line 12: two titles, then the items shared by both groups.
     auto c = leeLenguaje(conLinea(12, "S,P,uno,dos,tres,"));
     EXPECT_EQ(c.tipoArchivo->size(), 5u);
@@ -103,18 +94,6 @@ TEST(LenguajeLectura, ExtraFieldsAreIgnoredButItemListsKeepThemAll) {
     std::string muchos;
     for (int i = 0; i < 20; ++i) muchos += "e" + std::to_string(i) + ",";
     EXPECT_EQ(leeLenguaje(conLinea(24, muchos)).mensajesError->size(), 8u);
-}
-
-TEST(LenguajeLectura, ANulByteEndsTheLinesContent) {
-    auto a = leeLenguaje("x\nA,B\0C,D,\nR,"s + "\n");
-    EXPECT_EQ(*a.menuPrincipal, (Campos{"A", "B"}));
-    EXPECT_EQ(*a.menuEjecutar, (Campos{"R"}));
-}
-
-TEST(LenguajeLectura, LongLinesAreReadWhole) {
-    std::string largo(5000, 'x');
-    auto a = leeLenguaje(conLinea(24, largo + "," + largo + ","));
-    EXPECT_EQ(a.mensajesError->at(1).size(), 5000u);
 }
 
 TEST(LenguajeTablas, AbsentFieldsLeaveEntriesAndApplyingTwiceChangesNothing) {

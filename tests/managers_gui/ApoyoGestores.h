@@ -16,27 +16,10 @@
 #include "app/DialogosGuion.h"
 #include "data/lenguaje.h"
 #include "managers/covariates/FormServicios.h"
+#include "support/ApoyoQt.h"
 
 namespace prueba {
 
-inline QByteArray lee(const QString& ruta) {
-    QFile f(ruta);
-    if (!f.open(QIODevice::ReadOnly)) return {};
-    return f.readAll();
-}
-
-inline void escribe(const QString& ruta, const QByteArray& bytes) {
-    QFile f(ruta);
-    QVERIFY2(f.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(ruta));
-    f.write(bytes);
-}
-
-// The source tree (samples/, resources/).
-inline QString fuentes() {
-    const QByteArray e = qgetenv("QUEL_SOURCE");
-    return e.isEmpty() ? QStringLiteral(QUEL_SOURCE_DIR) : QString::fromLocal8Bit(e);
-}
-inline QString muestra(const QString& relativo) { return fuentes() + QStringLiteral("/samples/") + relativo; }
 inline QString grid(const char* nombre) { return muestra(QStringLiteral("grids/") + QLatin1String(nombre)); }
 
 // The sample covariate table's grids and modes, in its column order.

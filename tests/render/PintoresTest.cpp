@@ -277,7 +277,9 @@ TEST(PintaSitios, SitioSinCeldaDebajoOALaDerechaSeOmite) {
     EXPECT_EQ(vacio.imagen, antes);
 }
 
-TEST(PintaLlave, LlaveVerticalDeAbajoHaciaArriba) {
+// The vertical key from entry 0 at the bottom (gradient 7 from the top), and
+// the colour panel's horizontal bar over its first 178 columns.
+TEST(PintaLlave, LlaveVerticalYBarraHorizontal) {
     paletaColores p;
     QImage llave(20, 177, QImage::Format_RGB32);
     pintaLlave(p, llave, gris, 1);
@@ -287,19 +289,11 @@ TEST(PintaLlave, LlaveVerticalDeAbajoHaciaArriba) {
     }
     EXPECT_EQ(qRed(llave.pixel(0, 176 - 59)), 85);
     for (int y = 1; y < 177; ++y) EXPECT_LE(qRed(llave.pixel(0, y)), qRed(llave.pixel(0, y - 1)));
-}
-
-TEST(PintaLlave, DegradadoSieteDeArribaHaciaAbajo) {
-    paletaColores p;
-    QImage llave(20, 177, QImage::Format_RGB32);
     pintaLlave(p, llave, 7, 1);
-    EXPECT_EQ(llave.pixel(10, 0), qRgb(255, 255, 255));    // entry 0
-    EXPECT_EQ(llave.pixel(10, 176), qRgb(191, 0, 0));      // entry 253
-    EXPECT_EQ(llave.pixel(10, 59), qRgb(0, 191, 0));       // entry 85
-}
+    EXPECT_EQ(llave.pixel(10, 0), p.colorQt(7, 0));
+    EXPECT_EQ(llave.pixel(10, 59), p.colorQt(7, 85));
+    EXPECT_EQ(llave.pixel(10, 176), p.colorQt(7, 253));
 
-TEST(PintaLlave, BarraHorizontalDelPanelDeColores) {
-    paletaColores p;
     QImage barra(420, 300, QImage::Format_RGB32);
     barra.fill(qRgb(1, 2, 3));
     pintaLlave(p, barra, gris, 0);
