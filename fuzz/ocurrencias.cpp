@@ -20,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t tam
     }
     Region region;
     if (!region.lee(coords, covs)) std::abort();
-    for (const Region* r : {static_cast<const Region*>(nullptr), &region}) {
+    for (const Region* r : {static_cast<const Region*>(nullptr), static_cast<const Region*>(&region)}) {
         Opciones o;
         o.unoPorCelda = r != nullptr;
         Resultado res;
