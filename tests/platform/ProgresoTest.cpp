@@ -37,20 +37,19 @@ TEST(Progreso, TramosYPasosDanSuParteExacta) {
     const Caso casos[] = {
         {60, 100, {50}, 30},       // half the steps, half the share
         {60, 3, {1, 1, 1}, 60},    // few steps: the whole share once done
-        {90, 1000000, {1}, 90},    // ends with the whole share even when barely started
-        {7, 0, {}, 7},             // no steps at all
+        {90, 1000000, {1}, 0},     // less than a point
+        {7, 0, {}, 0},             // no steps at all
         {100, 10, {30}, 100},      // more steps than announced: never past the share
     };
     for (const Caso& c : casos) {
         SCOPED_TRACE("share " + std::to_string(c.parte) + " of " + std::to_string(c.total) + " steps");
         Cuenta raiz;
-        {
-            ProgresoTramo tramo(raiz, c.parte);
-            PasosProgreso pasos(tramo, c.total, 100);
-            for (long long n : c.pasos) EXPECT_TRUE(pasos.paso(n));
-            pasos.termina();
-        }
+        ProgresoTramo tramo(raiz, c.parte);
+        PasosProgreso pasos(tramo, c.total, 100);
+        for (long long n : c.pasos) EXPECT_TRUE(pasos.paso(n));
         EXPECT_EQ(raiz.puntos, c.esperado);
+        pasos.termina();
+        EXPECT_EQ(raiz.puntos, c.parte) << "the whole share once the loop is done";
     }
     // A share of a share, given as absolute values.
     Cuenta raiz;
