@@ -114,14 +114,3 @@ TEST(CorridaPrediccion, CanceladaOFallidaNoCambiaNada) {
         EXPECT_EQ(prueba::lee(k.o.salida / "predictive.txt"), archivo);
     }
 }
-
-TEST(CorridaPrediccion, UnaCargaFallidaNombraSuArchivo) {
-    Corrida k;
-    prueba::escribe(k.dir / "sitios.txt", "sp a,1\n");
-    ejecutarQuel motor;
-    const ResumenPrediccion r = corridaPrediccion(k.o, k.datos, motor);
-    EXPECT_EQ(r.fin, Fin::kCarga);
-    EXPECT_EQ(r.error.archivo, k.o.sitios);
-    EXPECT_NE(r.error.codigo, 0);
-    EXPECT_FALSE(motor.predictiva || fs::exists(k.o.salida));
-}
