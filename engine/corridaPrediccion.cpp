@@ -215,7 +215,7 @@ ResumenPrediccion prediccionDeDatos(const OpcionesPrediccion& o, cargaArchivo& d
     TImagenN<float> sitiosEspecie;
     TImagenN<AnsiString> nombreEspecie;
     if (o.especie) {
-        const auto conocidas = especiesConocidas(*datos.especies);
+        const auto conocidas = datos.especies ? especiesConocidas(*datos.especies) : std::vector<std::string>();
         if (std::find(conocidas.begin(), conocidas.end(), *o.especie) == conocidas.end()) {
             std::string lista;
             for (const auto& n : conocidas) lista += (lista.empty() ? "" : ", ") + n;
@@ -251,7 +251,9 @@ ResumenPrediccion prediccionDeDatos(const OpcionesPrediccion& o, cargaArchivo& d
         error.codigo = codigo;
         error.archivo = o.covariables;
         if (codigo == ejecutarQuel::kRenglones)
-            error.archivo = datos.priori->renglones != datos.covariables->renglones ? o.priori : o.sesgo;
+            error.archivo = !datos.priori || !datos.covariables || datos.priori->renglones != datos.covariables->renglones
+                                ? o.priori
+                                : o.sesgo;
         return termina(r, Fin::kMotor, std::move(error));
     }
     r.pares = nuevo.numPares;
