@@ -2,6 +2,8 @@
 #include <QMetaObject>
 #include <QProgressBar>
 #include <algorithm>
+#include <cstdio>
+#include <string>
 
 #include "platform/Progreso.h"
 
@@ -23,6 +25,12 @@ public:
                                   Qt::QueuedConnection);
     }
     int restante() const { return tope_ - dados_; }
+    // The run's log goes where the program's output goes.
+    void registra(Canal canal, const std::string& linea) override {
+        std::FILE* f = canal == Canal::kSalida ? stdout : stderr;
+        std::fprintf(f, "%s\n", linea.c_str());
+        std::fflush(f);
+    }
 
 private:
     QProgressBar* barra_;

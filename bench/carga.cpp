@@ -14,6 +14,7 @@
 #include <random>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "data/cargaArchivo.h"
 
@@ -137,6 +138,26 @@ BENCHMARK_CAPTURE(BM_Carga, Priori, &cargaArchivo::cargaPriori, &Entradas::prior
     ->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(BM_Carga, Sitios, &cargaArchivo::cargaSitios, &Entradas::sitios)
     ->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The species sort of a large sites file (argument: sites, 20 species
+// interleaved at random); the time per site should grow as log n.
+void BM_OrdenaSitios(benchmark::State& estado) {
+    const auto n = static_cast<int>(estado.range(0));
+    std::mt19937 azar(5);
+    std::vector<AnsiString> nombres(static_cast<std::size_t>(n));
+    for (auto& nombre : nombres) nombre = "sp" + std::to_string(azar() % 20);
+    cargaArchivo ds;
+    for (auto _ : estado) {
+        estado.PauseTiming();
+        TImagenN<AnsiString> copia(n, 1);
+        copia.datos[0] = nombres;
+        TImagenN<float> sitios(n, 3);
+        estado.ResumeTiming();
+        ds.ordenaSitios(sitios, copia);
+    }
+    estado.SetComplexityN(n);
+}
+BENCHMARK(BM_OrdenaSitios)->RangeMultiplier(10)->Range(1000, 100000)->Complexity()->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

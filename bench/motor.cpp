@@ -103,7 +103,6 @@ void BM_Motor(benchmark::State& state) {
     Region& reg = region(celdas, K);
     for (auto _ : state) {
         ejecutarQuel motor(hilos);
-        motor.fijaSalidaIteracion(nullptr);
         const int codigo = motor.ejecuta(reg.vista(), tipo);
         if (codigo != 0) state.SkipWithError("the run failed");
         benchmark::DoNotOptimize(motor.predictiva->datos[0].data());

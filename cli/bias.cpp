@@ -139,7 +139,7 @@ int ejecuta(const Opciones& o) {
     inferenciaBias inferencia(carpeta.ruta());
     inferencia.fijaHilos(static_cast<int>(hilos));
     inferencia.fijaLimiteMemoria(*memoria);
-    ProgresoTerminal progreso(kComando);
+    ProgresoTerminal progreso(kComando, true);
 
     FalloSesgo fallo;
     if (cargaCovariablesSesgo(inferencia, datos, covariables, &fallo) != 0) {
@@ -150,9 +150,11 @@ int ejecuta(const Opciones& o) {
     std::unique_ptr<TImagenN<AnsiString>> especies;
     InformeSesgo informe;
     if (ejecutaSesgo(inferencia, datos, e, sitios, especies, &informe, &fallo, progreso) != 0) {
+        if (fallo.codigo == quel::kCodigoCancelado) return interrumpido(kComando);
         reportaFallo(fallo);
         return kSalidaFallo;
     }
+    if (progreso.cancelado()) return interrumpido(kComando);
     progreso.fija(100);
     reportaAvisos(kComando, informe.avisos);
     imprimeAjuste(inferencia, informe);

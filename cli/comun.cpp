@@ -1,6 +1,7 @@
 #include "cli/comun.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -16,6 +17,7 @@
 #include "data/lenguaje.h"
 #include "platform/Memoria.h"
 #include "platform/EscrituraSegura.h"
+#include "platform/RaizDatos.h"
 
 namespace fs = std::filesystem;
 
@@ -139,6 +141,9 @@ namespace {
 std::mutex gCandado;
 std::vector<std::unique_ptr<char[]>> gCarpetas;
 bool gManejadores = false;
+// The run that SIGINT asks to stop, if any.
+std::atomic<Progreso*> gCancelable{nullptr};
+static_assert(std::atomic<Progreso*>::is_always_lock_free);
 
 void borraPlano(const char* carpeta) {
     // The working folders are flat: their files, then the folder.
@@ -159,18 +164,36 @@ void borraPlano(const char* carpeta) {
 }
 
 extern "C" void alRecibirSenal(int senal) {
+    if (senal == SIGINT) {
+        // The first Ctrl-C of a cancellable run asks it to stop; it then
+        // removes its own temporaries on the way out.
+        Progreso* p = gCancelable.exchange(nullptr);
+        if (p) {
+            p->cancela();
+            return;
+        }
+    }
     for (auto& c : gCarpetas)
         if (c) borraPlano(c.get());
     std::signal(senal, SIG_DFL);
     std::raise(senal);
 }
 
+// Called with gCandado held.
+void instalaManejadores() {
+    if (gManejadores) return;
+    gManejadores = true;
+    for (int s : {SIGINT, SIGTERM, SIGHUP}) std::signal(s, alRecibirSenal);
+}
+
 }  // namespace
 
-CarpetaPrivada::CarpetaPrivada(const std::string& prefijo) {
-    std::error_code ec;
-    fs::path base = fs::temp_directory_path(ec);
-    if (ec || base.empty()) base = "/tmp";
+CarpetaPrivada::CarpetaPrivada(const std::string& prefijo, fs::path base) {
+    if (base.empty()) {
+        std::error_code ec;
+        base = fs::temp_directory_path(ec);
+        if (ec || base.empty()) base = quel::RaizDatos::desdeEntorno().raiz();
+    }
     std::string plantilla = (base / (prefijo + "XXXXXX")).string();
     std::vector<char> buf(plantilla.begin(), plantilla.end());
     buf.push_back('\0');
@@ -182,10 +205,7 @@ CarpetaPrivada::CarpetaPrivada(const std::string& prefijo) {
     auto copia = std::make_unique<char[]>(buf.size());
     std::memcpy(copia.get(), buf.data(), buf.size());
     gCarpetas.push_back(std::move(copia));
-    if (!gManejadores) {
-        gManejadores = true;
-        for (int s : {SIGINT, SIGTERM, SIGHUP}) std::signal(s, alRecibirSenal);
-    }
+    instalaManejadores();
 }
 
 CarpetaPrivada::~CarpetaPrivada() {
@@ -247,10 +267,19 @@ std::optional<std::uint64_t> leeMemoria(const Opciones& o, std::string& error) {
 
 // ------------------------------------------------------------ progress ---
 
-ProgresoTerminal::ProgresoTerminal(std::string comando)
-    : comando_(std::move(comando)), activo_(isatty(STDERR_FILENO) == 1) {}
+ProgresoTerminal::ProgresoTerminal(std::string comando, bool cancelable)
+    : comando_(std::move(comando)), activo_(isatty(STDERR_FILENO) == 1), cancelable_(cancelable) {
+    if (!cancelable_) return;
+    std::lock_guard<std::mutex> l(gCandado);
+    instalaManejadores();
+    gCancelable = this;
+}
 
 ProgresoTerminal::~ProgresoTerminal() {
+    if (cancelable_) {
+        Progreso* yo = this;
+        gCancelable.compare_exchange_strong(yo, nullptr);
+    }
     if (activo_ && dibujado_ >= 0) std::fputs("\n", stderr);
 }
 
@@ -261,6 +290,12 @@ void ProgresoTerminal::fija(int porcentaje) {
     dibuja();
 }
 
+void ProgresoTerminal::registra(Canal canal, const std::string& linea) {
+    std::FILE* f = canal == Canal::kSalida ? stdout : stderr;
+    std::fprintf(f, "%s\n", linea.c_str());
+    std::fflush(f);
+}
+
 void ProgresoTerminal::dibuja() {
     if (!activo_ || porcentaje_ == dibujado_) return;
     dibujado_ = porcentaje_;
@@ -268,15 +303,9 @@ void ProgresoTerminal::dibuja() {
     std::fflush(stderr);
 }
 
-void ProgresoTramo::avanza(int pasos) { fija(hecho_ + pasos); }
-
-void ProgresoTramo::fija(int porcentaje) {
-    hecho_ = std::clamp(porcentaje, 0, 100);
-    const int objetivo = hecho_ * parte_ / 100;
-    if (objetivo != pasado_) {
-        padre_.avanza(objetivo - pasado_);
-        pasado_ = objetivo;
-    }
+int interrumpido(const std::string& comando) {
+    std::fprintf(stderr, "quel-cli %s: interrupted; no result was written\n", comando.c_str());
+    return kSalidaInterrumpida;
 }
 
 }  // namespace cli

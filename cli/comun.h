@@ -20,6 +20,7 @@ namespace cli {
 constexpr int kSalidaBien = 0;
 constexpr int kSalidaUso = 2;
 constexpr int kSalidaFallo = 3;
+constexpr int kSalidaInterrumpida = 130;  // stopped by SIGINT (128 + the signal), as shells report it
 
 // ---------------------------------------------------------------- options ---
 
@@ -65,14 +66,14 @@ int hilosPorDefecto();
 
 // ------------------------------------------------------ private folder ---
 
-// A fresh folder of this process under the system's temporary folder
-// (mkdtemp: never shared with another run, never in the user's folders),
-// removed with everything in it when the object goes away or the process is
-// ended by SIGINT, SIGTERM or SIGHUP.
+// A fresh folder of this process (mkdtemp: never shared with another run)
+// under `base`, by default the system's temporary folder, else the data root
+// when the system names no usable one. Removed with everything in it when
+// the object goes away or the process is ended by SIGINT, SIGTERM or SIGHUP.
 class CarpetaPrivada {
 public:
     // Throws std::runtime_error when no folder can be created.
-    explicit CarpetaPrivada(const std::string& prefijo = "quel-");
+    explicit CarpetaPrivada(const std::string& prefijo = "quel-", std::filesystem::path base = {});
     ~CarpetaPrivada();
     CarpetaPrivada(const CarpetaPrivada&) = delete;
     CarpetaPrivada& operator=(const CarpetaPrivada&) = delete;
@@ -111,37 +112,32 @@ std::vector<std::string> titulosExporta();
 
 // ------------------------------------------------------------ progress ---
 
-// Percent progress on standard error, redrawn in place, only when standard
-// error is a terminal; silent otherwise. Finishes its line on destruction.
+// The progress of a run on a terminal: the percent on standard error, redrawn
+// in place, only when standard error is a terminal; the run's log lines on
+// standard output (Canal::kSalida) or standard error (Canal::kAviso), each
+// flushed at once. Finishes its line on destruction. A cancellable one takes
+// SIGINT while it lives: the first Ctrl-C asks the run to stop at its next
+// check (the run then cleans up and the command exits with
+// kSalidaInterrumpida), a second one ends the process at once.
 class ProgresoTerminal final : public Progreso {
 public:
-    explicit ProgresoTerminal(std::string comando);
+    explicit ProgresoTerminal(std::string comando, bool cancelable = false);
     ~ProgresoTerminal() override;
     void avanza(int pasos) override;
     void fija(int porcentaje) override;
+    void registra(Canal canal, const std::string& linea) override;
     bool activo() const { return activo_; }
 
 private:
     void dibuja();
     std::string comando_;
     bool activo_ = false;
+    bool cancelable_ = false;
     int porcentaje_ = 0;
     int dibujado_ = -1;
 };
 
-// Maps the 0..100 of a sub-task onto a share of a parent's bar.
-class ProgresoTramo final : public Progreso {
-public:
-    ProgresoTramo(Progreso& padre, int parte) : padre_(padre), parte_(parte) {}
-    void avanza(int pasos) override;
-    void fija(int porcentaje) override;
-    void pulso() override { padre_.pulso(); }
-
-private:
-    Progreso& padre_;
-    int parte_;
-    int hecho_ = 0;   // sub-task percent
-    int pasado_ = 0;  // percent points handed to the parent
-};
+// "quel-cli COMMAND: interrupted; ..." on standard error; returns kSalidaInterrumpida.
+int interrumpido(const std::string& comando);
 
 }  // namespace cli

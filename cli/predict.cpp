@@ -4,22 +4,16 @@
 #include <cstdint>
 #include <cstdio>
 #include <exception>
-#include <memory>
 #include <optional>
 #include <string>
-#include <system_error>
 #include <vector>
 
 #include "cli/comandos.h"
 #include "cli/comun.h"
 #include "data/cargaArchivo.h"
-#include "data/exportaArchivo.h"
-#include "data/lenguaje.h"
-#include "data/apoyoGDAL.h"
-#include "data/salidaGDAL.h"
 #include "data/tablaResultados.h"
+#include "engine/corridaPrediccion.h"
 #include "engine/ejecutarQuel.h"
-#include "platform/EscrituraSegura.h"
 #ifdef QUEL_CON_IMAGENES
 #include "cli/png.h"
 #endif
@@ -79,11 +73,6 @@ const char* const kAyudaPredict =
     "nearest cell of the region; both are reported per species on standard error.\n"
     "Exit status: 0 success, 2 usage error, 3 a load or the run failed.\n";
 
-// Sizes of the parts of the progress bar (they add up to 100).
-constexpr int kParteCarga = 5;      // each of the four loads
-constexpr int kParteMotor = 60;
-constexpr int kParteSalida = 20;
-
 std::string sinBlancos(std::string s) {
     s.erase(std::remove_if(s.begin(), s.end(), [](char c) { return c == ' ' || c == '\r'; }), s.end());
     return s;
@@ -91,13 +80,6 @@ std::string sinBlancos(std::string s) {
 
 void fallo(const std::string& que) {
     std::fprintf(stderr, "quel-cli %s: %s\n", kComando, que.c_str());
-}
-
-// One load: reports a failure and tells whether it succeeded.
-bool carga(int codigo, const cargaArchivo& datos) {
-    if (codigo == codigos::kOk) return true;
-    reportaError(kComando, datos.error);
-    return false;
 }
 
 struct Entradas {
@@ -159,191 +141,8 @@ std::string leeEntradas(const Opciones& o, Entradas& e) {
     return salidaSobreEntrada(salidas, entradas);
 }
 
-// The known species, in the order of the sorted sites, each once.
-std::vector<std::string> especiesConocidas(const TImagenN<AnsiString>& especies) {
-    std::vector<std::string> r;
-    for (int i = 0; i < especies.renglones; ++i) {
-        const std::string& n = especies.datos[0][static_cast<std::size_t>(i)];
-        if (std::find(r.begin(), r.end(), n) == r.end()) r.push_back(n);
-    }
-    return r;
-}
-
-// The sites of one species, in site order, as the explorer's per-species
-// prediction builds them.
-void soloEspecie(const cargaArchivo& datos, const std::string& nombre, TImagenN<float>& sitios,
-                 TImagenN<AnsiString>& especies) {
-    int n = 0;
-    for (const auto& e : datos.especies->datos[0]) n += e == nombre;
-    sitios = TImagenN<float>(n, 3);
-    especies = TImagenN<AnsiString>(n, 1);
-    int j = 0;
-    for (int i = 0; i < datos.especies->renglones; ++i) {
-        const auto ii = static_cast<std::size_t>(i);
-        if (datos.especies->datos[0][ii] != nombre) continue;
-        const auto jj = static_cast<std::size_t>(j++);
-        sitios.datos[0][jj] = datos.sitios->datos[0][ii];
-        sitios.datos[1][jj] = datos.sitios->datos[1][ii];
-        especies.datos[0][jj] = nombre;
-    }
-}
-
-// The six result files, put in place together once every one is complete.
-// Returns false after reporting the file that failed; the earlier results
-// then stay as they were.
-bool escribeResultados(const Entradas& e, const cargaArchivo& datos, const ejecutarQuel& motor,
-                       Progreso& progreso) {
-    std::error_code ec;
-    fs::create_directories(e.salida, ec);
-    if (ec || !fs::is_directory(e.salida)) {
-        fallo(e.salida.string() + ": cannot create the output folder" + (ec ? ": " + ec.message() : std::string()));
-        return false;
-    }
-    const std::vector<std::string> titulos = titulosExporta();
-    const quel::gdal::Sistema sistema = quel::gdal::sistemaDeTabla(e.covariables);
-    struct Salida {
-        const char* nombre;
-        const TImagenN<long double>* valores;
-        std::size_t titulo;
-    };
-    const Salida salidas[3] = {{"predictive", motor.predictiva.get(), 2},
-                               {"certainty", motor.certidumbre.get(), 3},
-                               {"prior_potential", motor.potPriori.get(), 4}};
-    std::string prj;
-    if (!quel::gdal::textoPrj(sistema, prj)) {
-        fallo(e.covariables.string() + ": cannot write the region's coordinate system");
-        return false;
-    }
-    std::vector<quel::gdal::TemporalJunto> tifs;
-    tifs.reserve(3);
-    std::vector<std::unique_ptr<quel::ArchivoNuevo>> archivos;
-    auto nuevo = [&](const fs::path& ruta) -> quel::ArchivoNuevo& {
-        return *archivos.emplace_back(std::make_unique<quel::ArchivoNuevo>(ruta));
-    };
-    auto falla = [](const quel::ArchivoNuevo& f, const char* que) {
-        fallo(f.destino().string() + ": cannot write the " + que + ": " + f.razon());
-        return false;
-    };
-    for (const Salida& s : salidas) {
-        quel::ArchivoNuevo& txt = nuevo(e.salida / (std::string(s.nombre) + ".txt"));
-        if (!tablaResultados::escribe(txt, {titulos[0], titulos[1], titulos[s.titulo]}, *datos.coordenadas,
-                                      *s.valores, e.digitos) ||
-            !txt.termina())
-            return falla(txt, "result table");
-        progreso.avanza(kParteSalida / 6);
-        const fs::path grid = e.salida / (std::string(s.nombre) + (e.geotiff ? ".tif" : ".asc"));
-        std::string texto, razon;
-        if (!exportaArchivo::textoGrid(*datos.coordenadas, *s.valores, texto, razon)) {
-            fallo(grid.string() + ": cannot write the result grid: " + razon);
-            return false;
-        }
-        if (e.geotiff) {
-            // GDAL writes to a path: a temporary beside the result, put in
-            // place with the rest of the set.
-            quel::gdal::TemporalJunto& t = tifs.emplace_back(grid);
-            if (!t.bien() || !quel::gdal::escribeGeoTIFF(t.ruta(), *datos.coordenadas, *s.valores, sistema)) {
-                fallo(grid.string() + ": cannot write the result grid");
-                return false;
-            }
-        } else {
-            quel::ArchivoNuevo& asc = nuevo(grid);
-            if (!asc.agrega(texto) || !asc.termina()) return falla(asc, "result grid");
-            if (!prj.empty()) {
-                quel::ArchivoNuevo& f = nuevo(quel::gdal::rutaPrj(grid));
-                if (!f.agrega(prj) || !f.termina()) return falla(f, "coordinate system");
-            }
-        }
-        progreso.avanza(kParteSalida / 6);
-    }
-    std::vector<quel::ArchivoNuevo*> conjunto;
-    for (auto& f : archivos) conjunto.push_back(f.get());
-    std::string razon;
-    if (!quel::colocaTodos(conjunto, &razon)) {
-        fallo(razon);
-        return false;
-    }
-    for (quel::gdal::TemporalJunto& t : tifs)
-        if (!t.coloca()) {
-            fallo(t.destino().string() + ": cannot write the result grid");
-            return false;
-        }
-    // Drawing the maps as pictures (--png).
-    if (e.png) {
-#ifdef QUEL_CON_IMAGENES
-        std::string error;
-        if (!escribeMapasPNG(e.salida, *datos.coordenadas, *datos.covariables, *motor.predictiva,
-                             *motor.certidumbre, *motor.potPriori, error)) {
-            fallo(error);
-            return false;
-        }
-#endif
-    }
-    return true;
-}
-
-int ejecuta(const Entradas& e) {
-    CarpetaPrivada carpeta;
-    cargaArchivo datos(carpeta.ruta());
-    ProgresoTerminal progreso(kComando);
-
-    // The loads, covariates first, as the main window allows them.
-    if (!carga(datos.cargaCovariables(e.covariables), datos)) return kSalidaFallo;
-    {
-        // The result grids need a table that runs row by row from the top-left cell.
-        std::string texto, razon;
-        if (!exportaArchivo::textoGrid(*datos.coordenadas, TImagenN<long double>(), texto, razon)) {
-            fallo(e.covariables.string() + ": the table gives no valid result grid: " + razon);
-            return kSalidaFallo;
-        }
-    }
-    progreso.avanza(kParteCarga);
-    if (e.sesgoUniforme)
-        datos.sesgoUniforme();
-    else if (!carga(datos.cargaSesgo(e.sesgo), datos))
-        return kSalidaFallo;
-    progreso.avanza(kParteCarga);
-    if (e.prioriUniforme)
-        datos.prioriUniforme();
-    else if (!carga(datos.cargaPriori(e.priori), datos))
-        return kSalidaFallo;
-    progreso.avanza(kParteCarga);
-    if (!carga(datos.cargaSitios(e.sitios), datos)) return kSalidaFallo;
-    progreso.avanza(kParteCarga);
-
-    copiaDatos copia = copiaDatos::de(datos);
-    TImagenN<float> sitiosEspecie;
-    TImagenN<AnsiString> nombreEspecie;
-    if (e.especie) {
-        const auto conocidas = especiesConocidas(*datos.especies);
-        if (std::find(conocidas.begin(), conocidas.end(), *e.especie) == conocidas.end()) {
-            std::string lista;
-            for (const auto& n : conocidas) lista += (lista.empty() ? "" : ", ") + n;
-            return errorUso(kComando, "unknown species '" + *e.especie + "'; the sites file holds: " +
-                                          (lista.empty() ? "(none)" : lista));
-        }
-        soloEspecie(datos, *e.especie, sitiosEspecie, nombreEspecie);
-        copia.sitios = &sitiosEspecie;
-        copia.especies = &nombreEspecie;
-        copia.numEspecies = 1;
-    }
-
-    ejecutarQuel motor(e.hilos);
-    motor.fijaLimiteMemoria(e.memoria);
-    ProgresoTramo tramo(progreso, kParteMotor);
-    const int tipoPriori = e.prioriUniforme ? 1 : 0;
-    const int codigo = motor.ejecuta(copia, tipoPriori, tramo);
-    std::fflush(stdout);
-    if (codigo != 0) {
-        // The file the code is about.
-        quel::ErrorArchivo error = motor.error();
-        error.codigo = codigo;
-        error.archivo = e.covariables;
-        if (codigo == ejecutarQuel::kRenglones)
-            error.archivo = datos.priori->renglones != datos.covariables->renglones ? e.priori : e.sesgo;
-        if (codigo == ejecutarQuel::kMemoria) error.detalle += "; --max-memory sets the limit";
-        reportaError(kComando, error);
-        return kSalidaFallo;
-    }
+// Warnings of the run about the sites it left out or moved.
+void reportaDescartes(const std::vector<DescarteEspecie>& descartes) {
     const auto lista = [](const std::vector<std::pair<float, float>>& primeros) {
         std::string texto;
         for (const auto& [x, y] : primeros) {
@@ -353,7 +152,7 @@ int ejecuta(const Entradas& e) {
         }
         return texto;
     };
-    for (const DescarteEspecie& d : motor.descartes) {
+    for (const DescarteEspecie& d : descartes) {
         if (d.fuera > 0)
             std::fprintf(stderr, "quel-cli %s: %s: %d of %d sites left out as outside the region:%s\n", kComando,
                          d.especie.c_str(), d.fuera, d.sitios, lista(d.primerosFuera).c_str());
@@ -366,7 +165,50 @@ int ejecuta(const Entradas& e) {
             std::fprintf(stderr, "quel-cli %s: warning: %s has no site in the region; its maps show the prior alone\n",
                          kComando, d.especie.c_str());
     }
-    if (!escribeResultados(e, datos, motor, progreso)) return kSalidaFallo;
+}
+
+int ejecuta(const Entradas& e) {
+    CarpetaPrivada carpeta;
+    cargaArchivo datos(carpeta.ruta());
+    ProgresoTerminal progreso(kComando, true);
+    OpcionesPrediccion o;
+    o.covariables = e.covariables;
+    o.sitios = e.sitios;
+    if (!e.sesgoUniforme) o.sesgo = e.sesgo;
+    if (!e.prioriUniforme) o.priori = e.priori;
+    o.especie = e.especie;
+    o.salida = e.salida;
+    o.geotiff = e.geotiff;
+    o.digitos = e.digitos;
+    o.hilos = e.hilos;
+    o.memoria = e.memoria;
+    ejecutarQuel motor;
+    ResumenPrediccion r = corridaPrediccion(o, datos, motor, progreso);
+    using Fin = ResumenPrediccion::Fin;
+    // Sites left out are reported whether or not the results could be written.
+    if (r.bien() || r.fin == Fin::kFallo) reportaDescartes(r.descartes);
+    switch (r.fin) {
+        case Fin::kBien: break;
+        case Fin::kCancelada: return interrumpido(kComando);
+        case Fin::kEspecie:
+        case Fin::kOpciones: return errorUso(kComando, r.error.detalle);
+        case Fin::kMotor:
+            if (r.error.codigo == ejecutarQuel::kMemoria) r.error.detalle += "; --max-memory sets the limit";
+            [[fallthrough]];
+        case Fin::kCarga: reportaError(kComando, r.error); return kSalidaFallo;
+        default: fallo(r.error.detalle); return kSalidaFallo;
+    }
+    // Drawing the maps as pictures (--png).
+    if (e.png) {
+#ifdef QUEL_CON_IMAGENES
+        std::string error;
+        if (!escribeMapasPNG(e.salida, *datos.coordenadas, *datos.covariables, *motor.predictiva,
+                             *motor.certidumbre, *motor.potPriori, error)) {
+            fallo(error);
+            return kSalidaFallo;
+        }
+#endif
+    }
     progreso.fija(100);
     return kSalidaBien;
 }

@@ -10,6 +10,10 @@
 
 namespace quel {
 
+// Code of a run stopped at the caller's request (it has no message-table text:
+// each caller says it in its own words).
+constexpr int kCodigoCancelado = 14;
+
 struct ErrorArchivo {
     int codigo = 0;                 // 0: no error
     int linea = 0;                  // line of the file, from 1; 0 when the error has no line

@@ -516,15 +516,6 @@ int cargaArchivo::leeTablaFloat(TImagenN<float>& grid, const fs::path& nombre) {
     return bien ? codigos::kOk : codigos::kVacio;
 }
 
-int cargaArchivo::leeTablaInt(TImagenN<int>& grid, const fs::path& nombre) {
-    const bool bien = recorreTabla(resuelve(nombre), grid.renglones, [&](int f, int fila, std::string_view c) {
-        if (f < grid.columnas)
-            grid.datos[static_cast<std::size_t>(f)][static_cast<std::size_t>(fila)] =
-                texto::aEntero(static_cast<float>(texto::numeroPrefijo(c)));
-    });
-    return bien ? codigos::kOk : codigos::kVacio;
-}
-
 int cargaArchivo::leeCovariables(const fs::path& nombre, TImagenN<float>& coords, TImagenN<int>& covs) {
     const int filas = std::max(coords.renglones, covs.renglones);
     const bool bien = recorreTabla(resuelve(nombre), filas, [&](int f, int fila, std::string_view c) {
@@ -565,6 +556,94 @@ void cargaArchivo::leeEspecies(TImagenN<AnsiString>& grid) {
     leePrimerosCampos(tmp(kConEspecieTmp), grid, grid.renglones, false);
 }
 
+namespace {
+
+// Counts over positions 0..n-1 (a Fenwick tree).
+class Conteos {
+public:
+    explicit Conteos(std::size_t n) : t_(n + 1, 0) {}
+    void suma(std::size_t i, int v) {
+        for (++i; i < t_.size(); i += i & (~i + 1)) t_[i] += v;
+    }
+    // Total of positions before `i`.
+    long long antes(std::size_t i) const {
+        long long r = 0;
+        for (; i > 0; i -= i & (~i + 1)) r += t_[i];
+        return r;
+    }
+    // Position holding the k-th unit (from 1) of the counts.
+    std::size_t kesimo(long long k) const {
+        std::size_t p = 0, paso = 1;
+        while (paso * 2 < t_.size()) paso *= 2;
+        for (; paso > 0; paso /= 2)
+            if (p + paso < t_.size() && t_[p + paso] < k) {
+                p += paso;
+                k -= t_[p];
+            }
+        return p;
+    }
+
+private:
+    std::vector<long long> t_;
+};
+
+}  // namespace
+
+// The exchange sort, for i, then every j after it, exchanges i and j when
+// rank i is greater. Looking only at the ranks up to r, one pass at the front
+// sends the first element of rank r, when it is there, to the place of the
+// first element of lower rank after it, and otherwise leaves those of rank r
+// where they are. So the elements of rank r, in the order they are finally
+// taken, are a queue: those before any lower rank, then for each element of
+// lower rank in file order one turn of the queue (front to back, when it is
+// not empty) and the elements of rank r that follow it. The turns are
+// counted rather than done, each element's place in the queue found when
+// it joins; the queue is then read back with one more count (`Conteos`).
+// O(n log n) in all.
+std::vector<int> ordenDelIntercambio(const std::vector<int>& rango, int clases) {
+    const std::size_t n = rango.size();
+    std::vector<std::vector<std::size_t>> lugares(static_cast<std::size_t>(std::max(0, clases)));
+    for (std::size_t p = 0; p < n; ++p) lugares[static_cast<std::size_t>(rango[p])].push_back(p);
+    Conteos anteriores(n);  // places of the lower ranks
+    std::vector<int> orden;
+    orden.reserve(n);
+    long long menores = 0;
+    for (const auto& lugar : lugares) {
+        const std::size_t c = lugar.size();
+        if (c == 0) continue;
+        // The queue as a row read from `frente` round to it again: each
+        // element joins at the back, just before the front.
+        std::vector<std::size_t> indice(c);
+        std::size_t largo = 0, frente = 0;
+        long long vueltas = 0;  // lower-rank elements passed so far
+        const auto gira = [&](long long hasta) {
+            if (largo > 0) frente = (frente + static_cast<std::size_t>((hasta - vueltas) % static_cast<long long>(largo))) % largo;
+            vueltas = hasta;
+        };
+        for (std::size_t j = 0; j < c; ++j) {
+            gira(anteriores.antes(lugar[j]));
+            indice[j] = frente;
+            if (largo > 0) ++frente;
+            ++largo;
+        }
+        gira(menores);
+        // Places in the final row: the last to join took its index among
+        // the places the earlier ones left free.
+        Conteos libres(c);
+        for (std::size_t k = 0; k < c; ++k) libres.suma(k, 1);
+        std::vector<std::size_t> fila(c);
+        for (std::size_t j = c; j-- > 0;) {
+            const std::size_t k = libres.kesimo(static_cast<long long>(indice[j]) + 1);
+            fila[k] = lugar[j];
+            libres.suma(k, -1);
+        }
+        for (std::size_t k = 0; k < c; ++k) orden.push_back(static_cast<int>(fila[(frente + k) % c]));
+        for (std::size_t p : lugar) anteriores.suma(p, 1);
+        menores += static_cast<long long>(c);
+    }
+    return orden;
+}
+
 void cargaArchivo::ordenaSitios(TImagenN<float>& tablaSitios, TImagenN<AnsiString>& nombres) {
     const int n = nombres.columnas > 0 ? nombres.renglones : 0;
     if (n == 0) {
@@ -572,8 +651,10 @@ void cargaArchivo::ordenaSitios(TImagenN<float>& tablaSitios, TImagenN<AnsiStrin
         return;
     }
     auto& columna = nombres.datos[0];
-    // The exchange sort compares names only; on ranks (equal names, equal
-    // ranks) the same exchanges cost an integer comparison each.
+    // The order is that of an exchange sort on the names (for i, then every
+    // j after it, exchange i and j when name i is greater), which does not
+    // keep sites of one species in file order; ranks (equal names, equal
+    // ranks) let it be found without the exchanges.
     std::vector<int> orden(static_cast<std::size_t>(n));
     std::iota(orden.begin(), orden.end(), 0);
     std::stable_sort(orden.begin(), orden.end(), [&](int a, int b) {
@@ -584,19 +665,7 @@ void cargaArchivo::ordenaSitios(TImagenN<float>& tablaSitios, TImagenN<AnsiStrin
         if (k > 0 && columna[static_cast<std::size_t>(orden[k])] != columna[static_cast<std::size_t>(orden[k - 1])]) ++r;
         rango[static_cast<std::size_t>(orden[k])] = static_cast<int>(r);
     }
-    // For i, then every j after it: exchange i and j when name i is greater.
-    std::iota(orden.begin(), orden.end(), 0);  // orden[pos] = original row now at pos
-    for (std::size_t i = 0; i < rango.size(); ++i) {
-        int ri = rango[i], oi = orden[i];
-        for (std::size_t j = i + 1; j < rango.size(); ++j) {
-            if (ri > rango[j]) {
-                std::swap(ri, rango[j]);
-                std::swap(oi, orden[j]);
-            }
-        }
-        rango[i] = ri;
-        orden[i] = oi;
-    }
+    orden = ordenDelIntercambio(rango, static_cast<int>(rango[static_cast<std::size_t>(orden.back())]) + 1);
     auto permuta = [&](auto& col) {
         auto copia = std::move(col);
         col.resize(copia.size());

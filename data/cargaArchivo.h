@@ -23,6 +23,11 @@ constexpr int kMalformado = 12;       // malformed input file
 constexpr int kMemoria = 13;          // a run would need more memory than it may use
 }  // namespace codigos
 
+// Order of the rows with ranks `rango` (0..clases-1) after an exchange sort
+// (for i, then every j after it, exchange rows i and j when rank i is
+// greater): orden[k] is the original row that ends at k.
+std::vector<int> ordenDelIntercambio(const std::vector<int>& rango, int clases);
+
 class cargaArchivo {
 public:
     // Type codes of the inputs.
@@ -93,7 +98,6 @@ public:
     // Readers of converted files into grids sized beforehand; fields and rows
     // beyond the grid are ignored. 0, or 2 when the file cannot be read.
     int leeTablaFloat(TImagenN<float>& grid, const std::filesystem::path& nombre);
-    int leeTablaInt(TImagenN<int>& grid, const std::filesystem::path& nombre);
     int leeCovariables(const std::filesystem::path& nombre, TImagenN<float>& coordenadas,
                        TImagenN<int>& covariables);
     // Covariate names from the user's own file (first field of each of the
@@ -104,7 +108,8 @@ public:
     bool quitaEspecie();
     // Species (first field) of each line of "SPConEspecieTmp.txt".
     void leeEspecies(TImagenN<AnsiString>& grid);
-    // Exchange sort of the sites by species name and count of species.
+    // Sites sorted by species name, in the order of an exchange sort on the
+    // names (see ordenDelIntercambio), and the count of species.
     void ordenaSitios(TImagenN<float>& sitios, TImagenN<AnsiString>& especies);
 
 private:

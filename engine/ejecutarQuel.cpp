@@ -1,18 +1,16 @@
 #include "engine/ejecutarQuel.h"
 
 #include <algorithm>
-#include <atomic>
+#include <cerrno>
 #include <cmath>
-#include <exception>
-#include <mutex>
 #include <stdexcept>
 #include <string>
-#include <thread>
 
 #include "data/cargaArchivo.h"
 #include "engine/asignaSitios.h"
 #include "engine/tablas.h"
 #include "platform/Memoria.h"
+#include "platform/Paralelo.h"
 
 using namespace tablas;
 
@@ -135,61 +133,48 @@ copiaDatos copiaDatos::de(cargaArchivo& d) {
 
 ejecutarQuel::ejecutarQuel(int hilos) { fijaHilos(hilos); }
 
-void ejecutarQuel::fijaHilos(int hilos) {
-    if (hilos <= 0) {
-        const unsigned n = std::thread::hardware_concurrency();
-        hilos = n == 0 ? 1 : static_cast<int>(n);
-    }
-    hilos_ = hilos;
-}
+void ejecutarQuel::fijaHilos(int hilos) { hilos_ = quel::hilosEfectivos(hilos); }
 
 template <class F>
 void ejecutarQuel::paralelo(int n, F&& f) const {
-    const int trabajadores = std::min(hilos_, n);
-    if (trabajadores <= 1) {
-        for (int i = 0; i < n; ++i) f(i);
-        return;
-    }
-    std::atomic<int> siguiente{0};
-    std::exception_ptr error;
-    std::mutex candado;
-    auto trabaja = [&] {
-        try {
-            for (int i = siguiente++; i < n; i = siguiente++) f(i);
-        } catch (...) {
-            std::lock_guard<std::mutex> l(candado);
-            if (!error) error = std::current_exception();
-            siguiente = n;
-        }
-    };
-    std::vector<std::thread> otros;
-    otros.reserve(static_cast<std::size_t>(trabajadores - 1));
-    for (int t = 1; t < trabajadores; ++t) otros.emplace_back(trabaja);
-    trabaja();
-    for (auto& t : otros) t.join();
-    if (error) std::rethrow_exception(error);
+    quel::paraCada(n, hilos_, std::forward<F>(f), progreso_);
 }
 
 int ejecutarQuel::ejecuta(const copiaDatos& datos, int tipoPriori, Progreso& progreso) {
-    int codigo = preparaPriori(datos, tipoPriori);
-    if (codigo != kBien) return codigo;
-    progreso.avanza(10);
-    codigo = calculaDeteccion(datos);
-    if (codigo != kBien) return codigo;
-    progreso.avanza(15);
-    codigo = cuentaPresencias(datos);
-    if (codigo != kBien) return codigo;
-    progreso.avanza(10);
-    calculaPesos();
-    progreso.avanza(5);
-    progreso.pulso();
-    calculaPredictiva(datos);
-    progreso.avanza(15);
-    calculaCertidumbre(datos);
-    progreso.avanza(30);
-    calculaPotPriori(datos);
-    progreso.avanza(15);
-    return kBien;
+    progreso_ = &progreso;
+    struct Suelta {
+        Progreso*& p;
+        ~Suelta() { p = nullptr; }
+    } suelta{progreso_};
+    try {
+        // Each step, then its share of the bar; a cancel request is seen
+        // between steps and by the parallel loops inside them.
+        const auto paso = [&](int codigo, int parte) {
+            if (codigo == kBien) {
+                quel::compruebaCancelado(progreso);
+                progreso.avanza(parte);
+            }
+            return codigo;
+        };
+        int codigo = paso(preparaPriori(datos, tipoPriori), 10);
+        if (codigo == kBien) codigo = paso(calculaDeteccion(datos), 15);
+        if (codigo == kBien) codigo = paso(cuentaPresencias(datos), 10);
+        if (codigo != kBien) return codigo;
+        calculaPesos();
+        paso(kBien, 5);
+        progreso.pulso();
+        calculaPredictiva(datos);
+        paso(kBien, 15);
+        calculaCertidumbre(datos);
+        paso(kBien, 30);
+        calculaPotPriori(datos);
+        progreso.avanza(15);
+        return kBien;
+    } catch (const quel::Cancelado&) {
+        liberaIntermedios();
+        borraResultados();
+        return kCancelado;
+    }
 }
 
 void ejecutarQuel::borraResultados() {
@@ -622,11 +607,10 @@ void ejecutarQuel::pasaFilas(std::vector<long double>& destino, std::size_t porC
             ++k1;
         }
         const int n = k1 - k0;
-        if (iteraciones && salidaIteracion_)
-            for (int k = k0; k < k1; ++k) {
-                std::fprintf(salidaIteracion_, "Iteracion: %d de %d\n", k + 1, P);
-                std::fflush(salidaIteracion_);
-            }
+        if (iteraciones && progreso_)
+            for (int k = k0; k < k1; ++k)
+                progreso_->registra(Progreso::Canal::kSalida,
+                                    "Iteracion: " + std::to_string(k + 1) + " de " + std::to_string(P));
         std::vector<std::vector<long double>> tablas(static_cast<std::size_t>(n));
         std::vector<char> activa(static_cast<std::size_t>(n), 0);
         paralelo(n, [&](int g) {
@@ -736,7 +720,8 @@ void ejecutarQuel::calculaCertidumbre(const copiaDatos&, int M) {
                     else
                         v[m] = (lo < mu && mu <= hi) ? 1.0L : 0.0L;
                     if (v[m] < 0) {
-                        std::perror("El resultado de la integral es menor a cero");
+                        const std::string texto = "El resultado de la integral es menor a cero";
+                        if (progreso_) progreso_->registra(Progreso::Canal::kAviso, texto + ": " + quel::razonSistema(errno));
                         throw std::runtime_error("El resultado de la integral es menor a cero");
                     }
                 }

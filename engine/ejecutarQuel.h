@@ -4,7 +4,6 @@
 // of the covariate table: predictive probability, certainty and prior
 // potential.
 #include <cstdint>
-#include <cstdio>
 #include <memory>
 #include <vector>
 
@@ -47,6 +46,7 @@ public:
     static constexpr int kCategoria = 11;  // a category code outside 1..C
     static constexpr int kMalformado = 12; // fewer covariate columns or category counts than covariates
     static constexpr int kMemoria = 13;    // the run's tables would need more memory than it may use
+    static constexpr int kCancelado = quel::kCodigoCancelado;  // the caller asked the run to stop
 
     // Number of probability intervals of the certainty.
     static constexpr int kIntervalos = 10;
@@ -91,13 +91,14 @@ public:
     // covariate table when there is one, and the covariates and sizes
     // concerned. The file is left to the caller.
     const quel::ErrorArchivo& error() const { return error_; }
-    // Where the "Iteracion: " lines go (standard output by default; null: nowhere).
-    void fijaSalidaIteracion(std::FILE* salida) { salidaIteracion_ = salida; }
 
     // Runs the seven steps; 0, or the code of the first step that fails.
     // `tipoPriori` 0 builds the prior from the prior classes, any other
-    // value uses the uniform prior. Throws std::runtime_error when an
-    // integral of the certainty comes out negative.
+    // value uses the uniform prior. The "Iteracion: k de n" line of each
+    // pair goes to the log of `progreso` (Canal::kSalida). A cancel request
+    // stops the run at its next check: code kCancelado, no result left.
+    // Throws std::runtime_error when an integral of the certainty comes out
+    // negative.
     int ejecuta(const copiaDatos& datos, int tipoPriori, Progreso& progreso = progresoNulo());
     // Drops the three results.
     void borraResultados();
@@ -133,7 +134,7 @@ private:
     int revisaMemoria(const copiaDatos& datos);
 
     int hilos_ = 1;
-    std::FILE* salidaIteracion_ = stdout;
+    Progreso* progreso_ = nullptr;  // the run's progress while `ejecuta` runs
     std::uint64_t limiteMemoria_ = 0;
     quel::ErrorArchivo error_;
 

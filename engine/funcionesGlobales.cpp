@@ -2,7 +2,8 @@
 
 #include <climits>
 #include <cmath>
-#include <cstdio>
+#include <locale>
+#include <sstream>
 
 namespace {
 
@@ -117,7 +118,7 @@ int funcionesGlobales::redondea(long double x) {
     return (x - t >= 0.5L) ? t + 1 : t;
 }
 
-double funcionesGlobales::LambertW(double z) {
+double funcionesGlobales::LambertW(double z, bool* converge) {
     if (z == 0) return 0;
     const double em1 = 0.36787944117144233;
     if (z < -em1) return std::nan("");  // outside the domain of the principal branch
@@ -147,8 +148,16 @@ double funcionesGlobales::LambertW(double z) {
     // Some arguments just above -1/e do not settle in ten rounds; the last
     // iterate is as close as the iteration gets, and a desktop program must
     // not end because of it.
-    std::fprintf(stderr, "LambertW: No convergence at z=%g, exiting.\n", z);
+    if (converge) *converge = false;
     return w;
+}
+
+std::string funcionesGlobales::avisoLambertW(double z) {
+    // Default stream formatting is printf's %g.
+    std::ostringstream texto;
+    texto.imbue(std::locale::classic());
+    texto << "LambertW: No convergence at z=" << z << ", exiting.";
+    return texto.str();
 }
 
 double funcionesGlobales::erf(double x) {

@@ -1,4 +1,5 @@
 #pragma once
+#include <string>
 // Numerical routines of the engine and the bias inference.
 #include <functional>
 
@@ -13,9 +14,11 @@ public:
     static long double potencia(long double base, long double exponente);
     static int redondea(long double x);
     // Principal branch of Lambert W, in double precision. Never ends the
-    // process: when ten Halley rounds do not settle it reports on standard
-    // error and returns the last iterate. NaN below -1/e.
-    static double LambertW(double z);
+    // process: when ten Halley rounds do not settle it returns the last
+    // iterate and sets `*converge` (when given) to false. NaN below -1/e.
+    static double LambertW(double z, bool* converge = nullptr);
+    // The log line of a LambertW(z) that did not settle.
+    static std::string avisoLambertW(double z);
     // Error function (piecewise polynomial), in double precision.
     static double erf(double x);
 

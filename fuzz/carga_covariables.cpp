@@ -26,7 +26,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t n) 
     // fits or stops with code 13 before building a pair table.
     if (m <= 40) {
         ejecutarQuel motor(1);
-        motor.fijaSalidaIteracion(nullptr);
         motor.fijaLimiteMemoria(std::uint64_t{256} << 20);
         ds.sesgoUniforme();
         ds.prioriUniforme();

@@ -30,8 +30,6 @@ std::size_t prefijoLogico(const std::string& ruta) {
 }
 }  // namespace
 
-bool RaizDatos::esLogica(const std::string& ruta) { return prefijoLogico(ruta) != 0; }
-
 fs::path RaizDatos::en(const std::string& relativo) const {
     fs::path p = raiz_;
     std::string parte;

@@ -27,8 +27,6 @@ public:
     // when the folders cannot be created.
     bool asegura() const;
 
-    static bool esLogica(const std::string& ruta);
-
 private:
     std::filesystem::path raiz_;
 };

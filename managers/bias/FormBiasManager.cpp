@@ -18,6 +18,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cstdio>
 #include <cmath>
 #include <exception>
 
@@ -93,6 +94,8 @@ public:
     }
     // Share of the run before the fit: the distance sums, the richness and the sites.
     static constexpr int kInicioAjuste = 95;
+    // The numerical routines' diagnostics go where the program's go.
+    void registra(Canal, const std::string& linea) override { std::fprintf(stderr, "%s\n", linea.c_str()); }
 
 private:
     QProgressBar* barra_;

@@ -20,32 +20,6 @@ int falla(FalloSesgo* fallo, int codigo, const fs::path& archivo, int linea, con
     return codigo;
 }
 
-// Share of the progress bar taken by one step.
-class Tramo final : public Progreso {
-public:
-    Tramo(Progreso& padre, int parte) : padre_(padre), parte_(parte) {}
-    void avanza(int pasos) override {
-        hecho_ += pasos;
-        const int objetivo = std::min(100, hecho_) * parte_ / 100;
-        if (objetivo > pasado_) {
-            padre_.avanza(objetivo - pasado_);
-            pasado_ = objetivo;
-        }
-    }
-    void pulso() override { padre_.pulso(); }
-    // Hands the parent whatever of this step's share it has not had yet.
-    void termina() {
-        if (pasado_ < parte_) padre_.avanza(parte_ - pasado_);
-        pasado_ = parte_;
-    }
-
-private:
-    Progreso& padre_;
-    int parte_;
-    int hecho_ = 0;
-    int pasado_ = 0;
-};
-
 }  // namespace
 
 int cargaCovariablesSesgo(inferenciaBias& inferencia, cargaArchivo& datos, const fs::path& archivo,
@@ -99,8 +73,13 @@ int ejecutaSesgo(inferenciaBias& inferencia, cargaArchivo& datos, const Entradas
             return falla(fallo, codigos::kEncabezados, enFalta, 0, detalle);
     }
     {
-        Tramo tramo(progreso, 90);
-        const int codigo = inferencia.sumaDistancias(datos, e.ciudades, e.carreteras, tramo);
+        ProgresoTramo tramo(progreso, 90);
+        int codigo = 0;
+        try {
+            codigo = inferencia.sumaDistancias(datos, e.ciudades, e.carreteras, tramo);
+        } catch (const quel::Cancelado&) {
+            return falla(fallo, quel::kCodigoCancelado, {}, 0);
+        }
         if (codigo != 0)
             return falla(fallo, codigo, inferencia.ultimoGrid(), inferencia.lineaError(), inferencia.detalleError());
         tramo.termina();
@@ -108,7 +87,9 @@ int ejecutaSesgo(inferenciaBias& inferencia, cargaArchivo& datos, const Entradas
     int codigo = inferencia.cargaRiqueza(datos, e.riqueza);
     if (codigo != 0) return falla(fallo, codigo, e.riqueza, inferencia.lineaError(), inferencia.detalleError());
     inferencia.calculaAbundancia();
+    for (const std::string& l : inferencia.tomaDiagnosticos()) progreso.registra(Progreso::Canal::kAviso, l);
     progreso.avanza(3);
+    if (progreso.cancelado()) return falla(fallo, quel::kCodigoCancelado, {}, 0);
 
     int linea = 0;
     codigo = leeSitiosSesgo(datos, e.presencias, sitios, especies, &linea);

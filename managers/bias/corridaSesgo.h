@@ -54,7 +54,9 @@ int leeSitiosSesgo(cargaArchivo& datos, const std::filesystem::path& archivo,
                    int* linea = nullptr);
 
 // The run command, after the covariate load. `sitios` and `especies` are
-// replaced. Returns 0 or the first failing code (with `fallo` filled).
+// replaced. Returns 0 or the first failing code (with `fallo` filled). A
+// cancel request stops the run before the sites and the fit with
+// quel::kCodigoCancelado; `sitios` and `especies` are then left as they were.
 int ejecutaSesgo(inferenciaBias& inferencia, cargaArchivo& datos, const EntradasSesgo& entradas,
                  std::unique_ptr<TImagenN<float>>& sitios, std::unique_ptr<TImagenN<AnsiString>>& especies,
                  InformeSesgo* informe = nullptr, FalloSesgo* fallo = nullptr,

@@ -1,14 +1,12 @@
 #include "managers/bias/inferenciaBias.h"
 
 #include <algorithm>
-#include <atomic>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
 #include <limits>
-#include <thread>
 #include <unordered_map>
 
 #include "data/LectorASCII.h"
@@ -16,6 +14,7 @@
 #include "engine/funcionesGlobales.h"
 #include "platform/Memoria.h"
 #include "platform/EscrituraSegura.h"
+#include "platform/Paralelo.h"
 
 namespace fs = std::filesystem;
 
@@ -84,11 +83,7 @@ bool escribeTexto(const fs::path& ruta, const std::string& texto) {
 
 inferenciaBias::inferenciaBias(fs::path carpetaTrabajo) : carpeta_(std::move(carpetaTrabajo)) {}
 
-int inferenciaBias::hilos() const {
-    if (hilos_ > 0) return hilos_;
-    const unsigned n = std::thread::hardware_concurrency();
-    return n == 0 ? 1 : static_cast<int>(n);
-}
+int inferenciaBias::hilos() const { return quel::hilosEfectivos(hilos_); }
 
 // ---------------------------------------------------------------------------
 // Covariate table and combinations
@@ -447,30 +442,17 @@ void inferenciaBias::calculaSumas(const TImagenN<float>& celdas, bool ciudades, 
     // Combinations are independent: threads take blocks of them, each sum
     // keeps its own order, so the result never depends on the thread count.
     const int bloque = std::max(1, std::min(64, j / (8 * hilos()) + 1));
-    std::atomic<int> siguiente{0};
-    std::atomic<int> hechas{0};
-    auto trabaja = [&](bool principal) {
-        int avisado = 0;
-        for (;;) {
-            const int j0 = siguiente.fetch_add(bloque);
-            if (j0 >= j) break;
-            const int j1 = std::min(j, j0 + bloque);
+    const int bloques = (j + bloque - 1) / bloque;
+    PasosProgreso pasosHechos(progreso, j, pasos);
+    quel::paraCada(
+        bloques, std::max(1, std::min(hilos(), j / 4 + 1)),
+        [&](int b) {
+            const int j0 = b * bloque, j1 = std::min(j, j0 + bloque);
             for (int i = j0; i < j1; ++i) res[static_cast<std::size_t>(i)] = sumaDe(i);
-            const int total = hechas.fetch_add(j1 - j0) + (j1 - j0);
-            if (principal) {
-                const int ahora = static_cast<int>(static_cast<long long>(total) * pasos / std::max(1, j));
-                if (ahora > avisado) { progreso.avanza(ahora - avisado); avisado = ahora; }
-                progreso.pulso();
-            }
-        }
-        return avisado;
-    };
-    const int nh = std::max(1, std::min(hilos(), j / 4 + 1));
-    std::vector<std::thread> otros;
-    for (int t = 1; t < nh; ++t) otros.emplace_back(trabaja, false);
-    int avisado = trabaja(true);
-    for (auto& t : otros) t.join();
-    if (avisado < pasos) progreso.avanza(pasos - avisado);
+            pasosHechos.paso(j1 - j0);
+        },
+        &progreso);
+    pasosHechos.termina();
 }
 
 void inferenciaBias::reemplazaTopes(TImagenN<long double>& sumas) {
@@ -512,13 +494,15 @@ int inferenciaBias::sumaDistancias(cargaArchivo& datos, const fs::path& archivoC
     avisaLejania(archivoCiudades, "cities");
     auto ciudades = std::make_unique<TImagenN<long double>>(j, 1);
     if (coordenadas) calculaSumas(*celdasCiudades, true, *ciudades, progreso, 10);
-    sumaCiudades = std::move(ciudades);
 
     codigo = convierteCeldas(datos, archivoCarreteras, kCarreteras);
     if (codigo != 0) return codigo;
     avisaLejania(archivoCarreteras, "roads");
     auto carreteras = std::make_unique<TImagenN<long double>>(j, 1);
     if (coordenadas) calculaSumas(*celdasCarreteras, false, *carreteras, progreso, 80);
+    // Both sums are kept only once both are complete: a cancelled pass
+    // leaves the earlier ones as they were.
+    sumaCiudades = std::move(ciudades);
     sumaCarreteras = std::move(carreteras);
 
     reemplazaTopes(*sumaCiudades);
@@ -621,7 +605,9 @@ void inferenciaBias::calculaAbundancia() {
             const long double s = k < celdas ? static_cast<long double>(riqueza->datos[0][static_cast<std::size_t>(k)]) : 0.0L;
             // A is the positive root of A exp(A^2) = S ln2 / pi.
             const long double z = (ln2 * ln2) * (s * s) * (2.0L / (pi * pi));
-            const long double w = funcionesGlobales::LambertW(static_cast<double>(z));
+            bool converge = true;
+            const long double w = funcionesGlobales::LambertW(static_cast<double>(z), &converge);
+            if (!converge) diagnosticos_.push_back(funcionesGlobales::avisoLambertW(static_cast<double>(z)));
             const long double aa = (ln2 * s * unoEntrePi) / std::exp(w * 0.5L);
             const long double b = factorB * aa * std::exp(4.0L * aa * aa) *
                                   static_cast<long double>(funcionesGlobales::erf(static_cast<double>(2.0L * aa)));

@@ -18,6 +18,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "data/LectorASCII.h"
@@ -162,6 +163,9 @@ public:
     // Warnings of the last distance sums and richness load, one English
     // sentence each (a cities or roads grid far outside the region).
     const std::vector<std::string>& avisos() const { return avisos_; }
+    // Diagnostics of the numerical routines since the last call, one line
+    // each (for the run's log); taking them empties the list.
+    std::vector<std::string> tomaDiagnosticos() { return std::exchange(diagnosticos_, {}); }
 
 private:
     int hilos() const;
@@ -190,4 +194,5 @@ private:
     quel::EncabezadoASCII encabezadoUltimo_;  // header of the grid read last
     long long celdasUltimo_ = 0;              // its cells
     std::vector<std::string> avisos_;
+    std::vector<std::string> diagnosticos_;
 };

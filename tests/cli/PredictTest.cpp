@@ -2,6 +2,9 @@
 // error line, species selection, and runs side by side.
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <random>
 #include <sstream>
@@ -372,6 +375,50 @@ TEST(Predict, UnConteoDeUnMillonVaYVuelve) {
     s = predict({"--covariates", c / "t.txt", "--sites", c / "sitios.txt", "--uniform-bias", "--uniform-prior",
                  "--out", c / "r"});
     EXPECT_EQ(s.estado, 0) << s.err;
+}
+
+// Ctrl-C during a run: the program stops at its next check, leaves no
+// result, no temporary and no working folder, and says so.
+TEST(Predict, CtrlCDetieneLaCorridaSinDejarNada) {
+    Region reg(400, 400);
+    const fs::path tmp = reg.dir / "tmp", err = reg.dir / "err.txt";
+    fs::create_directory(tmp);
+    int tubo[2];
+    ASSERT_EQ(pipe(tubo), 0);
+    const pid_t hijo = fork();
+    ASSERT_GE(hijo, 0);
+    if (hijo == 0) {
+        dup2(tubo[1], STDOUT_FILENO);
+        close(tubo[0]);
+        close(tubo[1]);
+        if (!std::freopen(err.c_str(), "w", stderr)) _exit(99);
+        setenv("TMPDIR", tmp.c_str(), 1);
+        std::vector<std::string> a = reg.args();
+        a.insert(a.begin(), "predict");
+        a.insert(a.begin(), QUEL_CLI);
+        std::vector<char*> argv;
+        for (auto& x : a) argv.push_back(x.data());
+        argv.push_back(nullptr);
+        execv(QUEL_CLI, argv.data());
+        _exit(98);
+    }
+    close(tubo[1]);
+    // The first "Iteracion" line: the run is in its certainty step.
+    std::string salida;
+    char c;
+    while (salida.find('\n') == std::string::npos && read(tubo[0], &c, 1) == 1) salida += c;
+    EXPECT_EQ(salida, "Iteracion: 1 de 3\n");
+    kill(hijo, SIGINT);
+    while (read(tubo[0], &c, 1) == 1) {
+    }
+    close(tubo[0]);
+    int estado = 0;
+    ASSERT_EQ(waitpid(hijo, &estado, 0), hijo);
+    ASSERT_TRUE(WIFEXITED(estado));
+    EXPECT_EQ(WEXITSTATUS(estado), 130);
+    EXPECT_EQ(prueba::lee(err), "quel-cli predict: interrupted; no result was written\n");
+    EXPECT_TRUE(fs::is_empty(tmp));
+    EXPECT_TRUE(!fs::exists(reg.salida) || fs::is_empty(reg.salida));
 }
 
 // ---- shared helpers --------------------------------------------------------

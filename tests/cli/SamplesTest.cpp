@@ -181,16 +181,3 @@ TEST(Muestras, LoadAndPredict) {
     }
     EXPECT_EQ(conValor, validas);
 }
-
-// The per-species run of every sample species works too.
-TEST(Muestras, PredictEachSpecies) {
-    for (const char* especie : {"Quercus_magnoliifolia", "Pinus_oocarpa", "Brosimum_alicastrum"}) {
-        prueba::CarpetaTemporal tmp;
-        EXPECT_EQ(cli::predict({"--covariates", (muestras() / "covariates.txt").string(), "--sites",
-                                (muestras() / "sites.txt").string(), "--uniform-bias",
-                                "--prior", (muestras() / "prior.txt").string(), "--species", especie,
-                                "--out", tmp.ruta().string()}),
-                  0)
-            << especie;
-    }
-}

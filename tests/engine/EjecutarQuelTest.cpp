@@ -19,11 +19,18 @@ namespace {
 
 long double valor(const std::unique_ptr<Tabla>& t, int r) { return t->datos[0][static_cast<std::size_t>(r)]; }
 
-ejecutarQuel motor(int hilos = 1) {
-    ejecutarQuel q(hilos);
-    q.fijaSalidaIteracion(nullptr);
-    return q;
-}
+ejecutarQuel motor(int hilos = 1) { return ejecutarQuel(hilos); }
+
+// Keeps the run's log; cancels the run when the log reaches `cancelaEn` lines.
+struct Registro final : Progreso {
+    std::string texto;
+    int lineas = 0, cancelaEn = 0;
+    void avanza(int) override {}
+    void registra(Canal canal, const std::string& linea) override {
+        texto += (canal == Canal::kSalida ? "" : "! ") + linea + "\n";
+        if (++lineas == cancelaEn) cancela();
+    }
+};
 
 // ---- a plain rendering of the run: every per-row sum written as a loop
 // over pairs and rows, the nearest row found by scanning.
@@ -475,18 +482,25 @@ TEST(Motor, PesosQueSeSalenDeRangoSeNormalizanEnLogaritmos) {
     EXPECT_NEAR(static_cast<double>(suma), 1.0, 1e-15);
 }
 
-TEST(Motor, LineasDeIteracion) {
+// A cancel request, before the run or in the middle of a step, stops it with
+// its own code and leaves no result behind, whatever the thread count.
+TEST(Motor, CanceladoSeDetieneSinResultados) {
     Datos d(2, {2, 2, 2}, 1);
-    std::FILE* f = std::tmpfile();
-    ASSERT_NE(f, nullptr);
-    ejecutarQuel q(1);
-    q.fijaSalidaIteracion(f);
-    ASSERT_EQ(q.ejecuta(d.vista(), 1), 0);
-    std::rewind(f);
-    std::string texto;
-    for (int c; (c = std::fgetc(f)) != EOF;) texto += static_cast<char>(c);
-    std::fclose(f);
-    EXPECT_EQ(texto, "Iteracion: 1 de 3\nIteracion: 2 de 3\nIteracion: 3 de 3\n");
+    for (int hilos : {1, 3})
+        for (int cancelaEn : {-1, 2}) {
+            SCOPED_TRACE(std::to_string(hilos) + " threads, cancelled at line " + std::to_string(cancelaEn));
+            ejecutarQuel q(hilos);
+            Registro r;
+            r.cancelaEn = cancelaEn;
+            if (cancelaEn < 0) r.cancela();
+            EXPECT_EQ(q.ejecuta(d.vista(), 1, r), ejecutarQuel::kCancelado);
+            if (cancelaEn > 0) {
+                EXPECT_EQ(r.texto.rfind("Iteracion: 1 de 3\nIteracion: 2 de 3\n", 0), 0u) << r.texto;
+            }
+            EXPECT_FALSE(q.predictiva || q.certidumbre || q.potPriori);
+            EXPECT_TRUE(q.pares.empty() && q.alfas.empty());
+            EXPECT_EQ(q.ejecuta(d.vista(), 1), 0) << "the engine runs again afterwards";
+        }
 }
 
 // The whole run against the row-by-row rendering, bit for bit, for both

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -338,6 +339,47 @@ TEST(SesgoCorrida, FitsABiasThatSumsToOneOverTheCombinationsAndSavesOneValuePerR
     // The file loads as a bias file.
     cargaArchivo principal(r.b.carpeta.ruta());
     EXPECT_EQ(principal.cargaSesgo(salida), 0);
+}
+
+// A run that stops inside the distance sums, cancelled or because a worker
+// threw, whatever the thread count, leaves the sums, sites and bias of the
+// run before it as they were; the exception reaches the caller.
+TEST(SesgoCorrida, CancelledOrFailingSumsChangeNothing) {
+    struct Detiene final : Progreso {
+        bool lanza = false;
+        // The first report of the sums, from inside a worker's item.
+        void avanza(int) override { pulso(); }
+        void pulso() override {
+            if (!lanza) cancela();
+            else throw std::runtime_error("worker failed");
+        }
+    };
+    for (int hilos : {1, 4})
+        for (bool lanza : {false, true}) {
+            SCOPED_TRACE(std::to_string(hilos) + (lanza ? " threads, a worker throws" : " threads, cancelled"));
+            Region r;
+            r.b.inf.fijaHilos(hilos);
+            std::unique_ptr<TImagenN<float>> sitios;
+            std::unique_ptr<TImagenN<AnsiString>> especies;
+            ASSERT_EQ(ejecutaSesgo(r.b.inf, r.b.datos, r.e, sitios, especies), 0);
+            const auto ciudades = r.b.inf.sumaCiudades->datos[0];
+            const auto sesgo = r.b.inf.sesgoPorCelda();
+            const TImagenN<float>* antes = sitios.get();
+            r.e.ciudades = r.e.carreteras;  // a run that would give other sums
+            Detiene d;
+            d.lanza = lanza;
+            FalloSesgo fallo;
+            if (lanza) {
+                EXPECT_THROW(ejecutaSesgo(r.b.inf, r.b.datos, r.e, sitios, especies, nullptr, &fallo, d),
+                             std::runtime_error);
+            } else {
+                EXPECT_EQ(ejecutaSesgo(r.b.inf, r.b.datos, r.e, sitios, especies, nullptr, &fallo, d),
+                          quel::kCodigoCancelado);
+            }
+            EXPECT_EQ(r.b.inf.sumaCiudades->datos[0], ciudades);
+            EXPECT_EQ(r.b.inf.sesgoPorCelda(), sesgo);
+            EXPECT_EQ(sitios.get(), antes);
+        }
 }
 
 TEST(SesgoCorrida, SiteStepsReportTheirCodesInsteadOfCountingPhantomSites) {

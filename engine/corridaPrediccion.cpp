@@ -1,0 +1,266 @@
+#include "engine/corridaPrediccion.h"
+
+#include <algorithm>
+#include <chrono>
+#include <exception>
+#include <memory>
+#include <system_error>
+
+#include "data/apoyoGDAL.h"
+#include "data/cargaArchivo.h"
+#include "data/exportaArchivo.h"
+#include "data/lenguaje.h"
+#include "data/salidaGDAL.h"
+#include "engine/ejecutarQuel.h"
+#include "platform/EscrituraSegura.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using Fin = ResumenPrediccion::Fin;
+
+// Shares of the progress bar (they add up to 100).
+constexpr int kParteCarga = 5;  // each of the four loads
+constexpr int kParteMotor = 60;
+constexpr int kParteSalida = 20;
+
+// Ends the summary with `fin` and the error value.
+ResumenPrediccion& termina(ResumenPrediccion& r, Fin fin, quel::ErrorArchivo error = {}) {
+    r.fin = fin;
+    r.error = std::move(error);
+    return r;
+}
+
+// A failure told in one sentence (about `archivo`, when it names one).
+ResumenPrediccion& fallaCon(ResumenPrediccion& r, Fin fin, std::string frase, const fs::path& archivo = {}) {
+    return termina(r, fin, quel::ErrorArchivo(codigos::kVacio, 0, std::move(frase), archivo));
+}
+
+// The known species, in the order of the sorted sites, each once.
+std::vector<std::string> especiesConocidas(const TImagenN<AnsiString>& especies) {
+    std::vector<std::string> r;
+    for (const auto& n : especies.datos[0])
+        if (std::find(r.begin(), r.end(), n) == r.end()) r.push_back(n);
+    return r;
+}
+
+// The sites of one species, in site order, as the explorer's per-species
+// prediction builds them.
+void soloEspecie(const cargaArchivo& datos, const std::string& nombre, TImagenN<float>& sitios,
+                 TImagenN<AnsiString>& especies) {
+    int n = 0;
+    for (const auto& e : datos.especies->datos[0]) n += e == nombre;
+    sitios = TImagenN<float>(n, 3);
+    especies = TImagenN<AnsiString>(n, 1);
+    int j = 0;
+    for (int i = 0; i < datos.especies->renglones; ++i) {
+        const auto ii = static_cast<std::size_t>(i);
+        if (datos.especies->datos[0][ii] != nombre) continue;
+        const auto jj = static_cast<std::size_t>(j++);
+        sitios.datos[0][jj] = datos.sitios->datos[0][ii];
+        sitios.datos[1][jj] = datos.sitios->datos[1][ii];
+        especies.datos[0][jj] = nombre;
+    }
+}
+
+// The four loads, covariates first as the main window allows them; false
+// with the summary ended at the first that fails.
+bool cargaEntradas(const OpcionesPrediccion& o, cargaArchivo& datos, ResumenPrediccion& r, Progreso& progreso) {
+    const auto carga = [&](int codigo) {
+        if (codigo != codigos::kOk) termina(r, Fin::kCarga, datos.error);
+        progreso.avanza(kParteCarga);
+        return codigo == codigos::kOk && !progreso.cancelado();
+    };
+    if (!carga(datos.cargaCovariables(o.covariables))) return false;
+    if (!o.salida.empty()) {
+        // The result grids need a table that runs row by row from the top-left cell.
+        std::string texto, razon;
+        if (!exportaArchivo::textoGrid(*datos.coordenadas, TImagenN<long double>(), texto, razon)) {
+            fallaCon(r, Fin::kFallo, o.covariables.string() + ": the table gives no valid result grid: " + razon,
+                     o.covariables);
+            return false;
+        }
+    }
+    if (o.sesgo.empty()) datos.sesgoUniforme();
+    if (!carga(o.sesgo.empty() ? codigos::kOk : datos.cargaSesgo(o.sesgo))) return false;
+    if (o.priori.empty()) datos.prioriUniforme();
+    if (!carga(o.priori.empty() ? codigos::kOk : datos.cargaPriori(o.priori))) return false;
+    return carga(datos.cargaSitios(o.sitios));
+}
+
+// The result files, put in place together once every one is complete; false
+// with the summary ended at the file that failed (nothing is then replaced).
+bool escribeResultados(const OpcionesPrediccion& o, const cargaArchivo& datos, const ejecutarQuel& motor,
+                       ResumenPrediccion& r, Progreso& progreso) {
+    std::error_code ec;
+    fs::create_directories(o.salida, ec);
+    if (ec || !fs::is_directory(o.salida)) {
+        fallaCon(r, Fin::kFallo,
+                 o.salida.string() + ": cannot create the output folder" + (ec ? ": " + ec.message() : std::string()),
+                 o.salida);
+        return false;
+    }
+    const auto& titulos = quel::lenguaje::tablasIncluidas(quel::lenguaje::Idioma::kIngles).mensajesExporta;
+    const quel::gdal::Sistema sistema = quel::gdal::sistemaDeTabla(o.covariables);
+    struct Salida {
+        const char* nombre;
+        const TImagenN<long double>* valores;
+        std::size_t titulo;
+    };
+    const Salida salidas[3] = {{"predictive", motor.predictiva.get(), 2},
+                               {"certainty", motor.certidumbre.get(), 3},
+                               {"prior_potential", motor.potPriori.get(), 4}};
+    std::string prj;
+    if (!quel::gdal::textoPrj(sistema, prj)) {
+        fallaCon(r, Fin::kFallo, o.covariables.string() + ": cannot write the region's coordinate system",
+                 o.covariables);
+        return false;
+    }
+    std::vector<quel::gdal::TemporalJunto> tifs;
+    tifs.reserve(3);
+    std::vector<std::unique_ptr<quel::ArchivoNuevo>> archivos;
+    auto nuevo = [&](const fs::path& ruta) -> quel::ArchivoNuevo& {
+        return *archivos.emplace_back(std::make_unique<quel::ArchivoNuevo>(ruta));
+    };
+    auto falla = [&](const fs::path& archivo, const std::string& que) {
+        fallaCon(r, Fin::kFallo, archivo.string() + ": cannot write the " + que, archivo);
+        return false;
+    };
+    for (const Salida& s : salidas) {
+        quel::ArchivoNuevo& txt = nuevo(o.salida / (std::string(s.nombre) + ".txt"));
+        if (!tablaResultados::escribe(txt, {titulos[0], titulos[1], titulos[s.titulo]}, *datos.coordenadas,
+                                      *s.valores, o.digitos) ||
+            !txt.termina())
+            return falla(txt.destino(), "result table: " + txt.razon());
+        progreso.avanza(kParteSalida / 6);
+        const fs::path grid = o.salida / (std::string(s.nombre) + (o.geotiff ? ".tif" : ".asc"));
+        std::string texto, razon;
+        if (!exportaArchivo::textoGrid(*datos.coordenadas, *s.valores, texto, razon))
+            return falla(grid, "result grid: " + razon);
+        if (o.geotiff) {
+            // GDAL writes to a path: a temporary beside the result, put in
+            // place with the rest of the set.
+            quel::gdal::TemporalJunto& t = tifs.emplace_back(grid);
+            if (!t.bien() || !quel::gdal::escribeGeoTIFF(t.ruta(), *datos.coordenadas, *s.valores, sistema))
+                return falla(grid, "result grid");
+        } else {
+            quel::ArchivoNuevo& asc = nuevo(grid);
+            if (!asc.agrega(texto) || !asc.termina()) return falla(grid, "result grid: " + asc.razon());
+            if (!prj.empty()) {
+                quel::ArchivoNuevo& f = nuevo(quel::gdal::rutaPrj(grid));
+                if (!f.agrega(prj) || !f.termina()) return falla(f.destino(), "coordinate system: " + f.razon());
+            }
+        }
+        progreso.avanza(kParteSalida / 6);
+    }
+    // Last chance to stop: past this point the set replaces the earlier one.
+    if (progreso.cancelado()) {
+        termina(r, Fin::kCancelada, quel::ErrorArchivo(quel::kCodigoCancelado, 0, {}));
+        return false;
+    }
+    std::vector<quel::ArchivoNuevo*> conjunto;
+    for (auto& f : archivos) conjunto.push_back(f.get());
+    std::string razon;
+    if (!quel::colocaTodos(conjunto, &razon)) {
+        fallaCon(r, Fin::kFallo, razon);
+        return false;
+    }
+    for (quel::gdal::TemporalJunto& t : tifs)
+        if (!t.coloca()) return falla(t.destino(), "result grid");
+    return true;
+}
+
+}  // namespace
+
+std::string OpcionesPrediccion::valida() const {
+    if (digitos < 1 || digitos > 30) return "digits must be from 1 to 30, not " + std::to_string(digitos);
+    if (hilos < 0 || hilos > 1024) return "threads must be from 0 to 1024, not " + std::to_string(hilos);
+    if (especie && especie->empty()) return "the species name is empty";
+    return {};
+}
+
+std::string ResumenPrediccion::breve() const {
+    static const char* const kFines[] = {"not run", "done", "bad settings", "unknown species",
+                                         "load failed", "engine stopped", "failed", "cancelled"};
+    std::string l = kFines[static_cast<int>(fin)];
+    if (error.hay()) l += " (code " + std::to_string(error.codigo) + ")";
+    l += "; pairs " + std::to_string(pares) + ", rows " + std::to_string(filas) + ", unassigned sites " +
+         std::to_string(sinAsignar) + ", " + std::to_string(segundos) + " s";
+    return l;
+}
+
+ResumenPrediccion corridaPrediccion(const OpcionesPrediccion& o, cargaArchivo& datos, ejecutarQuel& motor,
+                                    Progreso& progreso) {
+    ResumenPrediccion r;
+    if (std::string e = o.valida(); !e.empty()) return fallaCon(r, Fin::kOpciones, e);
+    if (!cargaEntradas(o, datos, r, progreso)) {
+        if (r.fin == Fin::kNoEjecutada) termina(r, Fin::kCancelada, quel::ErrorArchivo(quel::kCodigoCancelado, 0, {}));
+        return r;
+    }
+    OpcionesPrediccion cargadas = o;
+    cargadas.prioriUniforme = o.priori.empty();
+    return prediccionDeDatos(cargadas, datos, motor, progreso);
+}
+
+ResumenPrediccion prediccionDeDatos(const OpcionesPrediccion& o, cargaArchivo& datos, ejecutarQuel& motor,
+                                    Progreso& progreso) {
+    const auto inicio = std::chrono::steady_clock::now();
+    ResumenPrediccion r;
+    if (std::string e = o.valida(); !e.empty()) return fallaCon(r, Fin::kOpciones, e);
+    const auto cancelada = [&] { return termina(r, Fin::kCancelada, quel::ErrorArchivo(quel::kCodigoCancelado, 0, {})); };
+    if (progreso.cancelado()) return cancelada();
+
+    copiaDatos copia = copiaDatos::de(datos);
+    TImagenN<float> sitiosEspecie;
+    TImagenN<AnsiString> nombreEspecie;
+    if (o.especie) {
+        const auto conocidas = datos.especies ? especiesConocidas(*datos.especies) : std::vector<std::string>();
+        if (std::find(conocidas.begin(), conocidas.end(), *o.especie) == conocidas.end()) {
+            std::string lista;
+            for (const auto& n : conocidas) lista += (lista.empty() ? "" : ", ") + n;
+            return fallaCon(r, Fin::kEspecie,
+                            "unknown species '" + *o.especie + "'; the sites file holds: " +
+                                (lista.empty() ? "(none)" : lista),
+                            o.sitios);
+        }
+        soloEspecie(datos, *o.especie, sitiosEspecie, nombreEspecie);
+        copia.sitios = &sitiosEspecie;
+        copia.especies = &nombreEspecie;
+        copia.numEspecies = 1;
+    }
+
+    // The run works in an engine of its own: the caller's keeps its results
+    // until this one has succeeded.
+    ejecutarQuel nuevo(o.hilos);
+    nuevo.fijaLimiteMemoria(o.memoria);
+    int codigo = 0;
+    {
+        ProgresoTramo tramo(progreso, kParteMotor);
+        try {
+            codigo = nuevo.ejecuta(copia, o.prioriUniforme ? 1 : 0, tramo);
+        } catch (const std::exception& ex) {
+            return fallaCon(r, Fin::kFallo, std::string("the run failed: ") + ex.what());
+        }
+    }
+    r.filas = datos.covariables ? datos.covariables->renglones : 0;
+    if (codigo == ejecutarQuel::kCancelado) return cancelada();
+    if (codigo != 0) {
+        // The file the code is about.
+        quel::ErrorArchivo error = nuevo.error();
+        error.codigo = codigo;
+        error.archivo = o.covariables;
+        if (codigo == ejecutarQuel::kRenglones)
+            error.archivo = !datos.priori || !datos.covariables || datos.priori->renglones != datos.covariables->renglones
+                                ? o.priori
+                                : o.sesgo;
+        return termina(r, Fin::kMotor, std::move(error));
+    }
+    r.pares = nuevo.numPares;
+    r.sinAsignar = nuevo.sitiosSinAsignar;
+    r.descartes = nuevo.descartes;
+    if (!o.salida.empty() && !escribeResultados(o, datos, nuevo, r, progreso)) return r;
+    motor = std::move(nuevo);
+    r.segundos = std::chrono::duration<double>(std::chrono::steady_clock::now() - inicio).count();
+    return termina(r, Fin::kBien);
+}

@@ -1,0 +1,120 @@
+// The progress-and-cancel object, its shares and step counter, and the
+// parallel loop that carries a worker's exception back.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "platform/Paralelo.h"
+#include "platform/Progreso.h"
+
+namespace {
+
+// Records the points it is given, and any log line.
+struct Cuenta final : Progreso {
+    int puntos = 0, llamadas = 0;
+    std::vector<std::string> registro;
+    void avanza(int p) override {
+        puntos += p;
+        ++llamadas;
+    }
+    void registra(Canal canal, const std::string& l) override {
+        registro.push_back((canal == Canal::kSalida ? "out: " : "err: ") + l);
+    }
+};
+
+}  // namespace
+
+TEST(Progreso, TramosYPasosDanSuParteExacta) {
+    struct Caso {
+        int parte;
+        long long total;
+        std::vector<long long> pasos;
+        int esperado;
+    };
+    const Caso casos[] = {
+        {60, 100, {50}, 30},       // half the steps, half the share
+        {60, 3, {1, 1, 1}, 60},    // few steps: the whole share once done
+        {90, 1000000, {1}, 0},     // less than a point
+        {7, 0, {}, 0},             // no steps at all
+        {100, 10, {30}, 100},      // more steps than announced: never past the share
+    };
+    for (const Caso& c : casos) {
+        SCOPED_TRACE("share " + std::to_string(c.parte) + " of " + std::to_string(c.total) + " steps");
+        Cuenta raiz;
+        ProgresoTramo tramo(raiz, c.parte);
+        PasosProgreso pasos(tramo, c.total, 100);
+        for (long long n : c.pasos) EXPECT_TRUE(pasos.paso(n));
+        EXPECT_EQ(raiz.puntos, c.esperado);
+        pasos.termina();
+        EXPECT_EQ(raiz.puntos, c.parte) << "the whole share once the loop is done";
+    }
+    // A share of a share, given as absolute values.
+    Cuenta raiz;
+    ProgresoTramo exterior(raiz, 50);
+    ProgresoTramo interior(exterior, 40);
+    interior.fija(50);
+    EXPECT_EQ(raiz.puntos, 10);
+    interior.fija(200);
+    interior.termina();
+    EXPECT_EQ(raiz.puntos, 20);
+}
+
+TEST(Progreso, CancelarYRegistroPasanPorLosTramos) {
+    Cuenta raiz;
+    ProgresoTramo tramo(raiz, 50);
+    PasosProgreso pasos(tramo, 10, 100);
+    tramo.registra(Progreso::Canal::kSalida, "Iteracion: 1 de 2");
+    tramo.registra(Progreso::Canal::kAviso, "aviso");
+    EXPECT_EQ(raiz.registro, (std::vector<std::string>{"out: Iteracion: 1 de 2", "err: aviso"}));
+    EXPECT_TRUE(pasos.paso());
+    raiz.cancela();
+    raiz.cancela();
+    EXPECT_TRUE(tramo.cancelado());
+    EXPECT_FALSE(pasos.paso());
+    EXPECT_THROW(quel::compruebaCancelado(tramo), quel::Cancelado);
+    // Cancelling a share does not cancel its parent.
+    Cuenta otra;
+    ProgresoTramo hijo(otra, 10);
+    hijo.cancela();
+    EXPECT_FALSE(otra.cancelado());
+}
+
+TEST(Paralelo, CadaElementoUnaVezYElPrimerErrorVuelve) {
+    for (int hilos : {1, 2, 7}) {
+        SCOPED_TRACE(std::to_string(hilos) + " threads");
+        std::vector<std::atomic<int>> vistos(1000);
+        quel::paraCada(1000, hilos, [&](int i) { ++vistos[static_cast<std::size_t>(i)]; });
+        for (const auto& v : vistos) ASSERT_EQ(v.load(), 1);
+
+        std::atomic<int> hechos{0};
+        EXPECT_THROW(quel::paraCada(1000, hilos,
+                                    [&](int i) {
+                                        if (i == 3) throw std::runtime_error("item 3");
+                                        ++hechos;
+                                    }),
+                     std::runtime_error);
+        if (hilos == 1) {
+            EXPECT_EQ(hechos.load(), 3) << "no item after the one that threw";
+        }
+
+        Cuenta p;
+        std::atomic<int> tras{0};
+        EXPECT_THROW(quel::paraCada(
+                         1000, hilos,
+                         [&](int i) {
+                             if (i == 10) p.cancela();
+                             if (i > 10 + hilos) ++tras;
+                         },
+                         &p),
+                     quel::Cancelado);
+        if (hilos == 1) {
+            EXPECT_EQ(tras.load(), 0);
+        }
+        std::atomic<int> ninguno{0};
+        EXPECT_THROW(quel::paraCada(5, hilos, [&](int) { ++ninguno; }, &p), quel::Cancelado);
+        EXPECT_EQ(ninguno.load(), 0) << "a cancelled run starts nothing";
+    }
+}
