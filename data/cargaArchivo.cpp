@@ -468,7 +468,7 @@ int cargaArchivo::revisaTabla(const fs::path& ruta, int tipo, Guarda&& guarda) {
     if (lector.error())
         return anota(codigos::kVacio, 0, "cannot read the file: " + quel::razonSistema(lector.errorSistema()));
     if (previos < 0)
-        return tipo == kCovariables ? anota(codigos::kMalformado, lineaUsuario(), "the table has no data line")
+        return tipo == kCovariables ? anota(codigos::kMalformado, 0, "the table has no data line")
                                     : anota(codigos::kVacio, 0, "the file holds no value");
     // The covariate columns (the two coordinates and the region flag aside)
     // must be the covariates of the category section.
