@@ -2,6 +2,7 @@
 
 #include "cli/png.h"
 
+#include <QtCore/QBuffer>
 #include <QtGui/QFont>
 #include <QtGui/QFontMetrics>
 #include <QtGui/QGuiApplication>
@@ -10,8 +11,10 @@
 
 #include <cstdlib>
 #include <memory>
+#include <string_view>
 
 #include "cli/comun.h"
+#include "platform/EscrituraSegura.h"
 #include "render/etiquetas.h"
 #include "render/paletaColores.h"
 #include "render/pintores.h"
@@ -96,9 +99,17 @@ QImage componeLamina(const QImage& mapa, const paletaColores& paleta, int degrad
     return lamina;
 }
 
+// Encodes the picture in memory and puts it in place through the safe
+// writer, so a failed or interrupted run leaves no half-written picture.
 bool guarda(const QImage& imagen, const std::filesystem::path& ruta, std::string& error) {
-    if (imagen.save(QString::fromStdString(ruta.string()), "PNG")) return true;
-    error = "cannot write " + ruta.string();
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    std::string razon = "the picture cannot be encoded";
+    if (buffer.open(QIODevice::WriteOnly) && imagen.save(&buffer, "PNG") &&
+        quel::escribeSeguro(ruta, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
+                            &razon))
+        return true;
+    error = "cannot write " + ruta.string() + ": " + razon;
     return false;
 }
 
