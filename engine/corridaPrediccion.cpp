@@ -9,6 +9,7 @@
 #include "data/apoyoGDAL.h"
 #include "data/cargaArchivo.h"
 #include "data/exportaArchivo.h"
+#include "data/geometriaTabla.h"
 #include "data/lenguaje.h"
 #include "data/salidaGDAL.h"
 #include "engine/ejecutarQuel.h"
@@ -75,8 +76,8 @@ bool cargaEntradas(const OpcionesPrediccion& o, cargaArchivo& datos, ResumenPred
     if (!carga(datos.cargaCovariables(o.covariables))) return false;
     if (!o.salida.empty()) {
         // The result grids need a table that runs row by row from the top-left cell.
-        std::string texto, razon;
-        if (!exportaArchivo::textoGrid(*datos.coordenadas, TImagenN<long double>(), texto, razon)) {
+        std::string razon;
+        if (quel::GeometriaTabla g; !g.lee(*datos.coordenadas, &razon)) {
             fallaCon(r, Fin::kFallo, o.covariables.string() + ": the table gives no valid result grid: " + razon,
                      o.covariables);
             return false;
