@@ -11,6 +11,7 @@
 #include <optional>
 #include <system_error>
 
+#include "platform/LecturaArchivo.h"
 #include "data/LectorGDAL.h"
 #include "data/cargaArchivo.h"
 
@@ -278,26 +279,19 @@ namespace {
 // The whole file into `texto`; false with `error` filled (the system's
 // reason) when it cannot be read.
 bool leeTodo(const fs::path& ruta, std::string& texto, ErrorGrid* error) {
-    std::error_code ec;
-    if (fs::is_directory(ruta, ec)) {
-        fallaArchivo(error, codigos::kMalformado, 0, "cannot read the grid: it is a folder", ruta);
-        return false;
+    int e = 0;
+    switch (leeArchivo(ruta, texto, &e)) {
+        case Lectura::kBien: return true;
+        case Lectura::kCarpeta:
+            fallaArchivo(error, codigos::kMalformado, 0, "cannot read the grid: it is a folder", ruta);
+            return false;
+        case Lectura::kNoAbre:
+            fallaArchivo(error, codigos::kMalformado, 0, "cannot open the grid: " + razonSistema(e), ruta);
+            return false;
+        case Lectura::kNoLee: break;
     }
-    errno = 0;
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(ruta.c_str(), "rb"), &std::fclose);
-    if (!f) {
-        fallaArchivo(error, codigos::kMalformado, 0, "cannot open the grid: " + razonSistema(errno), ruta);
-        return false;
-    }
-    texto.clear();
-    char buf[1 << 16];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f.get())) > 0) texto.append(buf, n);
-    if (std::ferror(f.get())) {
-        fallaArchivo(error, codigos::kMalformado, 0, "cannot read the grid: " + razonSistema(errno), ruta);
-        return false;
-    }
-    return true;
+    fallaArchivo(error, codigos::kMalformado, 0, "cannot read the grid: " + razonSistema(e), ruta);
+    return false;
 }
 
 // Names the file in an error of the text reader.

@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include "platform/EscrituraSegura.h"
+#include "platform/LecturaArchivo.h"
 
 namespace fs = std::filesystem;
 
@@ -100,17 +101,7 @@ bool escribeEnSuLugar(const fs::path& destino, const std::function<bool(const fs
     return t.bien() && escribe(t.ruta()) && t.coloca();
 }
 
-bool leeTexto(const fs::path& ruta, std::string& texto) {
-    std::error_code ec;
-    if (fs::is_directory(ruta, ec)) return false;
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(ruta.c_str(), "rb"), &std::fclose);
-    if (!f) return false;
-    texto.clear();
-    char buf[1 << 16];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f.get())) > 0) texto.append(buf, n);
-    return !std::ferror(f.get());
-}
+bool leeTexto(const fs::path& ruta, std::string& texto) { return leeArchivo(ruta, texto) == Lectura::kBien; }
 
 bool escribeTexto(const fs::path& destino, std::string_view bytes) { return escribeSeguro(destino, bytes); }
 

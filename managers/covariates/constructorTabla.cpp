@@ -10,6 +10,7 @@
 
 #include "data/cargaArchivo.h"
 #include "platform/EscrituraSegura.h"
+#include "platform/LecturaArchivo.h"
 #include "data/salidaGDAL.h"
 
 namespace fs = std::filesystem;
@@ -32,13 +33,7 @@ bool mismoEncabezado(const std::array<double, 6>& a, const std::array<double, 6>
 }
 
 bool leeTodo(const fs::path& ruta, std::string& texto) {
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(ruta.c_str(), "rb"), &std::fclose);
-    texto.clear();
-    if (!f) return false;
-    char buf[1 << 16];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f.get())) > 0) texto.append(buf, n);
-    return true;
+    return quel::leeArchivo(ruta, texto) == quel::Lectura::kBien;
 }
 
 double aReal(std::string_view t) {
