@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace {
 
@@ -33,15 +34,16 @@ void divide(double extension, double ancho, long tope, int& n, double& w) {
 
 }  // namespace
 
-buscadorFilas::buscadorFilas(const TImagenN<int>& covariables, const TImagenN<float>& coordenadas) {
+buscadorFilas::buscadorFilas(const TImagenN<int>& covariables, const TImagenN<float>& coordenadas, bool todas) {
     const int filas = std::min(covariables.renglones, coordenadas.renglones);
     if (covariables.columnas < 1 || coordenadas.columnas < 2 || filas <= 0) return;
     const auto& bandera = covariables.datos[static_cast<std::size_t>(covariables.columnas - 1)];
+    auto cuenta = [&](std::size_t r) { return todas || bandera[r] == 1; };
     const auto& cx = coordenadas.datos[0];
     const auto& cy = coordenadas.datos[1];
     std::size_t cuantas = 0;
     for (int r = 0; r < filas; ++r) {
-        if (bandera[static_cast<std::size_t>(r)] != 1) continue;
+        if (!cuenta(static_cast<std::size_t>(r))) continue;
         const double x = cx[static_cast<std::size_t>(r)], y = cy[static_cast<std::size_t>(r)];
         if (cuantas++ == 0) {
             minX_ = maxX_ = x;
@@ -77,7 +79,7 @@ buscadorFilas::buscadorFilas(const TImagenN<int>& covariables, const TImagenN<fl
     inicio_.assign(total + 1, 0);
     for (int r = 0; r < filas; ++r) {
         const auto rr = static_cast<std::size_t>(r);
-        if (bandera[rr] == 1) ++inicio_[cubeta(cx[rr], cy[rr]) + 1];
+        if (cuenta(rr)) ++inicio_[cubeta(cx[rr], cy[rr]) + 1];
     }
     for (std::size_t b = 0; b < total; ++b) inicio_[b + 1] += inicio_[b];
     std::vector<int> lleno(inicio_.begin(), inicio_.end() - 1);
@@ -86,7 +88,7 @@ buscadorFilas::buscadorFilas(const TImagenN<int>& covariables, const TImagenN<fl
     filas_.resize(cuantas);
     for (int r = 0; r < filas; ++r) {
         const auto rr = static_cast<std::size_t>(r);
-        if (bandera[rr] != 1) continue;
+        if (!cuenta(rr)) continue;
         const auto j = static_cast<std::size_t>(lleno[cubeta(cx[rr], cy[rr])]++);
         xs_[j] = cx[rr];
         ys_[j] = cy[rr];
@@ -169,16 +171,16 @@ int asignaSitios(const TImagenN<int>& covariables, const TImagenN<float>& coorde
 }
 
 std::vector<LugarSitio> ubicaSitios(const TImagenN<int>& covariables, const TImagenN<float>& coordenadas,
-                                    const TImagenN<float>& sitios) {
+                                    const TImagenN<float>& sitios, const std::vector<int>* filasValidas) {
     const int n = std::max(sitios.renglones, 0);
     std::vector<LugarSitio> lugares(static_cast<std::size_t>(n), LugarSitio::kFuera);
     const int filas = std::min(covariables.renglones, coordenadas.renglones);
     if (sitios.columnas < 2 || coordenadas.columnas < 2 || filas <= 0) return lugares;
-    // Every row of the table counts as valid for the nearest-cell search.
-    TImagenN<int> todas(filas, 1);
-    std::fill(todas.datos[0].begin(), todas.datos[0].end(), 1);
-    const buscadorFilas cualquiera(todas, coordenadas);
-    const buscadorFilas validas(covariables, coordenadas);
+    const buscadorFilas cualquiera(covariables, coordenadas, true);
+    // The valid rows' search only when the caller has not done it already.
+    const bool conValidas = filasValidas && filasValidas->size() >= static_cast<std::size_t>(n);
+    std::optional<buscadorFilas> validas;
+    if (!conValidas) validas.emplace(covariables, coordenadas);
     // The cell's size: the smallest positive step between coordinates of rows.
     const auto& cx = coordenadas.datos[0];
     const auto& cy = coordenadas.datos[1];
@@ -201,7 +203,7 @@ std::vector<LugarSitio> ubicaSitios(const TImagenN<int>& covariables, const TIma
         const auto aa = static_cast<std::size_t>(a);
         const float da = distancia(x, y, cx[aa], cy[aa]);
         if (da > diagonal) continue;
-        const int v = validas.fila(x, y);
+        const int v = conValidas ? (*filasValidas)[ss] : validas->fila(x, y);
         if (v < 0) {
             lugares[ss] = LugarSitio::kSinDato;
             continue;

@@ -24,8 +24,10 @@ int asignaSitios(const TImagenN<int>& covariables, const TImagenN<float>& coorde
 // 1e6), or on a no-data cell (the table's nearest row, among all rows, is
 // closer than every valid row: the site's own cell is outside the region).
 enum class LugarSitio { kRegion, kFuera, kSinDato };
+// `validas`, when given, holds each site's nearest valid row as asignaSitios
+// found it (-1 for none), which spares a second search.
 std::vector<LugarSitio> ubicaSitios(const TImagenN<int>& covariables, const TImagenN<float>& coordenadas,
-                                    const TImagenN<float>& sitios);
+                                    const TImagenN<float>& sitios, const std::vector<int>* validas = nullptr);
 
 // The sites of one species that lie outside the region (a run leaves them
 // out) or on its no-data cells (a run counts them in the nearest region
@@ -54,7 +56,8 @@ std::vector<DescarteEspecie> resumeDescartes(const std::vector<LugarSitio>& luga
 // hold a row as close as the best found.
 class buscadorFilas {
 public:
-    buscadorFilas(const TImagenN<int>& covariables, const TImagenN<float>& coordenadas);
+    // Over the valid rows, or over every row of the table when `todas`.
+    buscadorFilas(const TImagenN<int>& covariables, const TImagenN<float>& coordenadas, bool todas = false);
     // Row index, or -1 when no valid row is closer than 1e6.
     int fila(float x, float y) const;
     int validas() const { return static_cast<int>(filas_.size()); }

@@ -466,7 +466,7 @@ int ejecutarQuel::cuentaPresencias(const copiaDatos& d) {
     if (d.sitios && d.covariables && d.coordenadas) {
         // Sites beyond the table's cells count nowhere; a site on a no-data
         // cell keeps its nearest region cell.
-        const std::vector<LugarSitio> lugares = ubicaSitios(*d.covariables, *d.coordenadas, *d.sitios);
+        const std::vector<LugarSitio> lugares = ubicaSitios(*d.covariables, *d.coordenadas, *d.sitios, &filaSitio);
         for (std::size_t s = 0; s < lugares.size() && s < filaSitio.size(); ++s) {
             if (lugares[s] != LugarSitio::kFuera || filaSitio[s] < 0) continue;
             filaSitio[s] = -1;
