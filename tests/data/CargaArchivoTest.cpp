@@ -102,6 +102,7 @@ TEST_F(Carga, ErrorsNameTheFileTheLineAndWhatWasFound) {
         {covs, tablaCovariables({"a"}, {2}, {"1,1,1e10,1,"}), 9, 4, "expected a whole number in field 3"},
         {covs, "a,2,\nb,x,\n*\nh\n1,1,1,1,1,", 12, 2, "found \"b,x,\""},
         {covs, tablaCovariables({"a"}, {2}, {"1,1,1,1,1,"}), 12, 0, "expected 1 covariate columns"},
+        {covs, "?*", 12, 0, "the table has no data line"},  // no line past the end of the file
         {sitios, "a,1,2\nb,1\nc,3,4", 5, 2, "expected 3 fields (species, longitude, latitude), found 2"},
         {sitios, "a,1,2\nb,1,2\n\nc,3,4", 5, 3, "the line is empty"},
         {sitios, "a,1,2\nb,abc,2", 9, 2, "expected the longitude"},
