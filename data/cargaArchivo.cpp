@@ -452,16 +452,13 @@ int cargaArchivo::revisaTabla(const fs::path& ruta, int tipo, Guarda&& guarda) {
             const int n = texto::separaCampos(p.texto, campos);
             std::size_t malo = 0;
             const int codigo = revisaLinea(tipo, n, previos, campos, valores, malo);
-            if (codigo != codigos::kOk) {
-                lineaError = lineaUsuario();
-                return anota(codigo, lineaError, detalleLinea(tipo, codigo, n, previos, campos, malo));
-            }
+            if (codigo != codigos::kOk)
+                return anota(codigo, lineaUsuario(), detalleLinea(tipo, codigo, n, previos, campos, malo));
             guarda(linea, valores);
             previos = n;
         } else if (tipo == kSitios) {
             // An empty line of a sites file would leave a site unread.
-            lineaError = linea + 1;
-            return anota(codigos::kCampos, lineaError, "the line is empty");
+            return anota(codigos::kCampos, linea + 1, "the line is empty");
         }
         ++linea;
     }

@@ -37,7 +37,6 @@ public:
     int numEspecies = 0;
     int renglones = 0;   // lines counted by the last validation
     int columnas = 0;    // fields of the last line counted by the last validation
-    int lineaError = 0;  // line of the user's file where the last validation failed
     // Why the last failing load, conversion or validation failed: its code,
     // the user's file (set by the loads), the line and what was found there.
     quel::ErrorArchivo error;
@@ -88,7 +87,7 @@ public:
     int convierteArchivo(const std::filesystem::path& ruta, const std::filesystem::path& nombreTmp, int tipo);
     // Validation of a converted file: 0 (sets renglones and columnas), 5
     // (field count), 9 (a value out of range, or a field that must be a
-    // finite number and is not), both with lineaError = the user's line; 2
+    // finite number and is not), both with error.linea = the user's line; 2
     // for a file that cannot be read or holds no line; 12 for a covariate
     // table whose covariate columns (fields - 3) differ from numCovariables
     // or that has no data line.

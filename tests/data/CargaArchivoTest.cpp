@@ -39,8 +39,6 @@ protected:
         return dir / nombre;
     }
     int covariables(const std::string& bytes) { return ds.cargaCovariables(archivo(bytes)); }
-    // Code and lineaError of a load.
-    std::pair<int, int> falla(int codigo) { return {codigo, ds.lineaError}; }
 };
 
 TEST_F(Carga, CovariateTableFillsEveryGridAndRemovesItsTemporaryFiles) {
@@ -113,9 +111,6 @@ TEST_F(Carga, ErrorsNameTheFileTheLineAndWhatWasFound) {
         SCOPED_TRACE(c.texto);
         const fs::path ruta = archivo(c.texto);
         EXPECT_EQ((ds.*c.carga)(ruta), c.codigo);
-        if (c.codigo == 5 || c.codigo == 9) {
-            EXPECT_EQ(ds.lineaError, c.linea);
-        }
         EXPECT_EQ(ds.error.codigo, c.codigo);
         EXPECT_EQ(ds.error.archivo, ruta);
         EXPECT_EQ(ds.error.linea, c.linea);

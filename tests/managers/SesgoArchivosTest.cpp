@@ -176,7 +176,7 @@ namespace {
 
 std::vector<float> celdas(Banco& b, const std::string& texto) {
     const fs::path g = b.archivo("g.asc", texto);
-    EXPECT_EQ(b.inf.convierteCeldas(b.datos, g, inferenciaBias::kCiudades), 0) << b.inf.detalleError();
+    EXPECT_EQ(b.inf.convierteCeldas(b.datos, g, inferenciaBias::kCiudades), 0) << b.inf.error().detalle;
     std::vector<float> v;
     for (int r = 0; r < b.inf.celdasCiudades->renglones; ++r)
         for (int c = 0; c < 3; ++c) v.push_back(b.inf.celdasCiudades->datos[c][r]);
@@ -199,7 +199,7 @@ TEST(SesgoGrids, OtherProgramsGridsGiveTheSameCellListAsTheProgramsOwn) {
     // The grid reader's refusals stop the step with code 12 and say why.
     const fs::path corto = b.archivo("corto.asc", "ncols 3\nnrows 2\nxllcorner 0\nyllcorner 0\ncellsize 10\n1 2 3\n");
     EXPECT_EQ(b.inf.convierteCeldas(b.datos, corto, inferenciaBias::kCiudades), codigos::kMalformado);
-    EXPECT_FALSE(b.inf.detalleError().empty());
+    EXPECT_FALSE(b.inf.error().detalle.empty());
 }
 
 TEST(SesgoGrids, CellListGoesThroughSixSignificantDigitsInSinglePrecision) {
@@ -264,13 +264,13 @@ TEST(SesgoAbundancia, TheRichnessGridMustListTheCellsOfTheTable) {
         SCOPED_TRACE(c.grid);
         const int codigo = b.inf.cargaRiqueza(b.datos, b.archivo("s.asc", c.grid));
         if (*c.difiere == 0) {
-            ASSERT_EQ(codigo, 0) << b.inf.detalleError();
+            ASSERT_EQ(codigo, 0) << b.inf.error().detalle;
             EXPECT_EQ(b.inf.riqueza->datos[0][1], 4);
             continue;
         }
         EXPECT_EQ(codigo, codigos::kEncabezados);
-        EXPECT_NE(b.inf.detalleError().find(c.difiere), std::string::npos) << b.inf.detalleError();
-        EXPECT_NE(b.inf.detalleError().find("covariate table"), std::string::npos);
+        EXPECT_NE(b.inf.error().detalle.find(c.difiere), std::string::npos) << b.inf.error().detalle;
+        EXPECT_NE(b.inf.error().detalle.find("covariate table"), std::string::npos);
     }
 }
 
