@@ -385,23 +385,10 @@ TEST(Predict, CtrlCDetieneLaCorridaSinDejarNada) {
     fs::create_directory(tmp);
     int tubo[2];
     ASSERT_EQ(pipe(tubo), 0);
-    const pid_t hijo = fork();
+    std::vector<std::string> a = reg.args();
+    a.insert(a.begin(), "predict");
+    const pid_t hijo = apoyo::lanzaCli(a, err.string(), tmp.string(), tubo[1]);
     ASSERT_GE(hijo, 0);
-    if (hijo == 0) {
-        dup2(tubo[1], STDOUT_FILENO);
-        close(tubo[0]);
-        close(tubo[1]);
-        if (!std::freopen(err.c_str(), "w", stderr)) _exit(99);
-        setenv("TMPDIR", tmp.c_str(), 1);
-        std::vector<std::string> a = reg.args();
-        a.insert(a.begin(), "predict");
-        a.insert(a.begin(), QUEL_CLI);
-        std::vector<char*> argv;
-        for (auto& x : a) argv.push_back(x.data());
-        argv.push_back(nullptr);
-        execv(QUEL_CLI, argv.data());
-        _exit(98);
-    }
     close(tubo[1]);
     // The first "Iteracion" line: the run is in its certainty step.
     std::string salida;
@@ -412,10 +399,7 @@ TEST(Predict, CtrlCDetieneLaCorridaSinDejarNada) {
     while (read(tubo[0], &c, 1) == 1) {
     }
     close(tubo[0]);
-    int estado = 0;
-    ASSERT_EQ(waitpid(hijo, &estado, 0), hijo);
-    ASSERT_TRUE(WIFEXITED(estado));
-    EXPECT_EQ(WEXITSTATUS(estado), 130);
+    EXPECT_EQ(apoyo::estadoHijo(hijo), 130);
     EXPECT_EQ(prueba::lee(err), "quel-cli predict: interrupted; no result was written\n");
     EXPECT_TRUE(fs::is_empty(tmp));
     EXPECT_TRUE(!fs::exists(reg.salida) || fs::is_empty(reg.salida));
