@@ -14,6 +14,7 @@
 #include "managers/bias/corridaSesgo.h"
 #include "managers/bias/inferenciaBias.h"
 #include "managers/SesgoComun.h"
+#include "support/progresoPrueba.h"
 
 namespace fs = std::filesystem;
 using namespace prueba_sesgo;
@@ -345,15 +346,6 @@ TEST(SesgoCorrida, FitsABiasThatSumsToOneOverTheCombinationsAndSavesOneValuePerR
 // threw, whatever the thread count, leaves the sums, sites and bias of the
 // run before it as they were; the exception reaches the caller.
 TEST(SesgoCorrida, CancelledOrFailingSumsChangeNothing) {
-    struct Detiene final : Progreso {
-        bool lanza = false;
-        // The first report of the sums, from inside a worker's item.
-        void avanza(int) override { pulso(); }
-        void pulso() override {
-            if (!lanza) cancela();
-            else throw std::runtime_error("worker failed");
-        }
-    };
     for (int hilos : {1, 4})
         for (bool lanza : {false, true}) {
             SCOPED_TRACE(std::to_string(hilos) + (lanza ? " threads, a worker throws" : " threads, cancelled"));
@@ -364,10 +356,11 @@ TEST(SesgoCorrida, CancelledOrFailingSumsChangeNothing) {
             ASSERT_EQ(ejecutaSesgo(r.b.inf, r.b.datos, r.e, sitios, especies), 0);
             const auto ciudades = r.b.inf.sumaCiudades->datos[0];
             const auto sesgo = r.b.inf.sesgoPorCelda();
+            const std::string archivoSumas = r.b.trabajo("sumaciudades.txt");
             const TImagenN<float>* antes = sitios.get();
             r.e.ciudades = r.e.carreteras;  // a run that would give other sums
-            Detiene d;
-            d.lanza = lanza;
+            // Its first report of the sums comes from inside a worker's item.
+            prueba::ProgresoPrueba d(1, lanza);
             FalloSesgo fallo;
             if (lanza) {
                 EXPECT_THROW(ejecutaSesgo(r.b.inf, r.b.datos, r.e, sitios, especies, nullptr, &fallo, d),
@@ -378,6 +371,7 @@ TEST(SesgoCorrida, CancelledOrFailingSumsChangeNothing) {
             }
             EXPECT_EQ(r.b.inf.sumaCiudades->datos[0], ciudades);
             EXPECT_EQ(r.b.inf.sesgoPorCelda(), sesgo);
+            EXPECT_EQ(r.b.trabajo("sumaciudades.txt"), archivoSumas);
             EXPECT_EQ(sitios.get(), antes);
         }
 }
