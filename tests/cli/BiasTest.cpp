@@ -113,24 +113,6 @@ TEST(BiasCli, WritesTheWindowsBiasFileAndReportsTheFit) {
                                                  "sites.txt"}));
 }
 
-TEST(BiasCli, DigitsWidenTheValuesAndThreadsChangeNothing) {
-    Caso c;
-    cli::Argumentos a = c.args();
-    a.insert(a.end(), {"--digits", "17", "--threads", "1"});
-    ASSERT_EQ(ejecuta(a).estado, 0);
-    const std::string uno = prueba::lee(c.salida);
-    a.back() = "3";
-    ASSERT_EQ(ejecuta(a).estado, 0);
-    EXPECT_EQ(prueba::lee(c.salida), uno);
-    ASSERT_EQ(ejecuta(c.args()).estado, 0);
-    const std::string seis = prueba::lee(c.salida);
-    EXPECT_EQ(std::count(uno.begin(), uno.end(), '\n'), std::count(seis.begin(), seis.end(), '\n'));
-    EXPECT_GT(uno.size(), seis.size());
-    // The first value agrees to six digits.
-    const double largo = std::strtod(uno.c_str(), nullptr), corto = std::strtod(seis.c_str(), nullptr);
-    EXPECT_NEAR(largo / corto, 1.0, 1e-5);
-}
-
 TEST(BiasCli, ReportsFailingInputsWithTheirCodeLineAndText) {
     Caso c;
     c.covs = c.escribe("covs2.txt", prueba::lee(c.covs) + "\n");

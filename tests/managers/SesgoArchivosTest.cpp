@@ -376,46 +376,6 @@ TEST(SesgoCorrida, CancelledOrFailingSumsChangeNothing) {
         }
 }
 
-TEST(SesgoCorrida, SiteStepsReportTheirCodesInsteadOfCountingPhantomSites) {
-    {
-        Region r;
-        std::unique_ptr<TImagenN<float>> sitios;
-        std::unique_ptr<TImagenN<AnsiString>> especies;
-        FalloSesgo fallo;
-        r.e.presencias = r.b.archivo("p2.txt", "a,-104.98,19.41\nb,-104.69,19.02\n");
-        EXPECT_EQ(ejecutaSesgo(r.b.inf, r.b.datos, r.e, sitios, especies, nullptr, &fallo), codigos::kVacio);
-        EXPECT_EQ(fallo.archivo, r.e.presencias);
-        r.e.presencias = r.b.archivo("p3.txt", "a,-104.98,19.41\n\nb,-104.69,19.02");
-        EXPECT_EQ(ejecutaSesgo(r.b.inf, r.b.datos, r.e, sitios, especies, nullptr, &fallo), codigos::kCampos);
-        EXPECT_EQ(fallo.linea, 2);
-        EXPECT_FALSE(sitios);
-    }
-    {
-        Region r;
-        std::unique_ptr<TImagenN<float>> sitios;
-        std::unique_ptr<TImagenN<AnsiString>> especies;
-        FalloSesgo fallo;
-        r.e.carreteras = r.b.archivo("mal.asc", "ncols 6\nnrows 5\ncellsize 0.1\n1 2 3\n");
-        EXPECT_EQ(ejecutaSesgo(r.b.inf, r.b.datos, r.e, sitios, especies, nullptr, &fallo), codigos::kMalformado);
-        EXPECT_EQ(fallo.archivo, r.e.carreteras);
-        EXPECT_FALSE(fallo.detalle.empty());
-    }
-}
-
-TEST(SesgoCorrida, ABiasOutsideZeroOneIsNotWritten) {
-    Region r;
-    std::unique_ptr<TImagenN<float>> sitios;
-    std::unique_ptr<TImagenN<AnsiString>> especies;
-    ASSERT_EQ(ejecutaSesgo(r.b.inf, r.b.datos, r.e, sitios, especies), 0);
-    r.b.inf.sesgo->datos[0][1] = -0.25L;
-    const fs::path salida = r.b.entradas / "sesgo.txt";
-    EXPECT_EQ(r.b.inf.guardaSesgo(salida), codigos::kRango);
-    EXPECT_FALSE(fs::exists(salida));
-    EXPECT_NE(r.b.inf.sesgoFueraDeRango().find("combination 2"), std::string::npos);
-    r.b.inf.sesgo->datos[0][1] = std::nanl("");
-    EXPECT_EQ(r.b.inf.guardaSesgo(salida), codigos::kRango);
-}
-
 TEST(SesgoCorrida, SaveNeedsARunOnTheLoadedTable) {
     Region r;
     const fs::path salida = r.b.entradas / "sesgo.txt";
