@@ -26,20 +26,11 @@ struct Caso {
     fs::path covs, ciudades, carreteras, riqueza, sitios, salida;
 
     explicit Caso(const std::vector<double>& valoresCiudades = {}) {
-        std::vector<std::vector<int>> clases;
-        std::vector<double> c(30, 0), r(30, 0), s(30, 0);
-        for (int i = 0; i < 30; ++i) {
-            clases.push_back({1 + (i % 6) / 2, 1 + (i / 6) % 3});
-            s[i] = 5 + (i * 7) % 23;
-            if (i % 6 == 2) r[i] = 1;
-        }
-        c[7] = 50;
-        c[22] = 8;
-        if (!valoresCiudades.empty()) c = valoresCiudades;
-        covs = escribe("covs.txt", tablaCovariables(region(6, 5, -105, 19, 0.1, clases)));
-        ciudades = escribe("cities.asc", grid(6, 5, -105, 19, 0.1, c));
-        carreteras = escribe("roads.asc", grid(6, 5, -105, 19, 0.1, r));
-        riqueza = escribe("richness.asc", grid(6, 5, -105, 19, 0.1, s));
+        const RegionSesgo r(valoresCiudades);
+        covs = escribe("covs.txt", r.covariables);
+        ciudades = escribe("cities.asc", r.ciudades);
+        carreteras = escribe("roads.asc", r.carreteras);
+        riqueza = escribe("richness.asc", r.riqueza);
         sitios = escribe("sites.txt", "b,-104.98,19.41\na,-104.69,19.02\na,-104.88,19.21\nb,-104.58,19.33");
         salida = carpeta / "bias";
     }

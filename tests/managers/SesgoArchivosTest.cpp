@@ -284,19 +284,11 @@ struct Region {
     Banco b;
     EntradasSesgo e;
     Region() {
-        std::vector<std::vector<int>> clases;
-        std::vector<double> ciudades(30, 0), carreteras(30, 0), riqueza(30, 0);
-        for (int i = 0; i < 30; ++i) {
-            clases.push_back({1 + (i % 6) / 2, 1 + (i / 6) % 3});
-            riqueza[i] = 5 + (i * 7) % 23;
-            if (i % 6 == 2) carreteras[i] = 1;
-        }
-        ciudades[7] = 50;
-        ciudades[22] = 8;
-        b.cargaTabla(region(6, 5, -105, 19, 0.1, clases));
-        e.ciudades = b.archivo("c.asc", grid(6, 5, -105, 19, 0.1, ciudades));
-        e.carreteras = b.archivo("r.asc", grid(6, 5, -105, 19, 0.1, carreteras));
-        e.riqueza = b.archivo("s.asc", grid(6, 5, -105, 19, 0.1, riqueza));
+        const RegionSesgo r;
+        EXPECT_EQ(cargaCovariablesSesgo(b.inf, b.datos, b.archivo("covs.txt", r.covariables)), 0);
+        e.ciudades = b.archivo("c.asc", r.ciudades);
+        e.carreteras = b.archivo("r.asc", r.carreteras);
+        e.riqueza = b.archivo("s.asc", r.riqueza);
         e.presencias = b.archivo("p.txt", "sp b,-104.98,19.41\nsp a,-104.69,19.02\nsp a,-104.88,19.21\n"
                                           "sp b,-104.58,19.33\nsp a,5000000,0");
         e.alfa = 1;
