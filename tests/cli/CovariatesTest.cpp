@@ -30,19 +30,6 @@ void esUso(const Salida& s) {
 
 }  // namespace
 
-TEST(CovariatesCli, WritesTheTableUnderExactlyTheNameGiven) {
-    Carpeta c;
-    auto a = c.escribe("alt.asc", grid(3, 2, "1 2 3\n4 5 -9999\n", "NODATA_value -9999\n"));
-    auto b = c.escribe("soil.v2.asc", grid(3, 2, "0.5 2 3\n4 5 6\n"));
-    auto d = c.escribe("d.asc", grid(3, 2, "6 5 4\n3 2 1\n"));
-    Salida s = covariates({"--out", c / "tabla", a + ":2", b + ":manual", d});
-    ASSERT_EQ(s.estado, 0) << s.err;
-    EXPECT_EQ(prueba::lee(c / "tabla"),
-              "alt,2,\nsoil,6,\nd,10,\n**********\nLong,Lat,alt,soil,d,\n"
-              "0,1,1,1,6,1,\n1,1,1,2,5,1,\n2,1,1,3,4,1,\n0,0,2,4,3,1,\n1,0,2,5,2,1,\n2,0,0,6,1,0,");
-    EXPECT_FALSE(fs::exists(c / "tabla.txt"));
-}
-
 TEST(CovariatesCli, SuffixOnlyAfterTheLastColon) {
     Carpeta c;
     // A ':' whose tail is neither a number nor "manual" belongs to the file name.
