@@ -427,7 +427,7 @@ void TFormPrincipal::muestraProgreso(bool on) {
 
 QString TFormPrincipal::tx(const std::string& bytes) { return quel::textoDeBytes(bytes); }
 
-void TFormPrincipal::muestraError(int codigo) { muestraError(codigo, datos.lineaError); }
+void TFormPrincipal::muestraError(int codigo) { muestraError(codigo, datos.error.linea); }
 
 void TFormPrincipal::muestraError(int codigo, int lineaError) {
     // The load's own account (its file, line and what it found) goes to the

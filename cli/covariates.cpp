@@ -82,7 +82,7 @@ std::string leeGrid(const std::string& arg, Grid& g) {
 
 int ejecuta(const fs::path& salida, const std::vector<Grid>& grids) {
     CarpetaPrivada carpeta;
-    ProgresoTerminal progreso(kComando);
+    ProgresoTerminal progreso(kComando, true);
     constructorTabla ct{quel::RaizDatos(carpeta.ruta())};
     ct.agregaExtension = false;
     std::vector<ItemCovariable> items;
@@ -90,6 +90,7 @@ int ejecuta(const fs::path& salida, const std::vector<Grid>& grids) {
         items.push_back({nombreCovariable(g.ruta.string()), true, g.ruta, g.clases, g.manual});
 
     const int codigo = ct.construyeTabla(salida, items, nullptr, progreso);
+    if (codigo == quel::kCodigoCancelado) return interrumpido(kComando);
     if (codigo == codigos::kVacio) {  // a file that cannot be written
         std::fprintf(stderr, "quel-cli %s: %s: %s\n", kComando, ct.rutaError.string().c_str(),
                      ct.error.detalle.c_str());

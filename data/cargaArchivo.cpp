@@ -32,6 +32,12 @@ bool mismoArchivo(const fs::path& a, const fs::path& b) {
 
 bool borra(const fs::path& p) { return std::remove(p.c_str()) == 0; }
 
+// One line of a load done: lets a window paint; false once the load is cancelled.
+bool sigue(Progreso& progreso) {
+    progreso.pulso();
+    return !progreso.cancelado();
+}
+
 // The number of categories of a category line: its second field (empty
 // fields skipped) read as a whole number from its leading digits, after
 // optional white space and sign. False when there is no such number or it
@@ -214,7 +220,7 @@ fs::path cargaArchivo::resuelve(const fs::path& nombre) const {
 // validated field reads as the readers would read it), into new grids that
 // replace the old ones only when everything succeeded.
 
-int cargaArchivo::cargaCovariables(const fs::path& ruta) {
+int cargaArchivo::cargaCovariables(const fs::path& ruta, Progreso& progreso) {
     // The kept grids must stay consistent with the count of covariates.
     const int anteriores = numCovariables;
     numCovariables = 0;
@@ -223,12 +229,12 @@ int cargaArchivo::cargaCovariables(const fs::path& ruta) {
         numCovariables = anteriores;
         return concluye(codigo, ruta);
     };
-    int codigo = convierteArchivo(ruta, kCovariablesTmp, kCovariables);
+    int codigo = convierteArchivo(ruta, kCovariablesTmp, kCovariables, progreso);
     if (codigo != codigos::kOk) return falla(codigo);
     std::unique_ptr<TImagenN<float>> coords;
     std::unique_ptr<TImagenN<int>> covs;
     codigo = validaYLee(
-        kCovariablesTmp, kCovariables,
+        kCovariablesTmp, kCovariables, progreso,
         [&](int filas, int campos) {
             coords = std::make_unique<TImagenN<float>>(filas, 2);
             covs = std::make_unique<TImagenN<int>>(filas, campos - 2);
@@ -257,9 +263,10 @@ int cargaArchivo::cargaCovariables(const fs::path& ruta) {
 }
 
 template <class T>
-int cargaArchivo::cargaColumnas(const std::string& nombreTmp, int tipo, int extra, std::unique_ptr<TImagenN<T>>& nuevo) {
+int cargaArchivo::cargaColumnas(const std::string& nombreTmp, int tipo, int extra, std::unique_ptr<TImagenN<T>>& nuevo,
+                                Progreso& progreso) {
     const int codigo = validaYLee(
-        nombreTmp, tipo, [&](int filas, int campos) { nuevo = std::make_unique<TImagenN<T>>(filas, campos + extra); },
+        nombreTmp, tipo, progreso, [&](int filas, int campos) { nuevo = std::make_unique<TImagenN<T>>(filas, campos + extra); },
         [&](std::size_t fila, const std::vector<float>& v) {
             for (std::size_t f = 0; f < v.size(); ++f) {
                 if constexpr (std::is_same_v<T, int>) nuevo->datos[f][fila] = texto::aEntero(v[f]);
@@ -271,38 +278,38 @@ int cargaArchivo::cargaColumnas(const std::string& nombreTmp, int tipo, int extr
     return codigos::kOk;
 }
 
-int cargaArchivo::cargaSesgo(const fs::path& ruta) {
+int cargaArchivo::cargaSesgo(const fs::path& ruta, Progreso& progreso) {
     error = {};
-    int codigo = convierteArchivo(ruta, kSesgoTmp, kSesgo);
+    int codigo = convierteArchivo(ruta, kSesgoTmp, kSesgo, progreso);
     if (codigo != codigos::kOk) return concluye(codigo, ruta);
     std::unique_ptr<TImagenN<float>> nuevo;
-    codigo = cargaColumnas(kSesgoTmp, kSesgo, 0, nuevo);
+    codigo = cargaColumnas(kSesgoTmp, kSesgo, 0, nuevo, progreso);
     if (codigo != codigos::kOk) return concluye(codigo, ruta);
     sesgo = std::move(nuevo);
     return concluye(borraTmp(kSesgoTmp), ruta);
 }
 
-int cargaArchivo::cargaPriori(const fs::path& ruta) {
+int cargaArchivo::cargaPriori(const fs::path& ruta, Progreso& progreso) {
     error = {};
-    int codigo = convierteArchivo(ruta, kPrioriTmp, kPriori);
+    int codigo = convierteArchivo(ruta, kPrioriTmp, kPriori, progreso);
     if (codigo != codigos::kOk) return concluye(codigo, ruta);
     std::unique_ptr<TImagenN<int>> nuevo;  // column 1 stays unused
-    codigo = cargaColumnas(kPrioriTmp, kPriori, 1, nuevo);
+    codigo = cargaColumnas(kPrioriTmp, kPriori, 1, nuevo, progreso);
     if (codigo != codigos::kOk) return concluye(codigo, ruta);
     priori = std::move(nuevo);
     return concluye(borraTmp(kPrioriTmp), ruta);
 }
 
-int cargaArchivo::cargaSitios(const fs::path& ruta) {
+int cargaArchivo::cargaSitios(const fs::path& ruta, Progreso& progreso) {
     error = {};
     // The species split overwrites and the end of the load deletes this file.
     if (mismoArchivo(ruta, tmp(kSitiosTmp)))
         return concluye(anota(codigos::kVacio, 0, "the file is one of the working files of the load"), ruta);
-    int codigo = convierteArchivo(ruta, kConEspecieTmp, kSitios);
+    int codigo = convierteArchivo(ruta, kConEspecieTmp, kSitios, progreso);
     if (codigo != codigos::kOk) return concluye(codigo, ruta);
     if (!quitaEspecie()) return concluye(anota(codigos::kVacio, 0, "cannot write the working files of the load"), ruta);
     std::unique_ptr<TImagenN<float>> nuevos;  // column 2: the nearest cell, set by the engine
-    codigo = cargaColumnas(kSitiosTmp, kSitios, 1, nuevos);
+    codigo = cargaColumnas(kSitiosTmp, kSitios, 1, nuevos, progreso);
     if (codigo != codigos::kOk) return concluye(codigo, ruta);
     auto nombres = std::make_unique<TImagenN<AnsiString>>(nuevos->renglones, 1);
     if (!leePrimerosCampos(tmp(kConEspecieTmp), *nombres, nombres->renglones, false))
@@ -363,7 +370,7 @@ void cargaArchivo::borraTodo() {
 
 // ------------------------------------------------------------ conversion
 
-int cargaArchivo::convierteArchivo(const fs::path& ruta, const fs::path& nombreTmp, int tipo) {
+int cargaArchivo::convierteArchivo(const fs::path& ruta, const fs::path& nombreTmp, int tipo, Progreso& progreso) {
     const fs::path destino = resuelve(nombreTmp);
     const fs::path rutaCategorias = tmp(kCategoriasTmp);
     // Writing the temporary files would truncate the user's own file.
@@ -384,6 +391,7 @@ int cargaArchivo::convierteArchivo(const fs::path& ruta, const fs::path& nombreT
     Pieza p;
     int linea = 0;  // line of the user's file
     while (lector.siguiente(p)) {
+        if (!sigue(progreso)) return anota(quel::kCodigoCancelado, 0, {});
         ++linea;
         if (tipo == kCovariables && estado == Estado::categorias) {
             if (!p.texto.empty() && p.texto.back() == '*') {
@@ -432,11 +440,11 @@ int cargaArchivo::convierteArchivo(const fs::path& ruta, const fs::path& nombreT
 }
 
 int cargaArchivo::cuentaRenglones(const fs::path& nombreTmp, int tipo) {
-    return revisaTabla(resuelve(nombreTmp), tipo, [](int, const std::vector<float>&) {});
+    return revisaTabla(resuelve(nombreTmp), tipo, progresoNulo(), [](int, const std::vector<float>&) {});
 }
 
 template <class Guarda>
-int cargaArchivo::revisaTabla(const fs::path& ruta, int tipo, Guarda&& guarda) {
+int cargaArchivo::revisaTabla(const fs::path& ruta, int tipo, Progreso& progreso, Guarda&& guarda) {
     texto::LectorPiezas lector(ruta);
     if (!lector.abierto())
         return anota(codigos::kVacio, 0, "cannot open the file: " + quel::razonSistema(lector.errorSistema()));
@@ -448,20 +456,18 @@ int cargaArchivo::revisaTabla(const fs::path& ruta, int tipo, Guarda&& guarda) {
     auto lineaUsuario = [&] { return tipo == kCovariables ? numCovariables + linea + 3 : linea + 1; };
     Pieza p;
     while (lector.siguiente(p)) {
+        if (!sigue(progreso)) return anota(quel::kCodigoCancelado, 0, {});
         if (p.largo() > 1) {
             const int n = texto::separaCampos(p.texto, campos);
             std::size_t malo = 0;
             const int codigo = revisaLinea(tipo, n, previos, campos, valores, malo);
-            if (codigo != codigos::kOk) {
-                lineaError = lineaUsuario();
-                return anota(codigo, lineaError, detalleLinea(tipo, codigo, n, previos, campos, malo));
-            }
+            if (codigo != codigos::kOk)
+                return anota(codigo, lineaUsuario(), detalleLinea(tipo, codigo, n, previos, campos, malo));
             guarda(linea, valores);
             previos = n;
         } else if (tipo == kSitios) {
             // An empty line of a sites file would leave a site unread.
-            lineaError = linea + 1;
-            return anota(codigos::kCampos, lineaError, "the line is empty");
+            return anota(codigos::kCampos, linea + 1, "the line is empty");
         }
         ++linea;
     }
@@ -482,13 +488,13 @@ int cargaArchivo::revisaTabla(const fs::path& ruta, int tipo, Guarda&& guarda) {
 }
 
 template <class Crea, class Guarda>
-int cargaArchivo::validaYLee(const std::string& nombreTmp, int tipo, Crea&& crea, Guarda&& guarda) {
+int cargaArchivo::validaYLee(const std::string& nombreTmp, int tipo, Progreso& progreso, Crea&& crea, Guarda&& guarda) {
     const fs::path ruta = tmp(nombreTmp);
     const long long piezas = texto::cuentaPiezas(ruta);
     if (piezas < 0 || piezas > INT_MAX) return anota(codigos::kVacio, 0, "cannot read the working files of the load");
     const int filas = static_cast<int>(piezas);
     bool creada = false;
-    const int codigo = revisaTabla(ruta, tipo, [&](int fila, const std::vector<float>& valores) {
+    const int codigo = revisaTabla(ruta, tipo, progreso, [&](int fila, const std::vector<float>& valores) {
         if (!creada) {
             crea(filas, static_cast<int>(valores.size()));
             creada = true;

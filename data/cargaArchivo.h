@@ -7,6 +7,7 @@
 
 #include "data/ErrorArchivo.h"
 #include "data/TImagenN.h"
+#include "platform/Progreso.h"
 
 // Return codes shared by the loaders, the engine and the windows.
 namespace codigos {
@@ -37,9 +38,9 @@ public:
     int numEspecies = 0;
     int renglones = 0;   // lines counted by the last validation
     int columnas = 0;    // fields of the last line counted by the last validation
-    int lineaError = 0;  // line of the user's file where the last validation failed
     // Why the last failing load, conversion or validation failed: its code,
-    // the user's file (set by the loads), the line and what was found there.
+    // the user's file (set by the loads), the line of the user's file and
+    // what was found there.
     quel::ErrorArchivo error;
 
     std::unique_ptr<TImagenN<float>> coordenadas;        // rows x 2 (x, y)
@@ -62,11 +63,18 @@ public:
     std::filesystem::path tmp(const std::string& nombre) const;
 
     // Loads; each returns 0 or an error code and leaves the grids of its type
-    // untouched on failure.
-    int cargaCovariables(const std::filesystem::path& ruta);
-    int cargaSesgo(const std::filesystem::path& ruta);
-    int cargaSitios(const std::filesystem::path& ruta);
-    int cargaPriori(const std::filesystem::path& ruta);
+    // untouched on failure. `progreso` is checked line by line: a cancelled
+    // load returns quel::kCodigoCancelado and leaves the dataset as it was.
+    // (Overloads, not default arguments: the windows keep pointers to the
+    // one-argument loads.)
+    int cargaCovariables(const std::filesystem::path& ruta, Progreso& progreso);
+    int cargaSesgo(const std::filesystem::path& ruta, Progreso& progreso);
+    int cargaSitios(const std::filesystem::path& ruta, Progreso& progreso);
+    int cargaPriori(const std::filesystem::path& ruta, Progreso& progreso);
+    int cargaCovariables(const std::filesystem::path& ruta) { return cargaCovariables(ruta, progresoNulo()); }
+    int cargaSesgo(const std::filesystem::path& ruta) { return cargaSesgo(ruta, progresoNulo()); }
+    int cargaSitios(const std::filesystem::path& ruta) { return cargaSitios(ruta, progresoNulo()); }
+    int cargaPriori(const std::filesystem::path& ruta) { return cargaPriori(ruta, progresoNulo()); }
     void sesgoUniforme();
     void prioriUniforme();
     void borraDatos(int tipo);
@@ -84,11 +92,13 @@ public:
     // a file that cannot be read, temporary files that cannot be written, or
     // a user's file that is itself one of those temporary files; 12 for a
     // covariate table without separator line or with a category line without
-    // a number of categories.
-    int convierteArchivo(const std::filesystem::path& ruta, const std::filesystem::path& nombreTmp, int tipo);
+    // a number of categories; quel::kCodigoCancelado once `progreso` is
+    // cancelled.
+    int convierteArchivo(const std::filesystem::path& ruta, const std::filesystem::path& nombreTmp, int tipo,
+                         Progreso& progreso = progresoNulo());
     // Validation of a converted file: 0 (sets renglones and columnas), 5
     // (field count), 9 (a value out of range, or a field that must be a
-    // finite number and is not), both with lineaError = the user's line; 2
+    // finite number and is not), both with error.linea = the user's line; 2
     // for a file that cannot be read or holds no line; 12 for a covariate
     // table whose covariate columns (fields - 3) differ from numCovariables
     // or that has no data line.
@@ -125,13 +135,14 @@ private:
     // Validation of a converted table; `guarda(linea, valores)` receives the
     // values of every line that passes.
     template <class Guarda>
-    int revisaTabla(const std::filesystem::path& ruta, int tipo, Guarda&& guarda);
+    int revisaTabla(const std::filesystem::path& ruta, int tipo, Progreso& progreso, Guarda&& guarda);
     // Validation and reading of a converted table in one pass.
     template <class Crea, class Guarda>
-    int validaYLee(const std::string& nombreTmp, int tipo, Crea&& crea, Guarda&& guarda);
+    int validaYLee(const std::string& nombreTmp, int tipo, Progreso& progreso, Crea&& crea, Guarda&& guarda);
     // Bias, prior and sites: a (rows, fields + extra) grid from a converted file.
     template <class T>
-    int cargaColumnas(const std::string& nombreTmp, int tipo, int extra, std::unique_ptr<TImagenN<T>>& nuevo);
+    int cargaColumnas(const std::string& nombreTmp, int tipo, int extra, std::unique_ptr<TImagenN<T>>& nuevo,
+                      Progreso& progreso);
 
     std::filesystem::path carpeta_;
 };

@@ -289,9 +289,9 @@ bool llevaLinea(int codigo);
 std::optional<std::string> textoCodigo(const TablasMensajes& tablas, int codigo, int lineaError);
 // The text of the error box and its log line: textoCodigo followed, for codes
 // 5 and 9, by the line number in decimal. Fill it when the error is shown, with
-// the dataset's current lineaError. Without a line (lineaError < 1) codes 5
-// and 9 take their texts without a number (line 23), so no message shows a
-// line 0.
+// the line of the error value (ErrorArchivo::linea). Without a line
+// (lineaError < 1) codes 5 and 9 take their texts without a number (line 23),
+// so no message shows a line 0.
 std::optional<std::string> textoCajaError(const TablasMensajes& tablas, int codigo, int lineaError);
 // The log line written when the covariate or prior manager closes:
 // mensajesBorrado[5] with the seconds below 60, else mensajesBorrado[6] with

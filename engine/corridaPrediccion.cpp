@@ -69,11 +69,12 @@ void soloEspecie(const cargaArchivo& datos, const std::string& nombre, TImagenN<
 // with the summary ended at the first that fails.
 bool cargaEntradas(const OpcionesPrediccion& o, cargaArchivo& datos, ResumenPrediccion& r, Progreso& progreso) {
     const auto carga = [&](int codigo) {
-        if (codigo != codigos::kOk) termina(r, Fin::kCarga, datos.error);
+        if (codigo != codigos::kOk)
+            termina(r, codigo == quel::kCodigoCancelado ? Fin::kCancelada : Fin::kCarga, datos.error);
         progreso.avanza(kParteCarga);
         return codigo == codigos::kOk && !progreso.cancelado();
     };
-    if (!carga(datos.cargaCovariables(o.covariables))) return false;
+    if (!carga(datos.cargaCovariables(o.covariables, progreso))) return false;
     if (!o.salida.empty()) {
         // The result grids need a table that runs row by row from the top-left cell.
         std::string razon;
@@ -84,10 +85,10 @@ bool cargaEntradas(const OpcionesPrediccion& o, cargaArchivo& datos, ResumenPred
         }
     }
     if (o.sesgo.empty()) datos.sesgoUniforme();
-    if (!carga(o.sesgo.empty() ? codigos::kOk : datos.cargaSesgo(o.sesgo))) return false;
+    if (!carga(o.sesgo.empty() ? codigos::kOk : datos.cargaSesgo(o.sesgo, progreso))) return false;
     if (o.priori.empty()) datos.prioriUniforme();
-    if (!carga(o.priori.empty() ? codigos::kOk : datos.cargaPriori(o.priori))) return false;
-    return carga(datos.cargaSitios(o.sitios));
+    if (!carga(o.priori.empty() ? codigos::kOk : datos.cargaPriori(o.priori, progreso))) return false;
+    return carga(datos.cargaSitios(o.sitios, progreso));
 }
 
 // The result files, put in place together once every one is complete; false

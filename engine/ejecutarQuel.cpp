@@ -675,6 +675,13 @@ void ejecutarQuel::calculaPredictiva(const copiaDatos&) {
     });
 }
 
+void ejecutarQuel::compruebaIntegral(long double valor, Progreso* progreso) {
+    if (!(valor < 0)) return;
+    const std::string texto = "El resultado de la integral es menor a cero";
+    if (progreso) progreso->registra(Progreso::Canal::kAviso, texto + ": " + quel::razonSistema(errno));
+    throw std::runtime_error(texto);
+}
+
 void ejecutarQuel::calculaCertidumbre(const copiaDatos&, int M) {
     certidumbre = std::make_unique<Tabla>(filas_, 1);
     if (M <= 0 || M > 127) M = kIntervalos;
@@ -719,11 +726,7 @@ void ejecutarQuel::calculaCertidumbre(const copiaDatos&, int M) {
                             [&forma](long double x) { return forma.kernelBeta(x); }, lo, hi);
                     else
                         v[m] = (lo < mu && mu <= hi) ? 1.0L : 0.0L;
-                    if (v[m] < 0) {
-                        const std::string texto = "El resultado de la integral es menor a cero";
-                        if (progreso_) progreso_->registra(Progreso::Canal::kAviso, texto + ": " + quel::razonSistema(errno));
-                        throw std::runtime_error("El resultado de la integral es menor a cero");
-                    }
+                    compruebaIntegral(v[m], progreso_);
                 }
                 long double V = 0;
                 for (long double x : v) V = V + x;

@@ -102,6 +102,10 @@ public:
     int ejecuta(const copiaDatos& datos, int tipoPriori, Progreso& progreso = progresoNulo());
     // Drops the three results.
     void borraResultados();
+    // One integral of the certainty: a negative value stops the run, with
+    // "El resultado de la integral es menor a cero" on the log of `progreso`
+    // (when given) and as the std::runtime_error thrown.
+    static void compruebaIntegral(long double valor, Progreso* progreso);
 
     // The steps, in the order `ejecuta` runs them.
     int preparaPriori(const copiaDatos& datos, int tipoPriori);

@@ -99,7 +99,7 @@ template <class T>
 void codigoSensato(int codigo, const cargaArchivo& ds, int lineasEntrada, const TImagenN<T>* antes,
                    const std::unique_ptr<TImagenN<T>>& despues) {
     QUEL_EXIGE(codigo == 0 || codigo == 2 || codigo == 5 || codigo == 9 || codigo == 12);
-    if (codigo == 5 || codigo == 9) QUEL_EXIGE(ds.lineaError >= 1 && ds.lineaError <= lineasEntrada);
+    if (codigo == 5 || codigo == 9) QUEL_EXIGE(ds.error.linea >= 1 && ds.error.linea <= lineasEntrada);
     if (codigo != 0) QUEL_EXIGE(despues.get() == antes);
     // The error value: the code, the user's file, a line inside it (or none)
     // and a printable account of what was found.
@@ -107,7 +107,6 @@ void codigoSensato(int codigo, const cargaArchivo& ds, int lineasEntrada, const 
     if (codigo == 0) return;
     QUEL_EXIGE(ds.error.archivo == carpeta().ruta() / "entrada.txt");
     QUEL_EXIGE(ds.error.linea >= 0 && ds.error.linea <= lineasEntrada);
-    if (codigo == 5 || codigo == 9) QUEL_EXIGE(ds.error.linea == ds.lineaError);
     QUEL_EXIGE(!ds.error.detalle.empty());
     for (char c : ds.error.detalle) QUEL_EXIGE(c >= 0x20 && c <= 0x7e);
 }

@@ -10,22 +10,21 @@ namespace fs = std::filesystem;
 
 namespace {
 
-int falla(FalloSesgo* fallo, int codigo, const fs::path& archivo, int linea, const std::string& detalle = {}) {
-    if (fallo) {
-        fallo->codigo = codigo;
-        fallo->archivo = archivo;
-        fallo->linea = linea;
-        fallo->detalle = detalle;
-    }
-    return codigo;
+// Hands the estimator's error value to the caller; returns its code.
+int falla(FalloSesgo* fallo, const quel::ErrorArchivo& error) {
+    if (fallo) *fallo = error;
+    return error.codigo;
 }
+
+// A failure that names no file, line or detail.
+int falla(FalloSesgo* fallo, int codigo) { return quel::fallaArchivo(fallo, codigo, 0, {}); }
 
 }  // namespace
 
 int cargaCovariablesSesgo(inferenciaBias& inferencia, cargaArchivo& datos, const fs::path& archivo,
                           FalloSesgo* fallo) {
     const int codigo = inferencia.cargaCovariables(datos, archivo);
-    if (codigo != 0) return falla(fallo, codigo, archivo, inferencia.lineaError(), inferencia.detalleError());
+    if (codigo != 0) return falla(fallo, inferencia.error());
     inferencia.combinacionesDistintas();
     return 0;
 }
@@ -43,7 +42,7 @@ int leeSitiosSesgo(cargaArchivo& datos, const fs::path& archivo, std::unique_ptr
     if (!datos.quitaEspecie()) return codigos::kVacio;
     codigo = datos.cuentaRenglones(soloSitios, cargaArchivo::kSitios);
     if (codigo != 0) {
-        if (linea) *linea = datos.lineaError;
+        if (linea) *linea = datos.error.linea;
         return codigo;
     }
     auto nuevos = std::make_unique<TImagenN<float>>(datos.renglones, datos.columnas + 1);
@@ -64,13 +63,13 @@ int leeSitiosSesgo(cargaArchivo& datos, const fs::path& archivo, std::unique_ptr
 int ejecutaSesgo(inferenciaBias& inferencia, cargaArchivo& datos, const EntradasSesgo& e,
                  std::unique_ptr<TImagenN<float>>& sitios, std::unique_ptr<TImagenN<AnsiString>>& especies,
                  InformeSesgo* informe, FalloSesgo* fallo, Progreso& progreso) {
-    if (!inferencia.covariables || !inferencia.coordenadas) return falla(fallo, codigos::kVacio, {}, 0);
+    if (!inferencia.covariables || !inferencia.coordenadas) return falla(fallo, codigos::kVacio);
     {
         quel::gdal::Sistema region;
         fs::path enFalta;
         std::string detalle;
         if (!quel::gdal::compruebaSistemas({e.ciudades, e.carreteras, e.riqueza}, region, enFalta, detalle))
-            return falla(fallo, codigos::kEncabezados, enFalta, 0, detalle);
+            return quel::fallaArchivo(fallo, codigos::kEncabezados, 0, detalle, enFalta);
     }
     {
         ProgresoTramo tramo(progreso, 90);
@@ -78,22 +77,21 @@ int ejecutaSesgo(inferenciaBias& inferencia, cargaArchivo& datos, const Entradas
         try {
             codigo = inferencia.sumaDistancias(datos, e.ciudades, e.carreteras, tramo);
         } catch (const quel::Cancelado&) {
-            return falla(fallo, quel::kCodigoCancelado, {}, 0);
+            return falla(fallo, quel::kCodigoCancelado);
         }
-        if (codigo != 0)
-            return falla(fallo, codigo, inferencia.ultimoGrid(), inferencia.lineaError(), inferencia.detalleError());
+        if (codigo != 0) return falla(fallo, inferencia.error());
         tramo.termina();
     }
     int codigo = inferencia.cargaRiqueza(datos, e.riqueza);
-    if (codigo != 0) return falla(fallo, codigo, e.riqueza, inferencia.lineaError(), inferencia.detalleError());
+    if (codigo != 0) return falla(fallo, inferencia.error());
     inferencia.calculaAbundancia();
     for (const std::string& l : inferencia.tomaDiagnosticos()) progreso.registra(Progreso::Canal::kAviso, l);
     progreso.avanza(3);
-    if (progreso.cancelado()) return falla(fallo, quel::kCodigoCancelado, {}, 0);
+    if (progreso.cancelado()) return falla(fallo, quel::kCodigoCancelado);
 
     int linea = 0;
     codigo = leeSitiosSesgo(datos, e.presencias, sitios, especies, &linea);
-    if (codigo != 0) return falla(fallo, codigo, e.presencias, linea);
+    if (codigo != 0) return quel::fallaArchivo(fallo, codigo, linea, {}, e.presencias);
     const int sinAsignar = asignaSitios(*inferencia.covariables, *inferencia.coordenadas, *sitios);
     inferencia.cuentaPresencias(*sitios);
     progreso.avanza(2);

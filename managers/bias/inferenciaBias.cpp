@@ -89,8 +89,7 @@ int inferenciaBias::hilos() const { return quel::hilosEfectivos(hilos_); }
 // Covariate table and combinations
 
 int inferenciaBias::cargaCovariables(cargaArchivo& datos, const fs::path& archivo) {
-    detalle_.clear();
-    lineaError_ = 0;
+    error_ = {};
     archivoCovariables_ = archivo;
     const fs::path covs = fs::absolute(tmp(sesgo::kCovsTmp));
     // The conversion counts the category lines into the dataset's covariate
@@ -99,14 +98,15 @@ int inferenciaBias::cargaCovariables(cargaArchivo& datos, const fs::path& archiv
     const int numCovariablesPrevio = datos.numCovariables;
     datos.numCovariables = 0;
     int codigo = datos.convierteArchivo(archivo, covs, cargaArchivo::kCovariables);
+    const bool convertida = codigo == 0;
     if (codigo == 0) codigo = datos.cuentaRenglones(covs, cargaArchivo::kCovariables);
     if (codigo == 0 && datos.columnas < 3)  // no covariate and region flag
         codigo = quel::fallaArchivo(&datos.error, codigos::kMalformado, 0,
                                     "expected x, y, the covariates and the region flag on each line, found " +
                                         std::to_string(datos.columnas) + " fields");
     if (codigo != 0) {
-        lineaError_ = datos.lineaError;
-        detalle_ = datos.error.detalle;
+        // The bias reports name the line of a failed validation only.
+        quel::fallaArchivo(&error_, codigo, convertida ? datos.error.linea : 0, datos.error.detalle, archivo);
         datos.numCovariables = numCovariablesPrevio;
         return codigo;
     }
@@ -119,16 +119,18 @@ int inferenciaBias::cargaCovariables(cargaArchivo& datos, const fs::path& archiv
     const long double limite = static_cast<long double>(quel::memoria::efectiva(limiteMemoria_));
     if (necesaria > limite) {
         datos.numCovariables = numCovariablesPrevio;
-        detalle_ = "the table's " + std::to_string(celdas) + " rows of " + std::to_string(campos) +
-                   " fields would need about " + quel::memoria::texto(necesaria) + " of memory, more than the " +
-                   quel::memoria::texto(limite) + " the run may use";
-        return codigos::kMemoria;
+        return quel::fallaArchivo(&error_, codigos::kMemoria, 0,
+                                  "the table's " + std::to_string(celdas) + " rows of " + std::to_string(campos) +
+                                      " fields would need about " + quel::memoria::texto(necesaria) +
+                                      " of memory, more than the " + quel::memoria::texto(limite) +
+                                      " the run may use",
+                                  archivo);
     }
     auto nuevasCoordenadas = std::make_unique<TImagenN<float>>(celdas, 2);
     auto nuevasCovariables = std::make_unique<TImagenN<int>>(celdas, campos - 2);
     codigo = datos.leeCovariables(covs, *nuevasCoordenadas, *nuevasCovariables);
     datos.numCovariables = numCovariablesPrevio;
-    if (codigo != 0) return codigo;
+    if (codigo != 0) return quel::fallaArchivo(&error_, codigo, 0, {}, archivo);
     coordenadas = std::move(nuevasCoordenadas);
     covariables = std::move(nuevasCovariables);
     // Tables of an earlier table no longer match; its fit is gone.
@@ -228,9 +230,7 @@ std::vector<int> inferenciaBias::celdasDe(int j) const {
 // Grid to cell list
 
 int inferenciaBias::convierteCeldas(cargaArchivo& datos, const fs::path& archivo, int modo) {
-    detalle_.clear();
-    lineaError_ = 0;
-    ultimoGrid_ = archivo;
+    error_ = {};
     // The header is held in single precision, as the position arithmetic is.
     float xInicio = 0, x = 0, y = 0, tamano = 0, sinDatoF = -9999.0f;
     int columnas = 0, columna = 0;
@@ -277,21 +277,14 @@ int inferenciaBias::convierteCeldas(cargaArchivo& datos, const fs::path& archivo
     // (Absolute: the dataset resolves relative names in its own folder.)
     const fs::path asc = fs::absolute(tmp(sesgo::kASCIITmp));
     std::error_code ec;
-    if (fs::equivalent(archivo, asc, ec) && !ec) {
-        detalle_ = "the grid is the working file " + asc.string();
-        return codigos::kVacio;
-    }
+    if (fs::equivalent(archivo, asc, ec) && !ec)
+        return quel::fallaArchivo(&error_, codigos::kVacio, 0, "the grid is the working file " + asc.string(), archivo);
     quel::ErrorGrid error;
     int codigo = quel::recorreGridASCII(archivo, alEncabezado, alValor, &error);
-    if (codigo != 0) {
-        detalle_ = error.detalle;
-        lineaError_ = error.linea;
-        return codigo;
-    }
-    if (!escribeTexto(asc, texto)) {
-        detalle_ = "cannot write the working file " + asc.string();
-        return codigos::kVacio;
-    }
+    if (codigo != 0) return quel::fallaArchivo(&error_, codigo, error.linea, error.detalle, archivo);
+    if (!escribeTexto(asc, texto))
+        return quel::fallaArchivo(&error_, codigos::kVacio, 0, "cannot write the working file " + asc.string(),
+                                  archivo);
     texto.clear();
     texto.shrink_to_fit();
     celdasUltimo_ = emitidas;
@@ -314,7 +307,7 @@ int inferenciaBias::convierteCeldas(cargaArchivo& datos, const fs::path& archivo
         *destino = std::move(tabla);
     }
     fs::remove(asc, ec);
-    return codigo;
+    return codigo == 0 ? 0 : quel::fallaArchivo(&error_, codigo, 0, {}, archivo);
 }
 
 // ---------------------------------------------------------------------------
@@ -509,7 +502,7 @@ int inferenciaBias::sumaDistancias(cargaArchivo& datos, const fs::path& archivoC
     reemplazaTopes(*sumaCarreteras);
     codigo = escribeColumna(*sumaCiudades, sesgo::kSumaCiudades);
     if (codigo == 0) codigo = escribeColumna(*sumaCarreteras, sesgo::kSumaCarreteras);
-    return codigo;
+    return codigo == 0 ? 0 : quel::fallaArchivo(&error_, codigo, 0, {}, archivoCarreteras);
 }
 
 // ---------------------------------------------------------------------------
@@ -549,9 +542,9 @@ void inferenciaBias::avisaLejania(const fs::path& archivo, const char* que) {
 int inferenciaBias::revisaRiqueza() {
     const int filas = coordenadas ? coordenadas->renglones : 0;
     auto rechaza = [&](const std::string& que) {
-        detalle_ = "the richness grid and the covariate table " + rutaTexto(archivoCovariables_) +
-                   " do not list the same cells: " + que;
-        return codigos::kEncabezados;
+        return quel::fallaArchivo(&error_, codigos::kEncabezados, 0,
+                                  "the richness grid and the covariate table " + rutaTexto(archivoCovariables_) +
+                                      " do not list the same cells: " + que);
     };
     if (celdasUltimo_ != filas)
         return rechaza("the grid has " + std::to_string(celdasUltimo_) + " cells, the table " +
@@ -577,6 +570,7 @@ int inferenciaBias::cargaRiqueza(cargaArchivo& datos, const fs::path& archivoRiq
     int codigo = convierteCeldas(datos, archivoRiqueza, kRiqueza);
     if (codigo == 0) codigo = revisaRiqueza();
     if (codigo != 0) {
+        error_.archivo = archivoRiqueza;
         celdasRiqueza.reset();
         return codigo;
     }

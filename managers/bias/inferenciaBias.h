@@ -21,6 +21,7 @@
 #include <utility>
 #include <vector>
 
+#include "data/ErrorArchivo.h"
 #include "data/LectorASCII.h"
 #include "data/TImagenN.h"
 #include "platform/Progreso.h"
@@ -113,7 +114,8 @@ public:
     void fijaLimiteMemoria(std::uint64_t bytes) { limiteMemoria_ = bytes; }
 
     // The steps, in the order the bias manager calls them. Codes: 0 success,
-    // otherwise the code of the routine that failed (2, 5, 9, 12 ...).
+    // otherwise the code of the routine that failed (2, 5, 9, 12 ...), which
+    // error() then holds with the file concerned.
     int cargaCovariables(cargaArchivo& datos, const std::filesystem::path& archivo);
     void combinacionesDistintas();
     int sumaDistancias(cargaArchivo& datos, const std::filesystem::path& archivoCiudades,
@@ -128,7 +130,8 @@ public:
     void estimaSesgo(float razonInicial, float pendienteInicial, float numeroSitios, float ausencias);
 
     // Grid to cell list through "ASCIITmp.txt" (see Modo). Returns 0 or the
-    // reader's code; `detalle` gets the reader's explanation on failure.
+    // reader's code, with error() naming the grid, the line and the reader's
+    // explanation.
     int convierteCeldas(cargaArchivo& datos, const std::filesystem::path& archivo, int modo);
 
     // Pieces of the fit, exposed for checking.
@@ -155,11 +158,9 @@ public:
     int guardaSesgo(const std::filesystem::path& ruta, int digitos = 6, std::string* razon = nullptr) const;
 
     const AjusteSesgo& ajuste() const { return ajuste_; }
-    // Explanation of the last failing grid conversion (empty when none).
-    const std::string& detalleError() const { return detalle_; }
-    int lineaError() const { return lineaError_; }
-    // The grid the last conversion read.
-    const std::filesystem::path& ultimoGrid() const { return ultimoGrid_; }
+    // Why the last failing covariate load, grid conversion, distance sums or
+    // richness load failed: the code, the input, its line and what was found.
+    const quel::ErrorArchivo& error() const { return error_; }
     // Warnings of the last distance sums and richness load, one English
     // sentence each (a cities or roads grid far outside the region).
     const std::vector<std::string>& avisos() const { return avisos_; }
@@ -187,9 +188,7 @@ private:
     // Warns when the grid read last lies far outside the covariate table's extent.
     void avisaLejania(const std::filesystem::path& archivo, const char* que);
 
-    std::string detalle_;
-    int lineaError_ = 0;
-    std::filesystem::path ultimoGrid_;
+    quel::ErrorArchivo error_;
     std::filesystem::path archivoCovariables_;
     quel::EncabezadoASCII encabezadoUltimo_;  // header of the grid read last
     long long celdasUltimo_ = 0;              // its cells

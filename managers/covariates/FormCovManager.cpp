@@ -366,7 +366,7 @@ void TFormCovManager::AbrirArchivo1Click() {
         muestraProgreso(false);
         NuevoArchivo1->setEnabled(nuevoAntes);
         AbrirArchivo1->setEnabled(abrirAntes);
-        s_->muestraError(codigo, lector.lineaError);
+        s_->muestraError(codigo, lector.error.linea);
         return;
     }
     vaciaLista();

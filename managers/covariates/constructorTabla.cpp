@@ -124,6 +124,13 @@ int constructorTabla::construyeTabla(const fs::path& ruta, const std::vector<Ite
         error = {codigo, 0, std::move(detalle)};
         return codigo;
     };
+    // A cancelled build stops before its next grid or before writing; the
+    // table file is left as it was.
+    auto cancelada = [&] {
+        std::error_code ec;
+        fs::remove(exportador.rutaCoordenadas(), ec);
+        return falla(quel::kCodigoCancelado, {}, {});
+    };
 
     // The grids of one table share one coordinate system, kept beside it.
     std::vector<fs::path> grids;
@@ -143,6 +150,7 @@ int constructorTabla::construyeTabla(const fs::path& ruta, const std::vector<Ite
     for (int i = 0; i < numArchivos; ++i, progreso.avanza(paso)) {
         const auto& it = items[static_cast<std::size_t>(i)];
         if (!it.marcado) continue;
+        if (progreso.cancelado()) return cancelada();
         if (i < numCargadas) {
             if (!coordsNuevas) {
                 const int filas = tabla->covariables.renglones;
@@ -198,6 +206,7 @@ int constructorTabla::construyeTabla(const fs::path& ruta, const std::vector<Ite
         ++k;
     }
 
+    if (progreso.cancelado()) return cancelada();
     const fs::path destino = agregaExtension ? conExtension(ruta) : ruta;
     std::string razon;
     if (!escribeTabla(ruta, &razon)) return falla(codigos::kVacio, destino, "cannot write the covariate table: " + razon);

@@ -2,8 +2,13 @@
 // Helpers of the command-line tests.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "support/testutil.h"
 
@@ -37,5 +42,30 @@ struct Carpeta {
     }
     std::string operator/(const std::string& n) const { return (t / n).string(); }
 };
+
+// quel-cli with `args` in a child process: standard error into the file
+// `err`, temporary files under `tmpdir`, standard output into the descriptor
+// `salida` when given.
+inline pid_t lanzaCli(std::vector<std::string> args, const std::string& err, const std::string& tmpdir,
+                      int salida = -1) {
+    args.insert(args.begin(), QUEL_CLI);
+    const pid_t hijo = fork();
+    if (hijo != 0) return hijo;
+    if (salida >= 0) dup2(salida, STDOUT_FILENO);
+    if (!std::freopen(err.c_str(), "w", stderr)) _exit(99);
+    setenv("TMPDIR", tmpdir.c_str(), 1);
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    execv(QUEL_CLI, argv.data());
+    _exit(98);
+}
+
+// The exit status of a child, -1 when it did not exit normally.
+inline int estadoHijo(pid_t hijo) {
+    int estado = 0;
+    if (waitpid(hijo, &estado, 0) != hijo || !WIFEXITED(estado)) return -1;
+    return WEXITSTATUS(estado);
+}
 
 }  // namespace apoyo

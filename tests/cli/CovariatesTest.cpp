@@ -2,6 +2,7 @@
 // errors, error lines, gap reports and runs side by side.
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <string>
 #include <thread>
@@ -28,19 +29,6 @@ void esUso(const Salida& s) {
 }
 
 }  // namespace
-
-TEST(CovariatesCli, WritesTheTableUnderExactlyTheNameGiven) {
-    Carpeta c;
-    auto a = c.escribe("alt.asc", grid(3, 2, "1 2 3\n4 5 -9999\n", "NODATA_value -9999\n"));
-    auto b = c.escribe("soil.v2.asc", grid(3, 2, "0.5 2 3\n4 5 6\n"));
-    auto d = c.escribe("d.asc", grid(3, 2, "6 5 4\n3 2 1\n"));
-    Salida s = covariates({"--out", c / "tabla", a + ":2", b + ":manual", d});
-    ASSERT_EQ(s.estado, 0) << s.err;
-    EXPECT_EQ(prueba::lee(c / "tabla"),
-              "alt,2,\nsoil,6,\nd,10,\n**********\nLong,Lat,alt,soil,d,\n"
-              "0,1,1,1,6,1,\n1,1,1,2,5,1,\n2,1,1,3,4,1,\n0,0,2,4,3,1,\n1,0,2,5,2,1,\n2,0,0,6,1,0,");
-    EXPECT_FALSE(fs::exists(c / "tabla.txt"));
-}
 
 TEST(CovariatesCli, SuffixOnlyAfterTheLastColon) {
     Carpeta c;
@@ -137,4 +125,35 @@ TEST(CovariatesCli, ParallelRunsLeaveNothingBehind) {
     EXPECT_FALSE(fs::exists(antes / "MascaraTmp.txt"));
     EXPECT_FALSE(fs::exists(antes / "CoordCovTmp.txt"));
     EXPECT_FALSE(fs::exists(antes / "Grids"));
+}
+
+// Ctrl-C while the grids are classified: the program stops before its next
+// grid, leaves the table as it was and no working folder, and says so.
+TEST(CovariatesCli, CtrlCDetieneLaTablaSinEscribirla) {
+    Carpeta c;
+    const fs::path tmp = c.t / "tmp";
+    fs::create_directory(tmp);
+    std::string valores;
+    for (int k = 0; k < 600 * 600; ++k) valores += std::to_string(k % 97) + (k % 600 == 599 ? "\n" : " ");
+    const std::string g = c.escribe("g0.asc", grid(600, 600, valores));
+    std::vector<std::string> a = {"covariates", "--out", c / "t.txt"};
+    for (int i = 0; i < 12; ++i) {
+        a.push_back(c / ("g" + std::to_string(i) + ".asc"));
+        if (i > 0) fs::copy_file(g, a.back());
+    }
+    c.escribe("t.txt", "antes");
+    const pid_t hijo = apoyo::lanzaCli(a, c / "err.txt", tmp.string());
+    ASSERT_GE(hijo, 0);
+    // The first grid is classified once its coordinate file is in the run's folder.
+    bool clasificado = false;
+    while (!clasificado && waitpid(hijo, nullptr, WNOHANG) == 0) {
+        for (const auto& e : fs::directory_iterator(tmp)) clasificado = clasificado || fs::exists(e.path() / "CoordCovTmp.txt");
+        usleep(500);
+    }
+    ASSERT_TRUE(clasificado) << prueba::lee(c / "err.txt");
+    kill(hijo, SIGINT);
+    EXPECT_EQ(apoyo::estadoHijo(hijo), 130);
+    EXPECT_EQ(prueba::lee(c / "err.txt"), "quel-cli covariates: interrupted; no result was written\n");
+    EXPECT_EQ(prueba::lee(c / "t.txt"), "antes");
+    EXPECT_TRUE(fs::is_empty(tmp));
 }

@@ -48,23 +48,6 @@ TEST(PriorCli, WritesThePriorFileAndWarnsOfClassesAPredictionRefuses) {
     EXPECT_EQ(datos.error.linea, 2);
 }
 
-TEST(PriorCli, GridsThatDoNotLineUpAreRefused) {
-    Carpeta c;
-    auto b = c.escribe("base.asc", grid(2, 2, "1 1\n1 1\n"));
-    for (const auto& [nombre, otra] : {std::pair{"menos.asc", grid(3, 1, "1 2 3\n")},
-                                      std::pair{"mas.asc", grid(5, 1, "3 2 1 3 2\n")}}) {
-        auto ruta = c.escribe(nombre, otra);
-        Salida s = prior({"--base", b, "--prior", ruta, "--out", c / "p.txt"});
-        EXPECT_EQ(s.estado, 3);
-        EXPECT_EQ(s.err.rfind("quel-cli prior: " + ruta + ": error 4: The ASCII grids have different headers.: "
-                                  "the base grid " + b + " and the prior grid do not line up: ncols x nrows is 2 x 2",
-                              0),
-                  0u)
-            << s.err;
-        EXPECT_FALSE(fs::exists(c / "p.txt"));
-    }
-}
-
 TEST(PriorCli, UsageAndGridErrors) {
     Carpeta c;
     auto b = c.escribe("base.asc", grid(2, 1, "1 1\n"));

@@ -5,10 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
-#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -58,42 +56,7 @@ cli::Argumentos argumentosCovariables(const fs::path& salida) {
             grid("soil.asc") + ":manual"};
 }
 
-const char* const kGrids[] = {"elevation.asc", "temperature.asc", "precipitation.asc", "slope.asc",
-                              "landcover.asc", "soil.asc",        "base.asc",          "prior.asc",
-                              "cities.asc",    "roads.asc",       "richness.asc"};
-
 }  // namespace
-
-// Every grid of the region describes the same cells: the covariate table, the
-// prior transform and the bias steps pair their cells by position.
-TEST(Muestras, GridsShareOneGeometryAndStaySmall) {
-    std::string cabecera;
-    std::uintmax_t total = 0;
-    for (const char* nombre : kGrids) {
-        SCOPED_TRACE(nombre);
-        std::string texto = prueba::lee(grid(nombre));
-        ASSERT_FALSE(texto.empty());
-        EXPECT_NE(texto.back(), '\n');
-        std::vector<std::string> l = lineas(texto);
-        ASSERT_EQ(l.size(), 6u + 45u);
-        std::string esta;
-        for (int i = 0; i < 6; ++i) esta += l[i] + "\n";
-        if (cabecera.empty()) cabecera = esta;
-        EXPECT_EQ(esta, cabecera);
-        for (std::size_t i = 6; i < l.size(); ++i) {
-            std::istringstream s(l[i]);
-            int n = 0;
-            for (std::string v; s >> v;) ++n;
-            EXPECT_EQ(n, 60) << "grid row " << i - 6;
-        }
-    }
-    EXPECT_EQ(cabecera,
-              "ncols         60\nnrows         45\nxllcorner     -105.6\n"
-              "yllcorner     19.2\ncellsize      0.025\nNODATA_value  -9999\n");
-    for (const auto& e : fs::recursive_directory_iterator(muestras()))
-        if (e.is_regular_file()) total += e.file_size();
-    EXPECT_LT(total, 1000000u);
-}
 
 TEST(Muestras, CovariateTableIsWhatCovariatesMakes) {
     prueba::CarpetaTemporal tmp;
@@ -118,33 +81,6 @@ TEST(Muestras, BiasFileIsWhatBiasMakes) {
                          (tmp / "bias.txt").string()}),
               0);
     EXPECT_TRUE(prueba::lee(tmp / "bias.txt") == prueba::lee(muestras() / "bias.txt"));
-}
-
-// Each record lies in a cell of the study region: its cell's lower-left
-// corner is a row of the covariate table whose region flag is 1.
-TEST(Muestras, SitesLieInTheRegion) {
-    std::vector<std::vector<std::string>> filas = filasTabla();
-    ASSERT_EQ(filas.size(), 60u * 45u);
-    std::map<std::pair<long, long>, bool> region;  // corner in thousandths of a degree
-    for (const auto& f : filas) {
-        ASSERT_EQ(f.size(), 9u);
-        region[{std::lround(std::strtod(f[0].c_str(), nullptr) * 1000),
-                std::lround(std::strtod(f[1].c_str(), nullptr) * 1000)}] = f.back() == "1";
-    }
-    std::map<std::string, int> porEspecie;
-    for (const std::string& l : lineas(prueba::lee(muestras() / "sites.txt"))) {
-        std::vector<std::string> f = campos(l);
-        ASSERT_EQ(f.size(), 3u) << l;
-        double x = std::strtod(f[1].c_str(), nullptr), y = std::strtod(f[2].c_str(), nullptr);
-        long cx = std::lround((-105.6 + std::floor((x + 105.6) / 0.025) * 0.025) * 1000);
-        long cy = std::lround((19.2 + std::floor((y - 19.2) / 0.025) * 0.025) * 1000);
-        auto celda = region.find({cx, cy});
-        ASSERT_NE(celda, region.end()) << l;
-        EXPECT_TRUE(celda->second) << l;
-        ++porEspecie[f[0]];
-    }
-    EXPECT_EQ(porEspecie.size(), 3u);
-    for (const auto& [especie, n] : porEspecie) EXPECT_GE(n, 30) << especie;
 }
 
 // The four inputs load together and predict: every cell of the region gets a

@@ -39,8 +39,6 @@ protected:
         return dir / nombre;
     }
     int covariables(const std::string& bytes) { return ds.cargaCovariables(archivo(bytes)); }
-    // Code and lineaError of a load.
-    std::pair<int, int> falla(int codigo) { return {codigo, ds.lineaError}; }
 };
 
 TEST_F(Carga, CovariateTableFillsEveryGridAndRemovesItsTemporaryFiles) {
@@ -113,9 +111,6 @@ TEST_F(Carga, ErrorsNameTheFileTheLineAndWhatWasFound) {
         SCOPED_TRACE(c.texto);
         const fs::path ruta = archivo(c.texto);
         EXPECT_EQ((ds.*c.carga)(ruta), c.codigo);
-        if (c.codigo == 5 || c.codigo == 9) {
-            EXPECT_EQ(ds.lineaError, c.linea);
-        }
         EXPECT_EQ(ds.error.codigo, c.codigo);
         EXPECT_EQ(ds.error.archivo, ruta);
         EXPECT_EQ(ds.error.linea, c.linea);
@@ -214,29 +209,6 @@ TEST_F(Carga, SitesAreSortedByTheExchangeOrder) {
     for (const char* t : {"SitiosPresenciaTmp.txt", "SPConEspecieTmp.txt"}) EXPECT_FALSE(fs::exists(dir / t));
 }
 
-TEST_F(Carga, LongLinesLoadWhole) {
-    std::vector<std::string> nombres, filas;
-    std::vector<int> cats;
-    for (int k = 0; k < 40; ++k) {
-        nombres.push_back("covariable numero " + std::to_string(k));
-        cats.push_back(k + 2);
-    }
-    for (int r = 0; r < 3; ++r) {
-        std::string f = "-99.123456789012345678901234567890," + std::to_string(19 + r) + ".98765432109876543210,";
-        for (int k = 0; k < 40; ++k) f += std::to_string((k + r) % 7 + 10) + ".000000,";
-        filas.push_back(f + "1,");
-    }
-    ASSERT_GT(filas[0].size(), 300u);
-    ASSERT_EQ(covariables(tablaCovariables(nombres, cats, filas)), 0);
-    EXPECT_EQ(ds.covariables->columnas, 41);
-    EXPECT_EQ(ds.covariables->datos[39][2], 16);
-    EXPECT_EQ(ds.coordenadas->datos[1][2], static_cast<float>(21.98765432109876543210));
-    EXPECT_EQ(ds.nombresCovariables->datos[0][39], "covariable numero 39");
-    // A bias line of 200 characters is one value.
-    ASSERT_EQ(ds.cargaSesgo(archivo("0." + std::string(200, '5') + "\n1,")), 0);
-    EXPECT_EQ(ds.sesgo->datos[0][0], static_cast<float>(5.0 / 9.0));
-}
-
 TEST_F(Carga, UniformSurfacesAndReleases) {
     ASSERT_EQ(covariables(kTabla), 0);  // rows 0, 1 and 3 in the region
     ds.covariables->datos[2][2] = 1;   // four valid rows
@@ -291,14 +263,6 @@ TEST_F(Carga, RoutinesUnderOtherNamesReadWhatTheLoadReads) {
     EXPECT_EQ(covs.datos[1], (std::vector<int>{2, -2}));
     EXPECT_EQ(coords.datos[1][0], 0.5f);
     EXPECT_TRUE(fs::exists(dir / "CovsTmp.txt"));  // only the loads delete theirs
-}
-
-TEST(ControlArchivo, MarcaRaisesFlagsUpToSeven) {
-    controlArchivo c;
-    EXPECT_EQ(c.marca(7), 0);
-    EXPECT_EQ(c.marca(8), 6);
-    EXPECT_EQ(c.marca(-1), 6);
-    EXPECT_EQ(std::vector<int>(c.banderas, c.banderas + 8), (std::vector<int>{0, 0, 0, 0, 0, 0, 0, 1}));
 }
 
 }  // namespace

@@ -80,29 +80,6 @@ TEST_P(LenguajeIncluido, FormatFitsAnyReaderOfTheDesign) {
     for (const auto& e : t.mensajesCovManager) EXPECT_LE(e.size(), 253u);
 }
 
-TEST_P(LenguajeIncluido, FormatTextsCarryOnlyTheirOneConversion) {
-    auto t = tablasIncluidas(GetParam());
-    // Error texts: no conversion, so filling changes nothing; the texts that
-    // the line number follows end in a blank.
-    for (const auto& e : t.mensajesError) {
-        EXPECT_EQ(e.find('%'), std::string::npos) << e;
-        EXPECT_EQ(rellenaEntero(e, 123), e);
-    }
-    EXPECT_EQ(t.mensajesError[1].back(), ' ');
-    EXPECT_EQ(t.mensajesError[3].back(), ' ');
-    // Elapsed time: one real, tenths shown.
-    std::string s = textoTiempo(t, 30.25), m = textoTiempo(t, 90);
-    EXPECT_NE(s.find("30.2"), std::string::npos) << s;
-    EXPECT_NE(m.find("1.5"), std::string::npos) << m;
-    EXPECT_EQ(s.find('%'), std::string::npos);
-    EXPECT_EQ(m.find('%'), std::string::npos);
-    for (std::size_t i = 0; i < t.mensajesBorrado.size(); ++i) {
-        if (i != 5 && i != 6) {
-            EXPECT_EQ(t.mensajesBorrado[i].find('%'), std::string::npos) << i;
-        }
-    }
-}
-
 TEST_P(LenguajeIncluido, ExportFiltersListTextSpreadsheetGridInThatOrder) {
     auto t = tablasIncluidas(GetParam());
     for (int i : {0, 1}) {
@@ -120,25 +97,6 @@ TEST_P(LenguajeIncluido, ExportFiltersListTextSpreadsheetGridInThatOrder) {
 
 INSTANTIATE_TEST_SUITE_P(Ambos, LenguajeIncluido, ::testing::Values(Idioma::kIngles, Idioma::kEspanol),
                          [](const auto& i) { return i.param == Idioma::kIngles ? "English" : "Espanol"; });
-
-TEST(LenguajeIncluidos, EnglishTextsNameEveryCause) {
-    auto t = tablasIncluidas(Idioma::kIngles);
-    for (unsigned char c : textoIncluido(Idioma::kIngles)) EXPECT_LT(c, 0x80u);
-    std::string vacio = *textoCodigo(t, 2, 0);
-    EXPECT_NE(vacio.find("Empty"), std::string::npos);
-    EXPECT_NE(vacio.find("unreadable"), std::string::npos);
-    EXPECT_NE(vacio.find("line break"), std::string::npos);
-    EXPECT_NE(textoCodigo(t, 12, 0)->find("Malformed"), std::string::npos);
-    EXPECT_EQ(textoCajaError(t, 5, 9), "Wrong number of fields on line 9");
-    EXPECT_EQ(textoCajaError(t, 9, 4), "Value out of range or not a number on line 4");
-    EXPECT_EQ(textoTiempo(t, 90), "Time in the manager: 1.5 minutes.");
-}
-
-TEST(LenguajeIncluidos, SpanishFileIsWindows1252) {
-    std::string_view b = textoIncluido(Idioma::kEspanol);
-    EXPECT_NE(b.find("Espa\xF1ol"), std::string_view::npos);
-    EXPECT_EQ(b.find('\xC3'), std::string_view::npos);
-}
 
 // ---- the pointer file ------------------------------------------------------------
 

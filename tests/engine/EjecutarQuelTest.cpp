@@ -11,6 +11,7 @@
 #include "engine/ejecutarQuel.h"
 #include "engine/funcionesGlobales.h"
 #include "engine/tablas.h"
+#include "support/progresoPrueba.h"
 
 using prueba::Datos;
 using Tabla = TImagenN<long double>;
@@ -285,43 +286,6 @@ TEST(Motor, PrioriCalculadaDeLasClases) {
     EXPECT_NEAR(static_cast<double>(alfa[2][0]), static_cast<double>(q3 / sq), 1e-18);
 }
 
-TEST(Motor, DeteccionUnoEnCeldasSinFilasOSinSesgo) {
-    Datos d(5, {2, 2});
-    // Cell (1,1): rows 0 and 1 with 0.5 and 0.2; cell (2,1): bias 0 only; cell (1,2): invalid row only.
-    d.s(0) = 0.5f;
-    d.s(1) = 0.2f;
-    d.cov(2, 0) = 2;
-    d.s(2) = 0;
-    d.cov(3, 1) = 2;
-    d.valida(3) = 0;
-    d.s(3) = 0.9f;
-    d.s(4) = 0;  // also cell (1,1)
-    auto q = motor();
-    ASSERT_EQ(q.preparaPriori(d.vista(), 1), 0);
-    ASSERT_EQ(q.calculaDeteccion(d.vista()), 0);
-    const auto& t = q.deteccion[0]->datos;
-    EXPECT_EQ(t[0][0], 1 - 0.5L * (1 - static_cast<long double>(0.2f)));
-    EXPECT_EQ(t[0][1], 1.0L);
-    EXPECT_EQ(t[1][0], 1.0L);
-    EXPECT_EQ(t[1][1], 1.0L);
-}
-
-TEST(Motor, PotencialPrioriUniformeEsLaMediaDeLasCeldas) {
-    Datos d(4, {2, 3, 4}, 1);
-    d.cov(1, 0) = 2;
-    d.cov(2, 1) = 3;
-    d.cov(3, 2) = 4;
-    for (int r = 0; r < 4; ++r) d.s(r) = 0.1f;
-    d.valida(3) = 0;
-    auto q = motor();
-    ASSERT_EQ(q.ejecuta(d.vista(), 1), 0);
-    const long double esperado = (1.0L / 6 + 1.0L / 8 + 1.0L / 12) / 3;
-    for (int r = 0; r < 3; ++r) EXPECT_NEAR(static_cast<double>(valor(q.potPriori, r)), static_cast<double>(esperado), 1e-18);
-    EXPECT_EQ(valor(q.potPriori, 3), 0.0L);
-    EXPECT_EQ(valor(q.predictiva, 3), 0.0L);
-    EXPECT_EQ(valor(q.certidumbre, 3), 0.0L);
-}
-
 // 20,000 sites in two cells: the spread 6 sigma falls below 0.01 and the
 // certainty is a point mass in the interval holding A / (A + B).
 TEST(Motor, CertidumbreDePuntoCuandoLaDispersionEsPequena) {
@@ -414,17 +378,6 @@ TEST(Motor, UnFalloNoTocaLosResultadosAnteriores) {
     EXPECT_EQ(valor(q.predictiva, 0), antes);
     q.borraResultados();
     EXPECT_FALSE(q.predictiva || q.certidumbre || q.potPriori);
-}
-
-TEST(Motor, SitioLejanoNoCuenta) {
-    Datos d(2, {1, 2}, 2);
-    d.cov(1, 1) = 2;
-    d.sitio(0, 1);
-    d.sitios.datos[0][1] = 5e6f;
-    auto q = motor();
-    ASSERT_EQ(q.ejecuta(d.vista(), 1), 0);
-    EXPECT_EQ(q.sitiosSinAsignar, 1);
-    EXPECT_EQ(d.sitios.datos[2][1], -1.0f);
 }
 
 // No classed rows and no sites: every normaliser is zero; the results are
@@ -532,4 +485,21 @@ TEST(Motor, ParesEnGruposDanLosMismosBits) {
     mismosBits(ref.pred, *q.predictiva, "predictive");
     mismosBits(ref.cert, *q.certidumbre, "certainty");
     mismosBits(ref.pot, *q.potPriori, "prior potential");
+}
+
+// No input found so far makes an integral of the certainty negative; the
+// check that stops the run then is tested on its own.
+TEST(Motor, IntegralNegativaDetieneLaCorridaConSuAviso) {
+    prueba::ProgresoPrueba p;
+    ejecutarQuel::compruebaIntegral(0.0L, &p);
+    EXPECT_TRUE(p.registro.empty());
+    try {
+        ejecutarQuel::compruebaIntegral(-1e-30L, &p);
+        ADD_FAILURE() << "no exception";
+    } catch (const std::runtime_error& e) {
+        EXPECT_STREQ(e.what(), "El resultado de la integral es menor a cero");
+    }
+    ASSERT_EQ(p.registro.size(), 1u);
+    EXPECT_EQ(p.registro[0].rfind("err: El resultado de la integral es menor a cero: ", 0), 0u) << p.registro[0];
+    EXPECT_THROW(ejecutarQuel::compruebaIntegral(-1.0L, nullptr), std::runtime_error);
 }

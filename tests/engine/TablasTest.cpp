@@ -42,23 +42,6 @@ TEST(Tablas, TallasDistintasNoEscribenNada) {
         for (long double v : col) EXPECT_EQ(v, 7.0L);
 }
 
-TEST(Tablas, RestaEnSitioYSumas) {
-    Tabla x = hace(2, 1, {5, 3}), m = hace(2, 1, {1, 3});
-    EXPECT_EQ(restaTablas(x, m, x), 0);
-    EXPECT_EQ(x.datos[0][0], 4.0L);
-    EXPECT_EQ(x.datos[0][1], 0.0L);
-    Tabla d(2, 1);
-    EXPECT_EQ(suma3Tablas(x, m, m, d), 0);
-    EXPECT_EQ(d.datos[0][1], 6.0L);
-    EXPECT_EQ(sumaTabla(hace(2, 2, {1, 2, 3, 4.5L})), 10.5L);
-    EXPECT_EQ(sumaTabla(Tabla(3, 0)), 0.0L);
-    Tabla e(2, 1);
-    escalaTabla(m, 0.5L, e);
-    EXPECT_EQ(e.datos[0][1], 1.5L);
-    EXPECT_EQ(copiaTabla(e, x), 0);
-    EXPECT_EQ(e.datos[0][0], 4.0L);
-}
-
 TEST(Tablas, LogaritmoSeguroCambiaLaEntrada) {
     Tabla a = hace(1, 3, {0, std::exp(1.0L), 1}), b(1, 3);
     EXPECT_EQ(logSeguroTabla(a, b), 0);

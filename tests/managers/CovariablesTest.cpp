@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "support/progresoPrueba.h"
 #include "support/testutil.h"
 
 namespace fs = std::filesystem;
@@ -22,14 +23,6 @@ struct Entorno {
     }
 };
 
-class ProgresoContado : public Progreso {
-public:
-    int total = 0;
-    int fijado = -1;
-    void avanza(int p) override { total += p; }
-    void fija(int p) override { fijado = p; total = p; }
-};
-
 }  // namespace
 
 TEST(ConstruyeTabla, ThreeGridsToTheByte) {
@@ -39,25 +32,15 @@ TEST(ConstruyeTabla, ThreeGridsToTheByte) {
         e.grid("b", kEnc22 + "5 -9999\n7 8\n", 3, true),
         e.grid("c", kEnc22 + "0.5 0.5\n0.5 1\n", 10),
     };
-    ProgresoContado p;
+    prueba::ProgresoPrueba p;
     ASSERT_EQ(e.ct.construyeTabla(e.t / "tabla.txt", items, nullptr, p), 0) << e.ct.error.detalle;
     EXPECT_EQ(prueba::lee(e.t / "tabla.txt"),
               "a,2,\nb,8,\nc,10,\n**********\nLong,Lat,a,b,c,\n"
               "0,1,1,5,1,1,\n1,1,1,0,1,0,\n0,0,2,7,1,1,\n1,0,2,8,1,1,");
     // 1 lies between the intervals 0.5-0.5 and 1.5-1.5.
     EXPECT_EQ(e.ct.celdasEnHueco, (std::vector<std::int64_t>{0, 0, 1}));
-    EXPECT_EQ(p.fijado, 0);
-    EXPECT_EQ(p.total, 3 * (50 / 3) + 50);
+    EXPECT_EQ(p.puntos, 3 * (50 / 3) + 50);
     EXPECT_FALSE(fs::exists(e.ct.exportador.rutaCoordenadas()));
-}
-
-TEST(ConstruyeTabla, ManualAndAutomaticCategoryCounts) {
-    Entorno e;
-    std::string enc = "ncols 5\nnrows 1\nxllcorner 0\nyllcorner 0\ncellsize 1\n";
-    std::vector<ItemCovariable> items = {e.grid("m", enc + "1 2 3 4 5\n", 63, true),
-                                         e.grid("a", enc + "1 2 3 4 5\n", 10)};
-    ASSERT_EQ(e.ct.construyeTabla(e.t / "t.txt", items), 0);
-    EXPECT_EQ(e.ct.categoriasSel, (std::vector<float>{5, 10}));
 }
 
 TEST(ConstruyeTabla, SecondGridWithAnotherCellSizeIsRefused) {
@@ -84,15 +67,6 @@ TEST(ConstruyeTabla, CentreHeaderMatchingTheCornerOfAnotherGrid) {
         e.grid("b", "NCOLS 2\r\nNROWS 2\r\nXLLCENTER 0.5\r\nYLLCENTER 0.5\r\nCELLSIZE 1\r\n 1 2\r\n 3 4\r\n"),
     };
     EXPECT_EQ(e.ct.construyeTabla(e.t / "t.txt", items), 0);
-}
-
-TEST(ConstruyeTabla, MalformedGridReportsTheFile) {
-    Entorno e;
-    std::vector<ItemCovariable> items = {e.grid("a", kEnc22 + "1 2\n3 4\n"), e.grid("b", kEnc22 + "1 2\n3\n")};
-    EXPECT_EQ(e.ct.construyeTabla(e.t / "t.txt", items), 12);
-    EXPECT_EQ(e.ct.rutaError, e.t / "b.asc");
-    EXPECT_NE(e.ct.error.detalle.find("on line 8, found 1"), std::string::npos) << e.ct.error.detalle;
-    EXPECT_FALSE(fs::exists(e.t / "t.txt"));
 }
 
 TEST(ConstruyeTabla, NamesWithoutADotGetTxtUnlessExact) {

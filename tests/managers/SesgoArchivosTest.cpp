@@ -14,6 +14,7 @@
 #include "managers/bias/corridaSesgo.h"
 #include "managers/bias/inferenciaBias.h"
 #include "managers/SesgoComun.h"
+#include "support/progresoPrueba.h"
 
 namespace fs = std::filesystem;
 using namespace prueba_sesgo;
@@ -176,7 +177,7 @@ namespace {
 
 std::vector<float> celdas(Banco& b, const std::string& texto) {
     const fs::path g = b.archivo("g.asc", texto);
-    EXPECT_EQ(b.inf.convierteCeldas(b.datos, g, inferenciaBias::kCiudades), 0) << b.inf.detalleError();
+    EXPECT_EQ(b.inf.convierteCeldas(b.datos, g, inferenciaBias::kCiudades), 0) << b.inf.error().detalle;
     std::vector<float> v;
     for (int r = 0; r < b.inf.celdasCiudades->renglones; ++r)
         for (int c = 0; c < 3; ++c) v.push_back(b.inf.celdasCiudades->datos[c][r]);
@@ -199,7 +200,7 @@ TEST(SesgoGrids, OtherProgramsGridsGiveTheSameCellListAsTheProgramsOwn) {
     // The grid reader's refusals stop the step with code 12 and say why.
     const fs::path corto = b.archivo("corto.asc", "ncols 3\nnrows 2\nxllcorner 0\nyllcorner 0\ncellsize 10\n1 2 3\n");
     EXPECT_EQ(b.inf.convierteCeldas(b.datos, corto, inferenciaBias::kCiudades), codigos::kMalformado);
-    EXPECT_FALSE(b.inf.detalleError().empty());
+    EXPECT_FALSE(b.inf.error().detalle.empty());
 }
 
 TEST(SesgoGrids, CellListGoesThroughSixSignificantDigitsInSinglePrecision) {
@@ -264,13 +265,13 @@ TEST(SesgoAbundancia, TheRichnessGridMustListTheCellsOfTheTable) {
         SCOPED_TRACE(c.grid);
         const int codigo = b.inf.cargaRiqueza(b.datos, b.archivo("s.asc", c.grid));
         if (*c.difiere == 0) {
-            ASSERT_EQ(codigo, 0) << b.inf.detalleError();
+            ASSERT_EQ(codigo, 0) << b.inf.error().detalle;
             EXPECT_EQ(b.inf.riqueza->datos[0][1], 4);
             continue;
         }
         EXPECT_EQ(codigo, codigos::kEncabezados);
-        EXPECT_NE(b.inf.detalleError().find(c.difiere), std::string::npos) << b.inf.detalleError();
-        EXPECT_NE(b.inf.detalleError().find("covariate table"), std::string::npos);
+        EXPECT_NE(b.inf.error().detalle.find(c.difiere), std::string::npos) << b.inf.error().detalle;
+        EXPECT_NE(b.inf.error().detalle.find("covariate table"), std::string::npos);
     }
 }
 
@@ -283,19 +284,11 @@ struct Region {
     Banco b;
     EntradasSesgo e;
     Region() {
-        std::vector<std::vector<int>> clases;
-        std::vector<double> ciudades(30, 0), carreteras(30, 0), riqueza(30, 0);
-        for (int i = 0; i < 30; ++i) {
-            clases.push_back({1 + (i % 6) / 2, 1 + (i / 6) % 3});
-            riqueza[i] = 5 + (i * 7) % 23;
-            if (i % 6 == 2) carreteras[i] = 1;
-        }
-        ciudades[7] = 50;
-        ciudades[22] = 8;
-        b.cargaTabla(region(6, 5, -105, 19, 0.1, clases));
-        e.ciudades = b.archivo("c.asc", grid(6, 5, -105, 19, 0.1, ciudades));
-        e.carreteras = b.archivo("r.asc", grid(6, 5, -105, 19, 0.1, carreteras));
-        e.riqueza = b.archivo("s.asc", grid(6, 5, -105, 19, 0.1, riqueza));
+        const RegionSesgo r;
+        EXPECT_EQ(cargaCovariablesSesgo(b.inf, b.datos, b.archivo("covs.txt", r.covariables)), 0);
+        e.ciudades = b.archivo("c.asc", r.ciudades);
+        e.carreteras = b.archivo("r.asc", r.carreteras);
+        e.riqueza = b.archivo("s.asc", r.riqueza);
         e.presencias = b.archivo("p.txt", "sp b,-104.98,19.41\nsp a,-104.69,19.02\nsp a,-104.88,19.21\n"
                                           "sp b,-104.58,19.33\nsp a,5000000,0");
         e.alfa = 1;
@@ -345,15 +338,6 @@ TEST(SesgoCorrida, FitsABiasThatSumsToOneOverTheCombinationsAndSavesOneValuePerR
 // threw, whatever the thread count, leaves the sums, sites and bias of the
 // run before it as they were; the exception reaches the caller.
 TEST(SesgoCorrida, CancelledOrFailingSumsChangeNothing) {
-    struct Detiene final : Progreso {
-        bool lanza = false;
-        // The first report of the sums, from inside a worker's item.
-        void avanza(int) override { pulso(); }
-        void pulso() override {
-            if (!lanza) cancela();
-            else throw std::runtime_error("worker failed");
-        }
-    };
     for (int hilos : {1, 4})
         for (bool lanza : {false, true}) {
             SCOPED_TRACE(std::to_string(hilos) + (lanza ? " threads, a worker throws" : " threads, cancelled"));
@@ -364,10 +348,11 @@ TEST(SesgoCorrida, CancelledOrFailingSumsChangeNothing) {
             ASSERT_EQ(ejecutaSesgo(r.b.inf, r.b.datos, r.e, sitios, especies), 0);
             const auto ciudades = r.b.inf.sumaCiudades->datos[0];
             const auto sesgo = r.b.inf.sesgoPorCelda();
+            const std::string archivoSumas = r.b.trabajo("sumaciudades.txt");
             const TImagenN<float>* antes = sitios.get();
             r.e.ciudades = r.e.carreteras;  // a run that would give other sums
-            Detiene d;
-            d.lanza = lanza;
+            // Its first report of the sums comes from inside a worker's item.
+            prueba::ProgresoPrueba d(1, lanza);
             FalloSesgo fallo;
             if (lanza) {
                 EXPECT_THROW(ejecutaSesgo(r.b.inf, r.b.datos, r.e, sitios, especies, nullptr, &fallo, d),
@@ -378,48 +363,9 @@ TEST(SesgoCorrida, CancelledOrFailingSumsChangeNothing) {
             }
             EXPECT_EQ(r.b.inf.sumaCiudades->datos[0], ciudades);
             EXPECT_EQ(r.b.inf.sesgoPorCelda(), sesgo);
+            EXPECT_EQ(r.b.trabajo("sumaciudades.txt"), archivoSumas);
             EXPECT_EQ(sitios.get(), antes);
         }
-}
-
-TEST(SesgoCorrida, SiteStepsReportTheirCodesInsteadOfCountingPhantomSites) {
-    {
-        Region r;
-        std::unique_ptr<TImagenN<float>> sitios;
-        std::unique_ptr<TImagenN<AnsiString>> especies;
-        FalloSesgo fallo;
-        r.e.presencias = r.b.archivo("p2.txt", "a,-104.98,19.41\nb,-104.69,19.02\n");
-        EXPECT_EQ(ejecutaSesgo(r.b.inf, r.b.datos, r.e, sitios, especies, nullptr, &fallo), codigos::kVacio);
-        EXPECT_EQ(fallo.archivo, r.e.presencias);
-        r.e.presencias = r.b.archivo("p3.txt", "a,-104.98,19.41\n\nb,-104.69,19.02");
-        EXPECT_EQ(ejecutaSesgo(r.b.inf, r.b.datos, r.e, sitios, especies, nullptr, &fallo), codigos::kCampos);
-        EXPECT_EQ(fallo.linea, 2);
-        EXPECT_FALSE(sitios);
-    }
-    {
-        Region r;
-        std::unique_ptr<TImagenN<float>> sitios;
-        std::unique_ptr<TImagenN<AnsiString>> especies;
-        FalloSesgo fallo;
-        r.e.carreteras = r.b.archivo("mal.asc", "ncols 6\nnrows 5\ncellsize 0.1\n1 2 3\n");
-        EXPECT_EQ(ejecutaSesgo(r.b.inf, r.b.datos, r.e, sitios, especies, nullptr, &fallo), codigos::kMalformado);
-        EXPECT_EQ(fallo.archivo, r.e.carreteras);
-        EXPECT_FALSE(fallo.detalle.empty());
-    }
-}
-
-TEST(SesgoCorrida, ABiasOutsideZeroOneIsNotWritten) {
-    Region r;
-    std::unique_ptr<TImagenN<float>> sitios;
-    std::unique_ptr<TImagenN<AnsiString>> especies;
-    ASSERT_EQ(ejecutaSesgo(r.b.inf, r.b.datos, r.e, sitios, especies), 0);
-    r.b.inf.sesgo->datos[0][1] = -0.25L;
-    const fs::path salida = r.b.entradas / "sesgo.txt";
-    EXPECT_EQ(r.b.inf.guardaSesgo(salida), codigos::kRango);
-    EXPECT_FALSE(fs::exists(salida));
-    EXPECT_NE(r.b.inf.sesgoFueraDeRango().find("combination 2"), std::string::npos);
-    r.b.inf.sesgo->datos[0][1] = std::nanl("");
-    EXPECT_EQ(r.b.inf.guardaSesgo(salida), codigos::kRango);
 }
 
 TEST(SesgoCorrida, SaveNeedsARunOnTheLoadedTable) {

@@ -62,13 +62,6 @@ TEST(SesgoDistancia, RoundsToThreeDecimalsAsTheTextFormatDoesWithHalvesAwayFromZ
     }
 }
 
-TEST(SesgoDistancia, IsComputedInDoubleAndRoundedToSinglePrecision) {
-    EXPECT_EQ(sesgo::distancia(0, 0, 3, 4), 5.0f);
-    const float x1 = 0.1f, y1 = 0.2f, x2 = 0.7f, y2 = 1.3f;
-    const double dx = double(x1) - double(x2), dy = double(y1) - double(y2);
-    EXPECT_EQ(sesgo::distancia(x1, y1, x2, y2), static_cast<float>(std::sqrt(dx * dx + dy * dy)));
-}
-
 // --------------------------------------------------------- combinations ---
 
 TEST(SesgoCombinaciones, FollowTheLastOccurrenceOfEachKeyAndIgnoreTheRegionFlag) {

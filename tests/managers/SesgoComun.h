@@ -65,4 +65,30 @@ inline std::vector<Fila> region(int ncols, int nrows, double xll, double yll, do
     return f;
 }
 
+// The 6 x 5 region of the bias runs, files' text: two covariates, cities at
+// two cells (or `ciudades`, top row first), a road every sixth cell and a
+// richness grid over the cells of the covariate table.
+struct RegionSesgo {
+    std::string covariables, ciudades, carreteras, riqueza;
+
+    explicit RegionSesgo(std::vector<double> valoresCiudades = {}) {
+        std::vector<std::vector<int>> clases;
+        std::vector<double> r(30, 0), s(30, 0);
+        for (int i = 0; i < 30; ++i) {
+            clases.push_back({1 + (i % 6) / 2, 1 + (i / 6) % 3});
+            s[static_cast<std::size_t>(i)] = 5 + (i * 7) % 23;
+            if (i % 6 == 2) r[static_cast<std::size_t>(i)] = 1;
+        }
+        if (valoresCiudades.empty()) {
+            valoresCiudades.assign(30, 0);
+            valoresCiudades[7] = 50;
+            valoresCiudades[22] = 8;
+        }
+        covariables = tablaCovariables(region(6, 5, -105, 19, 0.1, clases));
+        ciudades = grid(6, 5, -105, 19, 0.1, valoresCiudades);
+        carreteras = grid(6, 5, -105, 19, 0.1, r);
+        riqueza = grid(6, 5, -105, 19, 0.1, s);
+    }
+};
+
 }  // namespace prueba_sesgo

@@ -29,7 +29,7 @@ struct Contadores {
     bool operator==(const Contadores&) const = default;
 };
 Contadores contadores(const cargaArchivo& d) {
-    return {d.numCovariables, d.numEspecies, d.renglones, d.columnas, d.lineaError};
+    return {d.numCovariables, d.numEspecies, d.renglones, d.columnas, d.error.linea};
 }
 
 }  // namespace

@@ -9,23 +9,9 @@
 
 #include "platform/Paralelo.h"
 #include "platform/Progreso.h"
+#include "support/progresoPrueba.h"
 
-namespace {
-
-// Records the points it is given, and any log line.
-struct Cuenta final : Progreso {
-    int puntos = 0, llamadas = 0;
-    std::vector<std::string> registro;
-    void avanza(int p) override {
-        puntos += p;
-        ++llamadas;
-    }
-    void registra(Canal canal, const std::string& l) override {
-        registro.push_back((canal == Canal::kSalida ? "out: " : "err: ") + l);
-    }
-};
-
-}  // namespace
+using Cuenta = prueba::ProgresoPrueba;
 
 TEST(Progreso, TramosYPasosDanSuParteExacta) {
     struct Caso {

@@ -96,52 +96,43 @@ TEST(PintaAbsoluto, PrimeraCeldaSinAnchoPrevioMideUnPixel) {
     EXPECT_EQ(img.pixel(0, 20), blanco);
 }
 
-TEST(PintaRelativo, MaximoEnLaEntradaMasAltaYMinimoNoRestado) {
-    Mapa m;
-    const auto v = valores({0.2L, 0.4L, 0.8L, 0.8L, 0, 0.6L, 5, 5, 5});
-    pintaRelativo(m.paleta, m.imagen, v, 0, m.covariables, m.posiciones, gris, m.columnasMapa);
-    // Extremes over every region row, the unpainted last map row included.
-    EXPECT_FLOAT_EQ(m.paleta.maximo, 5.0f);
-    EXPECT_FLOAT_EQ(m.paleta.minimo, 0.0f);
+// The scale runs from 0 to the largest value of the region (the unpainted
+// last map row included), whose extremes the palette keeps.
+TEST(PintaRelativo, EscalaHastaElMaximoDeLaRegion) {
+    struct Pixel {
+        int x, y, entrada;
+    };
+    const struct {
+        const char* que;
+        std::vector<int> region;
+        std::vector<long double> v;
+        float maximo, minimo;
+        std::vector<Pixel> pixeles;
+    } casos[] = {
+        {"extremes from every region row", std::vector<int>(9, 1), {0.2L, 0.4L, 0.8L, 0.8L, 0, 0.6L, 5, 5, 5}, 5, 0, {}},
+        // 0.2 of 0.8 is not shifted by the minimum.
+        {"minimum not subtracted", std::vector<int>(9, 1), {0.2L, 0.4L, 0.8L, 0.8L, 0.3L, 0.6L, 0.8L, 0.8L, 0.8L},
+         0.8f, 0.2f, {{0, 0, 63}, {10, 20, 95}}},
+        {"flat surface", std::vector<int>(9, 1), std::vector<long double>(9, 0.5L), 0.5f, 0.5f, {{0, 0, 0}}},
+        {"empty region", std::vector<int>(9, 0), std::vector<long double>(9, 0.5L), -1, 999999, {{0, 0, 255}}},
+        // 0 and -3 times an infinite scale.
+        {"largest value 0", std::vector<int>(9, 1), {0, -3, -1, 0, 0, 0, 0, 0, 0}, 0, -3, {{0, 0, 0}, {10, 0, 0}}},
+        // The search starts at -1: -2 * (254 / -1) = 508, clamped.
+        {"negative values", std::vector<int>(9, 1), {-2, -4, -2, -2, -2, -2, -2, -2, -2}, -1, -4, {{0, 0, 254}}},
+    };
+    for (const auto& c : casos) {
+        SCOPED_TRACE(c.que);
+        Mapa m(c.region);
+        pintaRelativo(m.paleta, m.imagen, valores(c.v), 0, m.covariables, m.posiciones, gris, m.columnasMapa);
+        EXPECT_FLOAT_EQ(m.paleta.maximo, c.maximo);
+        EXPECT_FLOAT_EQ(m.paleta.minimo, c.minimo);
+        for (const Pixel& p : c.pixeles) EXPECT_EQ(m.entrada(p.x, p.y), p.entrada) << p.x << "," << p.y;
+    }
     Mapa n;
-    const auto w = valores({0.2L, 0.4L, 0.8L, 0.8L, 0.3L, 0.6L, 0.8L, 0.8L, 0.8L});
-    pintaRelativo(n.paleta, n.imagen, w, 0, n.covariables, n.posiciones, gris, n.columnasMapa);
-    EXPECT_FLOAT_EQ(n.paleta.maximo, 0.8f);
-    EXPECT_FLOAT_EQ(n.paleta.minimo, 0.2f);
+    pintaRelativo(n.paleta, n.imagen, valores({0.2L, 0.4L, 0.8L, 0.8L, 0.3L, 0.6L, 0.8L, 0.8L, 0.8L}), 0,
+                  n.covariables, n.posiciones, gris, n.columnasMapa);
     EXPECT_GE(n.entrada(30, 0), 253);
     EXPECT_LE(n.entrada(30, 0), 254);
-    EXPECT_EQ(n.entrada(0, 0), 63);     // 0.2 of 0.8, not shifted by the minimum
-    EXPECT_EQ(n.entrada(10, 20), 95);   // 0.3
-}
-
-TEST(PintaRelativo, SuperficiePlanaYRegionVacia) {
-    Mapa m;
-    pintaRelativo(m.paleta, m.imagen, valores(std::vector<long double>(9, 0.5L)), 0,
-                  m.covariables, m.posiciones, gris, m.columnasMapa);
-    EXPECT_FLOAT_EQ(m.paleta.maximo, 0.5f);
-    EXPECT_FLOAT_EQ(m.paleta.minimo, 0.5f);
-    EXPECT_EQ(m.entrada(0, 0), 0);
-
-    Mapa vacio(std::vector<int>(9, 0));
-    pintaRelativo(vacio.paleta, vacio.imagen, valores(std::vector<long double>(9, 0.5L)), 0,
-                  vacio.covariables, vacio.posiciones, gris, vacio.columnasMapa);
-    EXPECT_FLOAT_EQ(vacio.paleta.maximo, -1.0f);
-    EXPECT_FLOAT_EQ(vacio.paleta.minimo, 999999.0f);
-    EXPECT_EQ(vacio.imagen.pixel(0, 0), blanco);
-}
-
-TEST(PintaRelativo, MaximoCeroONegativoSeRecortaSinFallar) {
-    Mapa m;
-    pintaRelativo(m.paleta, m.imagen, valores({0, -3, -1, 0, 0, 0, 0, 0, 0}), 0, m.covariables,
-                  m.posiciones, gris, m.columnasMapa);
-    EXPECT_FLOAT_EQ(m.paleta.maximo, 0.0f);
-    EXPECT_EQ(m.entrada(0, 0), 0);   // 0 * infinite scale
-    EXPECT_EQ(m.entrada(10, 0), 0);  // -3 * infinite scale
-    Mapa n;
-    pintaRelativo(n.paleta, n.imagen, valores({-2, -4, -2, -2, -2, -2, -2, -2, -2}), 0,
-                  n.covariables, n.posiciones, gris, n.columnasMapa);
-    EXPECT_FLOAT_EQ(n.paleta.maximo, -1.0f);  // the search starts at -1
-    EXPECT_EQ(n.entrada(0, 0), 254);          // -2 * (254 / -1) = 508, clamped
 }
 
 TEST(PintaRelativo, ClasesDelPrioriEnModoDos) {
