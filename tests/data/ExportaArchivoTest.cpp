@@ -222,6 +222,37 @@ TEST(GeneraCovariable, ClassesOfOneRow) {
     EXPECT_EQ(prueba::lee(e.ex.rutaMascara()), "2,-1.7e+308,7,\n");
 }
 
+// Equal-frequency classes of one-row grids: each cell's category and the
+// number of classes formed; equal values (in single precision) never split.
+TEST(GeneraCovariable, EqualFrequencyClasses) {
+    const struct {
+        const char* nombre;
+        std::string cuerpo;
+        int clases, numero;
+        std::vector<int> categorias;
+    } casos[] = {
+        {"skewed", "1 2 3 4 5 6 7 8 100 1000", 5, 5, {1, 1, 2, 2, 3, 3, 4, 4, 5, 5}},
+        {"30 % at one value", "5 5 5 1 2 3 4 6 7 8", 10, 8, {5, 5, 5, 1, 2, 3, 4, 6, 7, 8}},
+        {"a boundary among ties takes them all", "1 2 2 2 3 4", 3, 2, {1, 1, 1, 1, 2, 2}},
+        {"constant, with no-data", "3 3 -9999 3", 4, 1, {1, 1, 0, 1}},
+        {"more classes than values", "2 1 2 3", 10, 3, {2, 1, 2, 3}},
+        {"equal in single precision", "1.00000001 1.00000002", 2, 1, {1, 1}},
+    };
+    for (const auto& c : casos) {
+        SCOPED_TRACE(c.nombre);
+        Entorno e;
+        const auto n = std::to_string(c.categorias.size());
+        auto g = e.escribe("g.asc", "ncols " + n + "\nnrows 1\nxllcorner 0\nyllcorner 0\ncellsize 1\n"
+                                    "NODATA_value -9999\n" + c.cuerpo + "\n");
+        ASSERT_EQ(e.ex.generaCovariable(c.clases, g, 1, false, true), 0);
+        EXPECT_EQ(e.ex.clases().numero, c.numero);
+        EXPECT_EQ(e.ex.categorias(), c.categorias);
+        EXPECT_EQ(e.ex.celdasEnHueco(), 0);
+        const auto& iv = e.ex.clases().intervalos;
+        for (std::size_t k = 1; k < iv.size(); ++k) EXPECT_LT(iv[k - 1].alto, iv[k].bajo);
+    }
+}
+
 TEST(GeneraCovariable, ManualClassesNeedAValueAboveZero) {
     Entorno e;
     for (const char* cuerpo : {"0 0 -9999\n", "-9999 -9999 -9999\n", "0 -3 -1\n"}) {
@@ -237,6 +268,9 @@ TEST(GeneraCovariable, RefusesWhatCannotBeClassified) {
     Entorno e;
     auto g = e.escribe("g.asc", "ncols 2\nnrows 1\nxllcorner 0\nyllcorner 0\ncellsize 1\n1 2\n");
     EXPECT_EQ(e.ex.generaCovariable(0, g, 0, false), 9);
+    EXPECT_EQ(e.ex.generaCovariable(0, g, 0, false, true), 9);
+    auto vacio = e.escribe("v.asc", "ncols 2\nnrows 1\nxllcorner 0\nyllcorner 0\ncellsize 1\nNODATA_value 0\n0 0\n");
+    EXPECT_EQ(e.ex.generaCovariable(3, vacio, 0, false, true), 9);
     auto mal = e.escribe("m.asc", "ncols 2\nnrows 2\nxllcorner 0\nyllcorner 0\ncellsize 1\n1 2\n");
     EXPECT_EQ(e.ex.generaCovariable(3, mal, 0, false), 12);
     EXPECT_EQ(e.ex.error().codigo, 12);
