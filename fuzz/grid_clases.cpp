@@ -5,16 +5,16 @@
 // as the value grows and never split equal values.
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <algorithm>
-#include <utility>
-#include <vector>
 #include <string>
 #include <system_error>
+#include <utility>
+#include <vector>
 
 #include "data/exportaArchivo.h"
 
