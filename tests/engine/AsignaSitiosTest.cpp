@@ -1,7 +1,6 @@
 // Site assignment: the indexed search must pick the row the plain scan picks.
 #include <gtest/gtest.h>
 
-#include <array>
 #include <cmath>
 #include <random>
 
@@ -65,14 +64,14 @@ TEST(AsignaSitios, CadaSitioVaALaCeldaQueLoContiene) {
             sitios.datos[1][static_cast<std::size_t>(s)] = t.coord.datos[1][r] + (s % 4 >= 2 ? 1.8f : 0.5f);
         }
         ASSERT_EQ(asignaSitios(t.cov, t.coord, sitios), 0);
-        for (int s = 0; s < 4 * n; ++s) {
-            int esperada = s / 4;
-            // The no-data centre cell (corner 12, 22): (12.3, 22.5) is
-            // nearest the left cell's centre (11, 23), (13.6, 22.5) the
-            // right one's (15, 23), the upper quadrants the upper one's (13, 25).
-            if (esperada == g.sinDato) esperada = std::array{3, 5, 1, 1}[static_cast<std::size_t>(s % 4)];
-            EXPECT_EQ(sitios.datos[2][static_cast<std::size_t>(s)], static_cast<float>(esperada)) << "site " << s;
-        }
+        // The no-data centre cell (corner 12, 22): (12.3, 22.5) is nearest
+        // the left cell's centre (11, 23), (13.6, 22.5) the right one's
+        // (15, 23), the upper quadrants the upper one's (13, 25).
+        const float vecina[] = {3, 5, 1, 1};
+        for (int s = 0; s < 4 * n; ++s)
+            EXPECT_EQ(sitios.datos[2][static_cast<std::size_t>(s)],
+                      s / 4 == g.sinDato ? vecina[s % 4] : static_cast<float>(s / 4))
+                << "site " << s;
     }
 }
 
@@ -107,15 +106,10 @@ TEST(AsignaSitios, SinFilaMasCercanaQueUnMillonQuedaFuera) {
     EXPECT_EQ(sitios.datos[2][1], -1.0f);
     EXPECT_EQ(sitios.datos[2][2], 0.0f);
     EXPECT_EQ(filas, (std::vector<int>{-1, -1, 0}));
-}
-
-TEST(AsignaSitios, SinFilasValidas) {
-    Tabla t(3);
-    TImagenN<float> sitios(2, 3);
-    EXPECT_EQ(asignaSitios(t.cov, t.coord, sitios), 2);
-    TImagenN<int> vacia;
-    TImagenN<float> coordVacia;
-    EXPECT_EQ(asignaSitios(vacia, coordVacia, sitios), 2);
+    // No valid row, or no table at all.
+    t.fila(0, 0, 0, 0);
+    EXPECT_EQ(asignaSitios(t.cov, t.coord, sitios), 3);
+    EXPECT_EQ(asignaSitios(TImagenN<int>(), TImagenN<float>(), sitios), 3);
 }
 
 TEST(AsignaSitios, IgualAlEscaneoEnRejillasYNubes) {
