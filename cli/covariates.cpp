@@ -20,7 +20,7 @@ namespace {
 const char* const kComando = "covariates";
 
 const char* const kAyudaCovariates =
-    "usage: quel-cli covariates --out FILE GRID[:N|:manual] ...\n"
+    "usage: quel-cli covariates --out FILE GRID[:N|:qN|:manual] ...\n"
     "\n"
     "Builds a covariate table from grids of one region, as the covariate manager\n"
     "does, and writes it to FILE (exactly that name), with FILE's .prj holding\n"
@@ -30,7 +30,12 @@ const char* const kAyudaCovariates =
     "               single-band raster GDAL reads (GeoTIFF, ...), told apart by\n"
     "               content; the covariate is named after its file name\n"
     "               (after the last / or \\, up to the first .)\n"
-    "  GRID:N       classify its values into N automatic classes (N >= 1; default 10)\n"
+    "  GRID:N       classify its values into N automatic classes of equal width\n"
+    "               (N >= 1; default 10)\n"
+    "  GRID:qN      classify its values into N classes of equal frequency, each\n"
+    "               holding about 1/N of the data cells (N >= 1); equal values\n"
+    "               never go to different classes, so a grid may get fewer\n"
+    "               classes than N (reported on standard error)\n"
     "  GRID:manual  one class per whole value: 0 and (0, 1] are class 1, (k-1, k]\n"
     "               class k; negative values lie outside the region (a grid\n"
     "               without any value above 0 is refused)\n"
@@ -49,19 +54,23 @@ struct Grid {
     fs::path ruta;
     int clases = 10;
     bool manual = false;
+    bool cuantiles = false;
 };
 
-// GRID[:N|:manual]. Returns an empty string or the usage error.
+// GRID[:N|:qN|:manual]. Returns an empty string or the usage error.
 std::string leeGrid(const std::string& arg, Grid& g) {
     g = Grid{};
     std::string ruta = arg;
     const auto dos = arg.rfind(':');
     if (dos != std::string::npos) {
-        const std::string sufijo = arg.substr(dos + 1);
+        std::string sufijo = arg.substr(dos + 1);
+        const bool cuantiles = !sufijo.empty() && sufijo[0] == 'q';
+        if (cuantiles) sufijo.erase(0, 1);
+        if (cuantiles && sufijo.empty()) return "'" + arg + "': give a number of classes after ':q'";
         bool numerico = !sufijo.empty();
         for (char c : sufijo)
             if (!((c >= '0' && c <= '9') || c == '-' || c == '+' || c == '.')) numerico = false;
-        if (sufijo == "manual") {
+        if (sufijo == "manual" && !cuantiles) {
             g.manual = true;
             ruta = arg.substr(0, dos);
         } else if (sufijo.empty()) {
@@ -71,6 +80,7 @@ std::string leeGrid(const std::string& arg, Grid& g) {
             if (!leeEntero(sufijo, 1, 1000000, n))
                 return "'" + arg + "': the number of classes must be a whole number of at least 1";
             g.clases = static_cast<int>(n);
+            g.cuantiles = cuantiles;
             ruta = arg.substr(0, dos);
         }
         // Any other text after the last ':' belongs to the file name.
@@ -87,7 +97,7 @@ int ejecuta(const fs::path& salida, const std::vector<Grid>& grids) {
     ct.agregaExtension = false;
     std::vector<ItemCovariable> items;
     for (const Grid& g : grids)
-        items.push_back({nombreCovariable(g.ruta.string()), true, g.ruta, g.clases, g.manual});
+        items.push_back({nombreCovariable(g.ruta.string()), true, g.ruta, g.clases, g.manual, g.cuantiles});
 
     const int codigo = ct.construyeTabla(salida, items, nullptr, progreso);
     if (codigo == quel::kCodigoCancelado) return interrumpido(kComando);
@@ -105,6 +115,12 @@ int ejecuta(const fs::path& salida, const std::vector<Grid>& grids) {
     }
     progreso.fija(100);
     for (std::size_t k = 0; k < items.size(); ++k) {
+        const int pedidas = ct.clasesPedidas[k], formadas = static_cast<int>(ct.categoriasSel[k]);
+        if (pedidas > formadas)
+            std::fprintf(stderr,
+                         "quel-cli %s: %s: %d equal-frequency classes asked, %d formed (equal values are never "
+                         "split between classes)\n",
+                         kComando, items[k].ruta.string().c_str(), pedidas, formadas);
         const auto n = ct.celdasEnHueco[k];
         if (n == 0) continue;
         if (items[k].manual)

@@ -112,7 +112,27 @@ void exportaArchivo::buscaExtremos() {
     }
 }
 
-int exportaArchivo::generaCovariable(int numClases, const fs::path& rutaGrid, int indice, bool manual) {
+std::vector<Intervalo> clasesFrecuenciasIguales(std::vector<float>& valores, int numClases) {
+    std::vector<Intervalo> r;
+    const auto n = static_cast<std::uint64_t>(valores.size());
+    if (n == 0 || numClases < 1) return r;
+    std::sort(valores.begin(), valores.end());
+    const auto clases = static_cast<std::uint64_t>(numClases);
+    std::size_t inicio = 0;  // first value of the next class
+    for (std::uint64_t k = 1; k <= clases; ++k) {
+        const auto p = static_cast<std::size_t>((k * n + clases - 1) / clases);  // ceil(k n / N), 1..n
+        if (p <= inicio) continue;  // the quantile fell among values an earlier class took
+        const float t = valores[p - 1];
+        r.push_back({valores[inicio], t});
+        inicio = static_cast<std::size_t>(std::upper_bound(valores.begin() + static_cast<std::ptrdiff_t>(p),
+                                                           valores.end(), t) -
+                                          valores.begin());
+    }
+    return r;
+}
+
+int exportaArchivo::generaCovariable(int numClases, const fs::path& rutaGrid, int indice, bool manual,
+                                     bool cuantiles) {
     maximo = -1;
     minimo = 9999;
     int r = convierteASCII(rutaGrid, rutaMascara());
@@ -125,7 +145,17 @@ int exportaArchivo::generaCovariable(int numClases, const fs::path& rutaGrid, in
         error_ = {codigos::kRango, 0, std::move(detalle), rutaGrid};
         return codigos::kRango;
     };
-    if (!manual) {
+    if (!manual && cuantiles) {
+        if (numClases < 1) return rechaza("the number of classes must be at least 1");
+        std::vector<float> valores;
+        valores.reserve(grid_.valores.size());
+        for (std::size_t i = 0; i < grid_.valores.size(); ++i)
+            if (!grid_.sinDato[i]) valores.push_back(static_cast<float>(grid_.valores[i]));
+        clases.cuantiles = true;
+        clases.intervalos = clasesFrecuenciasIguales(valores, numClases);
+        if (clases.intervalos.empty()) return rechaza("the grid has no data cells to form equal-frequency classes");
+        clases.numero = static_cast<int>(clases.intervalos.size());
+    } else if (!manual) {
         if (numClases < 1) return rechaza("the number of classes must be at least 1");
         float ancho = (maximo - minimo) / static_cast<float>(numClases);
         if (!std::isfinite(ancho)) return rechaza("the range of values is too wide to form classes");
@@ -167,6 +197,15 @@ int categoriaAutomatica(const std::vector<Intervalo>& iv, float v, bool& enHueco
     }
     enHueco = true;
     return debajo > 0 ? debajo : 1;
+}
+
+// Category with equal-frequency classes: the first interval reaching v (the
+// intervals are contiguous over the data cells' values).
+int categoriaCuantil(const std::vector<Intervalo>& iv, float v, bool& enHueco) {
+    const auto i = std::lower_bound(iv.begin(), iv.end(), v, [](const Intervalo& a, float x) { return a.alto < x; });
+    enHueco = i == iv.end() || !(i->bajo <= v);
+    if (i == iv.end()) return static_cast<int>(iv.size());
+    return static_cast<int>(i - iv.begin()) + 1;
 }
 
 // Category with manual classes: the first interval (i, i + 1) holding v, that
@@ -215,8 +254,9 @@ bool exportaArchivo::escribeCoordenadas(const Clases& clases, int indice) {
         if (!grid_.sinDato[i]) {
             bool hueco = false;
             float v = static_cast<float>(grid_.valores[i]);
-            cat = clases.manual ? categoriaManual(clases, v, hueco)
-                                : categoriaAutomatica(clases.intervalos, v, hueco);
+            cat = clases.manual      ? categoriaManual(clases, v, hueco)
+                  : clases.cuantiles ? categoriaCuantil(clases.intervalos, v, hueco)
+                                     : categoriaAutomatica(clases.intervalos, v, hueco);
             if (hueco) ++enHueco_;
         }
         categorias_[i] = cat;

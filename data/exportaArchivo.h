@@ -35,12 +35,21 @@ struct Intervalo {
     float alto = 0;
 };
 
+// Equal-frequency classes of the data cells' values (sorted in place): the
+// k-th of `numClases` classes ends at the k/numClases quantile, the value at
+// sorted position ceil(k * n / numClases), and takes every cell equal to it,
+// so equal values never split between classes; classes left empty are
+// dropped. Each interval runs from its first value to its last, in
+// increasing order; none for no values or fewer than one class.
+std::vector<Intervalo> clasesFrecuenciasIguales(std::vector<float>& valores, int numClases);
+
 // The classes of one covariate. Automatic classes are `intervalos`; manual
 // classes are the intervals (i, i + 1) for each whole i with 0 <= i < maximo,
 // `numero` of them, kept implicit (a grid of large whole values would
 // otherwise need one interval per value).
 struct Clases {
     bool manual = false;
+    bool cuantiles = false;  // automatic classes of equal frequency (contiguous intervals)
     std::vector<Intervalo> intervalos;
     int numero = 0;  // number of intervals = number of categories of the covariate
 };
@@ -72,11 +81,14 @@ public:
 
     // Builds one covariate column from a grid into "C:\Quel\CoordCovTmp.txt":
     // x, y and the category per cell when `indice` is 0, only the category
-    // otherwise. `numClases` automatic classes, or manual classes. Returns 0,
-    // 12 for a malformed grid, 9 for fewer than one automatic class or classes
-    // that cannot be formed from the grid's range, 2 when the coordinate file
+    // otherwise. `numClases` automatic classes (of equal intervals, or of
+    // equal frequency with `cuantiles`, then clases().numero may be fewer),
+    // or manual classes. Returns 0, 12 for a malformed grid, 9 for fewer than
+    // one automatic class or classes that cannot be formed from the grid's
+    // range (or from a grid without data cells), 2 when the coordinate file
     // cannot be written.
-    int generaCovariable(int numClases, const std::filesystem::path& rutaGrid, int indice, bool manual);
+    int generaCovariable(int numClases, const std::filesystem::path& rutaGrid, int indice, bool manual,
+                         bool cuantiles = false);
 
     // Writes the coordinate file from the grid converted last. False when
     // the file cannot be written.

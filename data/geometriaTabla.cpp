@@ -32,13 +32,8 @@ bool GeometriaTabla::lee(const TImagenN<float>& coordenadas, std::string* razon)
                                std::to_string(filas) + " rows of the table: grid rows of unequal length");
     ncols = n;
     nrows = filas / n;
-    // Cell size from the whole extent of the first row, or of the only column.
-    if (ncols > 1)
-        celda = (static_cast<double>(x(ncols - 1)) - x(0)) / (ncols - 1);
-    else if (nrows > 1)
-        celda = (static_cast<double>(y(0)) - y(filas - 1)) / (nrows - 1);
-    else
-        return rechaza(-1, "a single cell gives no cell size");
+    if (filas == 1) return rechaza(-1, "a single cell gives no cell size");
+    celda = celdaDeTabla(coordenadas);
     const double mitad = celda > 0 ? celda / 2 : 0;
     // The table must run row by row from the top-left cell, left to right.
     for (int r = 0; r < nrows; ++r) {
@@ -67,6 +62,20 @@ bool GeometriaTabla::lee(const TImagenN<float>& coordenadas, std::string* razon)
     xll = x(abajo);
     yll = y(abajo);
     return true;
+}
+
+double celdaDeTabla(const TImagenN<float>& coordenadas) {
+    const int filas = coordenadas.columnas >= 2 ? coordenadas.renglones : 0;
+    if (filas < 2) return 0;
+    const auto& x = coordenadas.datos[0];
+    const auto& y = coordenadas.datos[1];
+    std::size_t n = 1;  // cells of the first row: those sharing its y
+    while (n < static_cast<std::size_t>(filas) && y[n] == y[0]) ++n;
+    // From the whole extent of the first row, or of the only column.
+    const std::size_t ultima = static_cast<std::size_t>(filas) - 1;
+    const double celda = n > 1 ? (static_cast<double>(x[n - 1]) - x[0]) / static_cast<double>(n - 1)
+                               : (static_cast<double>(y[0]) - y[ultima]) / static_cast<double>(ultima);
+    return celda > 0 && std::isfinite(celda) ? celda : 0;
 }
 
 long long GeometriaTabla::celdaDe(double x, double y) const {

@@ -30,4 +30,10 @@ struct GeometriaTabla {
     long long celdaDe(double x, double y) const;
 };
 
+// The cell size as GeometriaTabla::lee takes it, without checking the rest of
+// the grid: the first row's x extent over its cells less one, in double; for
+// a single column the y extent over the rows less one; 0 for a single cell
+// or when that size is not positive and finite.
+double celdaDeTabla(const TImagenN<float>& coordenadas);
+
 }  // namespace quel

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <optional>
 
+#include "data/geometriaTabla.h"
+
 namespace {
 
 constexpr float kInicial = 1e6f;  // running best before any row
@@ -39,12 +41,14 @@ buscadorFilas::buscadorFilas(const TImagenN<int>& covariables, const TImagenN<fl
     if (covariables.columnas < 1 || coordenadas.columnas < 2 || filas <= 0) return;
     const auto& bandera = covariables.datos[static_cast<std::size_t>(covariables.columnas - 1)];
     auto cuenta = [&](std::size_t r) { return todas || bandera[r] == 1; };
-    const auto& cx = coordenadas.datos[0];
-    const auto& cy = coordenadas.datos[1];
+    mitad_ = quel::celdaDeTabla(coordenadas) / 2;
+    // Cell centres, in double.
+    auto cx = [&](std::size_t r) { return coordenadas.datos[0][r] + mitad_; };
+    auto cy = [&](std::size_t r) { return coordenadas.datos[1][r] + mitad_; };
     std::size_t cuantas = 0;
     for (int r = 0; r < filas; ++r) {
         if (!cuenta(static_cast<std::size_t>(r))) continue;
-        const double x = cx[static_cast<std::size_t>(r)], y = cy[static_cast<std::size_t>(r)];
+        const double x = cx(static_cast<std::size_t>(r)), y = cy(static_cast<std::size_t>(r));
         if (cuantas++ == 0) {
             minX_ = maxX_ = x;
             minY_ = maxY_ = y;
@@ -79,7 +83,7 @@ buscadorFilas::buscadorFilas(const TImagenN<int>& covariables, const TImagenN<fl
     inicio_.assign(total + 1, 0);
     for (int r = 0; r < filas; ++r) {
         const auto rr = static_cast<std::size_t>(r);
-        if (cuenta(rr)) ++inicio_[cubeta(cx[rr], cy[rr]) + 1];
+        if (cuenta(rr)) ++inicio_[cubeta(cx(rr), cy(rr)) + 1];
     }
     for (std::size_t b = 0; b < total; ++b) inicio_[b + 1] += inicio_[b];
     std::vector<int> lleno(inicio_.begin(), inicio_.end() - 1);
@@ -89,9 +93,9 @@ buscadorFilas::buscadorFilas(const TImagenN<int>& covariables, const TImagenN<fl
     for (int r = 0; r < filas; ++r) {
         const auto rr = static_cast<std::size_t>(r);
         if (!cuenta(rr)) continue;
-        const auto j = static_cast<std::size_t>(lleno[cubeta(cx[rr], cy[rr])]++);
-        xs_[j] = cx[rr];
-        ys_[j] = cy[rr];
+        const auto j = static_cast<std::size_t>(lleno[cubeta(cx(rr), cy(rr))]++);
+        xs_[j] = cx(rr);
+        ys_[j] = cy(rr);
         filas_[j] = r;
     }
 }
@@ -181,35 +185,35 @@ std::vector<LugarSitio> ubicaSitios(const TImagenN<int>& covariables, const TIma
     const bool conValidas = filasValidas && filasValidas->size() >= static_cast<std::size_t>(n);
     std::optional<buscadorFilas> validas;
     if (!conValidas) validas.emplace(covariables, coordenadas);
-    // The cell's size: the smallest positive step between coordinates of rows.
+    const double mitad = cualquiera.mitad();
     const auto& cx = coordenadas.datos[0];
     const auto& cy = coordenadas.datos[1];
-    double pasoX = 0, pasoY = 0;
-    for (int r = 1; r < filas; ++r) {
+    // Distance from a site to a row's cell centre, as the search measures it.
+    auto aCentro = [&](float x, float y, int r) {
         const auto rr = static_cast<std::size_t>(r);
-        const double dx = std::fabs(static_cast<double>(cx[rr]) - cx[rr - 1]);
-        const double dy = std::fabs(static_cast<double>(cy[rr]) - cy[rr - 1]);
-        if (dx > 0 && (pasoX == 0 || dx < pasoX)) pasoX = dx;
-        if (dy > 0 && (pasoY == 0 || dy < pasoY)) pasoY = dy;
-    }
-    if (pasoX == 0) pasoX = pasoY;
-    if (pasoY == 0) pasoY = pasoX;
-    const double diagonal = pasoX > 0 ? std::sqrt(pasoX * pasoX + pasoY * pasoY) : kInicial;
+        return distancia(x, y, cx[rr] + mitad, cy[rr] + mitad);
+    };
+    // Within half a cell of the centre, in single precision like the
+    // coordinates, so a site on the region's outer edge lies in it.
+    auto dentro = [&](float x, float y, int r) {
+        const auto rr = static_cast<std::size_t>(r);
+        const auto lado = static_cast<float>(mitad);
+        return static_cast<float>(std::fabs(x - (cx[rr] + mitad))) <= lado &&
+               static_cast<float>(std::fabs(y - (cy[rr] + mitad))) <= lado;
+    };
     for (int s = 0; s < n; ++s) {
         const auto ss = static_cast<std::size_t>(s);
         const float x = sitios.datos[0][ss], y = sitios.datos[1][ss];
         const int a = cualquiera.fila(x, y);
         if (a < 0) continue;
-        const auto aa = static_cast<std::size_t>(a);
-        const float da = distancia(x, y, cx[aa], cy[aa]);
-        if (da > diagonal) continue;
+        // Without a cell size (a single cell) every site within 1e6 is in it.
+        if (mitad > 0 && !dentro(x, y, a)) continue;
         const int v = conValidas ? (*filasValidas)[ss] : validas->fila(x, y);
         if (v < 0) {
             lugares[ss] = LugarSitio::kSinDato;
             continue;
         }
-        const auto vv = static_cast<std::size_t>(v);
-        lugares[ss] = distancia(x, y, cx[vv], cy[vv]) > da ? LugarSitio::kSinDato : LugarSitio::kRegion;
+        lugares[ss] = aCentro(x, y, v) > aCentro(x, y, a) ? LugarSitio::kSinDato : LugarSitio::kRegion;
     }
     return lugares;
 }

@@ -6,6 +6,11 @@
 
 #include "data/TImagenN.h"
 
+// A row stands for the cell whose lower-left corner it holds; distances to a
+// row are measured to that cell's centre, the corner plus half the table's
+// cell size (quel::celdaDeTabla) in x and y, so a site goes to the cell that
+// contains it. A table without a cell size (a single cell) uses the corners.
+//
 // For each site s (columns 0, 1 of `sitios` = x, y), stores into sitios.datos[2][s]
 // the index of the nearest row whose region flag (last column of `covariables`)
 // is 1, as a real; ties go to the first row. A site with no valid row closer
@@ -19,10 +24,11 @@ int asignaSitios(const TImagenN<int>& covariables, const TImagenN<float>& coorde
 int asignaSitios(const TImagenN<int>& covariables, const TImagenN<float>& coordenadas,
                  TImagenN<float>& sitios, std::vector<int>* filas);
 
-// Where a site lies for the run: in the study region, outside it (no row of
-// the table, valid or not, lies within one cell's diagonal of it, or within
-// 1e6), or on a no-data cell (the table's nearest row, among all rows, is
-// closer than every valid row: the site's own cell is outside the region).
+// Where a site lies for the run: in the study region, outside it (it lies in
+// no cell of the table, valid or not: beyond half a cell in x or y from the
+// centre of the nearest row, or farther than 1e6 from every row), or on a
+// no-data cell (the table's nearest row, among all rows, is closer than every
+// valid row: the site's own cell is outside the region).
 enum class LugarSitio { kRegion, kFuera, kSinDato };
 // `validas`, when given, holds each site's nearest valid row as asignaSitios
 // found it (-1 for none), which spares a second search.
@@ -48,7 +54,8 @@ std::vector<DescarteEspecie> resumeDescartes(const std::vector<LugarSitio>& luga
                                              const TImagenN<AnsiString>* especies, int cuantasCoordenadas = 3);
 
 // Nearest valid row of a point, as the sequential scan defines it: distances
-// computed in double precision and rounded to single precision, a running
+// to the rows' cell centres computed in double precision and rounded to
+// single precision, a running
 // best starting at 1e6 replaced only by a strictly closer row (so the first
 // of equally close rows wins). Built once over the table (the valid rows
 // sorted into a grid of buckets of about two rows each), a query visits the
@@ -61,10 +68,13 @@ public:
     // Row index, or -1 when no valid row is closer than 1e6.
     int fila(float x, float y) const;
     int validas() const { return static_cast<int>(filas_.size()); }
+    // Half the table's cell size: a row's centre lies this far from its corner in x and y.
+    double mitad() const { return mitad_; }
 
 private:
-    // Valid rows in bucket order (row order within a bucket).
-    std::vector<float> xs_, ys_;
+    // Centres of the valid rows in bucket order (row order within a bucket).
+    std::vector<double> xs_, ys_;
+    double mitad_ = 0;
     std::vector<int> filas_;
     std::vector<int> inicio_;  // first point of each bucket; one extra entry at the end
     double minX_ = 0, minY_ = 0, maxX_ = 0, maxY_ = 0, anchoX_ = 1, anchoY_ = 1;

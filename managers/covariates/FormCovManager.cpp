@@ -59,6 +59,25 @@ QString TFormCovManager::textoSinClases(const QString& nombre) {
     return QStringLiteral("La covariable \"%1\" tiene 0 categorias: elija al menos 1 o el modo Manual.").arg(nombre);
 }
 
+QString TFormCovManager::textoMenosClases(const QString& nombre, int pedidas, int formadas) {
+    return quel::enIdioma("%1: se pidieron %2 clases de frecuencias iguales y se formaron %3 (los valores iguales "
+                          "nunca se separan en clases distintas).",
+                          "%1: %2 equal-frequency classes asked, %3 formed (equal values are never split "
+                          "between classes).")
+        .arg(nombre)
+        .arg(pedidas)
+        .arg(formadas);
+}
+
+QStringList TFormCovManager::avisosClases() const {
+    QStringList r;
+    const auto& c = constructor;
+    for (std::size_t k = 0; k < c.clasesPedidas.size() && k < c.categoriasSel.size(); ++k)
+        if (c.clasesPedidas[k] > c.categoriasSel[k])
+            r << textoMenosClases(texto(c.nombresSel[k]), c.clasesPedidas[k], static_cast<int>(c.categoriasSel[k]));
+    return r;
+}
+
 // ---- construction ---------------------------------------------------------------
 
 void TFormCovManager::construyeMenus() {
@@ -198,6 +217,7 @@ void TFormCovManager::habilitaControles(bool on) {
 void TFormCovManager::vaciaLista() {
     CheckListBoxFiles->clear();
     combos.clear();  // the choosers of the list go with it
+    esquemas.clear();
     rutas.clear();
     actual = 0;
     LabelCov->setText(QStringLiteral("..."));
@@ -218,7 +238,14 @@ void TFormCovManager::agregaGrid(const fs::path& ruta, const QString& nombre, bo
     combo->setFixedWidth(70);
     combo->setVisible(false);
     filaCategoria_->insertWidget(filaCategoria_->count() - 1, combo.get());
+    auto esquema = std::make_unique<QComboBox>(centralWidget());
+    esquema->setObjectName(QStringLiteral("ComboEsquema%1").arg(esquemas.size()));
+    esquema->addItems({quel::enIdioma("Intervalos iguales", "Equal intervals"),
+                       quel::enIdioma("Frecuencias iguales", "Equal frequency")});
+    esquema->setVisible(false);
+    filaCategoria_->insertWidget(filaCategoria_->count() - 1, esquema.get());
     combos.push_back(std::move(combo));
+    esquemas.push_back(std::move(esquema));
     rutas.resize(static_cast<std::size_t>(numArchivos) + 1);
     rutas[static_cast<std::size_t>(numArchivos)] = ruta;
     auto* item = new QListWidgetItem(nombre, CheckListBoxFiles);
@@ -247,6 +274,7 @@ std::vector<ItemCovariable> TFormCovManager::items() const {
             c.ruta = rutas[static_cast<std::size_t>(i)];
             c.numClases = combo->currentText().toInt();
             c.manual = !combo->isEnabled();
+            c.cuantiles = esquemas[static_cast<std::size_t>(i - numCargadas)]->currentIndex() == 1;
         }
         r.push_back(std::move(c));
     }
@@ -296,6 +324,8 @@ int TFormCovManager::construye(const fs::path& ruta) {
         s_->dialogos().mensaje(this, QStringLiteral("ERROR"), QString::fromStdString(fallo), quel::IconoMensaje::Error);
         return codigos::kVacio;
     }
+    if (codigo == 0)
+        for (const QString& aviso : avisosClases()) s_->agregaLog(aviso);
     if (codigo != 0) {
         s_->muestraError(codigo, constructor.error.linea);
         // The box tells what went wrong; the log names the file.
@@ -413,6 +443,8 @@ void TFormCovManager::CheckListBoxFilesClick() {
     QComboBox* anterior =
         actual >= 0 && static_cast<std::size_t>(actual) < combos.size() ? combos[static_cast<std::size_t>(actual)].get()
                                                                        : nullptr;
+    QComboBox* esquemaAnterior = anterior ? esquemas[static_cast<std::size_t>(actual)].get() : nullptr;
+    if (esquemaAnterior) esquemaAnterior->setVisible(false);
     LabelCov->setText(CheckListBoxFiles->item(i)->text());
     if (i < numCargadas) {
         ButtonAuto->setEnabled(false);
@@ -433,6 +465,7 @@ void TFormCovManager::CheckListBoxFilesClick() {
     if (anterior) anterior->setVisible(false);
     LabelCate->setVisible(false);
     combo->setVisible(true);
+    esquemas[static_cast<std::size_t>(i - numCargadas)]->setVisible(true);
     actual = i - numCargadas;
 }
 
@@ -441,6 +474,7 @@ void TFormCovManager::ButtonAutoClick() {
     if (i < numCargadas || i >= numArchivos) return;
     QComboBox* combo = combos[static_cast<std::size_t>(i - numCargadas)].get();
     combo->setEnabled(!combo->isEnabled());
+    esquemas[static_cast<std::size_t>(i - numCargadas)]->setEnabled(combo->isEnabled());  // no scheme when manual
     ButtonAuto->setText(combo->isEnabled() ? QStringLiteral("Automatic") : QStringLiteral("Manual"));
 }
 
@@ -469,7 +503,9 @@ void TFormCovManager::SpeedButtonGuardarClick() {
             return;
         if (construye(quel::rutaLocal(elegido->ruta)) == 0) {
             const auto& t = s_->tablas();
-            s_->dialogos().mensaje(this, texto(t.mensajesCovManager[1]), texto(t.mensajesCovManager[2]),
+            QStringList textos{texto(t.mensajesCovManager[2])};
+            textos << avisosClases();
+            s_->dialogos().mensaje(this, texto(t.mensajesCovManager[1]), textos.join(QLatin1Char('\n')),
                                    quel::IconoMensaje::Informacion);
         }
     }

@@ -42,6 +42,9 @@ public:
     // One category chooser per grid item (entries 0..63, "10" at first); enabled
     // means automatic classes with that number, disabled manual classes.
     std::vector<std::unique_ptr<QComboBox>> combos;
+    // One class scheme chooser per grid item, shown beside its category
+    // chooser: entry 0 equal intervals, 1 equal frequency (automatic mode).
+    std::vector<std::unique_ptr<QComboBox>> esquemas;
     std::vector<std::filesystem::path> rutas;  // per item: the grid file (empty for opened covariates)
     // The opened covariate table, and its covariate names.
     std::unique_ptr<TablaCargada> tablaCargada;
@@ -65,6 +68,8 @@ public:
     std::filesystem::path rutaCovTemp() const;
     // A text the window shows when a ticked grid is set to 0 automatic classes.
     static QString textoSinClases(const QString& nombre);
+    // The note on a grid that got fewer equal-frequency classes than asked.
+    static QString textoMenosClases(const QString& nombre, int pedidas, int formadas);
 
 public slots:
     void SpeedButtonCargaFolderClick();
@@ -100,6 +105,8 @@ private:
     int construye(const std::filesystem::path& ruta);
     void muestraProgreso(bool on);
     void avisoPocos();
+    // One textoMenosClases per grid of the table built last that got fewer classes.
+    QStringList avisosClases() const;
 
     std::shared_ptr<quel::ServiciosPrincipal> s_;
     QHBoxLayout* filaCategoria_ = nullptr;

@@ -105,6 +105,7 @@ int constructorTabla::construyeTabla(const fs::path& ruta, const std::vector<Ite
     nombresSel.clear();
     categoriasSel.clear();
     celdasEnHueco.clear();
+    clasesPedidas.clear();
     coordsNuevas.reset();
     covsNuevas.reset();
     for (int i = 0; i < numArchivos; ++i) {
@@ -114,6 +115,7 @@ int constructorTabla::construyeTabla(const fs::path& ruta, const std::vector<Ite
                                                 : static_cast<float>(it.numClases));
         nombresSel.push_back(it.nombre);
         celdasEnHueco.push_back(0);
+        clasesPedidas.push_back(i >= numCargadas && it.cuantiles && !it.manual ? it.numClases : 0);
         ++numSeleccionadas;
     }
 
@@ -172,13 +174,13 @@ int constructorTabla::construyeTabla(const fs::path& ruta, const std::vector<Ite
         }
 
         int r = exportador.generaCovariable(static_cast<int>(categoriasSel[static_cast<std::size_t>(k)]), it.ruta,
-                                            k, it.manual);
+                                            k, it.manual, it.cuantiles);
         if (r != 0) {
             rutaError = r == codigos::kVacio ? exportador.rutaCoordenadas() : it.ruta;
             error = exportador.error();
             return r;
         }
-        if (it.manual) categoriasSel[static_cast<std::size_t>(k)] = static_cast<float>(exportador.clases().numero);
+        if (it.manual || it.cuantiles) categoriasSel[static_cast<std::size_t>(k)] = static_cast<float>(exportador.clases().numero);
         celdasEnHueco[static_cast<std::size_t>(k)] = exportador.celdasEnHueco();
         const auto& enc = exportador.encabezado;
         const auto celdas = static_cast<long long>(enc[0]) * static_cast<long long>(enc[1]);

@@ -21,6 +21,7 @@ struct ItemCovariable {
     std::filesystem::path ruta;   // grid items: the grid file
     int numClases = 10;           // grid items: the number in the chooser (automatic classes)
     bool manual = false;          // grid items: chooser disabled, one class per whole value
+    bool cuantiles = false;       // grid items, automatic: classes of equal frequency, not equal intervals
 };
 
 // An opened covariate table, in the dataset's layout.
@@ -67,6 +68,9 @@ public:
     // Per ticked item: how many cells fell between class intervals (0 for
     // opened-table items).
     std::vector<std::int64_t> celdasEnHueco;
+    // Per ticked item: the equal-frequency classes asked for (0 for other
+    // items); categoriasSel holds how many were formed.
+    std::vector<int> clasesPedidas;
 
     // Why the last build failed: the grid concerned and the reader's account.
     std::filesystem::path rutaError;

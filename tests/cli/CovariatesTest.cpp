@@ -49,12 +49,14 @@ TEST(CovariatesCli, UsageErrors) {
     esUso(covariates({"--out", c / "t.txt"}));                // no grid
     esUso(covariates({"--out", c / "t.txt", a + ":0"}));
     esUso(covariates({"--out", c / "t.txt", a + ":2.5"}));
+    esUso(covariates({"--out", c / "t.txt", a + ":q"}));
+    esUso(covariates({"--out", c / "t.txt", a + ":q0"}));
     esUso(covariates({"--out", c / "t.txt", "--out", c / "u.txt", a}));
     esUso(covariates({"--out", c / "t.txt", c.escribe("a,b.asc", grid(2, 1, "1 2\n"))}));
     EXPECT_FALSE(fs::exists(c / "t.txt"));
     Salida ayuda = covariates({"--help"});
     EXPECT_EQ(ayuda.estado, 0);
-    EXPECT_NE(ayuda.out.find("GRID[:N|:manual]"), std::string::npos);
+    EXPECT_NE(ayuda.out.find("GRID[:N|:qN|:manual]"), std::string::npos);
 }
 
 TEST(CovariatesCli, FailuresGiveOneErrorLine) {
@@ -83,14 +85,21 @@ TEST(CovariatesCli, FailuresGiveOneErrorLine) {
     EXPECT_FALSE(fs::exists(c / "t.txt"));
 }
 
-TEST(CovariatesCli, ReportsCellsBetweenClasses) {
+TEST(CovariatesCli, ReportsCellsBetweenClassesAndFewerClasses) {
     Carpeta c;
     auto a = c.escribe("a.asc", grid(4, 1, "0.5 3.75 4.5 6.5\n"));
     auto m = c.escribe("m.asc", grid(4, 1, "-1 -2 1 2\n"));
-    Salida s = covariates({"--out", c / "t.txt", a + ":2", m + ":manual"});
+    auto q = c.escribe("q.asc", grid(4, 1, "7 7 7 9\n"));
+    Salida s = covariates({"--out", c / "t.txt", a + ":2", m + ":manual", q + ":q4", a + ":q4"});
     ASSERT_EQ(s.estado, 0);
     EXPECT_NE(s.err.find(a + ": 1 cells fell between two classes"), std::string::npos) << s.err;
     EXPECT_NE(s.err.find(m + ": 2 cells hold negative values"), std::string::npos) << s.err;
+    EXPECT_NE(s.err.find(q + ": 4 equal-frequency classes asked, 2 formed (equal values are never split between "
+                             "classes)\n"),
+              std::string::npos)
+        << s.err;
+    EXPECT_EQ(s.err.find(a + ": 4 equal-frequency"), std::string::npos) << s.err;
+    EXPECT_EQ(prueba::lee(c / "t.txt").substr(0, 20), "a,2,\nm,2,\nq,2,\na,4,\n");
 }
 
 TEST(CovariatesCli, ParallelRunsLeaveNothingBehind) {

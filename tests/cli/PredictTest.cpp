@@ -68,7 +68,7 @@ struct Region {
         prueba::escribe(sesgo, b);
         prueba::escribe(priori, p);
         prueba::escribe(sitios,
-                        "Lynx rufus,-104.9,19.9\nCanis latrans,-104.4,19.1\nLynx rufus,-103.4,18.9\n"
+                        "Lynx rufus,-104.9,20.1\nCanis latrans,-104.4,19.1\nLynx rufus,-103.4,18.9\n"
                         "Canis latrans,-104.1,19.6\nLynx rufus,-104.6,19.4");
     }
     std::vector<std::string> args(std::vector<std::string> extra = {}) const {
@@ -108,7 +108,7 @@ TEST(Predict, EscribeLosSeisArchivos) {
     EXPECT_EQ(s.out, "Iteracion: 1 de 3\nIteracion: 2 de 3\nIteracion: 3 de 3\n");
     // Not a terminal: no progress; the first lynx lies on a no-data cell.
     EXPECT_EQ(s.err, "quel-cli predict: Lynxrufus: 1 of 3 sites lie on no-data cells and count in the nearest region "
-                     "cell: (-104.9, 19.9)\n");
+                     "cell: (-104.9, 20.1)\n");
     for (const char* n : kArchivos) EXPECT_TRUE(fs::is_regular_file(reg.salida / n)) << n;
     const auto pred = lineas(prueba::lee(reg.salida / "predictive.txt"));
     ASSERT_EQ(pred.size(), 49u);
@@ -198,7 +198,7 @@ TEST(Predict, UnaEspecieComoUnArchivoDeSusSitios) {
     ASSERT_EQ(predict(reg.args({"--species", " Lynx  rufus", "--digits", "17"})).estado, 0);
     std::vector<std::string> especie;
     for (const char* n : kArchivos) especie.push_back(prueba::lee(reg.salida / n));
-    prueba::escribe(reg.sitios, "Lynx rufus,-104.9,19.9\nLynx rufus,-103.4,18.9\nLynx rufus,-104.6,19.4");
+    prueba::escribe(reg.sitios, "Lynx rufus,-104.9,20.1\nLynx rufus,-103.4,18.9\nLynx rufus,-104.6,19.4");
     ASSERT_EQ(predict(reg.args({"--digits", "17"})).estado, 0);
     for (std::size_t i = 0; i < 6; ++i) EXPECT_EQ(especie[i], prueba::lee(reg.salida / kArchivos[i])) << kArchivos[i];
 }
@@ -245,7 +245,7 @@ TEST(Predict, FallosDeLaCorrida) {
 
 TEST(Predict, SitiosFueraDeLaRegionSeInforman) {
     Region reg;
-    prueba::escribe(reg.sitios, "Lynx rufus,-104.85,19.9\nLynx rufus,3000000,19.9\nPuma,-104.9,19.9\nWolf,-90,40");
+    prueba::escribe(reg.sitios, "Lynx rufus,-104.85,19.9\nLynx rufus,3000000,19.9\nPuma,-104.9,20.1\nWolf,-90,40");
     auto a = reg.args({"--uniform-bias"});
     a.erase(a.begin() + 4, a.begin() + 6);
     const Salida s = predict(a);
@@ -253,7 +253,7 @@ TEST(Predict, SitiosFueraDeLaRegionSeInforman) {
     EXPECT_EQ(s.err,
               "quel-cli predict: Lynxrufus: 1 of 2 sites left out as outside the region: (3000000, 19.9)\n"
               "quel-cli predict: Puma: 1 of 1 sites lie on no-data cells and count in the nearest region cell: "
-              "(-104.9, 19.9)\n"
+              "(-104.9, 20.1)\n"
               "quel-cli predict: Wolf: 1 of 1 sites left out as outside the region: (-90, 40)\n"
               "quel-cli predict: warning: Wolf has no site in the region; its maps show the prior alone\n");
 }

@@ -182,9 +182,10 @@ TEST(GeneraCovariable, ClassesOfOneRow) {
         int clases;
         bool manual;
         float minimo, maximo;
-        int numero;  // classes of a manual covariate (0: automatic)
+        int numero;  // classes of a manual or equal-frequency covariate (0: equal intervals)
         std::vector<int> categorias;
         int enHueco;
+        bool cuantiles = false;  // equal frequency: numero is the classes formed
     } casos[] = {
         {"manual over 1 2 4", "", "1 2 4", 10, true, 1, 4, 4, {1, 2, 4}, 0},
         // Manual classes count intervals, not the maximum; a negative value lies outside the region.
@@ -195,6 +196,13 @@ TEST(GeneraCovariable, ClassesOfOneRow) {
         {"starting extremes", "", "10000 10010", 1, false, 9999, 10010, 0, {1, 1}, 0},
         // No-data beyond single precision never reaches the extremes.
         {"huge no-data", "NODATA_value -1.7e+308\n", "2 -1.7e+308 7", 5, false, 2, 7, 0, {1, 0, 3}, 0},
+        // Equal frequency: equal values (in single precision) never split.
+        {"skewed", "", "1 2 3 4 5 6 7 8 100 1000", 5, false, 1, 1000, 5, {1, 1, 2, 2, 3, 3, 4, 4, 5, 5}, 0, true},
+        {"30 % at one value", "", "5 5 5 1 2 3 4 6 7 8", 10, false, 1, 8, 8, {5, 5, 5, 1, 2, 3, 4, 6, 7, 8}, 0, true},
+        {"a boundary among ties takes them all", "", "1 2 2 2 3 4", 3, false, 1, 4, 2, {1, 1, 1, 1, 2, 2}, 0, true},
+        {"constant", "NODATA_value -9999\n", "3 3 -9999 3", 4, false, 3, 3, 1, {1, 1, 0, 1}, 0, true},
+        {"more classes than values", "", "2 1 2 3", 10, false, 1, 3, 3, {2, 1, 2, 3}, 0, true},
+        {"equal in single precision", "", "1.00000001 1.00000002", 2, false, 1, 1, 1, {1, 1}, 0, true},
     };
     for (const auto& c : casos) {
         SCOPED_TRACE(c.nombre);
@@ -202,15 +210,15 @@ TEST(GeneraCovariable, ClassesOfOneRow) {
         const int n = static_cast<int>(c.categorias.size());
         auto g = e.escribe("g.asc", "ncols " + std::to_string(n) + "\nnrows 1\nxllcorner 0\nyllcorner 0\ncellsize 1\n" +
                                         c.nodata + c.cuerpo + "\n");
-        ASSERT_EQ(e.ex.generaCovariable(c.clases, g, 1, c.manual), 0);
+        ASSERT_EQ(e.ex.generaCovariable(c.clases, g, 1, c.manual, c.cuantiles), 0);
         if (c.manual) {
             EXPECT_EQ(e.ex.maximo, c.maximo);
             EXPECT_TRUE(e.ex.clases().manual);
-            EXPECT_EQ(e.ex.clases().numero, c.numero);
         } else {
             EXPECT_EQ(e.ex.minimo, c.minimo);
             EXPECT_EQ(e.ex.maximo, c.maximo);
         }
+        EXPECT_EQ(e.ex.clases().numero, c.manual || c.cuantiles ? c.numero : c.clases);
         EXPECT_EQ(e.ex.categorias(), c.categorias);
         EXPECT_EQ(e.ex.celdasEnHueco(), c.enHueco);
     }
@@ -237,6 +245,9 @@ TEST(GeneraCovariable, RefusesWhatCannotBeClassified) {
     Entorno e;
     auto g = e.escribe("g.asc", "ncols 2\nnrows 1\nxllcorner 0\nyllcorner 0\ncellsize 1\n1 2\n");
     EXPECT_EQ(e.ex.generaCovariable(0, g, 0, false), 9);
+    EXPECT_EQ(e.ex.generaCovariable(0, g, 0, false, true), 9);
+    auto vacio = e.escribe("v.asc", "ncols 2\nnrows 1\nxllcorner 0\nyllcorner 0\ncellsize 1\nNODATA_value 0\n0 0\n");
+    EXPECT_EQ(e.ex.generaCovariable(3, vacio, 0, false, true), 9);
     auto mal = e.escribe("m.asc", "ncols 2\nnrows 2\nxllcorner 0\nyllcorner 0\ncellsize 1\n1 2\n");
     EXPECT_EQ(e.ex.generaCovariable(3, mal, 0, false), 12);
     EXPECT_EQ(e.ex.error().codigo, 12);

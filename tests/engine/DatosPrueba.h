@@ -4,6 +4,7 @@
 #include <random>
 #include <vector>
 
+#include "data/geometriaTabla.h"
 #include "engine/ejecutarQuel.h"
 
 namespace prueba {
@@ -33,10 +34,11 @@ struct Datos {
     int& valida(int r) { return covariables.datos[static_cast<std::size_t>(K)][static_cast<std::size_t>(r)]; }
     float& s(int r) { return sesgo.datos[0][static_cast<std::size_t>(r)]; }
     int& clase(int r) { return priori.datos[0][static_cast<std::size_t>(r)]; }
-    // Puts site i exactly on row r.
+    // Puts site i in the middle of row r's cell.
     void sitio(int i, int r) {
-        sitios.datos[0][static_cast<std::size_t>(i)] = coordenadas.datos[0][static_cast<std::size_t>(r)];
-        sitios.datos[1][static_cast<std::size_t>(i)] = coordenadas.datos[1][static_cast<std::size_t>(r)];
+        const auto mitad = static_cast<float>(quel::celdaDeTabla(coordenadas) / 2);
+        sitios.datos[0][static_cast<std::size_t>(i)] = coordenadas.datos[0][static_cast<std::size_t>(r)] + mitad;
+        sitios.datos[1][static_cast<std::size_t>(i)] = coordenadas.datos[1][static_cast<std::size_t>(r)] + mitad;
     }
     copiaDatos vista() {
         copiaDatos c;
@@ -52,7 +54,8 @@ struct Datos {
 };
 
 // A random region of R rows on a grid `ancho` wide, about 70 % valid, with
-// the given category counts, random bias, prior classes 0..3 and S sites.
+// the given category counts, random bias, prior classes 0..3 and S sites
+// within its cells (of 0.5, the top row's corners at y = 20).
 inline std::unique_ptr<Datos> aleatorio(int R, const std::vector<int>& cats, int S, unsigned semilla,
                                         int ancho = 100) {
     auto d = std::make_unique<Datos>(R, cats, S);
@@ -73,7 +76,7 @@ inline std::unique_ptr<Datos> aleatorio(int R, const std::vector<int>& cats, int
     }
     for (int i = 0; i < S; ++i) {
         d->sitios.datos[0][static_cast<std::size_t>(i)] = 100 + u(g) * 0.5f * static_cast<float>(ancho);
-        d->sitios.datos[1][static_cast<std::size_t>(i)] = 20 - u(g) * 0.5f * static_cast<float>(R / ancho);
+        d->sitios.datos[1][static_cast<std::size_t>(i)] = 20.5f - u(g) * 0.5f * static_cast<float>(R / ancho);
     }
     return d;
 }

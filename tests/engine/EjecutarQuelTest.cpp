@@ -107,14 +107,15 @@ Referencia referencia(Datos& d, int tipo) {
     long double sp = 0;
     for (auto& p : pares) sp += p.pi;
     for (auto& p : pares) p.pi = sp == 0 ? 1.0L / static_cast<long double>(pares.size()) : p.pi / sp;
-    // Sites by scanning.
+    // Sites by scanning, to the cells' centres.
+    const double mitad = quel::celdaDeTabla(d.coordenadas) / 2;
     for (int s = 0; s < d.sitios.renglones; ++s) {
         float mejor = 1e6f;
         int fila = -1;
         for (int r = 0; r < R; ++r) {
             if (d.valida(r) != 1) continue;
-            const double dx = static_cast<double>(d.sitios.datos[0][static_cast<std::size_t>(s)]) - d.coordenadas.datos[0][static_cast<std::size_t>(r)];
-            const double dy = static_cast<double>(d.sitios.datos[1][static_cast<std::size_t>(s)]) - d.coordenadas.datos[1][static_cast<std::size_t>(r)];
+            const double dx = static_cast<double>(d.sitios.datos[0][static_cast<std::size_t>(s)]) - (d.coordenadas.datos[0][static_cast<std::size_t>(r)] + mitad);
+            const double dy = static_cast<double>(d.sitios.datos[1][static_cast<std::size_t>(s)]) - (d.coordenadas.datos[1][static_cast<std::size_t>(r)] + mitad);
             const float dist = static_cast<float>(std::sqrt(dx * dx + dy * dy));
             if (dist < mejor) { mejor = dist; fila = r; }
         }

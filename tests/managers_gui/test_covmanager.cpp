@@ -61,6 +61,7 @@ private slots:
     void guardarIgualQueLineaDeComandos();
     void nombreSinPuntoRecibeTxt();
     void elegidorEnCeroSeRechaza();
+    void esquemaDeFrecuenciasIguales();
     void gridMaloVaAlReporteDeError_data();
     void gridMaloVaAlReporteDeError();
     void abrirTablaExistente();
@@ -222,6 +223,33 @@ void PruebaCovManager::elegidorEnCeroSeRechaza() {
     prueba::pulsa(b.dlg(), b.p->scratch.path() + QStringLiteral("/t.txt"), b.w.SpeedButtonGuardar);
     QVERIFY(QFile::exists(b.p->scratch.path() + QStringLiteral("/t.txt")));
     QVERIFY(b.p->errores.empty());
+}
+
+// Each grid's scheme chooser sits beside its class chooser, is off in manual
+// mode, and equal-frequency classes reach the table; a grid that got fewer
+// classes than asked is named in the success box and the log.
+void PruebaCovManager::esquemaDeFrecuenciasIguales() {
+    Banco b;
+    b.agrega(prueba::grid("elevation.asc"), 8);
+    b.agrega(prueba::grid("landcover.asc"), 20);
+    auto* esquema = b.w.findChild<QComboBox*>(QStringLiteral("ComboEsquema1"));
+    QVERIFY(esquema && esquema->isVisible() && !b.w.esquemas[0]->isVisible());
+    QCOMPARE(esquema->itemText(1), QStringLiteral("Frecuencias iguales"));
+    esquema->setCurrentIndex(1);
+    b.w.esquemas[0]->setCurrentIndex(1);
+    quel::fijaIngles(true);
+    b.agrega(prueba::grid("soil.asc"), 0);
+    quel::fijaIngles(false);
+    QCOMPARE(b.w.esquemas[2]->itemText(1), QStringLiteral("Equal frequency"));
+    QVERIFY(!b.w.esquemas[2]->isEnabled());
+    b.w.esquemas[2]->setCurrentIndex(1);  // manual classes take no scheme
+    prueba::pulsa(b.dlg(), b.p->scratch.path() + QStringLiteral("/t.txt"), b.w.SpeedButtonGuardar);
+    QVERIFY(b.p->errores.empty());
+    QVERIFY(prueba::lee(b.p->scratch.path() + QStringLiteral("/t.txt"))
+                .startsWith("elevation,8,\nlandcover,6,\nsoil,5,\n"));
+    const QString aviso = TFormCovManager::textoMenosClases(QStringLiteral("landcover"), 20, 6);
+    QCOMPARE(b.dlg().mensajes.back().texto, es(b.p->tablas().mensajesCovManager[2]) + QLatin1Char('\n') + aviso);
+    QCOMPARE(b.p->log, QStringList{aviso});
 }
 
 void PruebaCovManager::gridMaloVaAlReporteDeError_data() {
