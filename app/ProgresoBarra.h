@@ -1,10 +1,12 @@
 #pragma once
+#include <QAbstractButton>
 #include <QMetaObject>
 #include <QProgressBar>
 #include <algorithm>
 #include <cstdio>
 #include <string>
 
+#include "app/Dialogos.h"
 #include "platform/Progreso.h"
 
 namespace quel {
@@ -37,6 +39,31 @@ private:
     int tope_;
     int acumulado_ = 0;
     int dados_ = 0;
+};
+
+// A window's Cancel button bound to one run while this object lives: enabled,
+// captioned in the language in force, and a press asks `progreso` to stop.
+class CancelaCorrida {
+public:
+    CancelaCorrida(QAbstractButton* boton, Progreso& progreso) : boton_(boton) {
+        boton_->setText(textoCancelar());
+        conexion_ = QObject::connect(boton_, &QAbstractButton::clicked, boton_, [&progreso] { progreso.cancela(); });
+        boton_->setEnabled(true);
+    }
+    ~CancelaCorrida() {
+        QObject::disconnect(conexion_);
+        boton_->setEnabled(false);
+    }
+    CancelaCorrida(const CancelaCorrida&) = delete;
+    CancelaCorrida& operator=(const CancelaCorrida&) = delete;
+
+    static QString textoCancelar() { return enIdioma("Cancelar", "Cancel"); }
+    // The log line of a run stopped on request.
+    static QString lineaCancelada() { return enIdioma("Ejecución cancelada.", "Run cancelled."); }
+
+private:
+    QAbstractButton* boton_;
+    QMetaObject::Connection conexion_;
 };
 
 }  // namespace quel

@@ -18,6 +18,7 @@
 #include "app/principalMainQuel.h"
 #include "engine/asignaSitios.h"
 #include "data/ocurrencias.h"
+#include "engine/corridaPrediccion.h"
 #include "engine/ejecutarQuel.h"
 
 namespace {
@@ -310,35 +311,45 @@ void TFormPrincipal::SpeedButtonEjecutarClick() {
     muestraProgreso(true);
     paso(-100);
     paso(10);
-    const int tipoPriori = quel::tipoPrioriElegido(tipoArchivo_);
-    // The run fills a fresh engine; the shown results are replaced only when it
-    // has succeeded.
-    auto nuevo = std::make_unique<ejecutarQuel>();
+    OpcionesPrediccion opciones;
+    opciones.prioriUniforme = quel::tipoPrioriElegido(tipoArchivo_) != 0;
+    opciones.covariables = rutaCovariables;
+    // The run fills an engine of its own: the shown results are replaced only
+    // when it has succeeded.
+    ResumenPrediccion resumen;
     quel::ProgresoBarra progreso(ProgressBarMapa, 80);
-    int codigo = 0;
-    QString fallo;
-    enSegundoPlano([&] {
-        try {
-            codigo = nuevo->ejecuta(copiaDatos::de(datos), tipoPriori, progreso);
-        } catch (const std::exception& e) {
-            fallo = QString::fromLocal8Bit(e.what());
-        }
-    });
+    {
+        quel::CancelaCorrida cancelar(BotonCancelar, progreso);
+        enSegundoPlano([&] { resumen = prediccionDeDatos(opciones, datos, *motor, progreso); }, BotonCancelar);
+    }
     paso(progreso.restante());
-    if (!fallo.isEmpty()) {
-        // A numerical failure of the run: reported like a load error.
-        dialogos_.mensaje(this, QStringLiteral("ERROR"), fallo, quel::IconoMensaje::Error);
-        agregaLog(fallo);
+    if (!resumen.bien()) {
+        terminaCorridaFallida(resumen);
+        return;
+    }
+    publicaResultados();
+    paso(10);
+    muestraProgreso(false);
+    termina();
+}
+
+void TFormPrincipal::terminaCorridaFallida(const ResumenPrediccion& resumen) {
+    using Fin = ResumenPrediccion::Fin;
+    if (resumen.fin == Fin::kMotor) {
+        muestraError(resumen.error.codigo);
+    } else {
+        const QString texto = resumen.fin == Fin::kCancelada ? quel::CancelaCorrida::lineaCancelada()
+                                                              : QString::fromLocal8Bit(resumen.causa);
+        // A numerical failure of the run is reported like a load error.
+        if (resumen.fin != Fin::kCancelada)
+            dialogos_.mensaje(this, QStringLiteral("ERROR"), texto, quel::IconoMensaje::Error);
+        agregaLog(texto);
         muestraProgreso(false);
-        termina();
-        return;
     }
-    if (codigo != 0) {
-        muestraError(codigo);
-        termina();
-        return;
-    }
-    motor = std::move(nuevo);
+    termina();
+}
+
+void TFormPrincipal::publicaResultados() {
     habilita({SpeedButtonEjecutar, EjecutarMenu}, false);
     habilita({ExportPredictivaMenu, ExportCertidumbreMenu, ExportPotPrioriMenu}, true);
     agregaLog(tx(mensajesLog[10]));
@@ -351,9 +362,6 @@ void TFormPrincipal::SpeedButtonEjecutarClick() {
     agregaHijoArbol(sender(), ExportPredictivaMenu->text(), 7);
     agregaHijoArbol(sender(), ExportCertidumbreMenu->text(), 8);
     agregaHijoArbol(sender(), ExportPotPrioriMenu->text(), 9);
-    paso(10);
-    muestraProgreso(false);
-    termina();
 }
 
 // ---- clear -------------------------------------------------------------------------

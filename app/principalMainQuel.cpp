@@ -29,6 +29,7 @@
 
 #include "app/BloqueoEntrada.h"
 #include "app/Controles.h"
+#include "app/ProgresoBarra.h"
 #include "app/dialogs/mensajeTipoArchivo.h"
 #include "engine/ejecutarQuel.h"
 
@@ -299,8 +300,12 @@ void TFormPrincipal::construyeControles() {
     ProgressBarMapa = nombra(new QProgressBar(PanelProgressBar), "ProgressBarMapa");
     ProgressBarMapa->setRange(0, 100);
     ProgressBarMapa->setValue(0);
+    // Enabled only while a run can be stopped.
+    BotonCancelar = nombra(new QPushButton(quel::CancelaCorrida::textoCancelar(), PanelProgressBar), "BotonCancelar");
+    BotonCancelar->setEnabled(false);
     auto* lp = new QHBoxLayout(PanelProgressBar);
-    lp->addWidget(ProgressBarMapa);
+    lp->addWidget(ProgressBarMapa, 1);
+    lp->addWidget(BotonCancelar);
     auto* llave = new QVBoxLayout;
     llave->addWidget(LabelMaxLlave);
     llave->addWidget(ImageLlave);
@@ -460,12 +465,14 @@ void TFormPrincipal::termina() {
     emit comandoTerminado();
 }
 
-void TFormPrincipal::enSegundoPlano(const std::function<void()>& trabajo) {
+void TFormPrincipal::enSegundoPlano(const std::function<void()>& trabajo, QWidget* abierto) {
     QEventLoop bucle;
     std::exception_ptr fallo;
     const bool yaActivo = bloqueo_->activo();
     const bool yaOcupado = ocupado_;
+    QWidget* const yaPermitido = bloqueo_->permitido();
     ocupado_ = true;
+    if (abierto) bloqueo_->permite(abierto);
     bloqueo_->activa(true);
     std::thread hilo([&] {
         try {
@@ -478,6 +485,7 @@ void TFormPrincipal::enSegundoPlano(const std::function<void()>& trabajo) {
     bucle.exec();
     hilo.join();
     if (!yaActivo) bloqueo_->activa(false);
+    bloqueo_->permite(yaPermitido);
     ocupado_ = yaOcupado;
     if (fallo) std::rethrow_exception(fallo);
 }

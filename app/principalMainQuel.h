@@ -38,6 +38,7 @@ class QTreeWidgetItem;
 class QWidget;
 class TFormTipoArchivo;
 class ejecutarQuel;
+struct ResumenPrediccion;
 struct copiaDatos;
 
 namespace quel {
@@ -94,8 +95,9 @@ public:
     static QString etiqueta(double v);
 
     // Runs `trabajo` away from the window's thread while the window keeps
-    // painting and takes no input; returns when it has finished.
-    void enSegundoPlano(const std::function<void()>& trabajo);
+    // painting and takes no input (but to `abierto`, a run's Cancel button,
+    // when given); returns when it has finished.
+    void enSegundoPlano(const std::function<void()>& trabajo, QWidget* abierto = nullptr);
     bool ocupado() const { return ocupado_; }
 
     // ---- state (names of the design) ------------------------------------------
@@ -143,6 +145,7 @@ public:
     QTableWidget* StringGridDatos;
     QFrame* PanelProgressBar;
     QProgressBar* ProgressBarMapa;
+    QPushButton* BotonCancelar;  // stops the run under way
     QTextEdit* RichEditLog;
     QImage ImageAuxiliar;  // never shown: the picture export's copy of the map
 
@@ -217,6 +220,11 @@ private:
     void cargaConTipo(QObject* sender, int modo, const CargaTipo& t, const QString& dada = QString());
     // After a bias or prior load: flag, tree node, controls, map, log and the run's rule.
     void registraEntrada(QObject* sender, const QString& texto, const CargaTipo& t, bool conArchivo);
+    // The end of a run that gave no results: its error box or its
+    // cancellation line; nothing loaded or shown changes.
+    void terminaCorridaFallida(const ResumenPrediccion& resumen);
+    // A run's results in place: flags, exports, map and tree nodes.
+    void publicaResultados();
     // Results released: their flags, values, buttons, exports and tree nodes.
     void borraResultados();
     void quitaNodosResultado();

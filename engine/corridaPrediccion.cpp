@@ -241,7 +241,8 @@ ResumenPrediccion prediccionDeDatos(const OpcionesPrediccion& o, cargaArchivo& d
         try {
             codigo = nuevo.ejecuta(copia, o.prioriUniforme ? 1 : 0, tramo);
         } catch (const std::exception& ex) {
-            return fallaCon(r, Fin::kFallo, std::string("the run failed: ") + ex.what());
+            r.causa = ex.what();
+            return fallaCon(r, Fin::kFallo, "the run failed: " + r.causa);
         }
     }
     r.filas = datos.covariables ? datos.covariables->renglones : 0;

@@ -61,6 +61,7 @@ struct ResumenPrediccion {
     int filas = -1;        // rows of the covariate table
     int sinAsignar = -1;   // sites no row was assigned to
     std::vector<DescarteEspecie> descartes;  // per species, the sites left out or moved
+    std::string causa;     // kFallo of the engine: its own account, as the failure told it
     double segundos = 0;   // time the run took
 
     bool bien() const { return fin == Fin::kBien; }

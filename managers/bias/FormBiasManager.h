@@ -64,6 +64,7 @@ public:
     QTreeWidget* TreeViewExplorador;
     QFrame* PanelBarraProgreso;
     QProgressBar* ProgressBarSesgo;
+    QPushButton* BotonCancelar;  // stops the run under way
     QTextEdit* RichEditLog;  // what the runs found
 
     void agregaNodoArbol(int tipo, const QString& archivo);

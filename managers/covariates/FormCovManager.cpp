@@ -19,6 +19,7 @@
 #include <exception>
 #include <system_error>
 
+#include "app/ProgresoBarra.h"
 #include "app/filtrosRaster.h"
 #include "app/principalMainQuel.h"
 #include "data/cargaArchivo.h"
@@ -170,7 +171,10 @@ void TFormCovManager::construyeControles() {
     ProgressBarCarga = nombra(new QProgressBar(PanelBarraProgreso), "ProgressBarCarga");
     ProgressBarCarga->setRange(0, 100);
     ProgressBarCarga->setValue(0);
-    pb->addWidget(ProgressBarCarga);
+    pb->addWidget(ProgressBarCarga, 1);
+    BotonCancelar = nombra(new QPushButton(quel::CancelaCorrida::textoCancelar(), PanelBarraProgreso), "BotonCancelar");
+    BotonCancelar->setEnabled(false);
+    pb->addWidget(BotonCancelar);
     PanelBarraProgreso->setVisible(false);
     caja->addWidget(PanelBarraProgreso);
 }
@@ -284,14 +288,23 @@ int TFormCovManager::construye(const fs::path& ruta) {
     quel::ProgresoEnBarra progreso(ProgressBarCarga);
     int codigo = 0;
     std::string fallo;
-    s_->enSegundoPlano([&] {
-        try {
-            codigo = constructor.construyeTabla(ruta, lista, tabla, progreso);
-        } catch (const std::exception& e) {
-            fallo = e.what();
-        }
-    });
+    {
+        quel::CancelaCorrida cancelar(BotonCancelar, progreso);
+        s_->enSegundoPlano(
+            [&] {
+                try {
+                    codigo = constructor.construyeTabla(ruta, lista, tabla, progreso);
+                } catch (const std::exception& e) {
+                    fallo = e.what();
+                }
+            },
+            BotonCancelar);
+    }
     numSeleccionadas = constructor.numSeleccionadas;
+    if (codigo == quel::kCodigoCancelado) {
+        s_->agregaLog(quel::CancelaCorrida::lineaCancelada());
+        return codigo;
+    }
     if (!fallo.empty()) {
         s_->dialogos().mensaje(this, QStringLiteral("ERROR"), QString::fromStdString(fallo), quel::IconoMensaje::Error);
         return codigos::kVacio;

@@ -57,6 +57,7 @@ public:
     QPushButton *ButtonAllSelect, *ButtonDeselectAll, *ButtonAuto;
     QFrame* PanelBarraProgreso;
     QProgressBar* ProgressBarCarga;
+    QPushButton* BotonCancelar;  // stops the build under way
     QMenu *Archivo1, *MenuAbrirCov, *Editar1, *Ejecutar1;
     QAction *NuevoArchivo1, *AbrirArchivo1, *MenuAbrirFolder, *SubASCII, *MenuGuardar, *MenuSalir, *MenuLimpiarlista,
         *MenuCargaCovs, *MenuSelectTodo, *MenuDeselectTodo;

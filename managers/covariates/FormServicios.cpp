@@ -87,7 +87,9 @@ void AdaptadorPrincipal::registraPriori(std::unique_ptr<TImagenN<int>> priori, c
     p_.registraPriori(nullptr, ruta);
 }
 
-void AdaptadorPrincipal::enSegundoPlano(const std::function<void()>& trabajo) { p_.enSegundoPlano(trabajo); }
+void AdaptadorPrincipal::enSegundoPlano(const std::function<void()>& trabajo, QWidget* abierto) {
+    p_.enSegundoPlano(trabajo, abierto);
+}
 QIcon AdaptadorPrincipal::iconoNodo(int indice) const { return TFormPrincipal::iconoNodo(indice); }
 
 // ---- shared pieces ------------------------------------------------------------------

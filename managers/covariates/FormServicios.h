@@ -65,8 +65,9 @@ public:
     virtual void registraPriori(std::unique_ptr<TImagenN<int>> priori, const QString& ruta) = 0;
 
     // Runs `trabajo` off the windows' thread and returns when it has ended;
-    // meanwhile the windows keep painting and take no input.
-    virtual void enSegundoPlano(const std::function<void()>& trabajo) = 0;
+    // meanwhile the windows keep painting and take no input but to
+    // `abierto` (a run's Cancel button) when given.
+    virtual void enSegundoPlano(const std::function<void()>& trabajo, QWidget* abierto = nullptr) = 0;
     // An icon of the main window's tree image list.
     virtual QIcon iconoNodo(int indice) const = 0;
 };
@@ -89,7 +90,7 @@ public:
     int cargaSesgo(const QString& ruta) override;
     int bandera(int indice) const override;
     void registraPriori(std::unique_ptr<TImagenN<int>> priori, const QString& ruta) override;
-    void enSegundoPlano(const std::function<void()>& trabajo) override;
+    void enSegundoPlano(const std::function<void()>& trabajo, QWidget* abierto = nullptr) override;
     QIcon iconoNodo(int indice) const override;
 
     // Wall-clock seconds (by default the system clock, in the unit of the

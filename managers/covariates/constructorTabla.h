@@ -42,8 +42,9 @@ public:
     // its cell count differs from the table's rows; 12 for a malformed or
     // unreadable grid; 9 for a grid that cannot be classified (fewer than one
     // class); 2 when the table file (or the coordinate file under the data
-    // root) cannot be written, `rutaError` naming it. Nothing is written to
-    // `ruta` unless the result is 0.
+    // root) cannot be written, `rutaError` naming it; quel::kCodigoCancelado
+    // when `progreso` was cancelled. Nothing is written to `ruta` unless the
+    // result is 0.
     int construyeTabla(const std::filesystem::path& ruta, const std::vector<ItemCovariable>& items,
                        const TablaCargada* tabla = nullptr, Progreso& progreso = progresoNulo());
 

@@ -1,6 +1,7 @@
 #pragma once
 // Helpers of the window tests: a private data root per test, small generated
 // inputs, the program started as `quel` starts it, with scripted dialogs.
+#include <QAbstractButton>
 #include <QAction>
 #include <QFile>
 #include <QPushButton>
@@ -20,6 +21,26 @@
 #include "support/ApoyoQt.h"
 
 namespace prueba {
+
+// Presses a run's Cancel button the moment the run enables it, before the
+// work starts: the run then meets its cancel request at its first check.
+class PulsaAlHabilitarse : public QObject {
+public:
+    explicit PulsaAlHabilitarse(QAbstractButton* boton) : boton_(boton) { boton->installEventFilter(this); }
+    int pulsaciones = 0;
+
+protected:
+    bool eventFilter(QObject* o, QEvent* e) override {
+        if (o == boton_ && e->type() == QEvent::EnabledChange && boton_->isEnabled()) {
+            ++pulsaciones;
+            boton_->click();
+        }
+        return QObject::eventFilter(o, e);
+    }
+
+private:
+    QAbstractButton* boton_;
+};
 
 // A 4 x 4 region (x 0..3 left to right, y 3..0 top to bottom), two
 // covariates, the cell at x 3, y 3 outside the region.

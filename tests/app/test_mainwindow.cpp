@@ -58,6 +58,7 @@ private slots:
     void reglasDeHabilitacionPorEtapa();
     void cargasEnCualquierOrden();
     void cancelarNoCambiaNada();
+    void corridaCanceladaNoCambiaNada();
     void cargaFallidaNoCambiaNada_data();
     void cargaFallidaNoCambiaNada();
     void nombresIgualesSeguidosDanUnNodo();
@@ -201,6 +202,27 @@ void PruebaPrincipal::cancelarNoCambiaNada() {
     QCOMPARE(estado(q), QStringLiteral("SpeedButtonCargaCov CovsMenu"));
     QCOMPARE(q.p->TreeViewExplorador->topLevelItemCount(), 0);
     QVERIFY(q.p->PanelProgressBar->isHidden());
+}
+
+void PruebaPrincipal::corridaCanceladaNoCambiaNada() {
+    Programa q;
+    q.cargaTodo();
+    const QString antes = estado(q);
+    const QImage mapa = q.p->ImageMapa->bitmap();
+    const int nodos = q.p->TreeViewExplorador->topLevelItemCount();
+    auto pulsa = std::make_unique<prueba::PulsaAlHabilitarse>(q.w<QPushButton>("BotonCancelar"));
+    q.ejecuta();
+    QCOMPARE(pulsa->pulsaciones, 1);
+    QCOMPARE(q.ultimaLinea(), QStringLiteral("Ejecución cancelada."));
+    QCOMPARE(estado(q), antes);
+    QVERIFY(q.p->ImageMapa->bitmap() == mapa);
+    QCOMPARE(q.p->TreeViewExplorador->topLevelItemCount(), nodos);
+    QVERIFY(q.dialogos.mensajes.empty());
+    QVERIFY(!q.on("BotonCancelar"));
+    // Control is back: the next run goes through.
+    pulsa.reset();
+    q.ejecuta();
+    QVERIFY(q.on("ExportPredictivaMenu"));
 }
 
 void PruebaPrincipal::cargaFallidaNoCambiaNada_data() {
@@ -502,10 +524,17 @@ void PruebaPrincipal::comandoLargoNoTomaEntrada() {
     int pintadas = 0;
     int pulsados = 0;
     connect(q.p->SpeedButtonCargaCov, &QToolButton::clicked, this, [&] { ++pulsados; });
+    // Only the button given as open (a run's Cancel) still takes a click.
+    auto* cancelar = q.w<QPushButton>("BotonCancelar");
+    cancelar->setEnabled(true);
+    q.p->PanelProgressBar->setVisible(true);
+    int cancelados = 0;
+    connect(cancelar, &QPushButton::clicked, this, [&] { ++cancelados; });
     QTimer::singleShot(30, this, [&] {
         // A click, a key, a mouse move over the map and closing the window,
         // while the core works: all swallowed.
         QTest::mouseClick(q.p->SpeedButtonCargaCov, Qt::LeftButton);
+        QTest::mouseClick(cancelar, Qt::LeftButton);
         QTest::keyClick(q.p->TreeViewExplorador, Qt::Key_Return);
         QMouseEvent mueve(QEvent::MouseMove, QPointF(5, 5), QPointF(5, 5), Qt::NoButton, Qt::NoButton,
                           Qt::NoModifier);
@@ -520,9 +549,10 @@ void PruebaPrincipal::comandoLargoNoTomaEntrada() {
         q.p->ProgressBarMapa->setValue(pintadas);
     });
     pinta.start(10);
-    q.p->enSegundoPlano([] { std::this_thread::sleep_for(std::chrono::milliseconds(300)); });
+    q.p->enSegundoPlano([] { std::this_thread::sleep_for(std::chrono::milliseconds(300)); }, cancelar);
     pinta.stop();
     QCOMPARE(pulsados, 0);
+    QCOMPARE(cancelados, 1);
     QVERIFY(q.p->isVisible());
     QVERIFY(pintadas >= 5);  // the window's own timers and painting went on
     QVERIFY(q.dialogos.preguntas.empty());

@@ -176,6 +176,16 @@ void PruebaBiasManager::corridaYGuardadoComoLaLineaDeComandos() {
     QVERIFY2(log.contains(QStringLiteral("Evaluaciones: 250, iteraciones: ")), qPrintable(log));
     QVERIFY(b.p->log.join(QLatin1Char('\n')).contains(log.section(QLatin1Char('\n'), 0, 0)));
 
+    // A second run cancelled at its start keeps the fit of the first.
+    {
+        prueba::PulsaAlHabilitarse pulsa(b.w.findChild<QPushButton*>(QStringLiteral("BotonCancelar")));
+        b.w.SpeedButtonEjecutar->click();
+        QCOMPARE(pulsa.pulsaciones, 1);
+    }
+    QCOMPARE(b.w.RichEditLog->toPlainText().section(QLatin1Char('\n'), -1), QStringLiteral("Ejecución cancelada."));
+    QVERIFY(b.w.corridaCompleta && b.p->errores.empty() && b.dlg().mensajes.empty());
+    QCOMPARE(estado(b.w), QStringLiteral("SpeedButtonEjecutar SpeedButtonGuardar SpeedButtonCerrar"));
+
     const QString salida = b.p->scratch.path() + QStringLiteral("/sesgo");
     prueba::pulsa(b.dlg(), salida, b.w.SpeedButtonGuardar);
     const QByteArray sesgo = prueba::lee(salida);  // the name exactly as chosen

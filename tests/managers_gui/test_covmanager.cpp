@@ -65,6 +65,7 @@ private slots:
     void gridMaloVaAlReporteDeError();
     void abrirTablaExistente();
     void cargarAPrincipalSinMarcadosOSinAceptar();
+    void construccionCanceladaNoEscribeNiEntrega();
     void cerrarRegistraTiempoYVaciaLaLista();
     void limpiarYNuevoArchivo();
     void menusReenvianALosBotones();
@@ -329,6 +330,23 @@ void PruebaCovManager::cargarAPrincipalSinMarcadosOSinAceptar() {
     QCOMPARE(b.p->mostrada, 1);
     QCOMPARE(b.lista()->count(), 0);
     QVERIFY(!activo(&b.w, "SpeedButtonCargaCov"));
+}
+
+void PruebaCovManager::construccionCanceladaNoEscribeNiEntrega() {
+    Banco b;
+    b.agregaMuestra();
+    prueba::PulsaAlHabilitarse pulsa(b.w.findChild<QPushButton*>(QStringLiteral("BotonCancelar")));
+    const QString salida = b.p->scratch.path() + QStringLiteral("/tabla.txt");
+    prueba::pulsa(b.dlg(), salida, b.w.SpeedButtonGuardar);
+    b.w.SpeedButtonCargaCov->click();
+    QCOMPARE(pulsa.pulsaciones, 2);
+    QVERIFY(!QFile::exists(salida));
+    QVERIFY(!QFile::exists(b.p->enRaiz(QStringLiteral("CovTemp.txt"))));
+    QVERIFY(b.p->cargas.isEmpty() && b.p->errores.empty() && b.dlg().mensajes.empty());
+    QCOMPARE(b.p->log, QStringList(2, QStringLiteral("Ejecución cancelada.")));
+    QVERIFY(b.w.isVisible());
+    QCOMPARE(b.lista()->count(), 6);
+    QVERIFY(!activo(&b.w, "BotonCancelar"));
 }
 
 // The button, the menu item and the title bar close alike: the time in
