@@ -4,7 +4,7 @@
 #include <QToolButton>
 #include <QTreeWidget>
 
-#include "app/Controles.h"
+#include "ui/Controles.h"
 #include "app/dialogs/mensajeTipoArchivo.h"
 #include "app/principalMainQuel.h"
 

@@ -12,9 +12,9 @@
 #include <memory>
 #include <QTreeWidget>
 
-#include "app/Controles.h"
+#include "ui/Controles.h"
 #include "app/dialogs/mensajeTipoArchivo.h"
-#include "app/ProgresoBarra.h"
+#include "ui/ProgresoBarra.h"
 #include "app/principalMainQuel.h"
 #include "engine/asignaSitios.h"
 #include "data/ocurrencias.h"

@@ -14,8 +14,8 @@
 #include <charconv>
 #include <exception>
 
-#include "app/Controles.h"
-#include "app/ProgresoBarra.h"
+#include "ui/Controles.h"
+#include "ui/ProgresoBarra.h"
 #include "app/dialogs/mensajeTipoArchivo.h"
 #include "app/principalMainQuel.h"
 #include "engine/ejecutarQuel.h"

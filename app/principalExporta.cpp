@@ -8,8 +8,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/Controles.h"
-#include "app/filtrosRaster.h"
+#include "ui/Controles.h"
+#include "ui/filtrosRaster.h"
 #include "app/principalMainQuel.h"
 #include "data/exportaArchivo.h"
 #include "data/salidaGDAL.h"

@@ -12,7 +12,7 @@
 #include <QTabWidget>
 #include <QTranslator>
 
-#include "app/Controles.h"
+#include "ui/Controles.h"
 #include "app/dialogs/mensajeTipoArchivo.h"
 #include "app/principalMainQuel.h"
 

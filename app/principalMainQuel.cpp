@@ -28,8 +28,8 @@
 #include <thread>
 
 #include "app/BloqueoEntrada.h"
-#include "app/Controles.h"
-#include "app/ProgresoBarra.h"
+#include "ui/Controles.h"
+#include "ui/ProgresoBarra.h"
 #include "app/dialogs/mensajeTipoArchivo.h"
 #include "engine/ejecutarQuel.h"
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Dialogos.h"
+#include "ui/Dialogos.h"
 #include "data/TImagenN.h"
 #include "data/cargaArchivo.h"
 #include "data/lenguaje.h"

@@ -22,9 +22,8 @@
 #include <cmath>
 #include <exception>
 
-#include "app/ProgresoBarra.h"
-#include "app/filtrosRaster.h"
-#include "app/principalMainQuel.h"
+#include "ui/ProgresoBarra.h"
+#include "ui/filtrosRaster.h"
 #include "render/etiquetas.h"
 
 namespace fs = std::filesystem;
@@ -540,7 +539,7 @@ void TFormBiasManager::closeEvent(QCloseEvent* e) {
 }
 
 namespace quel {
-std::unique_ptr<QWidget> creaTFormBiasManager(TFormPrincipal& principal) {
-    return std::make_unique<TFormBiasManager>(std::make_shared<AdaptadorPrincipal>(principal));
+std::unique_ptr<QWidget> creaTFormBiasManager(std::shared_ptr<ServiciosPrincipal> servicios) {
+    return std::make_unique<TFormBiasManager>(std::move(servicios));
 }
 }  // namespace quel

@@ -28,7 +28,6 @@ class QToolBar;
 class QToolButton;
 class QTreeWidget;
 class QTreeWidgetItem;
-class TFormPrincipal;
 
 class TFormBiasManager : public QMainWindow {
     Q_OBJECT
@@ -111,6 +110,6 @@ private:
 };
 
 namespace quel {
-// The bias manager over the real main window.
-std::unique_ptr<QWidget> creaTFormBiasManager(TFormPrincipal& principal);
+// The bias manager over the main window `servicios` stands for.
+std::unique_ptr<QWidget> creaTFormBiasManager(std::shared_ptr<ServiciosPrincipal> servicios);
 }  // namespace quel

@@ -19,9 +19,8 @@
 #include <exception>
 #include <system_error>
 
-#include "app/ProgresoBarra.h"
-#include "app/filtrosRaster.h"
-#include "app/principalMainQuel.h"
+#include "ui/ProgresoBarra.h"
+#include "ui/filtrosRaster.h"
 #include "data/cargaArchivo.h"
 #include "data/exportaArchivo.h"
 
@@ -525,7 +524,7 @@ void TFormCovManager::closeEvent(QCloseEvent* e) {
 }
 
 namespace quel {
-std::unique_ptr<QWidget> creaTFormCovManager(TFormPrincipal& principal) {
-    return std::make_unique<TFormCovManager>(std::make_shared<AdaptadorPrincipal>(principal));
+std::unique_ptr<QWidget> creaTFormCovManager(std::shared_ptr<ServiciosPrincipal> servicios) {
+    return std::make_unique<TFormCovManager>(std::move(servicios));
 }
 }  // namespace quel

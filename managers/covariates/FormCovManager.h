@@ -26,7 +26,6 @@ class QMenu;
 class QProgressBar;
 class QPushButton;
 class QToolButton;
-class TFormPrincipal;
 
 class TFormCovManager : public QMainWindow {
     Q_OBJECT
@@ -108,6 +107,6 @@ private:
 };
 
 namespace quel {
-// The covariate manager over the real main window.
-std::unique_ptr<QWidget> creaTFormCovManager(TFormPrincipal& principal);
+// The covariate manager over the main window `servicios` stands for.
+std::unique_ptr<QWidget> creaTFormCovManager(std::shared_ptr<ServiciosPrincipal> servicios);
 }  // namespace quel

@@ -14,8 +14,8 @@
 #include <string>
 
 #include "app/Arranque.h"
-#include "app/Controles.h"
-#include "app/DialogosGuion.h"
+#include "ui/Controles.h"
+#include "ui/DialogosGuion.h"
 #include "app/dialogs/mensajeTipoArchivo.h"
 #include "app/principalMainQuel.h"
 #include "support/ApoyoQt.h"

@@ -21,8 +21,8 @@
 #include <QTreeWidget>
 
 #include "app/Arranque.h"
-#include "app/Controles.h"
-#include "app/DialogosGuion.h"
+#include "ui/Controles.h"
+#include "ui/DialogosGuion.h"
 #include "app/dialogs/mensajeTipoArchivo.h"
 #include "app/principalMainQuel.h"
 #include "data/LectorASCII.h"

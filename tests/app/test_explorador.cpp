@@ -7,7 +7,7 @@
 #include <QTableWidget>
 #include <QTest>
 
-#include "app/Controles.h"
+#include "ui/Controles.h"
 #include "engine/ejecutarQuel.h"
 #include "ApoyoVentanas.h"
 

@@ -4,7 +4,7 @@
 #include <QTest>
 #include <charconv>
 
-#include "app/filtrosRaster.h"
+#include "ui/filtrosRaster.h"
 #include "data/exportaArchivo.h"
 #include "engine/ejecutarQuel.h"
 #include "ApoyoVentanas.h"

@@ -15,7 +15,7 @@
 #include <chrono>
 #include <thread>
 
-#include "app/Controles.h"
+#include "ui/Controles.h"
 #include "app/principalMainQuel.h"
 #include "engine/ejecutarQuel.h"
 #include "ApoyoVentanas.h"

@@ -8,7 +8,7 @@
 #include <QTableWidget>
 #include <QTest>
 
-#include "app/Controles.h"
+#include "ui/Controles.h"
 #include "app/principalMainQuel.h"
 #include "engine/ejecutarQuel.h"
 #include "render/etiquetas.h"

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "app/ApoyoVentanas.h"
-#include "app/DialogosGuion.h"
+#include "ui/DialogosGuion.h"
 #include "data/lenguaje.h"
 #include "managers/covariates/FormServicios.h"
 #include "support/ApoyoQt.h"

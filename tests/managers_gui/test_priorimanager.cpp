@@ -8,7 +8,7 @@
 #include <QTreeWidget>
 
 #include "ApoyoGestores.h"
-#include "app/Controles.h"
+#include "ui/Controles.h"
 #include "managers/prior/FormPrioriManager.h"
 
 using prueba::activo;

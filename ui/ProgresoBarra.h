@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/Dialogos.h"
+#include "ui/Dialogos.h"
 #include "platform/Progreso.h"
 
 namespace quel {
