@@ -1,7 +1,6 @@
 #include "app/AdaptadorPrincipal.h"
 
 #include <QDateTime>
-#include <QToolButton>
 
 #include "app/principalMainQuel.h"
 
@@ -18,7 +17,7 @@ void AdaptadorPrincipal::agregaLog(const QString& t) { p_.agregaLog(t); }
 void AdaptadorPrincipal::muestraError(int codigo, int linea) { p_.muestraError(codigo, linea); }
 void AdaptadorPrincipal::muestraPrincipal() { p_.show(); }
 double AdaptadorPrincipal::segundosAbierto() const { return reloj() - p_.tiempoInicioGestor; }
-bool AdaptadorPrincipal::aceptaCovariables() const { return p_.SpeedButtonCargaCov->isEnabled(); }
+bool AdaptadorPrincipal::aceptaCovariables() const { return p_.aceptaCovariables(); }
 int AdaptadorPrincipal::cargaCovariables(const QString& ruta) { return p_.cargaCovariablesDesde(ruta); }
 int AdaptadorPrincipal::cargaSesgo(const QString& ruta) { return p_.cargaSesgoDesde(ruta); }
 int AdaptadorPrincipal::bandera(int i) const { return i >= 0 && i < 8 ? p_.control.banderas[i] : 0; }

@@ -106,39 +106,39 @@ public:
         if (auto* x = w<QWidget>(nombre)) return x->isEnabled();
         return false;
     }
-    QString log() const { return p->RichEditLog->toPlainText(); }
+    QString log() const { return w<QTextEdit>("RichEditLog")->toPlainText(); }
     QString ultimaLinea() const { return log().section(QLatin1Char('\n'), -1); }
 
     // The commands as the user gives them, with the file dialog's answer.
     void cargaCovariables(const QString& ruta) {
         dialogos.responde(ruta);
-        p->SpeedButtonCargaCov->click();
+        w<QToolButton>("SpeedButtonCargaCov")->click();
     }
     void cargaSesgo(const QString& ruta) {
         dialogos.responde(ruta);
-        p->SpeedButtonCargaSesgo->click();
+        w<QToolButton>("SpeedButtonCargaSesgo")->click();
         t->RadioGroupTipoDatos->pulsa(0);
         t->ButtonOK->click();
     }
     void sesgoUniforme() {
-        p->SpeedButtonCargaSesgo->click();
+        w<QToolButton>("SpeedButtonCargaSesgo")->click();
         t->RadioGroupTipoDatos->pulsa(1);
         t->ButtonOK->click();
     }
     void cargaPriori(const QString& ruta) {
         dialogos.responde(ruta);
-        p->SpeedButtonCargaPriori->click();
+        w<QToolButton>("SpeedButtonCargaPriori")->click();
         t->RadioGroupTipoPriori->pulsa(0);
         t->ButtonOK->click();
     }
     void prioriUniforme() {
-        p->SpeedButtonCargaPriori->click();
+        w<QToolButton>("SpeedButtonCargaPriori")->click();
         t->RadioGroupTipoPriori->pulsa(1);
         t->ButtonOK->click();
     }
     void cargaSitios(const QString& ruta) {
         dialogos.responde(ruta);
-        p->SpeedButtonCargaSites->click();
+        w<QToolButton>("SpeedButtonCargaSites")->click();
     }
     // Loads the four generated inputs (bias and prior from files).
     void cargaTodo() {
@@ -157,11 +157,11 @@ public:
         cargaPriori(muestra("prior.txt"));
         cargaSitios(muestra("sites.txt"));
     }
-    void ejecuta() { p->SpeedButtonEjecutar->click(); }
+    void ejecuta() { w<QToolButton>("SpeedButtonEjecutar")->click(); }
 
     // The top node whose state is `estado` (or any node with `todos`).
     QTreeWidgetItem* nodo(int estado) const {
-        QTreeWidgetItemIterator it(p->TreeViewExplorador);
+        QTreeWidgetItemIterator it(w<QTreeWidget>("TreeViewExplorador"));
         for (; *it; ++it)
             if (TFormPrincipal::estadoNodo(*it) == estado) return *it;
         return nullptr;
@@ -169,8 +169,8 @@ public:
     // A click on the node: it becomes the current one and the tree reports the click.
     void selecciona(int estado) const {
         QTreeWidgetItem* n = nodo(estado);
-        p->TreeViewExplorador->setCurrentItem(n);
-        if (n) emit p->TreeViewExplorador->itemClicked(n, 0);
+        w<QTreeWidget>("TreeViewExplorador")->setCurrentItem(n);
+        if (n) emit w<QTreeWidget>("TreeViewExplorador")->itemClicked(n, 0);
     }
 
     std::shared_ptr<QTemporaryDir> carpeta;

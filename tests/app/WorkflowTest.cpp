@@ -55,8 +55,8 @@ QString estado(const TFormPrincipal* p) {
 // Top nodes of the explorer, by state.
 QList<int> nodosSuperiores(const TFormPrincipal* p) {
     QList<int> r;
-    for (int i = 0; i < p->TreeViewExplorador->topLevelItemCount(); ++i)
-        r << TFormPrincipal::estadoNodo(p->TreeViewExplorador->topLevelItem(i));
+    const auto* arbol = p->findChild<QTreeWidget*>(QStringLiteral("TreeViewExplorador"));
+    for (int i = 0; i < arbol->topLevelItemCount(); ++i) r << TFormPrincipal::estadoNodo(arbol->topLevelItem(i));
     return r;
 }
 

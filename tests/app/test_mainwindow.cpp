@@ -109,8 +109,8 @@ void PruebaPrincipal::reglasDeHabilitacionPorEtapa() {
                                        "SpeedButtonCargaSites SitiosMenu ExportImagen MostrarMapa1 "
                                        "SpeedButtonBorraTodos BorrarTodosMenu"));
     QCOMPARE(q.ultimaLinea(), QStringLiteral("Tabla de covariables cargada."));
-    QVERIFY(q.p->PanelProgressBar->isHidden());
-    QCOMPARE(q.p->ProgressBarMapa->value(), 100);
+    QVERIFY(q.w<QFrame>("PanelProgressBar")->isHidden());
+    QCOMPARE(q.w<QProgressBar>("ProgressBarMapa")->value(), 100);
     // The first open dialog: the covariate folder, filter and title from the language.
     QCOMPARE(q.dialogos.preguntas.size(), std::size_t{1});
     QCOMPARE(q.dialogos.preguntas[0].peticion.carpeta, q.ruta(QStringLiteral("Covariables")));
@@ -130,7 +130,7 @@ void PruebaPrincipal::reglasDeHabilitacionPorEtapa() {
                                        "ExportImagen MostrarMapa1 SpeedButtonBorraTodos "
                                        "BorrarTodosMenu"));
 
-    q.p->SpeedButtonEjecutar->click();
+    q.w<QToolButton>("SpeedButtonEjecutar")->click();
     QVERIFY2(q.dialogos.mensajes.empty(), qPrintable(q.log()));
     QCOMPARE(q.ultimaLinea(), QStringLiteral("Predicción terminada."));
     for (int i : {5, 6, 7}) QCOMPARE(q.p->control.banderas[i], 1);
@@ -146,19 +146,19 @@ void PruebaPrincipal::reglasDeHabilitacionPorEtapa() {
     QCOMPARE(q.p->control.banderas[5], 1);
     QVERIFY(q.nodo(15));
 
-    q.p->SpeedButtonBorraTodos->click();
+    q.w<QToolButton>("SpeedButtonBorraTodos")->click();
     // As at start.
     QCOMPARE(estado(q), QStringLiteral("SpeedButtonCargaCov CovsMenu"));
     QCOMPARE(q.ultimaLinea(), QStringLiteral("Se borraron todos los datos y resultados."));
-    QCOMPARE(q.p->TreeViewExplorador->topLevelItemCount(), 0);
+    QCOMPARE(q.w<QTreeWidget>("TreeViewExplorador")->topLevelItemCount(), 0);
     QCOMPARE(q.p->contadorNodos, 1);
     for (int b : q.p->control.banderas) QCOMPARE(b, 0);
-    QVERIFY(q.p->ImageMapa->isHidden());
-    QCOMPARE(q.p->EditPredictiva->text(), QStringLiteral(" "));
+    QVERIFY(q.w<quel::TImagen>("ImageMapa")->isHidden());
+    QCOMPARE(q.w<QLineEdit>("EditPredictiva")->text(), QStringLiteral(" "));
     QVERIFY(!q.p->datos.covariables && !q.p->datos.sesgo && !q.p->datos.sitios && !q.p->datos.priori);
     QVERIFY(!q.p->motor->predictiva);
     // The menu twin of the run cannot start a run without inputs.
-    q.p->EjecutarMenu->trigger();
+    q.w<QAction>("EjecutarMenu")->trigger();
     QCOMPARE(q.ultimaLinea(), QStringLiteral("Se borraron todos los datos y resultados."));
 }
 
@@ -182,8 +182,8 @@ void PruebaPrincipal::cargasEnCualquierOrden() {
     // The uniform prior is what the run is handed.
     QCOMPARE(q.t->RadioGroupTipoPriori->itemIndex(), 1);
     QList<int> valores;
-    connect(q.p->ProgressBarMapa, &QProgressBar::valueChanged, this, [&](int v) { valores.append(v); });
-    q.p->EjecutarMenu->trigger();
+    connect(q.w<QProgressBar>("ProgressBarMapa"), &QProgressBar::valueChanged, this, [&](int v) { valores.append(v); });
+    q.w<QAction>("EjecutarMenu")->trigger();
     QVERIFY2(q.dialogos.mensajes.empty(), qPrintable(q.log()));
     QCOMPARE(q.p->control.banderas[5], 1);
     // The bar restarts at 0, advances with the engine's own steps and ends at 100.
@@ -197,26 +197,26 @@ void PruebaPrincipal::cargasEnCualquierOrden() {
 void PruebaPrincipal::cancelarNoCambiaNada() {
     Programa q;
     q.dialogos.cancela();
-    q.p->CovsMenu->trigger();
+    q.w<QAction>("CovsMenu")->trigger();
     QCOMPARE(q.log(), QStringLiteral("Cargando la tabla de covariables...\nCarga cancelada.\nTabla de covariables cargada."));
     QCOMPARE(estado(q), QStringLiteral("SpeedButtonCargaCov CovsMenu"));
-    QCOMPARE(q.p->TreeViewExplorador->topLevelItemCount(), 0);
-    QVERIFY(q.p->PanelProgressBar->isHidden());
+    QCOMPARE(q.w<QTreeWidget>("TreeViewExplorador")->topLevelItemCount(), 0);
+    QVERIFY(q.w<QFrame>("PanelProgressBar")->isHidden());
 }
 
 void PruebaPrincipal::corridaCanceladaNoCambiaNada() {
     Programa q;
     q.cargaTodo();
     const QString antes = estado(q);
-    const QImage mapa = q.p->ImageMapa->bitmap();
-    const int nodos = q.p->TreeViewExplorador->topLevelItemCount();
+    const QImage mapa = q.w<quel::TImagen>("ImageMapa")->bitmap();
+    const int nodos = q.w<QTreeWidget>("TreeViewExplorador")->topLevelItemCount();
     auto pulsa = std::make_unique<prueba::PulsaAlHabilitarse>(q.w<QPushButton>("BotonCancelar"));
     q.ejecuta();
     QCOMPARE(pulsa->pulsaciones, 1);
     QCOMPARE(q.ultimaLinea(), QStringLiteral("Ejecución cancelada."));
     QCOMPARE(estado(q), antes);
-    QVERIFY(q.p->ImageMapa->bitmap() == mapa);
-    QCOMPARE(q.p->TreeViewExplorador->topLevelItemCount(), nodos);
+    QVERIFY(q.w<quel::TImagen>("ImageMapa")->bitmap() == mapa);
+    QCOMPARE(q.w<QTreeWidget>("TreeViewExplorador")->topLevelItemCount(), nodos);
     QVERIFY(q.dialogos.mensajes.empty());
     QVERIFY(!q.on("BotonCancelar"));
     // Control is back: the next run goes through.
@@ -259,7 +259,7 @@ void PruebaPrincipal::cargaFallidaNoCambiaNada() {
     Programa q;
     if (tipo != 0) q.cargaCovariables(q.entrada(QStringLiteral("cov.txt"), prueba::tablaCovariables()));
     const QString antes = estado(q);
-    const int nodos = q.p->TreeViewExplorador->topLevelItemCount();
+    const int nodos = q.w<QTreeWidget>("TreeViewExplorador")->topLevelItemCount();
     const QString ruta = q.entrada(QStringLiteral("malo.txt"), bytes.toStdString());
     if (tipo == 0) q.cargaCovariables(ruta);
     else if (tipo == 1) q.cargaSesgo(ruta);
@@ -271,9 +271,9 @@ void PruebaPrincipal::cargaFallidaNoCambiaNada() {
     // The box names the file and line; the log keeps the coded text.
     QCOMPARE(m.texto, texto + QStringLiteral("\n\n") + ruta + linea);
     QCOMPARE(q.ultimaLinea(), texto);
-    QVERIFY(q.p->PanelProgressBar->isHidden());
+    QVERIFY(q.w<QFrame>("PanelProgressBar")->isHidden());
     QCOMPARE(q.p->control.banderas[static_cast<std::size_t>(tipo)], 0);
-    QCOMPARE(q.p->TreeViewExplorador->topLevelItemCount(), nodos);
+    QCOMPARE(q.w<QTreeWidget>("TreeViewExplorador")->topLevelItemCount(), nodos);
     QCOMPARE(estado(q), antes);
     QVERIFY(q.p->isEnabled() && !q.p->ocupado());
 }
@@ -302,7 +302,7 @@ void PruebaPrincipal::nombresEnWindows1252() {
 void PruebaPrincipal::borrarUnoDeCadaTipo() {
     Programa q;
     q.cargaTodo();
-    q.p->SpeedButtonEjecutar->click();
+    q.w<QToolButton>("SpeedButtonEjecutar")->click();
     QCOMPARE(q.p->control.banderas[5], 1);
 
     struct Caso {
@@ -317,7 +317,7 @@ void PruebaPrincipal::borrarUnoDeCadaTipo() {
     for (const Caso& c : casos) {
         q.selecciona(c.estado);
         QVERIFY(q.on("SpeedButtonBorraUno"));
-        q.p->SpeedButtonBorraUno->click();
+        q.w<QToolButton>("SpeedButtonBorraUno")->click();
         QVERIFY(!q.nodo(c.estado));
         QCOMPARE(q.ultimaLinea(), es(c.log));
         QVERIFY2(q.on(c.boton) && q.on(c.menu), c.boton);
@@ -328,8 +328,8 @@ void PruebaPrincipal::borrarUnoDeCadaTipo() {
         QVERIFY(!q.on("SpeedButtonEjecutar") && !q.on("EjecutarMenu"));
         QVERIFY(!q.on("SpeedButtonProbabilidad") && !q.on("SpeedButtonCertidumbre"));
         QVERIFY(!q.on("ExportImagen"));
-        QVERIFY(q.p->ImageMapa->isHidden());
-        QCOMPARE(q.p->EditSesgo->text(), QStringLiteral(" "));
+        QVERIFY(q.w<quel::TImagen>("ImageMapa")->isHidden());
+        QCOMPARE(q.w<QLineEdit>("EditSesgo")->text(), QStringLiteral(" "));
         QVERIFY(q.on("SpeedButtonBorraTodos"));
     }
     QVERIFY(!q.p->datos.sesgo && !q.p->datos.priori && !q.p->datos.sitios);
@@ -337,9 +337,9 @@ void PruebaPrincipal::borrarUnoDeCadaTipo() {
     // The covariate node takes everything with it.
     q.sesgoUniforme();
     q.selecciona(0);
-    q.p->SpeedButtonBorraUno->click();
+    q.w<QToolButton>("SpeedButtonBorraUno")->click();
     QCOMPARE(q.ultimaLinea(), QStringLiteral("Covariables borradas."));
-    QCOMPARE(q.p->TreeViewExplorador->topLevelItemCount(), 0);
+    QCOMPARE(q.w<QTreeWidget>("TreeViewExplorador")->topLevelItemCount(), 0);
     QCOMPARE(q.p->contadorNodos, 1);
     for (int i = 0; i < 8; ++i) QCOMPARE(q.p->control.banderas[i], 0);
     QVERIFY(!q.p->datos.covariables && !q.p->datos.sesgo);
@@ -355,7 +355,7 @@ void PruebaPrincipal::borrarSitiosBajaContador() {
     QCOMPARE(q.p->datos.numEspecies, 2);
     QCOMPARE(q.p->contadorNodos, 5);
     q.selecciona(11);
-    q.p->SpeedButtonBorraUno->click();
+    q.w<QToolButton>("SpeedButtonBorraUno")->click();
     QCOMPARE(q.p->contadorNodos, 3);
     QVERIFY(q.on("SpeedButtonCargaSites") && q.on("SitiosMenu"));
     // Loading them again numbers the species nodes as before.
@@ -393,7 +393,7 @@ void PruebaPrincipal::dialogoTipoArchivoTresModos() {
     TFormTipoArchivo* t = q.t;
 
     // Language mode.
-    q.p->CambiarLenguaMenu->trigger();
+    q.w<QAction>("CambiarLenguaMenu")->trigger();
     QVERIFY(t->isVisible() && !q.p->isEnabled());
     QVERIFY(t->PanelLenguaje->isVisible() && !t->PanelTipoSesgo->isVisible() && !t->PanelTipoPriori->isVisible());
     t->ButtonCancelar->click();
@@ -401,7 +401,7 @@ void PruebaPrincipal::dialogoTipoArchivoTresModos() {
 
     // Bias mode: "Calculado (Con Archivo)" selected; Cancel loads nothing.
     t->RadioGroupTipoDatos->fijaItemIndex(1);
-    q.p->SpeedButtonCargaSesgo->click();
+    q.w<QToolButton>("SpeedButtonCargaSesgo")->click();
     QVERIFY(t->isVisible() && !q.p->isEnabled());
     QVERIFY(t->PanelTipoSesgo->isVisible() && !t->PanelLenguaje->isVisible() && !t->PanelTipoPriori->isVisible());
     QCOMPARE(t->RadioGroupTipoDatos->itemIndex(), 0);
@@ -412,14 +412,14 @@ void PruebaPrincipal::dialogoTipoArchivoTresModos() {
     QVERIFY(q.dialogos.preguntas.size() == 1);  // no file dialog opened
 
     // Closing the dialog from the title bar acts as Cancel.
-    q.p->PrioriMenu->trigger();
+    q.w<QAction>("PrioriMenu")->trigger();
     QVERIFY(t->PanelTipoPriori->isVisible());
     QCOMPARE(t->RadioGroupTipoPriori->itemIndex(), 0);
     t->close();
     QVERIFY(q.p->isEnabled() && !t->isVisible());
 
     // Prior mode, OK with the uniform choice: the load runs without a file dialog.
-    q.p->SpeedButtonCargaPriori->click();
+    q.w<QToolButton>("SpeedButtonCargaPriori")->click();
     t->RadioGroupTipoPriori->pulsa(1);
     t->ButtonOK->click();
     QVERIFY(q.p->isEnabled() && !t->isVisible());
@@ -435,16 +435,16 @@ void PruebaPrincipal::dialogoTipoArchivoTresModos() {
 void PruebaPrincipal::cambioDeLenguajeYArchivoPuntero() {
     Programa q;
     const QString puntero = q.ruta(QStringLiteral("Lenguajes/lenguaje.quel"));
-    q.p->CambiarLenguaMenu->trigger();
+    q.w<QAction>("CambiarLenguaMenu")->trigger();
     q.t->ComboBoxLenguaje->setCurrentIndex(0);  // English
     q.t->ButtonOK->click();
     QCOMPARE(prueba::lee(puntero), QByteArray("C:\\Quel\\Lenguajes\\english.quel"));
-    QCOMPARE(q.p->CovsMenu->text(), QStringLiteral("Covariates"));
-    QCOMPARE(q.t->LabelLenguaje->text(), q.p->CambiarLenguaMenu->text());
-    QCOMPARE(q.app->covManager->windowTitle(), q.p->AdmonCovsMenu->text());
+    QCOMPARE(q.w<QAction>("CovsMenu")->text(), QStringLiteral("Covariates"));
+    QCOMPARE(q.t->LabelLenguaje->text(), q.w<QAction>("CambiarLenguaMenu")->text());
+    QCOMPARE(q.app->covManager->windowTitle(), q.w<QAction>("AdmonCovsMenu")->text());
     // The log speaks the new language.
     q.dialogos.cancela();
-    q.p->CovsMenu->trigger();
+    q.w<QAction>("CovsMenu")->trigger();
     QVERIFY(q.log().contains(QStringLiteral("Load cancelled.")));
     // So do the texts the language files hold no entry for.
     QCOMPARE(quel::enIdioma("es", "en"), QStringLiteral("en"));
@@ -452,25 +452,25 @@ void PruebaPrincipal::cambioDeLenguajeYArchivoPuntero() {
     // The choice survives a restart.
     {
         Programa otra(q.carpeta);
-        QCOMPARE(otra.p->CovsMenu->text(), QStringLiteral("Covariates"));
+        QCOMPARE(otra.w<QAction>("CovsMenu")->text(), QStringLiteral("Covariates"));
     }
 
     // Back to Spanish: the pointer file holds exactly the 30 bytes of its path.
-    q.p->CambiarLenguaMenu->trigger();
+    q.w<QAction>("CambiarLenguaMenu")->trigger();
     q.t->ComboBoxLenguaje->setCurrentIndex(1);
     q.t->ButtonOK->click();
     QCOMPARE(quel::enIdioma("es", "en"), QStringLiteral("es"));
     const QByteArray bytes = prueba::lee(puntero);
     QCOMPARE(bytes, QByteArray("C:\\Quel\\Lenguajes\\espanol.quel"));
     QCOMPARE(bytes.size(), 30);
-    QCOMPARE(q.p->CovsMenu->text(), QStringLiteral("Covariables"));
+    QCOMPARE(q.w<QAction>("CovsMenu")->text(), QStringLiteral("Covariables"));
     QVERIFY(!q.t->PanelLenguaje->isVisible());
     QVERIFY(q.p->isEnabled());
 
     // Applying a language twice gives what applying it once gives.
-    const QString antes = q.p->SpeedButtonCargaCov->toolTip();
+    const QString antes = q.w<QToolButton>("SpeedButtonCargaCov")->toolTip();
     q.p->cambiaLenguaje("C:\\Quel\\Lenguajes\\espanol.quel");
-    QCOMPARE(q.p->SpeedButtonCargaCov->toolTip(), antes);
+    QCOMPARE(q.w<QToolButton>("SpeedButtonCargaCov")->toolTip(), antes);
     QCOMPARE(q.t->RadioGroupTipoDatos->elementos().size(), 2);
 }
 
@@ -480,7 +480,7 @@ void PruebaPrincipal::sinPunteroQuedanLosTextosDisenados() {
     Programa q(raiz);
     QVERIFY(!QFile::exists(q.ruta(QStringLiteral("Lenguajes/lenguaje.quel"))));
     for (const auto& m : q.p->mensajesError) QVERIFY(m.empty());
-    QCOMPARE(q.p->CovsMenu->text(), QStringLiteral("Covariables"));
+    QCOMPARE(q.w<QAction>("CovsMenu")->text(), QStringLiteral("Covariables"));
     // Error boxes then show only the line number for codes 5 and 9.
     q.cargaCovariables(q.entrada(QStringLiteral("cov.txt"), prueba::tablaCovariables()));
     q.cargaSesgo(q.entrada(QStringLiteral("malo.txt"), prueba::tablaSesgo(6)));
@@ -489,15 +489,15 @@ void PruebaPrincipal::sinPunteroQuedanLosTextosDisenados() {
     // A language file with a short line 2 changes only what its fields name.
     prueba::escribe(q.ruta(QStringLiteral("Lenguajes/corto.quel")), "x\nUno,Dos,\n");
     q.p->cambiaLenguaje("C:\\Quel\\Lenguajes\\corto.quel");
-    QCOMPARE(q.p->Archivo1->title(), QStringLiteral("Uno"));
-    QCOMPARE(q.p->Cargar1->title(), QStringLiteral("Dos"));
-    QCOMPARE(q.p->Exportar1->title(), QStringLiteral("Exportar Archivo..."));
+    QCOMPARE(q.w<QMenu>("Archivo1")->title(), QStringLiteral("Uno"));
+    QCOMPARE(q.w<QMenu>("Cargar1")->title(), QStringLiteral("Dos"));
+    QCOMPARE(q.w<QMenu>("Exportar1")->title(), QStringLiteral("Exportar Archivo..."));
     // Windows-1252 text shows as such; line 10 with three names leaves three items.
     prueba::escribe(q.ruta(QStringLiteral("Lenguajes/ansi.quel")),
                     "x\nArch\xedvo,\nx\nx\nx\nx\nx\nx\nx\nDegradados,a,b,c,\n");
     q.p->cambiaLenguaje("C:\\Quel\\Lenguajes\\ansi.quel");
-    QCOMPARE(q.p->Archivo1->title(), QStringLiteral("Archívo"));
-    QCOMPARE(q.p->RadioGroupColores->elementos(), QStringList({"a", "b", "c"}));
+    QCOMPARE(q.w<QMenu>("Archivo1")->title(), QStringLiteral("Archívo"));
+    QCOMPARE(q.w<quel::TRadioGroup>("RadioGroupColores")->elementos(), QStringList({"a", "b", "c"}));
 }
 
 void PruebaPrincipal::registraPrioriEligeCalculado() {
@@ -513,7 +513,7 @@ void PruebaPrincipal::registraPrioriEligeCalculado() {
     QCOMPARE(q.nodo(7)->childCount(), 3);
     QVERIFY(!q.on("SpeedButtonCargaPriori") && !q.on("PrioriMenu"));
     QCOMPARE(q.p->windowTitle(), TFormPrincipal::tx(q.p->titulosMapa[2]));
-    QCOMPARE(q.p->LabelMaxLlave->text(), QStringLiteral("Presencia"));  // the prior map's own key
+    QCOMPARE(q.w<QLabel>("LabelMaxLlave")->text(), QStringLiteral("Presencia"));  // the prior map's own key
     QVERIFY(q.on("SpeedButtonBorraTodos"));
 }
 
@@ -523,22 +523,22 @@ void PruebaPrincipal::comandoLargoNoTomaEntrada() {
     QVERIFY(QTest::qWaitForWindowExposed(q.p));
     int pintadas = 0;
     int pulsados = 0;
-    connect(q.p->SpeedButtonCargaCov, &QToolButton::clicked, this, [&] { ++pulsados; });
+    connect(q.w<QToolButton>("SpeedButtonCargaCov"), &QToolButton::clicked, this, [&] { ++pulsados; });
     // Only the button given as open (a run's Cancel) still takes a click.
     auto* cancelar = q.w<QPushButton>("BotonCancelar");
     cancelar->setEnabled(true);
-    q.p->PanelProgressBar->setVisible(true);
+    q.w<QFrame>("PanelProgressBar")->setVisible(true);
     int cancelados = 0;
     connect(cancelar, &QPushButton::clicked, this, [&] { ++cancelados; });
     QTimer::singleShot(30, this, [&] {
         // A click, a key, a mouse move over the map and closing the window,
         // while the core works: all swallowed.
-        QTest::mouseClick(q.p->SpeedButtonCargaCov, Qt::LeftButton);
+        QTest::mouseClick(q.w<QToolButton>("SpeedButtonCargaCov"), Qt::LeftButton);
         QTest::mouseClick(cancelar, Qt::LeftButton);
-        QTest::keyClick(q.p->TreeViewExplorador, Qt::Key_Return);
+        QTest::keyClick(q.w<QTreeWidget>("TreeViewExplorador"), Qt::Key_Return);
         QMouseEvent mueve(QEvent::MouseMove, QPointF(5, 5), QPointF(5, 5), Qt::NoButton, Qt::NoButton,
                           Qt::NoModifier);
-        QCoreApplication::sendEvent(q.p->ImageMapa, &mueve);
+        QCoreApplication::sendEvent(q.w<quel::TImagen>("ImageMapa"), &mueve);
         q.p->close();
         // A command started by a posted call is refused while the other runs.
         q.p->SpeedButtonCargaCovClick();
@@ -546,7 +546,7 @@ void PruebaPrincipal::comandoLargoNoTomaEntrada() {
     QTimer pinta;
     connect(&pinta, &QTimer::timeout, this, [&] {
         ++pintadas;
-        q.p->ProgressBarMapa->setValue(pintadas);
+        q.w<QProgressBar>("ProgressBarMapa")->setValue(pintadas);
     });
     pinta.start(10);
     q.p->enSegundoPlano([] { std::this_thread::sleep_for(std::chrono::milliseconds(300)); }, cancelar);
@@ -558,7 +558,7 @@ void PruebaPrincipal::comandoLargoNoTomaEntrada() {
     QVERIFY(q.dialogos.preguntas.empty());
     // Afterwards input works again.
     q.dialogos.cancela();
-    QTest::mouseClick(q.p->SpeedButtonCargaCov, Qt::LeftButton);
+    QTest::mouseClick(q.w<QToolButton>("SpeedButtonCargaCov"), Qt::LeftButton);
     QCOMPARE(pulsados, 1);
     q.p->close();
     QVERIFY(!q.p->isVisible());
@@ -588,7 +588,7 @@ void PruebaPrincipal::cargaDesdeRutaYErrorConRenglonDado() {
     QCOMPARE(estado(q), QStringLiteral("SpeedButtonCargaSesgo BiasMenu SpeedButtonCargaPriori PrioriMenu "
                                        "SpeedButtonCargaSites SitiosMenu ExportImagen MostrarMapa1 "
                                        "SpeedButtonBorraTodos BorrarTodosMenu"));
-    QVERIFY(q.p->PanelProgressBar->isHidden());
+    QVERIFY(q.w<QFrame>("PanelProgressBar")->isHidden());
     QVERIFY(!q.p->ocupado());
     QCOMPARE(q.p->windowTitle(), TFormPrincipal::tx(q.p->titulosMapa[0]));
 
@@ -605,7 +605,7 @@ void PruebaPrincipal::cargaDesdeRutaYErrorConRenglonDado() {
     QCOMPARE(otra.dialogos.mensajes[0].titulo, QStringLiteral("ERROR"));
     QCOMPARE(otra.dialogos.mensajes[0].texto, QStringLiteral("Valor fuera de rango o no numérico en el renglón 42"));
     QCOMPARE(otra.ultimaLinea(), otra.dialogos.mensajes[0].texto);
-    QVERIFY(otra.p->PanelProgressBar->isHidden());
+    QVERIFY(otra.w<QFrame>("PanelProgressBar")->isHidden());
 }
 
 QTEST_MAIN(PruebaPrincipal)
