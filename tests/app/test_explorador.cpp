@@ -62,10 +62,8 @@ private slots:
     void nodosTrasCadaCargaYTrasEjecutar();
     void reglasDeClic();
     void tablasDeLasEntradas();
-    void avisoSinCovariables();
     void archivosEnElVisorYMapasDeEntradas();
     void mapasDeResultadosYRedibujoAbsoluto();
-    void rutaLargaEnElVisor();
     void prediccionDeUnaEspecie();
     void ventanasDeMapasYCierre();
 };
@@ -193,22 +191,6 @@ void PruebaExplorador::tablasDeLasEntradas() {
     QVERIFY(q.dialogos.mensajes.empty());
 }
 
-void PruebaExplorador::avisoSinCovariables() {
-    Programa q;
-    for (int tipo : {4, 8}) {
-        q.dialogos.mensajes.clear();
-        q.p->muestraArchivo(nullptr, tipo);
-        QCOMPARE(q.dialogos.mensajes.size(), std::size_t{1});
-        QCOMPARE(q.dialogos.mensajes[0].titulo, QStringLiteral("WARNING"));
-        QCOMPARE(q.dialogos.mensajes[0].texto,
-                 QStringLiteral("Debe primero cargarse el archivo que contiene las covariables"));
-        QVERIFY(q.dialogos.mensajes[0].icono == quel::IconoMensaje::Advertencia);
-        // The grid keeps its headers only.
-        QCOMPARE(q.w<QTableWidget>("StringGridDatos")->rowCount(), 1);
-        QCOMPARE(fila(q.w<QTableWidget>("StringGridDatos"), 0).mid(1, 2), QStringList({"Longitud", "Latitud"}));
-    }
-}
-
 void PruebaExplorador::archivosEnElVisorYMapasDeEntradas() {
     Programa q;
     q.cargaMuestras();
@@ -262,17 +244,11 @@ void PruebaExplorador::mapasDeResultadosYRedibujoAbsoluto() {
     QCOMPARE(q.p->windowTitle(), titulo(q, 4));
     QVERIFY(q.w<quel::TImagen>("ImageMapa")->bitmap() != absoluto);
     QVERIFY(q.w<QLabel>("LabelMaxLlave")->text() != QStringLiteral("1"));
-    QVERIFY(!q.on("SpeedButtonProbabilidad"));
-    QVERIFY(q.on("SpeedButtonCertidumbre"));
-    QVERIFY(q.on("SpeedButtonPotPriori"));
 
     // The absolute map after repeating the prediction: the same results.
     dobleClic(q, 17);
     QCOMPARE(q.p->windowTitle(), titulo(q, 4));
     QCOMPARE(q.w<quel::TImagen>("ImageMapa")->bitmap(), absoluto);
-    QCOMPARE(q.w<QLabel>("LabelMinLlave")->text(), QStringLiteral("0"));
-    QCOMPARE(q.w<QLabel>("LabelMaxLlave")->text(), QStringLiteral("1"));
-    QVERIFY(!q.on("SpeedButtonProbabilidad"));
     QVERIFY(q.p->motor->predictiva->datos[0] == predictiva);
     QCOMPARE(q.p->datos.sitios->renglones, q.p->sitiosMapa->renglones);
 
@@ -285,19 +261,6 @@ void PruebaExplorador::mapasDeResultadosYRedibujoAbsoluto() {
     dobleClic(q, 21);
     QCOMPARE(q.p->windowTitle(), titulo(q, 6));
     QVERIFY(q.w<quel::TImagen>("ImageMapa")->bitmap() != certidumbre);
-}
-
-void PruebaExplorador::rutaLargaEnElVisor() {
-    // The viewer gets the whole path, however long.
-    Programa q;
-    const QString carpeta = q.ruta(QStringLiteral("Covariables/") + QString(120, QLatin1Char('c')));
-    QVERIFY(QDir().mkpath(carpeta));
-    const QString ruta = carpeta + QStringLiteral("/tabla de covariables.txt");
-    prueba::escribe(ruta, prueba::tablaCovariables());
-    q.cargaCovariables(ruta);
-    QCOMPARE(q.p->control.banderas[0], 1);
-    dobleClic(q, 2);
-    QCOMPARE(q.dialogos.editados, QStringList{ruta});
 }
 
 void PruebaExplorador::prediccionDeUnaEspecie() {

@@ -40,6 +40,12 @@ void mueveA(const Programa& q, QPoint p) {
 
 QRgb barra(quel::TImagen* i, int x) { return i->bitmap().pixel(x, 12); }
 
+// The colour bar's and the key's labels: "min max | min max".
+QString rotulos(const Programa& q) {
+    const auto t = [&](const char* n) { return q.w<QLabel>(n)->text(); };
+    return QStringLiteral("%1 %2 | %3 %4").arg(t("LabelMinimo"), t("LabelMaximo"), t("LabelMinLlave"), t("LabelMaxLlave"));
+}
+
 }  // namespace
 
 class PruebaMapas : public QObject {
@@ -58,15 +64,10 @@ void PruebaMapas::mapaDeCovariablesAlCargar() {
     q.cargaCovariables(q.entrada(QStringLiteral("cov.txt"), prueba::tablaCovariables()));
     QVERIFY(!q.w<quel::TImagen>("ImageMapa")->isHidden() && !q.w<quel::TImagen>("ImageLlave")->isHidden() && q.w<QTableWidget>("StringGridDatos")->isHidden());
     QCOMPARE(q.w<quel::TImagen>("ImageMapa")->bitmap().size(), QSize(800, 600));
-    QCOMPARE(q.w<quel::TImagen>("ImageLlave")->bitmap().size(), QSize(20, 177));
-    QCOMPARE(q.w<quel::TImagen>("ImageRangoColor")->bitmap().size(), QSize(420, 300));
     QCOMPARE(q.p->columnasMapa, 4);
     QCOMPARE(q.p->windowTitle(), QStringLiteral("Mapa de covariables"));
     // Classes 1 and 2 of the first covariate: labels and key from the palette.
-    QCOMPARE(q.w<QLabel>("LabelMinimo")->text(), QStringLiteral("1"));
-    QCOMPARE(q.w<QLabel>("LabelMaximo")->text(), QStringLiteral("2"));
-    QCOMPARE(q.w<QLabel>("LabelMinLlave")->text(), QStringLiteral("1"));
-    QCOMPARE(q.w<QLabel>("LabelMaxLlave")->text(), QStringLiteral("2"));
+    QCOMPARE(rotulos(q), QStringLiteral("1 2 | 1 2"));
     QCOMPARE(q.w<quel::TRadioGroup>("RadioGroupColores")->itemIndex(), 0);
     // Scale 254 / 2: class 1 -> entry 127, class 2 -> 254.
     QCOMPARE(pixel(q, centro(1, 1)), color(q, 0, 127));
@@ -87,17 +88,15 @@ void PruebaMapas::mapasDeSesgoPrioriYSitios() {
     q.cargaSesgo(q.entrada(QStringLiteral("sesgo.txt"), prueba::tablaSesgo()));
     QCOMPARE(q.p->windowTitle(), QStringLiteral("Mapa de sesgo espacial"));
     QCOMPARE(q.w<quel::TRadioGroup>("RadioGroupColores")->itemIndex(), 1);
-    QCOMPARE(q.w<QLabel>("LabelMinimo")->text(), etiqueta(0.05f));
-    QCOMPARE(q.w<QLabel>("LabelMaxLlave")->text(), etiqueta(0.8f));
+    QCOMPARE(rotulos(q), QStringLiteral("%1 %2 | %1 %2").arg(etiqueta(0.05f), etiqueta(0.8f)));
     // Row 5 holds 0.3: entry trunc(0.3 * (254 / 0.8)) in single precision.
     const float escala = 254.0f / 0.8f;
     QCOMPARE(pixel(q, centro(1, 1)), color(q, 1, static_cast<int>(0.3f * escala)));
 
     q.cargaPriori(q.entrada(QStringLiteral("priori.txt"), prueba::tablaPriori()));
     QCOMPARE(q.p->windowTitle(), QStringLiteral("Mapa de información a priori"));
-    QCOMPARE(q.w<QLabel>("LabelMinLlave")->text(), QStringLiteral("Ausencia"));
-    QCOMPARE(q.w<QLabel>("LabelMaxLlave")->text(), QStringLiteral("Presencia"));
-    QCOMPARE(q.w<QLabel>("LabelMinimo")->text(), etiqueta(0.05f));  // left as it was
+    // The colour bar's labels are left as they were.
+    QCOMPARE(rotulos(q), QStringLiteral("%1 %2 | Ausencia Presencia").arg(etiqueta(0.05f), etiqueta(0.8f)));
     QCOMPARE(q.w<quel::TRadioGroup>("RadioGroupColores")->itemIndex(), -1);    // gradient 7 has no item
     // Classes 1, 2, 3 -> entries 84, 169, 253 of the prior gradient.
     QCOMPARE(pixel(q, centro(1, 1)), color(q, 7, 84));
@@ -119,16 +118,11 @@ void PruebaMapas::mapasUniformes() {
     Programa q;
     q.cargaCovariables(q.entrada(QStringLiteral("cov.txt"), prueba::tablaCovariables()));
     q.sesgoUniforme();
-    QCOMPARE(q.w<QLabel>("LabelMinimo")->text(), QStringLiteral("Min"));
-    QCOMPARE(q.w<QLabel>("LabelMaximo")->text(), QStringLiteral("Max"));
-    QCOMPARE(q.w<QLabel>("LabelMinLlave")->text(), QStringLiteral("Min"));
-    QCOMPARE(q.w<QLabel>("LabelMaxLlave")->text(), QStringLiteral("Max"));
+    QCOMPARE(rotulos(q), QStringLiteral("Min Max | Min Max"));
     QCOMPARE(q.p->windowTitle(), QStringLiteral("Mapa de sesgo espacial"));
     QCOMPARE(pixel(q, centro(1, 1)), color(q, 1, 254));
     q.prioriUniforme();
-    QCOMPARE(q.w<QLabel>("LabelMinimo")->text(), QStringLiteral("Min"));
-    QCOMPARE(q.w<QLabel>("LabelMinLlave")->text(), QStringLiteral("Ausencia"));
-    QCOMPARE(q.w<QLabel>("LabelMaxLlave")->text(), QStringLiteral("Presencia"));
+    QCOMPARE(rotulos(q), QStringLiteral("Min Max | Ausencia Presencia"));
     QCOMPARE(pixel(q, centro(1, 1)), color(q, 7, 254));
     QCOMPARE(q.p->windowTitle(), QStringLiteral("Mapa de información a priori"));
 }
@@ -141,8 +135,7 @@ void PruebaMapas::mapasDeResultados() {
     const TImagenN<long double>& pred = *q.p->motor->predictiva;
     // The run shows the predictive map on the absolute scale.
     QCOMPARE(q.p->windowTitle(), QStringLiteral("Mapa de probabilidad predictiva"));
-    for (QLabel* l : {q.w<QLabel>("LabelMinimo"), q.w<QLabel>("LabelMinLlave")}) QCOMPARE(l->text(), QStringLiteral("0"));
-    for (QLabel* l : {q.w<QLabel>("LabelMaximo"), q.w<QLabel>("LabelMaxLlave")}) QCOMPARE(l->text(), QStringLiteral("1"));
+    QCOMPARE(rotulos(q), QStringLiteral("0 1 | 0 1"));
     QVERIFY(!q.on("SpeedButtonProbabilidad") && q.on("SpeedButtonCertidumbre") && q.on("SpeedButtonPotPriori"));
     const int r = fila(1, 1);
     auto absoluta = [](long double v) { return std::clamp(static_cast<int>(v * 100 * 2.54f), 0, 254); };
@@ -166,8 +159,7 @@ void PruebaMapas::mapasDeResultados() {
         minimo = std::min(minimo, static_cast<float>(pot.datos[0][i]));
         maximo = std::max(maximo, static_cast<float>(pot.datos[0][i]));
     }
-    QCOMPARE(q.w<QLabel>("LabelMinimo")->text(), etiqueta(minimo));
-    QCOMPARE(q.w<QLabel>("LabelMaxLlave")->text(), etiqueta(maximo));
+    QCOMPARE(rotulos(q), QStringLiteral("%1 %2 | %1 %2").arg(etiqueta(minimo), etiqueta(maximo)));
     QCOMPARE(q.w<quel::TRadioGroup>("RadioGroupColores")->itemIndex(), 2);
 }
 

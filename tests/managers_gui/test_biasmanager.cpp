@@ -61,7 +61,6 @@ class PruebaBiasManager : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase();
-    void estadoInicial();
     void cargaDeCovariablesFallidaNoCambiaNada();
     void entradasConPanelYReglaDeListo();
     void corridaYGuardadoComoLaLineaDeComandos();
@@ -81,13 +80,6 @@ private:
 void PruebaBiasManager::initTestCase() {
     covs_ = prueba::muestra(QStringLiteral("covariates.txt"));
     QVERIFY(QFile::exists(covs_));
-}
-
-void PruebaBiasManager::estadoInicial() {
-    Banco b;
-    QCOMPARE(estado(b.w), QStringLiteral("SpeedButtonCargaCovs SpeedButtonGuardar SpeedButtonCerrar"));
-    QVERIFY(b.w.PanelDatos->isHidden());
-    QVERIFY(b.w.Button1->isHidden());
 }
 
 void PruebaBiasManager::cargaDeCovariablesFallidaNoCambiaNada() {
