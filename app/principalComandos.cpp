@@ -313,7 +313,8 @@ void TFormPrincipal::SpeedButtonEjecutarClick() {
     // The run fills an engine of its own: the shown results are replaced only
     // when it has succeeded.
     ResumenPrediccion resumen;
-    quel::ProgresoBarra progreso(ProgressBarMapa, 80);
+    // The engine's points fill 80 of the bar, as they always have.
+    quel::ProgresoBarra progreso(ProgressBarMapa, 80, kPuntosMotorPrediccion);
     {
         quel::CancelaCorrida cancelar(BotonCancelar, progreso);
         enSegundoPlano([&] { resumen = prediccionDeDatos(opciones, datos, *motor, progreso); }, BotonCancelar);

@@ -23,7 +23,7 @@ using Fin = ResumenPrediccion::Fin;
 
 // Shares of the progress bar (they add up to 100).
 constexpr int kParteCarga = 5;  // each of the four loads
-constexpr int kParteMotor = 60;
+constexpr int kParteMotor = kPuntosMotorPrediccion;
 constexpr int kParteSalida = 20;
 
 // Ends the summary with `fin` and the error value.

@@ -17,6 +17,10 @@
 class cargaArchivo;
 class ejecutarQuel;
 
+// The progress points the engine's part of a run reports: all that a run on a
+// loaded dataset without result files reports.
+inline constexpr int kPuntosMotorPrediccion = 60;
+
 // The settings of a run. Defaults are those of the main window's run.
 struct OpcionesPrediccion {
     // Inputs, read by `corridaPrediccion` with the window's loaders (covariates

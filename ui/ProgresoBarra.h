@@ -11,16 +11,16 @@
 
 namespace quel {
 
-// The window's progress bar as the core's progress sink: the core's 100
-// points fill the share `tope` of the bar the command gives it; steps
-// reported from the worker thread are posted to the window's thread.
+// The window's progress bar as the core's progress sink: the `total` points
+// the core reports fill the share `tope` of the bar the command gives it;
+// steps reported from the worker thread are posted to the window's thread.
 class ProgresoBarra final : public Progreso {
 public:
-    ProgresoBarra(QProgressBar* barra, int tope) : barra_(barra), tope_(tope) {}
+    ProgresoBarra(QProgressBar* barra, int tope, int total = 100) : barra_(barra), tope_(tope), total_(total) {}
     void avanza(int pasos) override {
         if (pasos <= 0) return;
-        acumulado_ = std::min(100, acumulado_ + pasos);
-        const int nuevo = acumulado_ * tope_ / 100 - dados_;
+        acumulado_ = std::min(total_, acumulado_ + pasos);
+        const int nuevo = acumulado_ * tope_ / total_ - dados_;
         if (nuevo <= 0) return;
         dados_ += nuevo;
         QMetaObject::invokeMethod(barra_, [b = barra_, nuevo] { b->setValue(std::min(100, b->value() + nuevo)); },
@@ -37,6 +37,7 @@ public:
 private:
     QProgressBar* barra_;
     int tope_;
+    int total_;
     int acumulado_ = 0;
     int dados_ = 0;
 };

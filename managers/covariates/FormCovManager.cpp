@@ -271,6 +271,7 @@ bool TFormCovManager::clasesValidas() {
 
 void TFormCovManager::muestraProgreso(bool on) {
     if (on) ProgressBarCarga->setValue(0);
+    if (on) BotonCancelar->setText(quel::CancelaCorrida::textoCancelar());
     PanelBarraProgreso->setVisible(on);
 }
 

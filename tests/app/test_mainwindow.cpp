@@ -369,6 +369,7 @@ void PruebaPrincipal::cambioDeLenguajeYArchivoPuntero() {
     QVERIFY(q.log().contains(QStringLiteral("Load cancelled.")));
     // So do the texts the language files hold no entry for.
     QCOMPARE(quel::enIdioma("es", "en"), QStringLiteral("en"));
+    QCOMPARE(q.w<QPushButton>("BotonCancelar")->text(), QStringLiteral("Cancel"));
 
     // Back to Spanish: the pointer file holds exactly the 30 bytes of its path.
     q.w<QAction>("CambiarLenguaMenu")->trigger();
