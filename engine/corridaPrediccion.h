@@ -17,7 +17,7 @@
 class cargaArchivo;
 class ejecutarQuel;
 
-// The progress points the engine's part of a run reports: all that a run on a
+// The progress points the engine's share of a run reports: all that a run on a
 // loaded dataset without result files reports.
 inline constexpr int kPuntosMotorPrediccion = 60;
 
