@@ -6,7 +6,7 @@
 #include <QTemporaryDir>
 #include <memory>
 
-#include "app/Dialogos.h"
+#include "ui/Dialogos.h"
 #include "platform/RaizDatos.h"
 
 class QWidget;

@@ -52,6 +52,9 @@ void BloqueoEntrada::activa(bool on) {
 
 bool BloqueoEntrada::eventFilter(QObject* obj, QEvent* e) {
     if (activo_ && esEntradaDeUsuario(e->type())) {
+        if (auto* w = qobject_cast<QWidget*>(obj);
+            w && permitido_ && e->type() != QEvent::Close && (w == permitido_ || permitido_->isAncestorOf(w)))
+            return QObject::eventFilter(obj, e);
         if (e->type() == QEvent::Close) {
             // Only windows are closed by the user; other close events pass.
             auto* w = qobject_cast<QWidget*>(obj);

@@ -4,6 +4,8 @@
 // event (keys, mouse, wheel, touch, context menus, closing a window) and lets
 // painting, timers and posted calls through.
 #include <QObject>
+#include <QPointer>
+#include <QWidget>
 
 namespace quel {
 
@@ -13,6 +15,10 @@ public:
     using QObject::QObject;
     void activa(bool on);
     bool activo() const { return activo_; }
+    // The one widget (with its children) that still takes input while the
+    // filter is active, such as a run's Cancel button; null for none.
+    void permite(QWidget* w) { permitido_ = w; }
+    QWidget* permitido() const { return permitido_; }
     // Input events swallowed since the filter was created (for tests).
     int descartados() const { return descartados_; }
 
@@ -21,6 +27,7 @@ protected:
 
 private:
     bool activo_ = false;
+    QPointer<QWidget> permitido_;
     int descartados_ = 0;
 };
 

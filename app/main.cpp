@@ -2,7 +2,7 @@
 #include <QApplication>
 
 #include "app/Arranque.h"
-#include "app/Dialogos.h"
+#include "ui/Dialogos.h"
 #include "app/principalMainQuel.h"
 
 int main(int argc, char** argv) {

@@ -4,7 +4,7 @@
 #include <QToolButton>
 #include <QTreeWidget>
 
-#include "app/Controles.h"
+#include "ui/Controles.h"
 #include "app/dialogs/mensajeTipoArchivo.h"
 #include "app/principalMainQuel.h"
 
@@ -103,7 +103,7 @@ void TFormPrincipal::agregaHijoArbol(QObject* /*sender*/, const QString& texto, 
         std::string anterior = " ";
         for (const std::string& n : lista->datos[0]) {
             if (n == anterior) continue;
-            nodo(padre, nullptr, quel::textoDeBytes(n), 21 + contadorNodos, 11);
+            nodo(padre, nullptr, quel::textoDeBytes(n), kNodoNombres + contadorNodos, 11);
             ++contadorNodos;
             anterior = n;
         }
@@ -120,24 +120,28 @@ void TFormPrincipal::agregaHijoArbol(QObject* /*sender*/, const QString& texto, 
         return top;
     };
     switch (tipo) {
-        case 2: nombres(entrada(CovsMenu, 0, 2, true, false), datos.nombresCovariables.get()); break;
-        case 3: entrada(BiasMenu, 3, 3, quel::tipoSesgoElegido(tipoArchivo_) == 0, true); break;
-        case 4: entrada(PrioriMenu, 7, 4, quel::tipoPrioriElegido(tipoArchivo_) == 0, true); break;
-        case 5: nombres(entrada(SitiosMenu, 11, 5, true, true), datos.especies.get()); break;
-        case 7: {
-            auto* top = nodo(nullptr, a, texto, 15, 6);
-            nodo(top, nullptr, QStringLiteral("Relativo"), 16, 11);
-            nodo(top, nullptr, QStringLiteral("Absoluto"), 17, 11);
+        case kArbolCovariables:
+            nombres(entrada(CovsMenu, kNodoCovariables, tipo, true, false), datos.nombresCovariables.get());
+            break;
+        case kArbolSesgo: entrada(BiasMenu, kNodoSesgo, tipo, quel::tipoSesgoElegido(tipoArchivo_) == 0, true); break;
+        case kArbolPriori:
+            entrada(PrioriMenu, kNodoPriori, tipo, quel::tipoPrioriElegido(tipoArchivo_) == 0, true);
+            break;
+        case kArbolSitios: nombres(entrada(SitiosMenu, kNodoSitios, tipo, true, true), datos.especies.get()); break;
+        case kArbolPredictiva: {
+            auto* top = nodo(nullptr, a, texto, kNodoPredictiva, 6);
+            nodo(top, nullptr, QStringLiteral("Relativo"), kNodoPredictivaRelativa, 11);
+            nodo(top, nullptr, QStringLiteral("Absoluto"), kNodoPredictivaAbsoluta, 11);
             break;
         }
-        case 8: {
-            auto* top = nodo(nullptr, a, texto, 18, 7);
-            nodo(top, nullptr, texto, 19, 11);
+        case kArbolCertidumbre: {
+            auto* top = nodo(nullptr, a, texto, kNodoCertidumbre, 7);
+            nodo(top, nullptr, texto, kNodoCertidumbreMapa, 11);
             break;
         }
-        case 9: {
-            auto* top = nodo(nullptr, a, texto, 20, 8);
-            nodo(top, nullptr, texto, 21, 11);
+        case kArbolPotPriori: {
+            auto* top = nodo(nullptr, a, texto, kNodoPotPriori, 8);
+            nodo(top, nullptr, texto, kNodoPotPrioriMapa, 11);
             break;
         }
         default: break;
@@ -154,13 +158,15 @@ void TFormPrincipal::TreeViewExploradorClick() {
     }
     const int s = estadoNodo(n);
     const int k = datos.numCovariables;
-    const bool nombreCovariable = 21 < s && s - 21 <= k;
-    const int especie = s - 21 - k;
-    const bool nodoEspecie = 21 < s && 0 < especie && especie <= datos.numEspecies;
-    const bool superior = s == 0 || s == 3 || s == 7 || s == 11;
+    const bool nombreCovariable = kNodoNombres < s && s - kNodoNombres <= k;
+    const int especie = s - kNodoNombres - k;
+    const bool nodoEspecie = kNodoNombres < s && 0 < especie && especie <= datos.numEspecies;
+    const bool superior = s == kNodoCovariables || s == kNodoSesgo || s == kNodoPriori || s == kNodoSitios;
+    const bool resultado = s == kNodoPredictiva || s == kNodoCertidumbre || s == kNodoPotPriori;
     SpeedButtonBorraUno->setEnabled(superior);
     BorrarUnoMenu->setEnabled(superior);
-    MostrarMapas1->setEnabled(s == 0 || (15 <= s && s <= 21) || nombreCovariable);
-    Realizar1->setEnabled(nodoEspecie && control.banderas[5] == 1);
-    MostrarMapa1->setEnabled(!(superior || s == 15 || s == 18 || s == 20));
+    MostrarMapas1->setEnabled(s == kNodoCovariables || (kNodoPredictiva <= s && s <= kNodoPotPrioriMapa) ||
+                              nombreCovariable);
+    Realizar1->setEnabled(nodoEspecie && hay(kBanderaPredictiva));
+    MostrarMapa1->setEnabled(!(superior || resultado));
 }

@@ -12,12 +12,13 @@
 #include <memory>
 #include <QTreeWidget>
 
-#include "app/Controles.h"
+#include "ui/Controles.h"
 #include "app/dialogs/mensajeTipoArchivo.h"
-#include "app/ProgresoBarra.h"
+#include "ui/ProgresoBarra.h"
 #include "app/principalMainQuel.h"
 #include "engine/asignaSitios.h"
 #include "data/ocurrencias.h"
+#include "engine/corridaPrediccion.h"
 #include "engine/ejecutarQuel.h"
 
 namespace {
@@ -41,9 +42,7 @@ int tipoPrioriElegido(const TFormTipoArchivo* t) { return t ? t->RadioGroupTipoP
 }  // namespace quel
 
 void TFormPrincipal::revisaEjecucion() {
-    bool todas = true;
-    for (int i = 0; i < 4; ++i) todas = todas && control.banderas[i] == 1;
-    if (todas) habilita({SpeedButtonEjecutar, EjecutarMenu, RadioGroupColores, ButtonCambioColor}, true);
+    if (entradasCompletas()) habilita({SpeedButtonEjecutar, EjecutarMenu, RadioGroupColores, ButtonCambioColor}, true);
 }
 
 // ---- loads -----------------------------------------------------------------------
@@ -100,9 +99,9 @@ int TFormPrincipal::cargaCovariablesPasos(const QString& ruta) {
         muestraError(codigo);
         return codigo;
     }
-    control.marca(0);
+    control.marca(kBanderaCovariables);
     rutaCovariables = quel::archivoLocal(ruta);
-    agregaHijoArbol(sender(), ruta, 2);
+    agregaHijoArbol(sender(), ruta, kArbolCovariables);
     alternaVista(true);
     habilita({SpeedButtonCargaCov, CovsMenu}, false);
     habilita({SpeedButtonCargaSesgo, BiasMenu, SpeedButtonCargaPriori, PrioriMenu, SpeedButtonCargaSites, SitiosMenu,
@@ -138,13 +137,13 @@ struct TFormPrincipal::CargaTipo {
 };
 
 const TFormPrincipal::CargaTipo TFormPrincipal::kCargaSesgo{
-    3, 4, 4, 1, 3, "Sesgo Uniforme", &cargaArchivo::cargaSesgo, &cargaArchivo::sesgoUniforme};
+    3, 4, 4, kBanderaSesgo, kArbolSesgo, "Sesgo Uniforme", &cargaArchivo::cargaSesgo, &cargaArchivo::sesgoUniforme};
 const TFormPrincipal::CargaTipo TFormPrincipal::kCargaPriori{
-    5, 6, 5, 2, 4, "Priori Uniforme", &cargaArchivo::cargaPriori, &cargaArchivo::prioriUniforme};
+    5, 6, 5, kBanderaPriori, kArbolPriori, "Priori Uniforme", &cargaArchivo::cargaPriori, &cargaArchivo::prioriUniforme};
 
 void TFormPrincipal::cargaConTipo(QObject* sender, int modo, const CargaTipo& t, const QString& dada) {
     // Bias and prior rows follow the covariate table: nothing to do without it.
-    if (control.banderas[0] != 1 || !datos.covariables) return;
+    if (!hay(kBanderaCovariables) || !datos.covariables) return;
     if (!empieza()) return;
     if (modo == 0) {
         agregaLog(tx(mensajesLog[static_cast<std::size_t>(t.logInicio)]));
@@ -176,7 +175,7 @@ void TFormPrincipal::cargaConTipo(QObject* sender, int modo, const CargaTipo& t,
 void TFormPrincipal::registraEntrada(QObject* sender, const QString& texto, const CargaTipo& t, bool conArchivo) {
     control.marca(t.bandera);
     agregaHijoArbol(sender, texto, t.tipoArbol);
-    if (t.bandera == 1) {
+    if (t.bandera == kBanderaSesgo) {
         habilita({SpeedButtonCargaSesgo, BiasMenu}, false);
         sesgoCalculado_ = conArchivo;
         muestraMapaSesgo();
@@ -196,11 +195,11 @@ void TFormPrincipal::cargaSesgoMapa(QObject* sender, int modo) { cargaConTipo(se
 void TFormPrincipal::cargaPrioriMapa(QObject* sender, int modo) { cargaConTipo(sender, modo, kCargaPriori); }
 
 int TFormPrincipal::cargaSesgoDesde(const QString& ruta) {
-    if (!tipoArchivo_ || control.banderas[1] == 1) return -1;
+    if (!tipoArchivo_ || hay(kBanderaSesgo)) return -1;
     // A handed-over file is a computed bias, as the choice dialog's first item.
     tipoArchivo_->RadioGroupTipoDatos->fijaItemIndex(0);
     cargaConTipo(nullptr, 0, kCargaSesgo, ruta);
-    return control.banderas[1] == 1 ? 0 : -1;
+    return hay(kBanderaSesgo) ? 0 : -1;
 }
 
 void TFormPrincipal::SpeedButtonCargaSitesClick() {
@@ -239,9 +238,9 @@ void TFormPrincipal::SpeedButtonCargaSitesClick() {
         sitiosMapa = std::make_unique<TImagenN<float>>(s.renglones, s.columnas);
         for (int c = 0; c + 1 < s.columnas; ++c) sitiosMapa->datos[c] = s.datos[c];
         paso(10);
-        control.marca(3);
+        control.marca(kBanderaSitios);
         informaDescartes();
-        agregaHijoArbol(sender(), *ruta, 5);
+        agregaHijoArbol(sender(), *ruta, kArbolSitios);
         habilita({SpeedButtonCargaSites, SitiosMenu}, false);
         alternaVista(true);
         muestraMapaSitios(0);
@@ -289,7 +288,7 @@ void TFormPrincipal::informaDescartes() {
 }
 
 void TFormPrincipal::registraPriori(QObject* sender, const QString& ruta) {
-    if (!tipoArchivo_ || !datos.priori || control.banderas[0] != 1) return;
+    if (!tipoArchivo_ || !datos.priori || !hay(kBanderaCovariables)) return;
     if (!empieza()) return;
     // The handed-over table holds classes: the run must use them.
     tipoArchivo_->RadioGroupTipoPriori->fijaItemIndex(0);
@@ -303,57 +302,61 @@ void TFormPrincipal::registraPriori(QObject* sender, const QString& ruta) {
 
 void TFormPrincipal::SpeedButtonEjecutarClick() {
     // Every input must be there; the menu twin may outlive a clear.
-    for (int i = 0; i < 4; ++i)
-        if (control.banderas[i] != 1) return;
-    if (!empieza()) return;
+    if (!entradasCompletas() || !empieza()) return;
     agregaLog(tx(mensajesLog[9]));
     muestraProgreso(true);
     paso(-100);
     paso(10);
-    const int tipoPriori = quel::tipoPrioriElegido(tipoArchivo_);
-    // The run fills a fresh engine; the shown results are replaced only when it
-    // has succeeded.
-    auto nuevo = std::make_unique<ejecutarQuel>();
-    quel::ProgresoBarra progreso(ProgressBarMapa, 80);
-    int codigo = 0;
-    QString fallo;
-    enSegundoPlano([&] {
-        try {
-            codigo = nuevo->ejecuta(copiaDatos::de(datos), tipoPriori, progreso);
-        } catch (const std::exception& e) {
-            fallo = QString::fromLocal8Bit(e.what());
-        }
-    });
+    OpcionesPrediccion opciones;
+    opciones.prioriUniforme = quel::tipoPrioriElegido(tipoArchivo_) != 0;
+    opciones.covariables = rutaCovariables;
+    // The run fills an engine of its own: the shown results are replaced only
+    // when it has succeeded.
+    ResumenPrediccion resumen;
+    // The engine's points fill 80 of the bar, as they always have.
+    quel::ProgresoBarra progreso(ProgressBarMapa, 80, kPuntosMotorPrediccion);
+    {
+        quel::CancelaCorrida cancelar(BotonCancelar, progreso);
+        enSegundoPlano([&] { resumen = prediccionDeDatos(opciones, datos, *motor, progreso); }, BotonCancelar);
+    }
     paso(progreso.restante());
-    if (!fallo.isEmpty()) {
-        // A numerical failure of the run: reported like a load error.
-        dialogos_.mensaje(this, QStringLiteral("ERROR"), fallo, quel::IconoMensaje::Error);
-        agregaLog(fallo);
-        muestraProgreso(false);
-        termina();
+    if (!resumen.bien()) {
+        terminaCorridaFallida(resumen);
         return;
     }
-    if (codigo != 0) {
-        muestraError(codigo);
-        termina();
-        return;
-    }
-    motor = std::move(nuevo);
-    habilita({SpeedButtonEjecutar, EjecutarMenu}, false);
-    habilita({ExportPredictivaMenu, ExportCertidumbreMenu, ExportPotPrioriMenu}, true);
-    agregaLog(tx(mensajesLog[10]));
-    control.marca(5);
-    control.marca(6);
-    control.marca(7);
-    muestraMapaResultado(0);
-    // The nodes of earlier results go: the tree holds one set, this run's.
-    quitaNodosResultado();
-    agregaHijoArbol(sender(), ExportPredictivaMenu->text(), 7);
-    agregaHijoArbol(sender(), ExportCertidumbreMenu->text(), 8);
-    agregaHijoArbol(sender(), ExportPotPrioriMenu->text(), 9);
+    publicaResultados();
     paso(10);
     muestraProgreso(false);
     termina();
+}
+
+void TFormPrincipal::terminaCorridaFallida(const ResumenPrediccion& resumen) {
+    using Fin = ResumenPrediccion::Fin;
+    if (resumen.fin == Fin::kMotor) {
+        muestraError(resumen.error.codigo);
+    } else {
+        const QString texto = resumen.fin == Fin::kCancelada ? quel::CancelaCorrida::lineaCancelada()
+                                                              : QString::fromLocal8Bit(resumen.causa);
+        // A numerical failure of the run is reported like a load error.
+        if (resumen.fin != Fin::kCancelada)
+            dialogos_.mensaje(this, QStringLiteral("ERROR"), texto, quel::IconoMensaje::Error);
+        agregaLog(texto);
+        muestraProgreso(false);
+    }
+    termina();
+}
+
+void TFormPrincipal::publicaResultados() {
+    habilita({SpeedButtonEjecutar, EjecutarMenu}, false);
+    habilita({ExportPredictivaMenu, ExportCertidumbreMenu, ExportPotPrioriMenu}, true);
+    agregaLog(tx(mensajesLog[10]));
+    for (Bandera b : {kBanderaPredictiva, kBanderaCertidumbre, kBanderaPotPriori}) control.marca(b);
+    muestraMapaResultado(0);
+    // The nodes of earlier results go: the tree holds one set, this run's.
+    quitaNodosResultado();
+    agregaHijoArbol(sender(), ExportPredictivaMenu->text(), kArbolPredictiva);
+    agregaHijoArbol(sender(), ExportCertidumbreMenu->text(), kArbolCertidumbre);
+    agregaHijoArbol(sender(), ExportPotPrioriMenu->text(), kArbolPotPriori);
 }
 
 // ---- clear -------------------------------------------------------------------------
@@ -361,13 +364,13 @@ void TFormPrincipal::SpeedButtonEjecutarClick() {
 void TFormPrincipal::quitaNodosResultado() {
     for (int i = TreeViewExplorador->topLevelItemCount() - 1; i >= 0; --i) {
         const int s = estadoNodo(TreeViewExplorador->topLevelItem(i));
-        if (s == 15 || s == 18 || s == 20) std::unique_ptr<QTreeWidgetItem>(TreeViewExplorador->takeTopLevelItem(i));
+        if (s == kNodoPredictiva || s == kNodoCertidumbre || s == kNodoPotPriori) std::unique_ptr<QTreeWidgetItem>(TreeViewExplorador->takeTopLevelItem(i));
     }
 }
 
 void TFormPrincipal::borraResultados() {
     motor->borraResultados();
-    for (int i : {5, 6, 7}) control.banderas[i] = 0;
+    for (Bandera b : {kBanderaPredictiva, kBanderaCertidumbre, kBanderaPotPriori}) control.limpia(b);
     for (QLineEdit* e : {EditSesgo, EditPriori, EditPredictiva, EditCertidumbre, EditPotPriori})
         e->setText(QStringLiteral(" "));
     // No result is left to show or export, and its nodes go.
@@ -382,58 +385,14 @@ void TFormPrincipal::SpeedButtonBorraUnoClick() {
     QTreeWidgetItem* nodo = TreeViewExplorador->currentItem();
     const int s = estadoNodo(nodo);
     // Only an input's top node can be removed.
-    if (s != 0 && s != 3 && s != 7 && s != 11) return;
+    if (s != kNodoCovariables && s != kNodoSesgo && s != kNodoPriori && s != kNodoSitios) return;
     if (!empieza()) return;
     std::unique_ptr<QTreeWidgetItem>(TreeViewExplorador->takeTopLevelItem(TreeViewExplorador->indexOfTopLevelItem(nodo)));
-    visibles({ImageMapa, ImageLlave,
-                       LabelMinLlave, LabelMaxLlave,
-                       StringGridDatos}, false);
+    visibles({ImageMapa, ImageLlave, LabelMinLlave, LabelMaxLlave, StringGridDatos}, false);
     ExportImagen->setEnabled(false);
     SpeedButtonEjecutar->setEnabled(true);
-    switch (s) {
-        case 0:
-            agregaLog(tx(mensajesBorrado[0]));
-            habilita({SpeedButtonCargaCov, CovsMenu}, true);
-            control.banderas[0] = 0;
-            datos.borraDatos(0);
-            habilita({SpeedButtonCargaSesgo, BiasMenu, SpeedButtonCargaPriori, PrioriMenu, SpeedButtonCargaSites,
-                      SitiosMenu, MostrarMapa1, SpeedButtonProbabilidad, SpeedButtonCertidumbre,
-                      SpeedButtonPotPriori, RadioGroupColores, ButtonCambioColor},
-                     false);
-            visibles({ImageLlave, LabelMinLlave,
-                               LabelMaxLlave}, false);
-            TreeViewExplorador->clear();
-            for (int i : {1, 2, 3}) {
-                control.banderas[i] = 0;
-                datos.borraDatos(i);
-            }
-            sitiosMapa.reset();
-            contadorNodos = 1;
-            break;
-        case 3:
-            agregaLog(tx(mensajesBorrado[1]));
-            habilita({SpeedButtonCargaSesgo, BiasMenu}, true);
-            control.banderas[1] = 0;
-            datos.borraDatos(1);
-            break;
-        case 7:
-            agregaLog(tx(mensajesBorrado[2]));
-            habilita({SpeedButtonCargaPriori, PrioriMenu}, true);
-            control.banderas[2] = 0;
-            datos.borraDatos(2);
-            break;
-        case 11:
-            agregaLog(tx(mensajesBorrado[3]));
-            habilita({SpeedButtonCargaSites, SitiosMenu}, true);
-            control.banderas[3] = 0;
-            datos.borraDatos(3);
-            sitiosMapa.reset();
-            contadorNodos -= datos.numEspecies;
-            break;
-        default: break;
-    }
-    if (!(control.banderas[0] == 1 && control.banderas[1] == 1 && control.banderas[2] == 1 &&
-          control.banderas[3] == 1)) {
+    borraEntrada(static_cast<EstadoNodo>(s));
+    if (!entradasCompletas()) {
         borraResultados();
         habilita({SpeedButtonEjecutar, EjecutarMenu}, false);
     }
@@ -441,6 +400,51 @@ void TFormPrincipal::SpeedButtonBorraUnoClick() {
     habilitaBorrado(TreeViewExplorador->topLevelItemCount() > 0);
     TreeViewExploradorClick();
     termina();
+}
+
+void TFormPrincipal::borraEntrada(EstadoNodo s) {
+    switch (s) {
+        case kNodoCovariables:
+            agregaLog(tx(mensajesBorrado[0]));
+            habilita({SpeedButtonCargaCov, CovsMenu}, true);
+            control.limpia(kBanderaCovariables);
+            datos.borraDatos(0);
+            habilita({SpeedButtonCargaSesgo, BiasMenu, SpeedButtonCargaPriori, PrioriMenu, SpeedButtonCargaSites,
+                      SitiosMenu, MostrarMapa1, SpeedButtonProbabilidad, SpeedButtonCertidumbre,
+                      SpeedButtonPotPriori, RadioGroupColores, ButtonCambioColor},
+                     false);
+            visibles({ImageLlave, LabelMinLlave, LabelMaxLlave}, false);
+            TreeViewExplorador->clear();
+            // The other inputs follow the covariate table's rows: they go too.
+            for (Bandera b : {kBanderaSesgo, kBanderaPriori, kBanderaSitios}) {
+                control.limpia(b);
+                datos.borraDatos(b);
+            }
+            sitiosMapa.reset();
+            contadorNodos = 1;
+            break;
+        case kNodoSesgo:
+            agregaLog(tx(mensajesBorrado[1]));
+            habilita({SpeedButtonCargaSesgo, BiasMenu}, true);
+            control.limpia(kBanderaSesgo);
+            datos.borraDatos(kBanderaSesgo);
+            break;
+        case kNodoPriori:
+            agregaLog(tx(mensajesBorrado[2]));
+            habilita({SpeedButtonCargaPriori, PrioriMenu}, true);
+            control.limpia(kBanderaPriori);
+            datos.borraDatos(kBanderaPriori);
+            break;
+        case kNodoSitios:
+            agregaLog(tx(mensajesBorrado[3]));
+            habilita({SpeedButtonCargaSites, SitiosMenu}, true);
+            control.limpia(kBanderaSitios);
+            datos.borraDatos(kBanderaSitios);
+            sitiosMapa.reset();
+            contadorNodos -= datos.numEspecies;
+            break;
+        default: break;
+    }
 }
 
 void TFormPrincipal::SpeedButtonBorraTodosClick() {

@@ -14,8 +14,8 @@
 #include <charconv>
 #include <exception>
 
-#include "app/Controles.h"
-#include "app/ProgresoBarra.h"
+#include "ui/Controles.h"
+#include "ui/ProgresoBarra.h"
 #include "app/dialogs/mensajeTipoArchivo.h"
 #include "app/principalMainQuel.h"
 #include "engine/ejecutarQuel.h"
@@ -32,13 +32,41 @@ QString numero(float v) {
     return QString::fromLatin1(b, static_cast<qsizetype>(r.ptr - b));
 }
 
-constexpr int kAnchoEtiquetaVentana = 84;
-
-bool todasLasEntradas(const controlArchivo& c) {
-    for (int i = 0; i < 4; ++i)
-        if (c.banderas[i] != 1) return false;
-    return true;
+// Text of a cell of `g`, keeping the cell's look when it has one.
+void poneCelda(QTableWidget* g, int r, int c, const QString& t) {
+    if (QTableWidgetItem* i = g->item(r, c))
+        i->setText(t);
+    else
+        g->setItem(r, c, new QTableWidgetItem(t));
 }
+
+// The grid's size, its fixed row of headers (from column 1) and its fixed columns.
+void formaTabla(QTableWidget* g, int renglones, int columnas, int fijas, const QStringList& titulos) {
+    const QBrush fondoFijo(QColor(0xF0, 0xF0, 0xF0));
+    g->setRowCount(renglones);
+    g->setColumnCount(columnas);
+    for (int c = 0; c < titulos.size() && c + 1 < columnas; ++c) poneCelda(g, 0, c + 1, titulos[c]);
+    for (int c = 0; c < columnas; ++c) {
+        if (!g->item(0, c)) poneCelda(g, 0, c, QString());
+        g->item(0, c)->setBackground(fondoFijo);
+    }
+    for (int r = 1; r < renglones; ++r)
+        for (int c = 0; c < fijas && c < columnas; ++c) {
+            if (!g->item(r, c)) poneCelda(g, r, c, QString());
+            g->item(r, c)->setBackground(fondoFijo);
+        }
+}
+
+// Row number and coordinates of data row r (from 0).
+void inicioFila(QTableWidget* g, int r, const TImagenN<float>* xy) {
+    poneCelda(g, r + 1, 0, QString::number(r + 1));
+    if (xy && xy->columnas >= 2 && r < xy->renglones) {
+        poneCelda(g, r + 1, 1, numero(xy->datos[0][static_cast<std::size_t>(r)]));
+        poneCelda(g, r + 1, 2, numero(xy->datos[1][static_cast<std::size_t>(r)]));
+    }
+}
+
+constexpr int kAnchoEtiquetaVentana = 84;
 
 }  // namespace
 
@@ -62,28 +90,28 @@ void TFormPrincipal::TreeViewExploradorDblClick() {
     if (!n) return;
     const int s = estadoNodo(n);
     switch (s) {
-        case 1:
-        case 4:
-        case 8:
-        case 12: muestraArchivo(sender(), s); return;
-        case 2:
-        case 5:
-        case 9:
-        case 13: dialogos_.abreEditor(n->text(0)); return;
-        case 6: muestraMapaSesgo(); return;
-        case 10: muestraMapaPriori(); return;
-        case 14: muestraMapaSitios(0); return;
-        case 16: muestraMapaResultado(0, 0); return;
-        case 17: repitePrediccionAbsoluta(); return;
-        case 19: SpeedButtonCertidumbreClick(); return;
-        case 21: SpeedButtonPotPrioriClick(); return;
+        case kNodoCovariablesTabla:
+        case kNodoSesgoTabla:
+        case kNodoPrioriTabla:
+        case kNodoSitiosTabla: muestraArchivo(sender(), s); return;
+        case kNodoCovariablesArchivo:
+        case kNodoSesgoArchivo:
+        case kNodoPrioriArchivo:
+        case kNodoSitiosArchivo: dialogos_.abreEditor(n->text(0)); return;
+        case kNodoSesgoMapa: muestraMapaSesgo(); return;
+        case kNodoPrioriMapa: muestraMapaPriori(); return;
+        case kNodoSitiosMapa: muestraMapaSitios(0); return;
+        case kNodoPredictivaRelativa: muestraMapaResultado(0, 0); return;
+        case kNodoPredictivaAbsoluta: repitePrediccionAbsoluta(); return;
+        case kNodoCertidumbreMapa: SpeedButtonCertidumbreClick(); return;
+        case kNodoPotPrioriMapa: SpeedButtonPotPrioriClick(); return;
         default: break;
     }
     const int k = datos.numCovariables;
-    const int especie = s - 21 - k;
-    if (21 < s && s - 21 <= k)
-        muestraMapaCovariable(s - 22, false);
-    else if (21 < s && 0 < especie && especie <= datos.numEspecies)
+    const int especie = s - kNodoNombres - k;
+    if (kNodoNombres < s && s - kNodoNombres <= k)
+        muestraMapaCovariable(s - kNodoNombres - 1, false);
+    else if (kNodoNombres < s && 0 < especie && especie <= datos.numEspecies)
         muestraMapaSitios(especie);
 }
 
@@ -102,7 +130,7 @@ void TFormPrincipal::corre(ejecutarQuel& motorPropio, const copiaDatos& copia, i
 }
 
 void TFormPrincipal::repitePrediccionAbsoluta() {
-    if (!resultado(0) || !sitiosMapa || !todasLasEntradas(control)) return;
+    if (!resultado(0) || !sitiosMapa || !entradasCompletas()) return;
     if (!empieza()) return;
     // The dataset's sites grid again from the window's copy of the sites.
     auto sitios = std::make_unique<TImagenN<float>>(sitiosMapa->renglones, 3);
@@ -125,60 +153,29 @@ void TFormPrincipal::muestraArchivo(QObject* /*sender*/, int tipo) {
     QTableWidget* g = StringGridDatos;
     alternaVista(false);
     g->clear();
-    const QBrush fondoFijo(QColor(0xF0, 0xF0, 0xF0));
-    // Text of a cell, keeping the cell's look when it has one.
-    auto celda = [g](int r, int c, const QString& t) {
-        if (QTableWidgetItem* i = g->item(r, c))
-            i->setText(t);
-        else
-            g->setItem(r, c, new QTableWidgetItem(t));
-    };
-    // The grid's size, its fixed row of headers (from column 1) and its fixed columns.
-    auto forma = [&](int renglones, int columnas, int fijas, const QStringList& titulos) {
-        g->setRowCount(renglones);
-        g->setColumnCount(columnas);
-        for (int c = 0; c < titulos.size() && c + 1 < columnas; ++c) celda(0, c + 1, titulos[c]);
-        for (int c = 0; c < columnas; ++c) {
-            if (!g->item(0, c)) celda(0, c, QString());
-            g->item(0, c)->setBackground(fondoFijo);
-        }
-        for (int r = 1; r < renglones; ++r)
-            for (int c = 0; c < fijas && c < columnas; ++c) {
-                if (!g->item(r, c)) celda(r, c, QString());
-                g->item(r, c)->setBackground(fondoFijo);
-            }
-    };
-    // Row number and coordinates of data row r (from 0).
-    auto inicio = [&](int r, const TImagenN<float>* xy) {
-        celda(r + 1, 0, QString::number(r + 1));
-        if (xy && xy->columnas >= 2 && r < xy->renglones) {
-            celda(r + 1, 1, numero(xy->datos[0][static_cast<std::size_t>(r)]));
-            celda(r + 1, 2, numero(xy->datos[1][static_cast<std::size_t>(r)]));
-        }
-    };
     const QString lon = QStringLiteral("Longitud"), lat = QStringLiteral("Latitud");
     const TImagenN<float>* xy = datos.coordenadas.get();
     switch (tipo) {
-        case 1: {
+        case kNodoCovariablesTabla: {
             if (!datos.covariables) break;
             const TImagenN<int>& cov = *datos.covariables;
             // Every covariate column and the region flag, each with its header.
             QStringList titulos{lon, lat};
             for (int k = 1; k < cov.columnas; ++k) titulos.append(QStringLiteral("Cov. [%1]").arg(k));
             titulos.append(QStringLiteral("Región"));
-            forma(cov.renglones + 1, cov.columnas + 3, 3, titulos);
+            formaTabla(g, cov.renglones + 1, cov.columnas + 3, 3, titulos);
             for (int r = 0; r < cov.renglones; ++r) {
-                inicio(r, xy);
-                for (int j = 0; j < cov.columnas; ++j) celda(r + 1, j + 3, QString::number(cov.datos[j][r]));
+                inicioFila(g, r, xy);
+                for (int j = 0; j < cov.columnas; ++j) poneCelda(g, r + 1, j + 3, QString::number(cov.datos[j][r]));
             }
             break;
         }
-        case 4:
-        case 8: {
-            const bool sesgo = tipo == 4;
+        case kNodoSesgoTabla:
+        case kNodoPrioriTabla: {
+            const bool sesgo = tipo == kNodoSesgoTabla;
             const int filas = sesgo ? (datos.sesgo ? datos.sesgo->renglones : 0)
                                     : (datos.priori ? datos.priori->renglones : 0);
-            forma(filas + 1, 4, 3, {lon, lat, sesgo ? QStringLiteral("Sesgo") : QStringLiteral("A Priori")});
+            formaTabla(g, filas + 1, 4, 3, {lon, lat, sesgo ? QStringLiteral("Sesgo") : QStringLiteral("A Priori")});
             if (!xy) {
                 g->setRowCount(1);
                 dialogos_.mensaje(this, QStringLiteral("WARNING"),
@@ -187,16 +184,16 @@ void TFormPrincipal::muestraArchivo(QObject* /*sender*/, int tipo) {
                 break;
             }
             for (int r = 0; r < filas; ++r) {
-                inicio(r, xy);
-                celda(r + 1, 3,
+                inicioFila(g, r, xy);
+                poneCelda(g, r + 1, 3,
                       sesgo ? numero(datos.sesgo->datos[0][r]) : QString::number(datos.priori->datos[0][r]));
             }
             break;
         }
-        case 12: {
+        case kNodoSitiosTabla: {
             if (!sitiosMapa) break;
-            forma(sitiosMapa->renglones + 1, 3, 0, {lon, lat});
-            for (int r = 0; r < sitiosMapa->renglones; ++r) inicio(r, sitiosMapa.get());
+            formaTabla(g, sitiosMapa->renglones + 1, 3, 0, {lon, lat});
+            for (int r = 0; r < sitiosMapa->renglones; ++r) inicioFila(g, r, sitiosMapa.get());
             break;
         }
         default: break;
@@ -257,9 +254,9 @@ void TFormPrincipal::Realizar1Click() {
     QTreeWidgetItem* n = TreeViewExplorador->currentItem();
     if (!n) return;
     const int s = estadoNodo(n);
-    const int especie = s - 21 - datos.numCovariables;
-    if (!(21 < s && 0 < especie && especie <= datos.numEspecies)) return;
-    if (control.banderas[5] != 1 || !todasLasEntradas(control) || !sitiosMapa || !datos.especies ||
+    const int especie = s - kNodoNombres - datos.numCovariables;
+    if (!(kNodoNombres < s && 0 < especie && especie <= datos.numEspecies)) return;
+    if (!hay(kBanderaPredictiva) || !entradasCompletas() || !sitiosMapa || !datos.especies ||
         !datos.covariables || ubicacion.pixeles.renglones == 0)
         return;
     const QString nombre = n->text(0);
@@ -303,7 +300,7 @@ void TFormPrincipal::MostrarMapas1Click() {
     const int s = estadoNodo(n);
     const int k = datos.numCovariables;
     const TImagenN<int>& cov = *datos.covariables;
-    if (s == 0 || (21 < s && s <= 21 + k)) {
+    if (s == kNodoCovariables || (kNodoNombres < s && s <= kNodoNombres + k)) {
         // One window per covariate, each with the covariate gradient.
         const TImagenN<AnsiString>* nombres = datos.nombresCovariables.get();
         for (int i = 0; i < k && i + 1 < cov.columnas; ++i) {
@@ -317,7 +314,7 @@ void TFormPrincipal::MostrarMapas1Click() {
         }
         pintaLlave(paleta, ImageRangoColor->bitmap(), gradienteCovariables, 0);
         ImageRangoColor->update();
-    } else if (15 <= s && s <= 21) {
+    } else if (kNodoPredictiva <= s && s <= kNodoPotPrioriMapa) {
         // The four result maps.
         struct Ventana {
             int cual;

@@ -8,8 +8,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/Controles.h"
-#include "app/filtrosRaster.h"
+#include "ui/Controles.h"
+#include "ui/filtrosRaster.h"
 #include "app/principalMainQuel.h"
 #include "data/exportaArchivo.h"
 #include "data/salidaGDAL.h"
@@ -69,7 +69,7 @@ void TFormPrincipal::ExportCertidumbreMenuClick() { exportaSuperficie(1, 1); }
 void TFormPrincipal::ExportPotPrioriMenuClick() { exportaSuperficie(2, 1); }
 
 void TFormPrincipal::ExportImagenClick() {
-    if (ocupado_ || control.banderas[0] != 1 || ImageMapa->isHidden()) return;
+    if (ocupado_ || !hay(kBanderaCovariables) || ImageMapa->isHidden()) return;
     // The picture formats offered, bitmap first (the default); each entry is
     // written in its own format under its own extension.
     struct Formato {

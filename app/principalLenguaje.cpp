@@ -7,12 +7,14 @@
 #include <QLibraryInfo>
 #include <QGroupBox>
 #include <QLabel>
+#include <QPushButton>
 #include <QMenu>
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <QTranslator>
 
-#include "app/Controles.h"
+#include "ui/Controles.h"
+#include "ui/ProgresoBarra.h"
 #include "app/dialogs/mensajeTipoArchivo.h"
 #include "app/principalMainQuel.h"
 
@@ -96,6 +98,7 @@ void TFormPrincipal::cambiaLenguaje(const std::string& ruta) {
     if (!archivo) return;
     aplicaLenguaje(*archivo);
     quel::fijaIngles(ruta == lg::rutaLogica(lg::Idioma::kIngles));
+    BotonCancelar->setText(quel::CancelaCorrida::textoCancelar());
     // Qt's own dialogs and buttons speak the chosen language too.
     if (traductorQt_) QCoreApplication::removeTranslator(traductorQt_.get());
     traductorQt_.reset();

@@ -28,7 +28,8 @@
 #include <thread>
 
 #include "app/BloqueoEntrada.h"
-#include "app/Controles.h"
+#include "ui/Controles.h"
+#include "ui/ProgresoBarra.h"
 #include "app/dialogs/mensajeTipoArchivo.h"
 #include "engine/ejecutarQuel.h"
 
@@ -47,6 +48,14 @@ T* nombra(T* w, const char* nombre) {
 }
 
 // A simple drawn glyph for the tool buttons.
+// A read-only text field.
+QLineEdit* campoLectura(const char* nombre, bool on) {
+    auto* e = nombra(new QLineEdit, nombre);
+    e->setReadOnly(true);
+    e->setEnabled(on);
+    return e;
+}
+
 QIcon glifo(const QString& texto, QColor fondo) {
     QPixmap p(24, 24);
     p.fill(Qt::transparent);
@@ -144,6 +153,20 @@ void TFormPrincipal::construyeMenus() {
 }
 
 void TFormPrincipal::construyeControles() {
+    construyeBarras();
+    auto* vertical = nombra(new QSplitter(Qt::Vertical), "SplitterVertical");
+    auto* horizontal = nombra(new QSplitter(Qt::Horizontal), "SplitterHorizontal");
+    horizontal->addWidget(construyePestanas());
+    horizontal->addWidget(construyeCentro());
+    horizontal->setStretchFactor(1, 1);
+    vertical->addWidget(horizontal);
+    vertical->addWidget(construyeInferior());
+    vertical->setStretchFactor(0, 1);
+    vertical->setSizes({680, 140});
+    setCentralWidget(vertical);
+}
+
+void TFormPrincipal::construyeBarras() {
     auto boton = [this](const char* nombre, const QString& hint, const QIcon& icono, bool on) {
         auto* b = nombra(new QToolButton(this), nombre);
         b->setToolTip(hint);
@@ -196,7 +219,9 @@ void TFormPrincipal::construyeControles() {
                               glifo(QStringLiteral("AP"), QColor(40, 140, 60)), true);
     SpeedButtonSesgo = boton("SpeedButtonSesgo", QString(), glifo(QStringLiteral("AS"), QColor(170, 90, 40)), true);
     for (QToolButton* b : {SpeedButtonCovariables, SpeedButtonPriori, SpeedButtonSesgo}) lado->addWidget(b);
+}
 
+QWidget* TFormPrincipal::construyePestanas() {
     // Left: the three tabs.
     PageControl = nombra(new QTabWidget, "PageControl");
     TabSheetExplorador = nombra(new QWidget, "TabSheetExplorador");
@@ -239,18 +264,17 @@ void TFormPrincipal::construyeControles() {
     lc->addWidget(RadioGroupColores, 2, 0, 1, 2);
     lc->addWidget(ButtonCambioColor, 3, 0, 1, 2);
     lc->setRowStretch(4, 1);
+    construyeDatosMapa();
+    return PageControl;
+}
 
+void TFormPrincipal::construyeDatosMapa() {
     auto barraDatos = [](const char* nombre) {
         auto* i = nombra(new TImagen(185, 25, false), nombre);
         i->llena(qRgb(0x4B, 0x4B, 0x4B));
         return i;
     };
-    auto edit = [](const char* nombre, bool on) {
-        auto* e = nombra(new QLineEdit, nombre);
-        e->setReadOnly(true);
-        e->setEnabled(on);
-        return e;
-    };
+    const auto edit = campoLectura;
     LabelSesgo = nombra(new QLabel(QStringLiteral("Sesgo Espacial")), "LabelSesgo");
     LabelPriori = nombra(new QLabel(QStringLiteral("Informacion a Priori")), "LabelPriori");
     LabelPredictiva = nombra(new QLabel(QStringLiteral("Probabilidad predictiva")), "LabelPredictiva");
@@ -280,7 +304,9 @@ void TFormPrincipal::construyeControles() {
         ld->addSpacing(6);
     }
     ld->addStretch(1);
+}
 
+QWidget* TFormPrincipal::construyeCentro() {
     // Centre: the map with its key, the string grid and the progress panel.
     auto* centro = nombra(new QWidget, "PanelCentro");
     ImageMapa = nombra(new TImagen(anchoMapa, altoMapa, true), "ImageMapa");
@@ -299,8 +325,12 @@ void TFormPrincipal::construyeControles() {
     ProgressBarMapa = nombra(new QProgressBar(PanelProgressBar), "ProgressBarMapa");
     ProgressBarMapa->setRange(0, 100);
     ProgressBarMapa->setValue(0);
+    // Enabled only while a run can be stopped.
+    BotonCancelar = nombra(new QPushButton(quel::CancelaCorrida::textoCancelar(), PanelProgressBar), "BotonCancelar");
+    BotonCancelar->setEnabled(false);
     auto* lp = new QHBoxLayout(PanelProgressBar);
-    lp->addWidget(ProgressBarMapa);
+    lp->addWidget(ProgressBarMapa, 1);
+    lp->addWidget(BotonCancelar);
     auto* llave = new QVBoxLayout;
     llave->addWidget(LabelMaxLlave);
     llave->addWidget(ImageLlave);
@@ -321,15 +351,18 @@ void TFormPrincipal::construyeControles() {
                        static_cast<QWidget*>(LabelMinLlave), static_cast<QWidget*>(LabelMaxLlave),
                        static_cast<QWidget*>(StringGridDatos), static_cast<QWidget*>(PanelProgressBar)})
         w->setVisible(false);
+    return centro;
+}
 
+QWidget* TFormPrincipal::construyeInferior() {
     // Bottom: the log and the coordinates under the mouse.
     auto* abajo = nombra(new QWidget, "PanelInferior");
     RichEditLog = nombra(new QTextEdit, "RichEditLog");
     RichEditLog->setReadOnly(true);
     LabelLong = nombra(new QLabel(QStringLiteral("Long: ")), "LabelLong");
     LabelLat = nombra(new QLabel(QStringLiteral("Lat: ")), "LabelLat");
-    EditX = edit("EditX", true);
-    EditY = edit("EditY", true);
+    EditX = campoLectura("EditX", true);
+    EditY = campoLectura("EditY", true);
     auto* coords = new QVBoxLayout;
     for (QWidget* w : {static_cast<QWidget*>(LabelLong), static_cast<QWidget*>(EditX),
                        static_cast<QWidget*>(LabelLat), static_cast<QWidget*>(EditY)})
@@ -339,17 +372,7 @@ void TFormPrincipal::construyeControles() {
     lab->setContentsMargins(0, 0, 0, 0);
     lab->addWidget(RichEditLog, 1);
     lab->addLayout(coords);
-
-    auto* vertical = nombra(new QSplitter(Qt::Vertical), "SplitterVertical");
-    auto* horizontal = nombra(new QSplitter(Qt::Horizontal), "SplitterHorizontal");
-    horizontal->addWidget(PageControl);
-    horizontal->addWidget(centro);
-    horizontal->setStretchFactor(1, 1);
-    vertical->addWidget(horizontal);
-    vertical->addWidget(abajo);
-    vertical->setStretchFactor(0, 1);
-    vertical->setSizes({680, 140});
-    setCentralWidget(vertical);
+    return abajo;
 }
 
 void TFormPrincipal::conecta() {
@@ -407,7 +430,7 @@ void TFormPrincipal::habilitaBorrado(bool on) {
 
 void TFormPrincipal::alternaVista(bool mapa) {
     // The picture export saves the map: offered while a map is shown.
-    ExportImagen->setEnabled(mapa && control.banderas[0] == 1);
+    ExportImagen->setEnabled(mapa && hay(kBanderaCovariables));
     ImageMapa->setVisible(mapa);
     ImageLlave->setVisible(mapa);
     LabelMinLlave->setVisible(mapa);
@@ -449,6 +472,8 @@ void TFormPrincipal::muestraError(int codigo, int lineaError) {
     muestraProgreso(false);
 }
 
+bool TFormPrincipal::aceptaCovariables() const { return SpeedButtonCargaCov->isEnabled(); }
+
 bool TFormPrincipal::empieza() {
     if (ocupado_) return false;
     ocupado_ = true;
@@ -460,12 +485,14 @@ void TFormPrincipal::termina() {
     emit comandoTerminado();
 }
 
-void TFormPrincipal::enSegundoPlano(const std::function<void()>& trabajo) {
+void TFormPrincipal::enSegundoPlano(const std::function<void()>& trabajo, QWidget* abierto) {
     QEventLoop bucle;
     std::exception_ptr fallo;
     const bool yaActivo = bloqueo_->activo();
     const bool yaOcupado = ocupado_;
+    QWidget* const yaPermitido = bloqueo_->permitido();
     ocupado_ = true;
+    if (abierto) bloqueo_->permite(abierto);
     bloqueo_->activa(true);
     std::thread hilo([&] {
         try {
@@ -478,6 +505,7 @@ void TFormPrincipal::enSegundoPlano(const std::function<void()>& trabajo) {
     bucle.exec();
     hilo.join();
     if (!yaActivo) bloqueo_->activa(false);
+    bloqueo_->permite(yaPermitido);
     ocupado_ = yaOcupado;
     if (fallo) std::rethrow_exception(fallo);
 }

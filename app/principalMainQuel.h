@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Dialogos.h"
+#include "ui/Dialogos.h"
 #include "data/TImagenN.h"
 #include "data/cargaArchivo.h"
 #include "data/lenguaje.h"
@@ -38,6 +38,7 @@ class QTreeWidgetItem;
 class QWidget;
 class TFormTipoArchivo;
 class ejecutarQuel;
+struct ResumenPrediccion;
 struct copiaDatos;
 
 namespace quel {
@@ -59,6 +60,8 @@ public:
                       QWidget* biasManager);
 
     const quel::RaizDatos& raiz() const { return raiz_; }
+    // The covariate load is still offered (nothing loaded yet).
+    bool aceptaCovariables() const;
     quel::Dialogos& dialogos() { return dialogos_; }
 
     // ---- operations other windows call ---------------------------------------
@@ -94,8 +97,9 @@ public:
     static QString etiqueta(double v);
 
     // Runs `trabajo` away from the window's thread while the window keeps
-    // painting and takes no input; returns when it has finished.
-    void enSegundoPlano(const std::function<void()>& trabajo);
+    // painting and takes no input (but to `abierto`, a run's Cancel button,
+    // when given); returns when it has finished.
+    void enSegundoPlano(const std::function<void()>& trabajo, QWidget* abierto = nullptr);
     bool ocupado() const { return ocupado_; }
 
     // ---- state (names of the design) ------------------------------------------
@@ -121,7 +125,105 @@ public:
         gradienteCertidumbre = 4, gradientePotPriori = 2;
     double tiempoInicioGestor = 0;  // seconds, when a manager was opened
 
-    // ---- controls -------------------------------------------------------------
+    QImage ImageAuxiliar;  // never shown: the picture export's copy of the map
+
+    // Colour of the region's outline on maps whose gradient starts at white.
+    static constexpr QRgb kColorContorno = 0xFF6E6E6E;
+
+    // States of the explorer tree's nodes. An input's top node s has its
+    // table (s + 1), file (s + 2) and map (s + 3) leaves (the covariates no
+    // map leaf); a result's top node its map leaves. Name nodes (covariates,
+    // then species) count on from kNodoNombres + 1.
+    enum EstadoNodo : int {
+        kNodoCovariables = 0, kNodoCovariablesTabla = 1, kNodoCovariablesArchivo = 2,
+        kNodoSesgo = 3, kNodoSesgoTabla = 4, kNodoSesgoArchivo = 5, kNodoSesgoMapa = 6,
+        kNodoPriori = 7, kNodoPrioriTabla = 8, kNodoPrioriArchivo = 9, kNodoPrioriMapa = 10,
+        kNodoSitios = 11, kNodoSitiosTabla = 12, kNodoSitiosArchivo = 13, kNodoSitiosMapa = 14,
+        kNodoPredictiva = 15, kNodoPredictivaRelativa = 16, kNodoPredictivaAbsoluta = 17,
+        kNodoCertidumbre = 18, kNodoCertidumbreMapa = 19,
+        kNodoPotPriori = 20, kNodoPotPrioriMapa = 21,
+        kNodoNombres = 21,
+    };
+    // What `agregaHijoArbol` adds (the icon of its top node).
+    enum TipoNodo : int {
+        kArbolCovariables = 2, kArbolSesgo = 3, kArbolPriori = 4, kArbolSitios = 5,
+        kArbolPredictiva = 7, kArbolCertidumbre = 8, kArbolPotPriori = 9,
+    };
+    // Indices of `control.banderas`: an input loaded, a result in the engine.
+    enum Bandera : int {
+        kBanderaCovariables = 0, kBanderaSesgo = 1, kBanderaPriori = 2, kBanderaSitios = 3,
+        kBanderaPredictiva = 5, kBanderaCertidumbre = 6, kBanderaPotPriori = 7,
+    };
+    bool hay(Bandera b) const { return control.banderas[b] == 1; }
+    // The four inputs are loaded.
+    bool entradasCompletas() const {
+        return hay(kBanderaCovariables) && hay(kBanderaSesgo) && hay(kBanderaPriori) && hay(kBanderaSitios);
+    }
+
+    // Icon list of the tree (indexes 0..11).
+    static QIcon iconoNodo(int indice);
+    static int estadoNodo(const QTreeWidgetItem* nodo);
+    static int imagenNodo(const QTreeWidgetItem* nodo);
+
+public slots:
+    // ---- load ----
+    void SpeedButtonCargaCovClick();
+    void SpeedButtonCargaSesgoClick();
+    void SpeedButtonCargaPrioriClick();
+    void SpeedButtonCargaSitesClick();
+    // ---- run ----
+    void SpeedButtonEjecutarClick();
+    // ---- clear ----
+    void SpeedButtonBorraUnoClick();
+    void SpeedButtonBorraTodosClick();
+    // ---- managers, language and exit ----
+    void SpeedButtonCovariablesClick();
+    void SpeedButtonPrioriClick();
+    void SpeedButtonSesgoClick();
+    void CambiarLenguaMenuClick();
+    void SalirClick();
+    // ---- maps ----
+    void SpeedButtonProbabilidadClick();
+    void SpeedButtonCertidumbreClick();
+    void SpeedButtonPotPrioriClick();
+    void RadioGroupColoresClick(int indice);
+    void ButtonCambioColorClick();
+    void ImageMapaMouseMove(int x, int y);
+    // Map drawings of the inputs (shown by the loads and the explorer).
+    // `limpiar`: clear the map to white first (the loads do; the explorer's
+    // covariate nodes draw over the map).
+    void muestraMapaCovariable(int k, bool limpiar = true);
+    void muestraMapaSesgo();
+    void muestraMapaPriori();
+    void muestraMapaSitios(int especie);
+    // 0 predictive (absolute), 1 certainty (absolute), 2 prior potential
+    // (relative); `escala` 0 relative or 1 absolute instead of the map's own.
+    void muestraMapaResultado(int cual, int escala = -1);
+    // ---- tree (explorer) ----
+    void TreeViewExploradorClick();
+    // Double click, Enter and "Mostrar mapa o  archivo": the selected node's action.
+    void TreeViewExploradorDblClick();
+    void Realizar1Click();
+    void MostrarMapas1Click();
+    // Shows one input as a table in StringGridDatos: the table leaf's state
+    // (kNodoCovariablesTabla, kNodoSesgoTabla, kNodoPrioriTabla, kNodoSitiosTabla).
+    void muestraArchivo(QObject* sender, int tipo);
+    // ---- export ----
+    void ExportPredictivaMenuClick();
+    void ExportCertidumbreMenuClick();
+    void ExportPotPrioriMenuClick();
+    void ExportImagenClick();
+
+signals:
+    // Emitted when a command has finished and its results are in place.
+    void comandoTerminado();
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+    bool eventFilter(QObject* obj, QEvent* e) override;
+
+private:
+    // ---- controls (tests find them by object name) -------------------------------------------------------------
     QMenu *Archivo1, *Cargar1, *Exportar1, *Ejecutar1, *Herramientas1, *Preferencias1, *PopupMenuExplorador;
     QAction *CovsMenu, *BiasMenu, *PrioriMenu, *SitiosMenu, *ExportPredictivaMenu, *ExportCertidumbreMenu,
         *ExportPotPrioriMenu, *ExportImagen, *Salir, *EjecutarMenu, *BorrarUnoMenu, *BorrarTodosMenu,
@@ -143,69 +245,9 @@ public:
     QTableWidget* StringGridDatos;
     QFrame* PanelProgressBar;
     QProgressBar* ProgressBarMapa;
+    QPushButton* BotonCancelar;  // stops the run under way
     QTextEdit* RichEditLog;
-    QImage ImageAuxiliar;  // never shown: the picture export's copy of the map
 
-    // Colour of the region's outline on maps whose gradient starts at white.
-    static constexpr QRgb kColorContorno = 0xFF6E6E6E;
-
-    // Icon list of the tree (indexes 0..11).
-    static QIcon iconoNodo(int indice);
-    static int estadoNodo(const QTreeWidgetItem* nodo);
-    static int imagenNodo(const QTreeWidgetItem* nodo);
-
-public slots:
-    void SpeedButtonCargaCovClick();
-    void SpeedButtonCargaSesgoClick();
-    void SpeedButtonCargaPrioriClick();
-    void SpeedButtonCargaSitesClick();
-    void SpeedButtonEjecutarClick();
-    void SpeedButtonBorraUnoClick();
-    void SpeedButtonBorraTodosClick();
-    void SpeedButtonCovariablesClick();
-    void SpeedButtonPrioriClick();
-    void SpeedButtonSesgoClick();
-    void CambiarLenguaMenuClick();
-    void SalirClick();
-    void SpeedButtonProbabilidadClick();
-    void SpeedButtonCertidumbreClick();
-    void SpeedButtonPotPrioriClick();
-    void RadioGroupColoresClick(int indice);
-    void ButtonCambioColorClick();
-    void ImageMapaMouseMove(int x, int y);
-    void TreeViewExploradorClick();
-    // Double click, Enter and "Mostrar mapa o  archivo": the selected node's action.
-    void TreeViewExploradorDblClick();
-    void Realizar1Click();
-    void MostrarMapas1Click();
-    // Shows one input as a table in StringGridDatos: 1 covariates, 4 bias,
-    // 8 prior, 12 sites.
-    void muestraArchivo(QObject* sender, int tipo);
-    void ExportPredictivaMenuClick();
-    void ExportCertidumbreMenuClick();
-    void ExportPotPrioriMenuClick();
-    void ExportImagenClick();
-
-    // Map drawings of the inputs (shown by the loads and the explorer).
-    // `limpiar`: clear the map to white first (the loads do; the explorer's
-    // covariate nodes draw over the map).
-    void muestraMapaCovariable(int k, bool limpiar = true);
-    void muestraMapaSesgo();
-    void muestraMapaPriori();
-    void muestraMapaSitios(int especie);
-    // 0 predictive (absolute), 1 certainty (absolute), 2 prior potential
-    // (relative); `escala` 0 relative or 1 absolute instead of the map's own.
-    void muestraMapaResultado(int cual, int escala = -1);
-
-signals:
-    // Emitted when a command has finished and its results are in place.
-    void comandoTerminado();
-
-protected:
-    void closeEvent(QCloseEvent* e) override;
-    bool eventFilter(QObject* obj, QEvent* e) override;
-
-private:
     // Asks for an input file with dialog title entry `titulo`; a cancel is logged.
     std::optional<QString> pideEntrada(std::size_t titulo);
     // Shows the progress from 0, logs the file and runs the load off the window's thread.
@@ -217,11 +259,25 @@ private:
     void cargaConTipo(QObject* sender, int modo, const CargaTipo& t, const QString& dada = QString());
     // After a bias or prior load: flag, tree node, controls, map, log and the run's rule.
     void registraEntrada(QObject* sender, const QString& texto, const CargaTipo& t, bool conArchivo);
+    // The end of a run that gave no results: its error box or its
+    // cancellation line; nothing loaded or shown changes.
+    void terminaCorridaFallida(const ResumenPrediccion& resumen);
+    // A run's results in place: flags, exports, map and tree nodes.
+    void publicaResultados();
+    // The clear of one input's top node `s` (the covariates take every input).
+    void borraEntrada(EstadoNodo s);
     // Results released: their flags, values, buttons, exports and tree nodes.
     void borraResultados();
     void quitaNodosResultado();
     void construyeMenus();
     void construyeControles();
+    // Parts of the window: tool and manager bars, the left tabs (with the
+    // map data tab), the centre (map, key, table, progress) and the bottom (log, coordinates).
+    void construyeBarras();
+    QWidget* construyePestanas();
+    void construyeDatosMapa();
+    QWidget* construyeCentro();
+    QWidget* construyeInferior();
     void conecta();
     void aplicaLenguaje(const quel::lenguaje::ArchivoLenguaje& archivo);
 

@@ -7,7 +7,7 @@
 #include <QToolButton>
 #include <QTreeWidget>
 
-#include "app/Controles.h"
+#include "ui/Controles.h"
 #include "app/dialogs/mensajeTipoArchivo.h"
 #include "app/principalMainQuel.h"
 #include "engine/ejecutarQuel.h"
@@ -41,7 +41,7 @@ void TFormPrincipal::contornoRegion(QImage& imagen, int gradiente) const {
 }
 
 const TImagenN<long double>* TFormPrincipal::resultado(int cual) const {
-    if (!motor || control.banderas[5 + cual] != 1) return nullptr;
+    if (!motor || control.banderas[kBanderaPredictiva + cual] != 1) return nullptr;
     switch (cual) {
         case 0: return motor->predictiva.get();
         case 1: return motor->certidumbre.get();
@@ -222,7 +222,8 @@ void TFormPrincipal::ButtonCambioColorClick() {
     if (ocupado_) return;
     QTreeWidgetItem* nodo = TreeViewExplorador->currentItem();
     const int s = nodo ? estadoNodo(nodo) : -1;
-    if (s != 6 && s != 10 && s != 16 && s != 17 && s != 18 && s != 20) {
+    if (s != kNodoSesgoMapa && s != kNodoPrioriMapa && s != kNodoPredictivaRelativa && s != kNodoPredictivaAbsoluta &&
+        s != kNodoCertidumbre && s != kNodoPotPriori) {
         dialogos_.mensaje(this, QStringLiteral("Cambiar Colores"),
                           QStringLiteral("Debes de seleccionar un mapa del explorador"),
                           quel::IconoMensaje::Informacion);
@@ -232,7 +233,7 @@ void TFormPrincipal::ButtonCambioColorClick() {
     if (g < 0) return;
     alternaVista(true);
     switch (s) {
-        case 6:
+        case kNodoSesgoMapa:
             gradienteSesgo = g;
             limpiaMapa();
             if (dibujaSesgo(true)) {
@@ -240,7 +241,7 @@ void TFormPrincipal::ButtonCambioColorClick() {
                 dibujaLlaves(g);
             }
             break;
-        case 10:
+        case kNodoPrioriMapa:
             gradientePriori = g;
             limpiaMapa();
             if (dibujaPriori(true)) {
@@ -249,8 +250,8 @@ void TFormPrincipal::ButtonCambioColorClick() {
             }
             break;
         default: {
-            const int cual = s <= 17 ? 0 : (s == 18 ? 1 : 2);
-            const bool absoluto = s == 17;
+            const int cual = s <= kNodoPredictivaAbsoluta ? 0 : (s == kNodoCertidumbre ? 1 : 2);
+            const bool absoluto = s == kNodoPredictivaAbsoluta;
             int& gradiente = cual == 0 ? gradientePredictiva : (cual == 1 ? gradienteCertidumbre : gradientePotPriori);
             gradiente = g;
             limpiaMapa();
@@ -286,7 +287,7 @@ void TFormPrincipal::dibujaBarra(quel::TImagen* img, QRgb colorToolkit, int anch
 }
 
 void TFormPrincipal::ImageMapaMouseMove(int x, int y) {
-    if (ocupado_ || control.banderas[0] != 1 || !datos.covariables || !datos.coordenadas) return;
+    if (ocupado_ || !hay(kBanderaCovariables) || !datos.covariables || !datos.coordenadas) return;
     const int anchoControl = std::max(1, ImageMapa->width());
     const int altoControl = std::max(1, ImageMapa->height());
     const long long px = static_cast<long long>(x) * ImageMapa->bitmap().width() / anchoControl;
@@ -307,12 +308,12 @@ void TFormPrincipal::ImageMapaMouseMove(int x, int y) {
             EditX->setText(QString::asprintf("%0.7f", static_cast<double>(datos.coordenadas->datos[0][i])));
             EditY->setText(QString::asprintf("%0.7f", static_cast<double>(datos.coordenadas->datos[1][i])));
         }
-        if (control.banderas[1] == 1 && enRango(datos.sesgo.get(), i)) {
+        if (hay(kBanderaSesgo) && enRango(datos.sesgo.get(), i)) {
             const float v = datos.sesgo->datos[0][i];
             dibujaBarra(ImageSesgo, 0xFF0000, anchoBarra(v));
             EditSesgo->setText(etiqueta(v));
         }
-        if (control.banderas[2] == 1 && enRango(datos.priori.get(), i)) {
+        if (hay(kBanderaPriori) && enRango(datos.priori.get(), i)) {
             const int clase = datos.priori->datos[0][i];
             dibujaBarra(ImagePriori, 0xFF0033, clase == 0 ? 0 : 185 / clase);
             EditPriori->setText(QString::asprintf("%d", clase));

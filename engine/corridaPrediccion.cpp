@@ -23,7 +23,7 @@ using Fin = ResumenPrediccion::Fin;
 
 // Shares of the progress bar (they add up to 100).
 constexpr int kParteCarga = 5;  // each of the four loads
-constexpr int kParteMotor = 60;
+constexpr int kParteMotor = kPuntosMotorPrediccion;
 constexpr int kParteSalida = 20;
 
 // Ends the summary with `fin` and the error value.
@@ -242,7 +242,8 @@ ResumenPrediccion prediccionDeDatos(const OpcionesPrediccion& o, cargaArchivo& d
         try {
             codigo = nuevo.ejecuta(copia, o.prioriUniforme ? 1 : 0, tramo);
         } catch (const std::exception& ex) {
-            return fallaCon(r, Fin::kFallo, std::string("the run failed: ") + ex.what());
+            r.causa = ex.what();
+            return fallaCon(r, Fin::kFallo, "the run failed: " + r.causa);
         }
     }
     r.filas = datos.covariables ? datos.covariables->renglones : 0;

@@ -17,6 +17,10 @@
 class cargaArchivo;
 class ejecutarQuel;
 
+// The progress points the engine's share of a run reports: all that a run on a
+// loaded dataset without result files reports.
+inline constexpr int kPuntosMotorPrediccion = 60;
+
 // The settings of a run. Defaults are those of the main window's run.
 struct OpcionesPrediccion {
     // Inputs, read by `corridaPrediccion` with the window's loaders (covariates
@@ -61,6 +65,7 @@ struct ResumenPrediccion {
     int filas = -1;        // rows of the covariate table
     int sinAsignar = -1;   // sites no row was assigned to
     std::vector<DescarteEspecie> descartes;  // per species, the sites left out or moved
+    std::string causa;     // kFallo of the engine: its own account, as the failure told it
     double segundos = 0;   // time the run took
 
     bool bien() const { return fin == Fin::kBien; }

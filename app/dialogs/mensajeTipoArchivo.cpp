@@ -9,7 +9,7 @@
 #include <QStackedLayout>
 #include <QVBoxLayout>
 
-#include "app/Controles.h"
+#include "ui/Controles.h"
 #include "app/principalMainQuel.h"
 
 using quel::TRadioGroup;

@@ -22,8 +22,8 @@
 #include <cmath>
 #include <exception>
 
-#include "app/filtrosRaster.h"
-#include "app/principalMainQuel.h"
+#include "ui/ProgresoBarra.h"
+#include "ui/filtrosRaster.h"
 #include "render/etiquetas.h"
 
 namespace fs = std::filesystem;
@@ -207,7 +207,10 @@ void TFormBiasManager::construyeControles() {
     ProgressBarSesgo = nombra(new QProgressBar(PanelBarraProgreso), "ProgressBarSesgo");
     ProgressBarSesgo->setRange(0, 100);
     ProgressBarSesgo->setValue(0);
-    pb->addWidget(ProgressBarSesgo);
+    pb->addWidget(ProgressBarSesgo, 1);
+    BotonCancelar = nombra(new QPushButton(quel::CancelaCorrida::textoCancelar(), PanelBarraProgreso), "BotonCancelar");
+    BotonCancelar->setEnabled(false);
+    pb->addWidget(BotonCancelar);
     PanelBarraProgreso->setVisible(false);
     caja->addWidget(PanelBarraProgreso);
     RichEditLog = nombra(new QTextEdit(izquierda), "RichEditLog");
@@ -370,6 +373,9 @@ void TFormBiasManager::SpeedButtonEjecutarClick() {
                                quel::IconoMensaje::Error);
         return;
     }
+    // A cancelled run gives back the window as it was.
+    const bool completaAntes = corridaCompleta;
+    const bool entregaAntes = SpeedButtonCargaPrincipal->isEnabled();
     corridaCompleta = false;
     SpeedButtonEjecutar->setEnabled(false);
     SpeedButtonCargaPrincipal->setEnabled(false);
@@ -382,13 +388,18 @@ void TFormBiasManager::SpeedButtonEjecutarClick() {
     InformeSesgo informe;
     int codigo = 0;
     std::string excepcion;
-    s_->enSegundoPlano([&] {
-        try {
-            codigo = ejecutaSesgo(inferencia, datos, entradas, sitios, especies, &informe, &fallo, progreso);
-        } catch (const std::exception& e) {
-            excepcion = e.what();
-        }
-    });
+    {
+        quel::CancelaCorrida cancelar(BotonCancelar, progreso);
+        s_->enSegundoPlano(
+            [&] {
+                try {
+                    codigo = ejecutaSesgo(inferencia, datos, entradas, sitios, especies, &informe, &fallo, progreso);
+                } catch (const std::exception& e) {
+                    excepcion = e.what();
+                }
+            },
+            BotonCancelar);
+    }
     // Reports still queued for the bar must not outlive the run.
     QCoreApplication::removePostedEvents(ProgressBarSesgo, QEvent::MetaCall);
     ProgressBarSesgo->setRange(0, 100);
@@ -398,6 +409,12 @@ void TFormBiasManager::SpeedButtonEjecutarClick() {
     if (!excepcion.empty()) {
         s_->dialogos().mensaje(this, QStringLiteral("ERROR"), QString::fromStdString(excepcion),
                                quel::IconoMensaje::Error);
+        return;
+    }
+    if (codigo == quel::kCodigoCancelado) {
+        corridaCompleta = completaAntes;
+        SpeedButtonCargaPrincipal->setEnabled(entregaAntes);
+        anota(quel::CancelaCorrida::lineaCancelada());
         return;
     }
     if (codigo != 0) {
@@ -522,7 +539,7 @@ void TFormBiasManager::closeEvent(QCloseEvent* e) {
 }
 
 namespace quel {
-std::unique_ptr<QWidget> creaTFormBiasManager(TFormPrincipal& principal) {
-    return std::make_unique<TFormBiasManager>(std::make_shared<AdaptadorPrincipal>(principal));
+std::unique_ptr<QWidget> creaTFormBiasManager(std::shared_ptr<ServiciosPrincipal> servicios) {
+    return std::make_unique<TFormBiasManager>(std::move(servicios));
 }
 }  // namespace quel

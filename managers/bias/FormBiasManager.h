@@ -28,7 +28,6 @@ class QToolBar;
 class QToolButton;
 class QTreeWidget;
 class QTreeWidgetItem;
-class TFormPrincipal;
 
 class TFormBiasManager : public QMainWindow {
     Q_OBJECT
@@ -64,6 +63,7 @@ public:
     QTreeWidget* TreeViewExplorador;
     QFrame* PanelBarraProgreso;
     QProgressBar* ProgressBarSesgo;
+    QPushButton* BotonCancelar;  // stops the run under way
     QTextEdit* RichEditLog;  // what the runs found
 
     void agregaNodoArbol(int tipo, const QString& archivo);
@@ -110,6 +110,6 @@ private:
 };
 
 namespace quel {
-// The bias manager over the real main window.
-std::unique_ptr<QWidget> creaTFormBiasManager(TFormPrincipal& principal);
+// The bias manager over the main window `servicios` stands for.
+std::unique_ptr<QWidget> creaTFormBiasManager(std::shared_ptr<ServiciosPrincipal> servicios);
 }  // namespace quel

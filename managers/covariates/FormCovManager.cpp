@@ -19,8 +19,8 @@
 #include <exception>
 #include <system_error>
 
-#include "app/filtrosRaster.h"
-#include "app/principalMainQuel.h"
+#include "ui/ProgresoBarra.h"
+#include "ui/filtrosRaster.h"
 #include "data/cargaArchivo.h"
 #include "data/exportaArchivo.h"
 
@@ -189,7 +189,10 @@ void TFormCovManager::construyeControles() {
     ProgressBarCarga = nombra(new QProgressBar(PanelBarraProgreso), "ProgressBarCarga");
     ProgressBarCarga->setRange(0, 100);
     ProgressBarCarga->setValue(0);
-    pb->addWidget(ProgressBarCarga);
+    pb->addWidget(ProgressBarCarga, 1);
+    BotonCancelar = nombra(new QPushButton(quel::CancelaCorrida::textoCancelar(), PanelBarraProgreso), "BotonCancelar");
+    BotonCancelar->setEnabled(false);
+    pb->addWidget(BotonCancelar);
     PanelBarraProgreso->setVisible(false);
     caja->addWidget(PanelBarraProgreso);
 }
@@ -296,6 +299,7 @@ bool TFormCovManager::clasesValidas() {
 
 void TFormCovManager::muestraProgreso(bool on) {
     if (on) ProgressBarCarga->setValue(0);
+    if (on) BotonCancelar->setText(quel::CancelaCorrida::textoCancelar());
     PanelBarraProgreso->setVisible(on);
 }
 
@@ -312,14 +316,23 @@ int TFormCovManager::construye(const fs::path& ruta) {
     quel::ProgresoEnBarra progreso(ProgressBarCarga);
     int codigo = 0;
     std::string fallo;
-    s_->enSegundoPlano([&] {
-        try {
-            codigo = constructor.construyeTabla(ruta, lista, tabla, progreso);
-        } catch (const std::exception& e) {
-            fallo = e.what();
-        }
-    });
+    {
+        quel::CancelaCorrida cancelar(BotonCancelar, progreso);
+        s_->enSegundoPlano(
+            [&] {
+                try {
+                    codigo = constructor.construyeTabla(ruta, lista, tabla, progreso);
+                } catch (const std::exception& e) {
+                    fallo = e.what();
+                }
+            },
+            BotonCancelar);
+    }
     numSeleccionadas = constructor.numSeleccionadas;
+    if (codigo == quel::kCodigoCancelado) {
+        s_->agregaLog(quel::CancelaCorrida::lineaCancelada());
+        return codigo;
+    }
     if (!fallo.empty()) {
         s_->dialogos().mensaje(this, QStringLiteral("ERROR"), QString::fromStdString(fallo), quel::IconoMensaje::Error);
         return codigos::kVacio;
@@ -548,7 +561,7 @@ void TFormCovManager::closeEvent(QCloseEvent* e) {
 }
 
 namespace quel {
-std::unique_ptr<QWidget> creaTFormCovManager(TFormPrincipal& principal) {
-    return std::make_unique<TFormCovManager>(std::make_shared<AdaptadorPrincipal>(principal));
+std::unique_ptr<QWidget> creaTFormCovManager(std::shared_ptr<ServiciosPrincipal> servicios) {
+    return std::make_unique<TFormCovManager>(std::move(servicios));
 }
 }  // namespace quel

@@ -26,7 +26,6 @@ class QMenu;
 class QProgressBar;
 class QPushButton;
 class QToolButton;
-class TFormPrincipal;
 
 class TFormCovManager : public QMainWindow {
     Q_OBJECT
@@ -60,6 +59,7 @@ public:
     QPushButton *ButtonAllSelect, *ButtonDeselectAll, *ButtonAuto;
     QFrame* PanelBarraProgreso;
     QProgressBar* ProgressBarCarga;
+    QPushButton* BotonCancelar;  // stops the build under way
     QMenu *Archivo1, *MenuAbrirCov, *Editar1, *Ejecutar1;
     QAction *NuevoArchivo1, *AbrirArchivo1, *MenuAbrirFolder, *SubASCII, *MenuGuardar, *MenuSalir, *MenuLimpiarlista,
         *MenuCargaCovs, *MenuSelectTodo, *MenuDeselectTodo;
@@ -114,6 +114,6 @@ private:
 };
 
 namespace quel {
-// The covariate manager over the real main window.
-std::unique_ptr<QWidget> creaTFormCovManager(TFormPrincipal& principal);
+// The covariate manager over the main window `servicios` stands for.
+std::unique_ptr<QWidget> creaTFormCovManager(std::shared_ptr<ServiciosPrincipal> servicios);
 }  // namespace quel

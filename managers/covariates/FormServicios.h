@@ -3,8 +3,8 @@
 // window, as one small interface: its message tables and dialogs, its log and
 // error report, the moment it opened the manager, its covariate load, its
 // prior hand-over and its way of running long work while the windows keep
-// painting. The real main window is reached through `AdaptadorPrincipal`;
-// tests drive the managers with a stand-in.
+// painting. The program implements it over its main window; tests drive the
+// managers with a stand-in.
 #include <QIcon>
 #include <QString>
 #include <filesystem>
@@ -12,7 +12,7 @@
 #include <memory>
 #include <string>
 
-#include "app/Dialogos.h"
+#include "ui/Dialogos.h"
 #include "data/TImagenN.h"
 #include "data/lenguaje.h"
 #include "platform/Progreso.h"
@@ -20,7 +20,6 @@
 
 class QProgressBar;
 class QWidget;
-class TFormPrincipal;
 
 namespace quel {
 
@@ -65,39 +64,11 @@ public:
     virtual void registraPriori(std::unique_ptr<TImagenN<int>> priori, const QString& ruta) = 0;
 
     // Runs `trabajo` off the windows' thread and returns when it has ended;
-    // meanwhile the windows keep painting and take no input.
-    virtual void enSegundoPlano(const std::function<void()>& trabajo) = 0;
+    // meanwhile the windows keep painting and take no input but to
+    // `abierto` (a run's Cancel button) when given.
+    virtual void enSegundoPlano(const std::function<void()>& trabajo, QWidget* abierto = nullptr) = 0;
     // An icon of the main window's tree image list.
     virtual QIcon iconoNodo(int indice) const = 0;
-};
-
-// The real main window behind the interface. The clock is injectable.
-class AdaptadorPrincipal final : public ServiciosPrincipal {
-public:
-    explicit AdaptadorPrincipal(TFormPrincipal& principal);
-
-    const lenguaje::TablasMensajes& tablas() const override;
-    Dialogos& dialogos() override;
-    const RaizDatos& raiz() const override;
-    std::filesystem::path carpetaTrabajo() const override;
-    void agregaLog(const QString& texto) override;
-    void muestraError(int codigo, int lineaError) override;
-    void muestraPrincipal() override;
-    double segundosAbierto() const override;
-    bool aceptaCovariables() const override;
-    int cargaCovariables(const QString& ruta) override;
-    int cargaSesgo(const QString& ruta) override;
-    int bandera(int indice) const override;
-    void registraPriori(std::unique_ptr<TImagenN<int>> priori, const QString& ruta) override;
-    void enSegundoPlano(const std::function<void()>& trabajo) override;
-    QIcon iconoNodo(int indice) const override;
-
-    // Wall-clock seconds (by default the system clock, in the unit of the
-    // main window's `tiempoInicioGestor`).
-    std::function<double()> reloj;
-
-private:
-    TFormPrincipal& p_;
 };
 
 // ---- small pieces the three windows share -------------------------------------

@@ -18,9 +18,8 @@
 #include <cmath>
 #include <limits>
 
-#include "app/Controles.h"
-#include "app/filtrosRaster.h"
-#include "app/principalMainQuel.h"
+#include "ui/Controles.h"
+#include "ui/filtrosRaster.h"
 #include "data/LectorASCII.h"
 #include "data/cargaArchivo.h"
 #include "managers/covariates/constructorTabla.h"
@@ -406,7 +405,7 @@ void TFormPrioriManager::closeEvent(QCloseEvent* e) {
 }
 
 namespace quel {
-std::unique_ptr<QWidget> creaTFormPrioriManager(TFormPrincipal& principal) {
-    return std::make_unique<TFormPrioriManager>(std::make_shared<AdaptadorPrincipal>(principal));
+std::unique_ptr<QWidget> creaTFormPrioriManager(std::shared_ptr<ServiciosPrincipal> servicios) {
+    return std::make_unique<TFormPrioriManager>(std::move(servicios));
 }
 }  // namespace quel

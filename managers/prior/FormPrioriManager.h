@@ -8,7 +8,7 @@
 #include <array>
 #include <memory>
 
-#include "app/Controles.h"
+#include "ui/Controles.h"
 #include "data/exportaArchivo.h"
 #include "managers/covariates/FormServicios.h"
 #include "managers/prior/transformacionPriori.h"
@@ -21,7 +21,6 @@ class QToolBar;
 class QToolButton;
 class QTreeWidget;
 class QTreeWidgetItem;
-class TFormPrincipal;
 
 
 class TFormPrioriManager : public QMainWindow {
@@ -98,6 +97,6 @@ private:
 };
 
 namespace quel {
-// The prior manager over the real main window.
-std::unique_ptr<QWidget> creaTFormPrioriManager(TFormPrincipal& principal);
+// The prior manager over the main window `servicios` stands for.
+std::unique_ptr<QWidget> creaTFormPrioriManager(std::shared_ptr<ServiciosPrincipal> servicios);
 }  // namespace quel

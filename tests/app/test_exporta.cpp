@@ -4,7 +4,7 @@
 #include <QTest>
 #include <charconv>
 
-#include "app/filtrosRaster.h"
+#include "ui/filtrosRaster.h"
 #include "data/exportaArchivo.h"
 #include "engine/ejecutarQuel.h"
 #include "ApoyoVentanas.h"
@@ -77,9 +77,9 @@ void PruebaExporta::superficiesPorEntradaDelFiltro() {
         const char* titulo;
         std::size_t filtro;
         const char* nombre;
-    } casos[] = {{q.p->ExportPredictivaMenu, m.predictiva.get(), "Probabilidad predictiva", 0, "pred"},
-                 {q.p->ExportCertidumbreMenu, m.certidumbre.get(), "Certidumbre", 1, "cert"},
-                 {q.p->ExportPotPrioriMenu, m.potPriori.get(), "Potencial a priori", 1, "pot"}};
+    } casos[] = {{q.w<QAction>("ExportPredictivaMenu"), m.predictiva.get(), "Probabilidad predictiva", 0, "pred"},
+                 {q.w<QAction>("ExportCertidumbreMenu"), m.certidumbre.get(), "Certidumbre", 1, "cert"},
+                 {q.w<QAction>("ExportPotPrioriMenu"), m.potPriori.get(), "Potencial a priori", 1, "pot"}};
     for (const auto& c : casos) {
         const QString base = salida_ + QLatin1Char('/') + QLatin1String(c.nombre);
         const QByteArray tabla = tablaEsperada(q, *c.valores, c.titulo);
@@ -116,10 +116,10 @@ void PruebaExporta::puntosEnElNombreYEnLaCarpeta() {
     const QByteArray malla = mallaEsperada(q, pred);
     // A name with its own dot is used as it is, whatever the entry.
     q.dialogos.responde(salida_ + QStringLiteral("/resultado.dat"), 1);
-    q.p->ExportPredictivaMenu->trigger();
+    q.w<QAction>("ExportPredictivaMenu")->trigger();
     QCOMPARE(prueba::lee(salida_ + QStringLiteral("/resultado.dat")), tabla);
     q.dialogos.responde(salida_ + QStringLiteral("/malla.txt"), 3);
-    q.p->ExportPredictivaMenu->trigger();
+    q.w<QAction>("ExportPredictivaMenu")->trigger();
     QCOMPARE(prueba::lee(salida_ + QStringLiteral("/malla.txt")), malla);
     QVERIFY(!QFile::exists(salida_ + QStringLiteral("/malla.txt.asc")));
 
@@ -129,7 +129,7 @@ void PruebaExporta::puntosEnElNombreYEnLaCarpeta() {
     for (int entrada : {1, 2, 3}) {
         const QString ruta = punto + QStringLiteral("/mapa%1").arg(entrada);
         q.dialogos.responde(ruta, entrada);
-        q.p->ExportPredictivaMenu->trigger();
+        q.w<QAction>("ExportPredictivaMenu")->trigger();
         QCOMPARE(prueba::lee(ruta), entrada == 3 ? malla : tabla);
     }
     QCOMPARE(archivos(punto), QStringList({"mapa1", "mapa2", "mapa3"}));
@@ -139,21 +139,21 @@ void PruebaExporta::cancelarArchivoImposibleYTrasBorrar() {
     Programa& q = *q_;
     const QStringList antes = archivos(salida_);
     q.dialogos.cancela();
-    q.p->ExportCertidumbreMenu->trigger();
+    q.w<QAction>("ExportCertidumbreMenu")->trigger();
     QCOMPARE(archivos(salida_), antes);
     QVERIFY(q.dialogos.mensajes.empty());
 
     // A file that cannot be written: a box naming it.
     const QString imposible = q.ruta(QStringLiteral("noexiste/sub/cert"));
     q.dialogos.responde(imposible, 1);
-    q.p->ExportCertidumbreMenu->trigger();
+    q.w<QAction>("ExportCertidumbreMenu")->trigger();
     QCOMPARE(q.dialogos.mensajes.size(), std::size_t{1});
     QCOMPARE(q.dialogos.mensajes[0].titulo, QStringLiteral("ERROR"));
     QVERIFY(q.dialogos.mensajes[0].texto.contains(imposible + QStringLiteral(".txt")));
     QVERIFY(!QFile::exists(imposible + QStringLiteral(".txt")));
     q.dialogos.mensajes.clear();
     q.dialogos.responde(imposible, 3);
-    q.p->ExportCertidumbreMenu->trigger();
+    q.w<QAction>("ExportCertidumbreMenu")->trigger();
     QCOMPARE(q.dialogos.mensajes.size(), std::size_t{1});
     QVERIFY(q.dialogos.mensajes[0].texto.contains(imposible + QStringLiteral(".asc")));
     q.dialogos.mensajes.clear();
@@ -161,8 +161,8 @@ void PruebaExporta::cancelarArchivoImposibleYTrasBorrar() {
 
 void PruebaExporta::imagenEsMapaDeBits() {
     Programa& q = *q_;
-    q.p->SpeedButtonProbabilidad->click();
-    const QImage mapa = q.p->ImageMapa->bitmap().convertToFormat(QImage::Format_RGB32);
+    q.w<QToolButton>("SpeedButtonProbabilidad")->click();
+    const QImage mapa = q.w<quel::TImagen>("ImageMapa")->bitmap().convertToFormat(QImage::Format_RGB32);
     QCOMPARE(mapa.size(), QSize(800, 600));
     const struct {
         const char* elegido;
@@ -171,7 +171,7 @@ void PruebaExporta::imagenEsMapaDeBits() {
     for (const auto& c : casos) {
         q.dialogos.preguntas.clear();
         q.dialogos.responde(salida_ + QLatin1Char('/') + QLatin1String(c.elegido), 1);
-        q.p->ExportImagen->trigger();
+        q.w<QAction>("ExportImagen")->trigger();
         QCOMPARE(q.dialogos.preguntas.size(), std::size_t{1});
         QVERIFY(q.dialogos.preguntas[0].tipo == quel::DialogosGuion::Tipo::GuardarImagen);
         const QString ruta = salida_ + QLatin1Char('/') + QLatin1String(c.escrito);
@@ -186,13 +186,13 @@ void PruebaExporta::imagenEsMapaDeBits() {
     // A picture that cannot be written: a box naming the file.
     const QString imposible = q.ruta(QStringLiteral("noexiste/imagen"));
     q.dialogos.responde(imposible);
-    q.p->ExportImagen->trigger();
+    q.w<QAction>("ExportImagen")->trigger();
     QCOMPARE(q.dialogos.mensajes.size(), std::size_t{1});
     QVERIFY(q.dialogos.mensajes[0].texto.contains(imposible + QStringLiteral(".bmp")));
     q.dialogos.mensajes.clear();
 
     // After a clear there is no result: the commands ask nothing and write nothing.
-    q.p->SpeedButtonBorraTodos->click();
+    q.w<QToolButton>("SpeedButtonBorraTodos")->click();
     const QStringList antes = archivos(salida_);
     q.dialogos.preguntas.clear();
     q.dialogos.responde(salida_ + QStringLiteral("/tarde"), 1);
@@ -214,7 +214,7 @@ void PruebaExporta::nuncaSobreUnaEntrada() {
     for (int entrada : {1, 3}) {
         q.dialogos.mensajes.clear();
         q.dialogos.responde(enlace, entrada);
-        q.p->ExportPredictivaMenu->trigger();
+        q.w<QAction>("ExportPredictivaMenu")->trigger();
         QCOMPARE(q.dialogos.mensajes.size(), std::size_t{1});
         QCOMPARE(q.dialogos.mensajes[0].texto,
                  QStringLiteral("El archivo %1 es el dato de entrada %2; elija otro nombre.")

@@ -13,7 +13,8 @@
 #include <type_traits>
 #include <vector>
 
-#include "app/DialogosGuion.h"
+#include "app/ApoyoVentanas.h"
+#include "ui/DialogosGuion.h"
 #include "data/lenguaje.h"
 #include "managers/covariates/FormServicios.h"
 #include "support/ApoyoQt.h"
@@ -80,7 +81,7 @@ public:
         priori = std::move(p);
         rutaPriori = ruta;
     }
-    void enSegundoPlano(const std::function<void()>& trabajo) override {
+    void enSegundoPlano(const std::function<void()>& trabajo, QWidget* = nullptr) override {
         ++trabajos;
         trabajo();
         if (trasTrabajo) trasTrabajo();

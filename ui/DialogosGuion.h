@@ -7,7 +7,7 @@
 #include <optional>
 #include <vector>
 
-#include "app/Dialogos.h"
+#include "ui/Dialogos.h"
 
 namespace quel {
 

@@ -1,4 +1,4 @@
-#include "app/Dialogos.h"
+#include "ui/Dialogos.h"
 
 #include <QDesktopServices>
 #include <QFileDialog>
