@@ -161,10 +161,18 @@ int ejecutarQuel::ejecuta(const copiaDatos& datos, int tipoPriori, Progreso& pro
         if (codigo == kBien) codigo = paso(cuentaPresencias(datos), 10);
         if (codigo != kBien) return codigo;
         calculaPesos();
+        pesosPosteriores = pesos->datos[0];
         paso(kBien, 5);
         progreso.pulso();
         calculaPredictiva(datos);
         paso(kBien, 15);
+        if (soloPredictiva_) {
+            liberaIntermedios();
+            certidumbre.reset();
+            potPriori.reset();
+            progreso.avanza(45);
+            return kBien;
+        }
         calculaCertidumbre(datos);
         paso(kBien, 30);
         calculaPotPriori(datos);

@@ -69,6 +69,10 @@ public:
     int numPares = 0;
     funcionesGlobales funciones;
 
+    // Posterior weight of each pair in the last run (kept after the run
+    // releases `pesos`): what the importance of the covariates rests on.
+    std::vector<long double> pesosPosteriores;
+
     // Sites of the last run that no valid row was assigned to (they count nowhere).
     int sitiosSinAsignar = 0;
     // Per species, the sites of the last run left out as outside the region,
@@ -83,6 +87,9 @@ public:
     // physical memory. A run whose tables would need more stops before
     // building them (code 13).
     void fijaLimiteMemoria(std::uint64_t bytes) { limiteMemoria_ = bytes; }
+    // Whether a run stops after the predictive grid (an evaluation needs no
+    // more); its certainty and prior potential are then left empty.
+    void fijaSoloPredictiva(bool solo) { soloPredictiva_ = solo; }
     // Bytes the tables of a run over these covariates would take at most:
     // per-pair tables, the per-row results and the passes over the map.
     // `categorias` are the category counts of the covariates.
@@ -136,6 +143,7 @@ private:
     int hilos_ = 1;
     Progreso* progreso_ = nullptr;  // the run's progress while `ejecuta` runs
     std::uint64_t limiteMemoria_ = 0;
+    bool soloPredictiva_ = false;
     quel::ErrorArchivo error_;
 
     // Prepared by step 1 for the run.
