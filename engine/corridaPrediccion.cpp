@@ -239,6 +239,8 @@ ResumenPrediccion prediccionDeDatos(const OpcionesPrediccion& o, cargaArchivo& d
     ejecutarQuel nuevo(o.hilos);
     nuevo.fijaLimiteMemoria(o.memoria);
     nuevo.fijaSoloPredictiva(o.soloPredictiva);
+    nuevo.usaPreparacion(o.preparacion);
+    nuevo.conservaPreparacion(o.conservaPreparacion);
     int codigo = 0;
     {
         ProgresoTramo tramo(progreso, kParteMotor);

@@ -5,6 +5,7 @@
 // runs here, so one place decides how a run starts, reports and ends.
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,6 +17,7 @@
 
 class cargaArchivo;
 class ejecutarQuel;
+struct PreparacionMotor;
 
 // The settings of a run. Defaults are those of the main window's run.
 struct OpcionesPrediccion {
@@ -40,6 +42,10 @@ struct OpcionesPrediccion {
     // Only the predictive grid (no certainty nor prior potential); nothing
     // is then written, whatever `salida` says.
     bool soloPredictiva = false;
+    // The site-independent steps of an earlier run on this dataset, to skip
+    // them (see ejecutarQuel::usaPreparacion); whether to keep this run's.
+    std::shared_ptr<const PreparacionMotor> preparacion;
+    bool conservaPreparacion = false;
 
     // Empty, or the first setting out of range, named with its value and bound.
     std::string valida() const;

@@ -202,15 +202,22 @@ bool particiona(const OpcionesEvaluacion& o, const cargaArchivo& d, EspecieEvalu
     return true;
 }
 
-// One predictive run on `sitios` of the species (all of its sites, or a
-// fold's training sites lent to the dataset).
+// One predictive run on the dataset's sites of the species (all of its
+// sites, or a fold's training sites lent to the dataset). The first run of
+// an evaluation keeps the steps that do not depend on the sites in
+// `preparacion`; the others start from them.
 ResumenPrediccion corre(const OpcionesEvaluacion& o, cargaArchivo& d, const std::string& especie,
-                        ejecutarQuel& motor, Progreso& progreso) {
+                        std::shared_ptr<const PreparacionMotor>& preparacion, ejecutarQuel& motor,
+                        Progreso& progreso) {
     OpcionesPrediccion op = o.prediccion;
     op.especie = especie;
     op.soloPredictiva = true;
     op.salida.clear();
-    return prediccionDeDatos(op, d, motor, progreso);
+    op.preparacion = preparacion;
+    op.conservaPreparacion = !preparacion;
+    ResumenPrediccion r = prediccionDeDatos(op, d, motor, progreso);
+    if (r.bien() && !preparacion) preparacion = motor.preparacion();
+    return r;
 }
 
 // The summary ended by a run that did not succeed.
@@ -373,13 +380,14 @@ ResumenEvaluacion evaluacionDeDatos(const OpcionesEvaluacion& o, cargaArchivo& d
             return falla(r, Fin::kFallo, o.prediccion.covariables.string() + ": cannot write the region's coordinate system");
     }
     Reparto reparto{std::max(corridas, 1)};
+    std::shared_ptr<const PreparacionMotor> preparacion;
     for (std::size_t i = 0; i < r.especies.size(); ++i) {
         EspecieEvaluada& e = r.especies[i];
         // The run on all the species' sites: importance and response.
         {
             ejecutarQuel motor;
             ProgresoTramo tramo(progreso, reparto.siguiente());
-            const ResumenPrediccion p = corre(o, datos, e.especie, motor, tramo);
+            const ResumenPrediccion p = corre(o, datos, e.especie, preparacion, motor, tramo);
             if (!p.bien()) return terminaCon(r, p);
             e.pesos = motor.pesosPosteriores;
             e.importancia = m::importancia(datos.numCovariables, e.pesos);
@@ -405,6 +413,7 @@ ResumenEvaluacion evaluacionDeDatos(const OpcionesEvaluacion& o, cargaArchivo& d
             ProgresoTramo tramo(progreso, reparto.siguiente());
             if (p.prueba == 0 || p.entrenamiento == 0) {
                 p.nota = p.prueba == 0 ? "no held-out site" : "no training site";
+                tramo.termina();
                 continue;
             }
             auto sitios = std::make_unique<TImagenN<float>>(p.entrenamiento, 3);
@@ -417,7 +426,7 @@ ResumenEvaluacion evaluacionDeDatos(const OpcionesEvaluacion& o, cargaArchivo& d
             ejecutarQuel motor;
             {
                 SitiosPrestados prestados(datos, std::move(sitios), std::move(nombres));
-                const ResumenPrediccion corrida = corre(o, datos, e.especie, motor, tramo);
+                const ResumenPrediccion corrida = corre(o, datos, e.especie, preparacion, motor, tramo);
                 if (!corrida.bien()) return terminaCon(r, corrida);
             }
             puntua(p, *motor.predictiva, filasEntrenamiento, filasPrueba, fondo);
