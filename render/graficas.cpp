@@ -102,6 +102,9 @@ void pintaCurvas(QImage& imagen, const std::vector<CurvaGrafica>& curvas, const 
             else
                 camino.moveTo(q);
             abierto = true;
+            // A point between two gaps shows too.
+            camino.addEllipse(q, 1.5, 1.5);
+            camino.moveTo(q);
         }
         p.drawPath(camino);
     }

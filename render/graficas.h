@@ -8,7 +8,8 @@
 #include <string>
 #include <vector>
 
-// A curve: its points in order; a NaN value breaks the line.
+// A curve: its points in order, each marked with a dot; a NaN value breaks
+// the line.
 struct CurvaGrafica {
     std::vector<double> x, y;
 };
