@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdio>
 #include <memory>
 #include <numeric>
 #include <random>
@@ -266,11 +265,8 @@ std::string linea(std::initializer_list<std::string> campos) {
     return l + "\n";
 }
 
-std::string coordenada(float v) {
-    char b[32];
-    std::snprintf(b, sizeof b, "%.9g", static_cast<double>(v));
-    return b;
-}
+// Enough digits to read back the same single-precision value.
+std::string coordenada(float v) { return m::texto(static_cast<double>(v), 9); }
 
 std::string filaMetricas(const std::string& especie, const std::string& pliegue, const std::string& entrenamiento,
                          const std::string& prueba, const ValoresMetricas& v, const std::string& nota) {

@@ -1,7 +1,7 @@
 #include "engine/metricas.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <charconv>
 #include <numeric>
 
 namespace quel::metricas {
@@ -262,10 +262,12 @@ std::vector<Respuesta> respuesta(const TImagenN<int>& covariables, const std::ve
     return r;
 }
 
-std::string texto(double v) {
+std::string texto(double v, int digitos) {
     if (std::isnan(v)) return {};
-    char b[32];
-    std::snprintf(b, sizeof b, "%.6g", v);
+    // The longest general form: sign, digits, point, exponent.
+    std::string b(static_cast<std::size_t>(digitos) + 16, '\0');
+    const auto r = std::to_chars(b.data(), b.data() + b.size(), v, std::chars_format::general, digitos);
+    b.resize(static_cast<std::size_t>(r.ptr - b.data()));
     return b;
 }
 

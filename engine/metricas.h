@@ -121,7 +121,8 @@ std::vector<Respuesta> respuesta(const TImagenN<int>& covariables, const std::ve
 
 // ----------------------------------------------------------- numbers ---
 
-// A number of a results file: 6 significant digits, empty for NaN.
-std::string texto(double v);
+// A number of a results file: `digitos` significant digits as printf's %g
+// gives them in any locale, empty for NaN.
+std::string texto(double v, int digitos = 6);
 
 }  // namespace quel::metricas
