@@ -1,6 +1,8 @@
 // quel-cli predict end to end on a generated region of 1000 x 1000 cells
 // (about 70 % inside the study region), 10 covariates of 4 to 20 categories,
 // 2,000 sites of 5 species: the four loads, the run and the six output files.
+// On the same region with the 2,000 sites of one species: one predict run
+// against quel-cli evaluate with 5 random folds.
 // The input files are written once into a scratch folder; the run's
 // "Iteracion" lines are sent to /dev/null.
 //
@@ -30,10 +32,12 @@ struct Archivos {
     fs::path dir, cov, sesgo, priori, sitios;
 };
 
-// Writes the four input files of a region of lado x lado cells with K covariates.
-Archivos escribeRegion(int lado, int K, int S) {
+// Writes the four input files of a region of lado x lado cells with K
+// covariates and S sites of the first `especies` species below.
+Archivos escribeRegion(int lado, int K, int S, int especies = 5) {
     Archivos a;
-    a.dir = fs::temp_directory_path() / ("quel-bench-predict-" + std::to_string(getpid()));
+    a.dir = fs::temp_directory_path() /
+            ("quel-bench-predict-" + std::to_string(getpid()) + "-" + std::to_string(especies));
     fs::create_directories(a.dir);
     a.cov = a.dir / "covariates.txt";
     a.sesgo = a.dir / "bias.txt";
@@ -83,48 +87,68 @@ Archivos escribeRegion(int lado, int K, int S) {
     std::fclose(ses);
     std::fclose(pri);
     std::FILE* sit = std::fopen(a.sitios.c_str(), "wb");
-    const char* especies[5] = {"Quercus rugosa", "Pinus oocarpa", "Abies religiosa", "Lynx rufus", "Canis latrans"};
+    const char* nombres[5] = {"Quercus rugosa", "Pinus oocarpa", "Abies religiosa", "Lynx rufus", "Canis latrans"};
     for (int s = 0; s < S; ++s) {
         const auto& c = dentro[g() % dentro.size()];
-        std::fprintf(sit, "%s%s,%.4f,%.4f", s ? "\n" : "", especies[s % 5], c.first + 0.002, c.second + 0.003);
+        std::fprintf(sit, "%s%s,%.4f,%.4f", s ? "\n" : "", nombres[s % especies], c.first + 0.002, c.second + 0.003);
     }
     std::fclose(sit);
     return a;
 }
 
-std::unique_ptr<Archivos> gRegion;
+std::unique_ptr<Archivos> gRegion, gRegionUna;
 
 const Archivos& region() {
     if (!gRegion) gRegion = std::make_unique<Archivos>(escribeRegion(1000, 10, 2000));
     return *gRegion;
 }
 
-void BM_PredictCLI(benchmark::State& state) {
-    const Archivos& a = region();
-    const fs::path salida = a.dir / "out";
-    const std::string hilos = std::to_string(state.range(0) > 0 ? state.range(0) : std::thread::hardware_concurrency());
-    const cli::Argumentos args = {"--covariates", a.cov.string(), "--sites",  a.sitios.string(),
-                                  "--bias",       a.sesgo.string(), "--prior", a.priori.string(),
-                                  "--out",        salida.string(),  "--threads", hilos};
+const Archivos& regionUnaEspecie() {
+    if (!gRegionUna) gRegionUna = std::make_unique<Archivos>(escribeRegion(1000, 10, 2000, 1));
+    return *gRegionUna;
+}
+
+// Runs a command `state` times with its standard output sent to /dev/null.
+void corre(benchmark::State& state, int (*comando)(const cli::Argumentos&), const cli::Argumentos& args) {
     std::fflush(stdout);
     const int original = dup(STDOUT_FILENO);
     const int nulo = open("/dev/null", O_WRONLY);
     for (auto _ : state) {
         dup2(nulo, STDOUT_FILENO);
-        const int estado = cli::predict(args);
+        const int estado = comando(args);
         std::fflush(stdout);
         dup2(original, STDOUT_FILENO);
-        if (estado != 0) state.SkipWithError("quel-cli predict failed");
+        if (estado != 0) state.SkipWithError("the command failed");
     }
     close(nulo);
     close(original);
     anotaPicoMemoria(state);
+}
+
+cli::Argumentos entradas(const Archivos& a, const char* salida) {
+    return {"--covariates", a.cov.string(),   "--sites",  a.sitios.string(),           "--bias",
+            a.sesgo.string(), "--prior",      a.priori.string(), "--out", (a.dir / salida).string()};
+}
+
+// One prediction of the one species, then its 5-fold evaluation: the goal is
+// the evaluation in under 3 times the prediction.
+void BM_PredictOneSpecies(benchmark::State& state) { corre(state, cli::predict, entradas(regionUnaEspecie(), "predict")); }
+void BM_Evaluate5Folds(benchmark::State& state) { corre(state, cli::evaluate, entradas(regionUnaEspecie(), "evaluate")); }
+
+void BM_PredictCLI(benchmark::State& state) {
+    const Archivos& a = region();
+    const std::string hilos = std::to_string(state.range(0) > 0 ? state.range(0) : std::thread::hardware_concurrency());
+    cli::Argumentos args = entradas(a, "out");
+    args.insert(args.end(), {"--threads", hilos});
+    corre(state, cli::predict, args);
     state.counters["threads"] = std::stod(hilos);
 }
 
 }  // namespace
 
 BENCHMARK(BM_PredictCLI)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
+BENCHMARK(BM_PredictOneSpecies)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+BENCHMARK(BM_Evaluate5Folds)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
@@ -132,5 +156,6 @@ int main(int argc, char** argv) {
     benchmark::Shutdown();
     std::error_code ec;
     if (gRegion) fs::remove_all(gRegion->dir, ec);
+    if (gRegionUna) fs::remove_all(gRegionUna->dir, ec);
     return 0;
 }

@@ -13,5 +13,6 @@ int covariates(const Argumentos& args);
 int prior(const Argumentos& args);
 int bias(const Argumentos& args);
 int sites(const Argumentos& args);
+int evaluate(const Argumentos& args);
 
 }  // namespace cli

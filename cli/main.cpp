@@ -20,6 +20,8 @@ const char* const kAyuda =
     "  prior        build a prior-class file from a base grid and a prior grid\n"
     "  bias         fit a sampling-bias surface by maximum likelihood\n"
     "  sites        turn an occurrence download into the sites file\n"
+    "  evaluate     cross-validate the prediction: AUC, Boyce index, omission,\n"
+    "               covariate importance and response by category\n"
     "\n"
     "  quel-cli COMMAND --help   shows the options of one command\n"
     "  quel-cli --version        prints the version\n";
@@ -44,6 +46,7 @@ int ejecuta(int argc, char** argv) {
     if (comando == "prior") return cli::prior(args);
     if (comando == "bias") return cli::bias(args);
     if (comando == "sites") return cli::sites(args);
+    if (comando == "evaluate") return cli::evaluate(args);
     std::fprintf(stderr, "quel-cli: unknown command '%s'\n\n%s", comando.c_str(), kAyuda);
     return 2;
 }

@@ -9,12 +9,16 @@
 #include <QtGui/QImage>
 #include <QtGui/QPainter>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <memory>
 #include <string_view>
 
 #include "cli/comun.h"
+#include "engine/evaluacion.h"
 #include "platform/EscrituraSegura.h"
+#include "render/graficas.h"
 #include "render/etiquetas.h"
 #include "render/paletaColores.h"
 #include "render/pintores.h"
@@ -168,6 +172,60 @@ bool escribeMapasPNG(const std::filesystem::path& carpeta, const TImagenN<float>
         if (!guarda(componeLamina(mapa, paleta, l.degradado, minimo, maximo, u.altoDibujo),
                     carpeta / l.archivo, error))
             return false;
+    }
+    return true;
+}
+
+bool escribeGraficasPNG(const std::filesystem::path& carpeta, const ResumenEvaluacion& evaluacion,
+                        std::string& error) {
+    aseguraAplicacion();
+    QImage imagen(800, 600, QImage::Format_RGB32);
+    for (const EspecieEvaluada& e : evaluacion.especies) {
+        const std::string n = nombreEnArchivo(e.especie) + ".png";
+        std::vector<CurvaGrafica> roc, boyce;
+        double mayor = 1;
+        for (const PliegueEvaluado& p : e.pliegues) {
+            CurvaGrafica& r = roc.emplace_back();
+            for (const auto& q : p.roc) {
+                r.x.push_back(q.falsos);
+                r.y.push_back(q.verdaderos);
+            }
+            CurvaGrafica& b = boyce.emplace_back();
+            for (const auto& v : p.boyce) {
+                b.x.push_back(v.centro);
+                b.y.push_back(v.razon);
+                if (std::isfinite(v.razon)) mayor = std::max(mayor, v.razon);
+            }
+        }
+        double desde = INFINITY, hasta = -INFINITY;
+        for (const CurvaGrafica& b : boyce)
+            if (!b.x.empty()) {
+                desde = std::min(desde, b.x.front());
+                hasta = std::max(hasta, b.x.back());
+            }
+        if (!(desde < hasta)) {
+            desde = 0;
+            hasta = 1;
+        }
+        pintaCurvas(imagen, roc, {e.especie + ": ROC of the held-out sites", "false positive rate", "true positive rate"},
+                    0, 1, 0, 1, true);
+        if (!guarda(imagen, carpeta / ("roc_" + n), error)) return false;
+        pintaCurvas(imagen, boyce, {e.especie + ": Boyce curve", "predictive probability", "predicted / expected"},
+                    desde, hasta, 0, mayor, false);
+        if (!guarda(imagen, carpeta / ("boyce_" + n), error)) return false;
+        pintaBarras(imagen, evaluacion.covariables, e.importancia,
+                    {e.especie + ": covariate importance", "covariate", "importance"});
+        if (!guarda(imagen, carpeta / ("importance_" + n), error)) return false;
+        std::vector<std::string> etiquetas;
+        std::vector<double> medias;
+        for (const auto& q : e.respuesta) {
+            etiquetas.push_back(evaluacion.covariables[static_cast<std::size_t>(q.covariable)] + ":" +
+                                std::to_string(q.categoria));
+            medias.push_back(q.media);
+        }
+        pintaBarras(imagen, etiquetas, medias,
+                    {e.especie + ": response by category", "covariate:category", "mean predictive probability"});
+        if (!guarda(imagen, carpeta / ("response_" + n), error)) return false;
     }
     return true;
 }

@@ -22,6 +22,8 @@
 
 #include "data/TImagenN.h"
 
+struct ResumenEvaluacion;
+
 namespace cli {
 
 // Writes the three pictures into `carpeta` (which must exist), replacing files of
@@ -34,5 +36,14 @@ bool escribeMapasPNG(const std::filesystem::path& carpeta, const TImagenN<float>
                      const TImagenN<int>& covariables, const TImagenN<long double>& predictiva,
                      const TImagenN<long double>& certidumbre,
                      const TImagenN<long double>& potPriori, std::string& error);
+
+// The plots of an evaluation (`quel-cli evaluate --png`), 800 x 600 each, per
+// species: roc_SPECIES.png (one curve per fold), boyce_SPECIES.png (the
+// predicted/expected ratio of each fold's windows), importance_SPECIES.png
+// and response_SPECIES.png (bars of the mean predictive probability of every
+// category, labelled COVARIATE:CATEGORY). False with a reason in `error` when
+// a picture cannot be written.
+bool escribeGraficasPNG(const std::filesystem::path& carpeta, const ResumenEvaluacion& evaluacion,
+                        std::string& error);
 
 }  // namespace cli

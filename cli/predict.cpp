@@ -10,10 +10,13 @@
 
 #include "cli/comandos.h"
 #include "cli/comun.h"
+#include "cli/corrida.h"
 #include "data/cargaArchivo.h"
 #include "data/tablaResultados.h"
 #include "engine/corridaPrediccion.h"
 #include "engine/ejecutarQuel.h"
+#include "engine/evaluacion.h"
+#include "platform/EscrituraSegura.h"
 #ifdef QUEL_CON_IMAGENES
 #include "cli/png.h"
 #endif
@@ -30,7 +33,7 @@ const char* const kAyudaPredict =
     "usage: quel-cli predict --covariates FILE --sites FILE (--bias FILE | --uniform-bias)\n"
     "                        (--prior FILE | --uniform-prior) --out DIR\n"
     "                        [--species NAME] [--digits N] [--threads N] [--png]\n"
-    "                        [--max-memory SIZE] [--format asc|gtiff]\n"
+    "                        [--max-memory SIZE] [--format asc|gtiff] [--importance]\n"
     "\n"
     "Predicts the probability of presence over the study region, as the main\n"
     "window's run does, and writes into DIR (created if missing):\n"
@@ -63,6 +66,11 @@ const char* const kAyudaPredict =
     "  --max-memory SIZE  memory the run may take, in bytes or with a K, M, G or T\n"
     "                     suffix (default: the machine's physical memory); a run\n"
     "                     whose tables would need more stops before building them\n"
+    "  --importance       also write importance.csv (each covariate's importance,\n"
+    "                     the sum of the posterior weights of its pairs, then the\n"
+    "                     weight of every pair) and response.csv (per covariate and\n"
+    "                     category, the region's cells and their mean predictive\n"
+    "                     probability)\n"
     "\n"
     "The files of a run replace those of an earlier one together, once all of them\n"
     "are complete, so a failed run leaves the earlier results as they were. A result\n"
@@ -73,131 +81,68 @@ const char* const kAyudaPredict =
     "nearest cell of the region; both are reported per species on standard error.\n"
     "Exit status: 0 success, 2 usage error, 3 a load or the run failed.\n";
 
-std::string sinBlancos(std::string s) {
-    s.erase(std::remove_if(s.begin(), s.end(), [](char c) { return c == ' ' || c == '\r'; }), s.end());
-    return s;
-}
-
 void fallo(const std::string& que) {
     std::fprintf(stderr, "quel-cli %s: %s\n", kComando, que.c_str());
 }
 
-struct Entradas {
-    fs::path covariables, sitios, sesgo, priori, salida;
-    bool sesgoUniforme = false, prioriUniforme = false, png = false, geotiff = false;
-    std::optional<std::string> especie;
+struct Entradas : EntradasCorrida {
+    bool geotiff = false, importancia = false;
     int digitos = tablaResultados::kDigitos;
-    int hilos = 0;
-    std::uint64_t memoria = 0;  // bytes the run may take; 0: the physical memory
 };
 
 // Reads the command line; returns an empty string or the usage error.
 std::string leeEntradas(const Opciones& o, Entradas& e) {
-    for (const char* requerida : {"--covariates", "--sites", "--out"})
-        if (!o.tiene(requerida)) return std::string("missing ") + requerida;
-    if (o.tiene("--bias") == o.tiene("--uniform-bias")) return "give exactly one of --bias FILE and --uniform-bias";
-    if (o.tiene("--prior") == o.tiene("--uniform-prior"))
-        return "give exactly one of --prior FILE and --uniform-prior";
-    e.covariables = *o.valor("--covariates");
-    e.sitios = *o.valor("--sites");
-    e.salida = *o.valor("--out");
-    e.sesgoUniforme = o.tiene("--uniform-bias");
-    e.prioriUniforme = o.tiene("--uniform-prior");
-    if (!e.sesgoUniforme) e.sesgo = *o.valor("--bias");
-    if (!e.prioriUniforme) e.priori = *o.valor("--prior");
-    if (e.covariables.empty() || e.sitios.empty() || e.salida.empty() ||
-        (!e.sesgoUniforme && e.sesgo.empty()) || (!e.prioriUniforme && e.priori.empty()))
-        return "empty file name";
+    if (std::string error = leeEntradasCorrida(o, e); !error.empty()) return error;
     if (auto d = o.valor("--digits")) {
         long n = 0;
         if (!leeEntero(*d, 1, 30, n)) return "--digits must be a whole number from 1 to 30, not '" + *d + "'";
         e.digitos = static_cast<int>(n);
     }
-    if (auto h = o.valor("--threads")) {
-        long n = 0;
-        if (!leeEntero(*h, 1, 1024, n)) return "--threads must be a whole number from 1 to 1024, not '" + *h + "'";
-        e.hilos = static_cast<int>(n);
-    }
-    std::string error;
-    const auto memoria = leeMemoria(o, error);
-    if (!memoria) return error;
-    e.memoria = *memoria;
-    if (auto s = o.valor("--species")) e.especie = sinBlancos(*s);
-    e.png = o.tiene("--png");
     if (auto f = o.valor("--format")) {
         if (*f != "asc" && *f != "gtiff") return "--format must be asc or gtiff, not '" + *f + "'";
         e.geotiff = *f == "gtiff";
     }
-#ifndef QUEL_CON_IMAGENES
-    if (e.png) return "--png is not available: this program was built without Qt";
-#endif
+    e.importancia = o.tiene("--importance");
     std::vector<fs::path> salidas;
     for (const char* n : {"predictive", "certainty", "prior_potential"})
         for (const char* ext : {".txt", ".asc", ".png"})
             if (e.png || ext[1] != 'p') salidas.push_back(e.salida / (std::string(n) + ext));
-    std::vector<Entrada> entradas = {{"--covariates", e.covariables}, {"--sites", e.sitios}};
-    if (!e.sesgoUniforme) entradas.push_back({"--bias", e.sesgo});
-    if (!e.prioriUniforme) entradas.push_back({"--prior", e.priori});
-    return salidaSobreEntrada(salidas, entradas);
+    if (e.importancia)
+        for (const char* n : {"importance.csv", "response.csv"}) salidas.push_back(e.salida / n);
+    return salidaSobreEntrada(salidas, archivosEntrada(e));
 }
 
-// Warnings of the run about the sites it left out or moved.
-void reportaDescartes(const std::vector<DescarteEspecie>& descartes) {
-    const auto lista = [](const std::vector<std::pair<float, float>>& primeros) {
-        std::string texto;
-        for (const auto& [x, y] : primeros) {
-            char par[64];
-            std::snprintf(par, sizeof par, " (%.7g, %.7g)", static_cast<double>(x), static_cast<double>(y));
-            texto += par;
-        }
-        return texto;
-    };
-    for (const DescarteEspecie& d : descartes) {
-        if (d.fuera > 0)
-            std::fprintf(stderr, "quel-cli %s: %s: %d of %d sites left out as outside the region:%s\n", kComando,
-                         d.especie.c_str(), d.fuera, d.sitios, lista(d.primerosFuera).c_str());
-        if (d.sinDato > 0)
-            std::fprintf(stderr,
-                         "quel-cli %s: %s: %d of %d sites lie on no-data cells and count in the nearest region "
-                         "cell:%s\n",
-                         kComando, d.especie.c_str(), d.sinDato, d.sitios, lista(d.primerosSinDato).c_str());
-        if (d.fuera == d.sitios)
-            std::fprintf(stderr, "quel-cli %s: warning: %s has no site in the region; its maps show the prior alone\n",
-                         kComando, d.especie.c_str());
-    }
+// The importance and response files of the run (--importance), put in place together.
+bool escribeImportancia(const Entradas& e, const cargaArchivo& datos, const ejecutarQuel& motor) {
+    const std::vector<std::string> nombres = nombresCovariables(datos);
+    const std::string textos[2] = {
+        textoImportancia(nombres, motor.pesosPosteriores),
+        textoRespuesta(nombres, quel::metricas::respuesta(*datos.covariables, categoriasCovariables(datos),
+                                                          *motor.predictiva))};
+    quel::ArchivoNuevo importancia(e.salida / "importance.csv"), respuesta(e.salida / "response.csv");
+    importancia.agrega(textos[0]);
+    respuesta.agrega(textos[1]);
+    std::string razon;
+    if (quel::colocaTodos({&importancia, &respuesta}, &razon)) return true;
+    fallo("cannot write " + razon);
+    return false;
 }
 
 int ejecuta(const Entradas& e) {
     CarpetaPrivada carpeta;
     cargaArchivo datos(carpeta.ruta());
     ProgresoTerminal progreso(kComando, true);
-    OpcionesPrediccion o;
-    o.covariables = e.covariables;
-    o.sitios = e.sitios;
-    if (!e.sesgoUniforme) o.sesgo = e.sesgo;
-    if (!e.prioriUniforme) o.priori = e.priori;
-    o.especie = e.especie;
+    OpcionesPrediccion o = opcionesPrediccion(e);
     o.salida = e.salida;
     o.geotiff = e.geotiff;
     o.digitos = e.digitos;
-    o.hilos = e.hilos;
-    o.memoria = e.memoria;
     ejecutarQuel motor;
     ResumenPrediccion r = corridaPrediccion(o, datos, motor, progreso);
     using Fin = ResumenPrediccion::Fin;
     // Sites left out are reported whether or not the results could be written.
-    if (r.bien() || r.fin == Fin::kFallo) reportaDescartes(r.descartes);
-    switch (r.fin) {
-        case Fin::kBien: break;
-        case Fin::kCancelada: return interrumpido(kComando);
-        case Fin::kEspecie:
-        case Fin::kOpciones: return errorUso(kComando, r.error.detalle);
-        case Fin::kMotor:
-            if (r.error.codigo == ejecutarQuel::kMemoria) r.error.detalle += "; --max-memory sets the limit";
-            [[fallthrough]];
-        case Fin::kCarga: reportaError(kComando, r.error); return kSalidaFallo;
-        default: fallo(r.error.detalle); return kSalidaFallo;
-    }
+    if (r.bien() || r.fin == Fin::kFallo) reportaDescartes(kComando, r.descartes);
+    if (!r.bien()) return estadoDeFin(kComando, r.fin, r.error);
+    if (e.importancia && !escribeImportancia(e, datos, motor)) return kSalidaFallo;
     // Drawing the maps as pictures (--png).
     if (e.png) {
 #ifdef QUEL_CON_IMAGENES
@@ -216,25 +161,10 @@ int ejecuta(const Entradas& e) {
 }  // namespace
 
 int predict(const Argumentos& args) {
-    const Opciones o = leeOpciones(
-        args,
-        {"--covariates", "--sites", "--bias", "--prior", "--out", "--species", "--digits", "--threads", "--max-memory",
-         "--format"},
-        {"--uniform-bias", "--uniform-prior", "--png"});
-    if (o.ayuda) {
-        std::fputs(kAyudaPredict, stdout);
-        return kSalidaBien;
-    }
-    if (!o.error.empty()) return errorUso(kComando, o.error);
     Entradas e;
-    const std::string error = leeEntradas(o, e);
-    if (!error.empty()) return errorUso(kComando, error);
-    try {
-        return ejecuta(e);
-    } catch (const std::exception& ex) {
-        fallo(std::string("the run failed: ") + ex.what());
-        return kSalidaFallo;
-    }
+    return comandoCorrida(
+        kComando, kAyudaPredict, args, {"--digits", "--format"}, {"--importance"},
+        [&](const Opciones& o) { return leeEntradas(o, e); }, [&] { return ejecuta(e); });
 }
 
 }  // namespace cli

@@ -192,14 +192,17 @@ std::string ResumenPrediccion::breve() const {
     return l;
 }
 
+bool cargaPrediccion(const OpcionesPrediccion& o, cargaArchivo& datos, ResumenPrediccion& r, Progreso& progreso) {
+    if (cargaEntradas(o, datos, r, progreso)) return true;
+    if (r.fin == Fin::kNoEjecutada) termina(r, Fin::kCancelada, quel::ErrorArchivo(quel::kCodigoCancelado, 0, {}));
+    return false;
+}
+
 ResumenPrediccion corridaPrediccion(const OpcionesPrediccion& o, cargaArchivo& datos, ejecutarQuel& motor,
                                     Progreso& progreso) {
     ResumenPrediccion r;
     if (std::string e = o.valida(); !e.empty()) return fallaCon(r, Fin::kOpciones, e);
-    if (!cargaEntradas(o, datos, r, progreso)) {
-        if (r.fin == Fin::kNoEjecutada) termina(r, Fin::kCancelada, quel::ErrorArchivo(quel::kCodigoCancelado, 0, {}));
-        return r;
-    }
+    if (!cargaPrediccion(o, datos, r, progreso)) return r;
     OpcionesPrediccion cargadas = o;
     cargadas.prioriUniforme = o.priori.empty();
     return prediccionDeDatos(cargadas, datos, motor, progreso);
@@ -236,6 +239,9 @@ ResumenPrediccion prediccionDeDatos(const OpcionesPrediccion& o, cargaArchivo& d
     // until this one has succeeded.
     ejecutarQuel nuevo(o.hilos);
     nuevo.fijaLimiteMemoria(o.memoria);
+    nuevo.fijaSoloPredictiva(o.soloPredictiva);
+    nuevo.usaPreparacion(o.preparacion);
+    nuevo.conservaPreparacion(o.conservaPreparacion);
     int codigo = 0;
     {
         ProgresoTramo tramo(progreso, kParteMotor);
@@ -262,7 +268,7 @@ ResumenPrediccion prediccionDeDatos(const OpcionesPrediccion& o, cargaArchivo& d
     r.pares = nuevo.numPares;
     r.sinAsignar = nuevo.sitiosSinAsignar;
     r.descartes = nuevo.descartes;
-    if (!o.salida.empty() && !escribeResultados(o, datos, nuevo, r, progreso)) return r;
+    if (!o.salida.empty() && !o.soloPredictiva && !escribeResultados(o, datos, nuevo, r, progreso)) return r;
     motor = std::move(nuevo);
     r.segundos = std::chrono::duration<double>(std::chrono::steady_clock::now() - inicio).count();
     return termina(r, Fin::kBien);

@@ -5,6 +5,7 @@
 // runs here, so one place decides how a run starts, reports and ends.
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,6 +17,7 @@
 
 class cargaArchivo;
 class ejecutarQuel;
+struct PreparacionMotor;
 
 // The progress points the engine's share of a run reports: all that a run on a
 // loaded dataset without result files reports.
@@ -41,6 +43,13 @@ struct OpcionesPrediccion {
     int digitos = tablaResultados::kDigitos;  // significant digits of the tables, 1..30
     int hilos = 0;                            // worker threads, 0..1024 (0: every core)
     std::uint64_t memoria = 0;                // bytes the run may take (0: physical memory)
+    // Only the predictive grid (no certainty nor prior potential); nothing
+    // is then written, whatever `salida` says.
+    bool soloPredictiva = false;
+    // The site-independent steps of an earlier run on this dataset, to skip
+    // them (see ejecutarQuel::usaPreparacion); whether to keep this run's.
+    std::shared_ptr<const PreparacionMotor> preparacion;
+    bool conservaPreparacion = false;
 
     // Empty, or the first setting out of range, named with its value and bound.
     std::string valida() const;
@@ -80,6 +89,11 @@ struct ResumenPrediccion {
 // `motor` and any earlier result files as they were.
 ResumenPrediccion corridaPrediccion(const OpcionesPrediccion& opciones, cargaArchivo& datos, ejecutarQuel& motor,
                                     Progreso& progreso = progresoNulo());
+
+// Only the loads of `corridaPrediccion`: false with the summary ended at
+// the load that failed or at a cancel request.
+bool cargaPrediccion(const OpcionesPrediccion& opciones, cargaArchivo& datos, ResumenPrediccion& resumen,
+                     Progreso& progreso = progresoNulo());
 
 // The same run on a dataset already loaded (`opciones`' paths then only name
 // the files in error reports and the coordinate system of the results).

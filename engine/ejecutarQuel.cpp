@@ -156,15 +156,30 @@ int ejecutarQuel::ejecuta(const copiaDatos& datos, int tipoPriori, Progreso& pro
             }
             return codigo;
         };
-        int codigo = paso(preparaPriori(datos, tipoPriori), 10);
-        if (codigo == kBien) codigo = paso(calculaDeteccion(datos), 15);
+        int codigo = kBien;
+        if (usaPreparacion_) {
+            restauraPreparacion(*usaPreparacion_);
+            paso(kBien, 25);
+        } else {
+            codigo = paso(preparaPriori(datos, tipoPriori), 10);
+            if (codigo == kBien) codigo = paso(calculaDeteccion(datos), 15);
+            if (codigo == kBien && conservaPreparacion_) guardaPreparacion();
+        }
         if (codigo == kBien) codigo = paso(cuentaPresencias(datos), 10);
         if (codigo != kBien) return codigo;
         calculaPesos();
+        pesosPosteriores = pesos->datos[0];
         paso(kBien, 5);
         progreso.pulso();
         calculaPredictiva(datos);
         paso(kBien, 15);
+        if (soloPredictiva_) {
+            liberaIntermedios();
+            certidumbre.reset();
+            potPriori.reset();
+            progreso.avanza(45);
+            return kBien;
+        }
         calculaCertidumbre(datos);
         paso(kBien, 30);
         calculaPotPriori(datos);
@@ -175,6 +190,66 @@ int ejecutarQuel::ejecuta(const copiaDatos& datos, int tipoPriori, Progreso& pro
         borraResultados();
         return kCancelado;
     }
+}
+
+// What steps 1 and 2 leave for the later steps.
+struct PreparacionMotor {
+    int filas = 0;
+    std::vector<int> validas;
+    std::vector<int> parI, parJ;
+    std::vector<ejecutarQuel::Tabla> alfas, deteccion;
+    ejecutarQuel::Tabla alfaCero, pesoPriori;
+    std::vector<int> categorias;
+    std::vector<const int*> codigos;
+};
+
+namespace {
+
+ejecutarQuel::Tabla copia(const ejecutarQuel::Tabla& t) {
+    ejecutarQuel::Tabla r(t.renglones, t.columnas);
+    r.datos = t.datos;
+    return r;
+}
+
+}  // namespace
+
+void ejecutarQuel::guardaPreparacion() {
+    auto p = std::make_shared<PreparacionMotor>();
+    p->filas = filas_;
+    p->validas = validas_;
+    p->parI = parI_;
+    p->parJ = parJ_;
+    for (const Covariable& c : covs_) {
+        p->categorias.push_back(c.categorias);
+        p->codigos.push_back(c.codigos);
+    }
+    for (const auto& a : alfas) p->alfas.push_back(copia(*a->tabla1));
+    for (const auto& d : deteccion) p->deteccion.push_back(copia(*d));
+    p->alfaCero = copia(*alfaCero);
+    p->pesoPriori = copia(*pesoPriori);
+    preparacion_ = std::move(p);
+}
+
+void ejecutarQuel::restauraPreparacion(const PreparacionMotor& p) {
+    filas_ = p.filas;
+    validas_ = p.validas;
+    parI_ = p.parI;
+    parJ_ = p.parJ;
+    covs_.clear();
+    for (std::size_t k = 0; k < p.codigos.size(); ++k) covs_.push_back({p.codigos[k], p.categorias[k]});
+    numPares = static_cast<int>(parI_.size());
+    liberaIntermedios();
+    for (std::size_t k = 0; k < p.alfas.size(); ++k) {
+        auto alfa = std::make_unique<Par>(p.alfas[k].renglones, p.alfas[k].columnas, true);
+        alfa->indiceI = parI_[k];
+        alfa->indiceJ = parJ_[k];
+        alfa->tabla1->datos = p.alfas[k].datos;
+        alfas.push_back(std::move(alfa));
+        deteccion.push_back(std::make_unique<Tabla>(copia(p.deteccion[k])));
+    }
+    alfaCero = std::make_unique<Tabla>(copia(p.alfaCero));
+    pesoPriori = std::make_unique<Tabla>(copia(p.pesoPriori));
+    preparacion_ = usaPreparacion_;
 }
 
 void ejecutarQuel::borraResultados() {

@@ -15,6 +15,7 @@
 #include "platform/Progreso.h"
 
 class cargaArchivo;
+struct PreparacionMotor;
 
 // What a run reads of a dataset: the counters and the grids, shared with the
 // dataset that owns them (nothing here is freed). A per-species run points
@@ -69,6 +70,10 @@ public:
     int numPares = 0;
     funcionesGlobales funciones;
 
+    // Posterior weight of each pair in the last run (kept after the run
+    // releases `pesos`): what the importance of the covariates rests on.
+    std::vector<long double> pesosPosteriores;
+
     // Sites of the last run that no valid row was assigned to (they count nowhere).
     int sitiosSinAsignar = 0;
     // Per species, the sites of the last run left out as outside the region,
@@ -83,6 +88,17 @@ public:
     // physical memory. A run whose tables would need more stops before
     // building them (code 13).
     void fijaLimiteMemoria(std::uint64_t bytes) { limiteMemoria_ = bytes; }
+    // Whether a run stops after the predictive grid (an evaluation needs no
+    // more); its certainty and prior potential are then left empty.
+    void fijaSoloPredictiva(bool solo) { soloPredictiva_ = solo; }
+    // Steps 1 and 2 depend on the covariates, bias and prior but not on the
+    // sites. With `conserva`, a run keeps what they built (`preparacion()`);
+    // a run given one skips them and starts from a copy of it. It must come
+    // from a run on the same dataset and prior type, other sites aside: the
+    // results are then those of a full run to the last bit.
+    void conservaPreparacion(bool conserva) { conservaPreparacion_ = conserva; }
+    void usaPreparacion(std::shared_ptr<const PreparacionMotor> p) { usaPreparacion_ = std::move(p); }
+    std::shared_ptr<const PreparacionMotor> preparacion() const { return preparacion_; }
     // Bytes the tables of a run over these covariates would take at most:
     // per-pair tables, the per-row results and the passes over the map.
     // `categorias` are the category counts of the covariates.
@@ -140,6 +156,11 @@ private:
     int hilos_ = 1;
     Progreso* progreso_ = nullptr;  // the run's progress while `ejecuta` runs
     std::uint64_t limiteMemoria_ = 0;
+    bool soloPredictiva_ = false;
+    bool conservaPreparacion_ = false;
+    std::shared_ptr<const PreparacionMotor> usaPreparacion_, preparacion_;
+    void guardaPreparacion();
+    void restauraPreparacion(const PreparacionMotor& p);
     quel::ErrorArchivo error_;
 
     // Prepared by step 1 for the run.
