@@ -150,17 +150,10 @@ int constructorTabla::construyeTabla(const fs::path& ruta, const std::vector<Ite
     std::string texto;
     std::vector<int> columna;
     int k = 0;
-    // A cancelled build writes nothing and leaves no working file behind.
-    const auto cancelada = [&] {
-        std::error_code ec;
-        fs::remove(exportador.rutaCoordenadas(), ec);
-        return falla(quel::kCodigoCancelado, {}, {});
-    };
     for (int i = 0; i < numArchivos; ++i, progreso.avanza(paso)) {
         if (progreso.cancelado()) return cancelada();
         const auto& it = items[static_cast<std::size_t>(i)];
         if (!it.marcado) continue;
-        if (progreso.cancelado()) return cancelada();
         if (i < numCargadas) {
             if (!coordsNuevas) {
                 const int filas = tabla->covariables.renglones;
