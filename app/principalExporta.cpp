@@ -39,21 +39,23 @@ void TFormPrincipal::exportaSuperficie(int cual, std::size_t filtro) {
     QString ruta = elegido->ruta;
     // An extension is added only when the whole path holds no dot.
     const bool conPunto = ruta.contains(QLatin1Char('.'));
+    const int formato = elegido->indiceFiltro;
+    const bool tabla = formato == 1 || formato == 2;
+    if (!conPunto)
+        ruta += tabla ? (formato == 1 ? QStringLiteral(".txt") : QStringLiteral(".xls"))
+                      : (formato == 4 ? QStringLiteral(".tif") : QStringLiteral(".asc"));
+    // No format may write over a file this session read.
+    const auto local = quel::archivoLocal(ruta);
+    if (quel::salidaEsEntrada(dialogos_, this, local, entradasLeidas_)) return;
     bool escrito = false;
-    if (elegido->indiceFiltro == 1 || elegido->indiceFiltro == 2) {
-        if (!conPunto) ruta += elegido->indiceFiltro == 1 ? QStringLiteral(".txt") : QStringLiteral(".xls");
-        if (quel::salidaEsEntrada(dialogos_, this, quel::archivoLocal(ruta), entradasLeidas_)) return;
+    if (tabla) {
         const tablaResultados::Titulos titulos{mensajesExporta[0], mensajesExporta[1],
                                                mensajesExporta[static_cast<std::size_t>(2 + cual)]};
-        escrito = tablaResultados::escribe(quel::archivoLocal(ruta), titulos, *datos.coordenadas, *valores);
-    } else if (elegido->indiceFiltro == 4) {
-        if (!conPunto) ruta += QStringLiteral(".tif");
-        escrito = quel::gdal::exportaGeoTIFF(quel::archivoLocal(ruta), *datos.coordenadas, *valores,
+        escrito = tablaResultados::escribe(local, titulos, *datos.coordenadas, *valores);
+    } else if (formato == 4) {
+        escrito = quel::gdal::exportaGeoTIFF(local, *datos.coordenadas, *valores,
                                              quel::gdal::sistemaDeTabla(rutaCovariables));
     } else {
-        if (!conPunto) ruta += QStringLiteral(".asc");
-        const auto local = quel::archivoLocal(ruta);
-        if (quel::salidaEsEntrada(dialogos_, this, local, entradasLeidas_)) return;
         escrito = exportaArchivo::exportaGrid(local, *datos.coordenadas, *valores) &&
                   quel::gdal::escribePrj(local, quel::gdal::sistemaDeTabla(rutaCovariables));
     }

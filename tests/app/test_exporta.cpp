@@ -211,7 +211,7 @@ void PruebaExporta::nuncaSobreUnaEntrada() {
     const QByteArray antes = prueba::lee(sitios);
     const QString enlace = q.ruta(QStringLiteral("enlace.txt"));
     QVERIFY(QFile::link(sitios, enlace));
-    for (int entrada : {1, 3}) {
+    for (int entrada : {1, 3, 4}) {
         q.dialogos.mensajes.clear();
         q.dialogos.responde(enlace, entrada);
         q.w<QAction>("ExportPredictivaMenu")->trigger();
