@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QLabel>
 #include <QSpinBox>
 #include <QVBoxLayout>
 #include <climits>
@@ -54,12 +55,17 @@ TDialogoEvaluacion::TDialogoEvaluacion(const QStringList& especies, QWidget* pad
     ajusta(0);
 
     auto* forma = new QFormLayout;
-    forma->addRow(enIdioma("Partición", "Partition"), ComboParticion);
-    forma->addRow(enIdioma("Pliegues", "Folds"), SpinPliegues);
-    forma->addRow(enIdioma("Celdas por lado del cuadro", "Cells per square side"), SpinLadoBloque);
-    forma->addRow(enIdioma("Semilla", "Seed"), SpinSemilla);
-    forma->addRow(enIdioma("Celdas de fondo", "Background cells"), SpinFondo);
-    forma->addRow(enIdioma("Especie", "Species"), ComboEspecie);
+    const auto fila = [forma](const char* nombre, const QString& texto, QWidget* campo) {
+        auto* etiqueta = new QLabel(texto);
+        etiqueta->setObjectName(QString::fromLatin1(nombre));
+        forma->addRow(etiqueta, campo);
+    };
+    fila("LabelParticion", enIdioma("Partición", "Partition"), ComboParticion);
+    fila("LabelPliegues", enIdioma("Pliegues", "Folds"), SpinPliegues);
+    fila("LabelLadoBloque", enIdioma("Celdas por lado del cuadro", "Cells per square side"), SpinLadoBloque);
+    fila("LabelSemilla", enIdioma("Semilla", "Seed"), SpinSemilla);
+    fila("LabelFondo", enIdioma("Celdas de fondo", "Background cells"), SpinFondo);
+    fila("LabelEspecie", enIdioma("Especie", "Species"), ComboEspecie);
     auto* botones = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     botones->setObjectName(QStringLiteral("BotonesEvaluacion"));
     connect(botones, &QDialogButtonBox::accepted, this, &QDialog::accept);
