@@ -7,6 +7,7 @@
 #include "ui/Controles.h"
 #include "app/dialogs/mensajeTipoArchivo.h"
 #include "app/principalMainQuel.h"
+#include "engine/evaluacion.h"
 
 namespace {
 
@@ -137,6 +138,19 @@ void TFormPrincipal::agregaHijoArbol(QObject* /*sender*/, const QString& texto, 
         case kArbolCertidumbre: {
             auto* top = nodo(nullptr, a, texto, kNodoCertidumbre, 7);
             nodo(top, nullptr, texto, kNodoCertidumbreMapa, 11);
+            break;
+        }
+        case kArbolEvaluacion: {
+            if (!evaluacion_) break;
+            // The table's node, a node per species and its plots; their
+            // captions follow the language.
+            auto* top = nodo(nullptr, a, QString(), kNodoEvaluacion, 9);
+            for (const EspecieEvaluada& e : evaluacion_->especies) {
+                auto* especie = nodo(top, nullptr, quel::textoDeBytes(e.especie), kNodoEvaluacionEspecie, 5);
+                for (int s : {kNodoGraficaROC, kNodoGraficaBoyce, kNodoGraficaImportancia, kNodoGraficaRespuesta})
+                    nodo(especie, nullptr, QString(), s, 11);
+            }
+            textosEvaluacion();
             break;
         }
         case kArbolPotPriori: {

@@ -42,7 +42,9 @@ int tipoPrioriElegido(const TFormTipoArchivo* t) { return t ? t->RadioGroupTipoP
 }  // namespace quel
 
 void TFormPrincipal::revisaEjecucion() {
-    if (entradasCompletas()) habilita({SpeedButtonEjecutar, EjecutarMenu, RadioGroupColores, ButtonCambioColor}, true);
+    if (!entradasCompletas()) return;
+    habilita({SpeedButtonEjecutar, EjecutarMenu, RadioGroupColores, ButtonCambioColor}, true);
+    habilitaEvaluar(true);
 }
 
 // ---- loads -----------------------------------------------------------------------
@@ -317,7 +319,9 @@ void TFormPrincipal::SpeedButtonEjecutarClick() {
     quel::ProgresoBarra progreso(ProgressBarMapa, 80, kPuntosMotorPrediccion);
     {
         quel::CancelaCorrida cancelar(BotonCancelar, progreso);
+        habilitaEvaluar(false);
         enSegundoPlano([&] { resumen = prediccionDeDatos(opciones, datos, *motor, progreso); }, BotonCancelar);
+        habilitaEvaluar(true);
     }
     paso(progreso.restante());
     if (!resumen.bien()) {
@@ -378,6 +382,7 @@ void TFormPrincipal::borraResultados() {
               ExportCertidumbreMenu, ExportPotPrioriMenu},
              false);
     quitaNodosResultado();
+    quitaNodoEvaluacion();
 }
 
 void TFormPrincipal::SpeedButtonBorraUnoClick() {
@@ -395,6 +400,7 @@ void TFormPrincipal::SpeedButtonBorraUnoClick() {
     if (!entradasCompletas()) {
         borraResultados();
         habilita({SpeedButtonEjecutar, EjecutarMenu}, false);
+        habilitaEvaluar(false);
     }
     // Clearing is offered while something is left to clear.
     habilitaBorrado(TreeViewExplorador->topLevelItemCount() > 0);
@@ -456,6 +462,7 @@ void TFormPrincipal::SpeedButtonBorraTodosClick() {
               SpeedButtonProbabilidad, SpeedButtonCertidumbre, SpeedButtonPotPriori, SpeedButtonEjecutar,
               EjecutarMenu, RadioGroupColores, ButtonCambioColor},
              false);
+    habilitaEvaluar(false);
     StringGridDatos->setVisible(false);
     ImageMapa->setVisible(false);
     habilita({ExportImagen, MostrarMapa1}, false);

@@ -105,6 +105,16 @@ void TFormPrincipal::TreeViewExploradorDblClick() {
         case kNodoPredictivaAbsoluta: repitePrediccionAbsoluta(); return;
         case kNodoCertidumbreMapa: SpeedButtonCertidumbreClick(); return;
         case kNodoPotPrioriMapa: SpeedButtonPotPrioriClick(); return;
+        case kNodoEvaluacion: muestraEvaluacion(); return;
+        case kNodoGraficaROC:
+        case kNodoGraficaBoyce:
+        case kNodoGraficaImportancia:
+        case kNodoGraficaRespuesta: {
+            // A plot's parent is its species' node, the evaluation's child.
+            QTreeWidgetItem* especie = n->parent();
+            if (especie && especie->parent()) abreGrafica(s, especie->parent()->indexOfChild(especie));
+            return;
+        }
         default: break;
     }
     const int k = datos.numCovariables;

@@ -72,6 +72,12 @@ void TFormPrincipal::ExportPotPrioriMenuClick() { exportaSuperficie(2, 1); }
 
 void TFormPrincipal::ExportImagenClick() {
     if (ocupado_ || !hay(kBanderaCovariables) || ImageMapa->isHidden()) return;
+    const QImage& mapa = ImageMapa->bitmap();
+    ImageAuxiliar = mapa.copy(0, 0, mapa.width(), mapa.height()).convertToFormat(QImage::Format_RGB32);
+    exportaImagen(ImageAuxiliar, sinAceleradores(ExportImagen->text()));
+}
+
+void TFormPrincipal::exportaImagen(const QImage& imagen, const QString& titulo) {
     // The picture formats offered, bitmap first (the default); each entry is
     // written in its own format under its own extension.
     struct Formato {
@@ -85,7 +91,7 @@ void TFormPrincipal::ExportImagenClick() {
         formatos.push_back({"JPEG", "JPEG (*.jpg;*.jpeg)", {QStringLiteral("jpg"), QStringLiteral("jpeg")}});
     if (disponibles.contains("png")) formatos.push_back({"PNG", "PNG (*.png)", {QStringLiteral("png")}});
     quel::PeticionArchivo p;
-    p.titulo = sinAceleradores(ExportImagen->text());
+    p.titulo = titulo;
     QStringList filtro;
     for (const Formato& f : formatos)
         filtro << QString::fromLatin1(f.descripcion) << QStringLiteral("*.") + f.extensiones.join(QStringLiteral(";*."));
@@ -94,8 +100,6 @@ void TFormPrincipal::ExportImagenClick() {
     if (!elegido) return;
     const Formato& f = formatos[static_cast<std::size_t>(
         std::clamp(elegido->indiceFiltro, 1, static_cast<int>(formatos.size())) - 1)];
-    const QImage& mapa = ImageMapa->bitmap();
-    ImageAuxiliar = mapa.copy(0, 0, mapa.width(), mapa.height()).convertToFormat(QImage::Format_RGB32);
     QString ruta = elegido->ruta;
     const QString sufijo = QFileInfo(ruta).suffix().toLower();
     if (!f.extensiones.contains(sufijo)) ruta += QLatin1Char('.') + f.extensiones.first();
@@ -104,7 +108,7 @@ void TFormPrincipal::ExportImagenClick() {
     bool escrito = archivo.open(QIODevice::WriteOnly);
     if (escrito) {
         QImageWriter escritor(&archivo, f.nombre);
-        escrito = escritor.write(ImageAuxiliar) && archivo.commit();
+        escrito = escritor.write(imagen) && archivo.commit();
     }
     if (!escrito) {
         const QString texto = QStringLiteral("No se pudo escribir el archivo ") + ruta;

@@ -99,6 +99,7 @@ void TFormPrincipal::cambiaLenguaje(const std::string& ruta) {
     aplicaLenguaje(*archivo);
     quel::fijaIngles(ruta == lg::rutaLogica(lg::Idioma::kIngles));
     BotonCancelar->setText(quel::CancelaCorrida::textoCancelar());
+    textosEvaluacion();
     // Qt's own dialogs and buttons speak the chosen language too.
     if (traductorQt_) QCoreApplication::removeTranslator(traductorQt_.get());
     traductorQt_.reset();

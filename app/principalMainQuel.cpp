@@ -88,6 +88,7 @@ TFormPrincipal::TFormPrincipal(quel::RaizDatos raiz, quel::Dialogos& dialogos,
     construyeMenus();
     construyeControles();
     conecta();
+    textosEvaluacion();
     ImageAuxiliar = QImage(105, 105, QImage::Format_RGB32);
     ImageAuxiliar.fill(Qt::white);
     resize(1280, 860);
@@ -134,7 +135,8 @@ void TFormPrincipal::construyeMenus() {
     EjecutarMenu = accion("EjecutarMenu", QStringLiteral("Ejecutar"), false);
     BorrarUnoMenu = accion("BorrarUnoMenu", QStringLiteral("Borrar archivo"), false);
     BorrarTodosMenu = accion("BorrarTodosMenu", QStringLiteral("Borrar todos"), false);
-    Ejecutar1->addActions({EjecutarMenu, BorrarUnoMenu, BorrarTodosMenu});
+    EvaluarMenu = accion("EvaluarMenu", QString(), false);
+    Ejecutar1->addActions({EjecutarMenu, EvaluarMenu, BorrarUnoMenu, BorrarTodosMenu});
 
     Herramientas1 = nombra(barra->addMenu(QStringLiteral("&Herramientas")), "Herramientas1");
     AdmonCovsMenu = accion("AdmonCovsMenu", QStringLiteral("Administrador de covariables"), true);
@@ -194,6 +196,7 @@ void TFormPrincipal::construyeBarras() {
         boton("SpeedButtonBorraUno", QStringLiteral("Quitar archivo"), glifo(QStringLiteral("\u2716"), QColor(150, 60, 60)), false);
     SpeedButtonEjecutar = boton("SpeedButtonEjecutar", QStringLiteral("Ejecutar prediccion"),
                                 glifo(QStringLiteral("\u25B6"), QColor(30, 140, 30)), false);
+    SpeedButtonEvaluar = boton("SpeedButtonEvaluar", QString(), glifo(QStringLiteral("Ev"), QColor(30, 110, 140)), false);
     SpeedButtonProbabilidad = boton("SpeedButtonProbabilidad", QStringLiteral("Mapa de prediccion"),
                                     glifo(QStringLiteral("Pr"), QColor(200, 60, 30)), false);
     SpeedButtonCertidumbre = boton("SpeedButtonCertidumbre", QStringLiteral("Mapa de certidumbre"),
@@ -206,6 +209,7 @@ void TFormPrincipal::construyeBarras() {
     for (QToolButton* b : {SpeedButtonBorraTodos, SpeedButtonBorraUno}) barra->addWidget(b);
     barra->addSeparator();
     barra->addWidget(SpeedButtonEjecutar);
+    barra->addWidget(SpeedButtonEvaluar);
     barra->addSeparator();
     for (QToolButton* b : {SpeedButtonProbabilidad, SpeedButtonCertidumbre, SpeedButtonPotPriori}) barra->addWidget(b);
 
@@ -385,6 +389,7 @@ void TFormPrincipal::conecta() {
     par(SpeedButtonCargaPriori, PrioriMenu, &TFormPrincipal::SpeedButtonCargaPrioriClick);
     par(SpeedButtonCargaSites, SitiosMenu, &TFormPrincipal::SpeedButtonCargaSitesClick);
     par(SpeedButtonEjecutar, EjecutarMenu, &TFormPrincipal::SpeedButtonEjecutarClick);
+    par(SpeedButtonEvaluar, EvaluarMenu, &TFormPrincipal::SpeedButtonEvaluarClick);
     par(SpeedButtonBorraUno, BorrarUnoMenu, &TFormPrincipal::SpeedButtonBorraUnoClick);
     par(SpeedButtonBorraTodos, BorrarTodosMenu, &TFormPrincipal::SpeedButtonBorraTodosClick);
     par(SpeedButtonCovariables, AdmonCovsMenu, &TFormPrincipal::SpeedButtonCovariablesClick);

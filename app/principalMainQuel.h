@@ -38,6 +38,7 @@ class QTreeWidgetItem;
 class QWidget;
 class TFormTipoArchivo;
 class ejecutarQuel;
+struct ResumenEvaluacion;
 struct ResumenPrediccion;
 struct copiaDatos;
 
@@ -143,11 +144,16 @@ public:
         kNodoCertidumbre = 18, kNodoCertidumbreMapa = 19,
         kNodoPotPriori = 20, kNodoPotPrioriMapa = 21,
         kNodoNombres = 21,
+        // An evaluation's node (its table), its species' nodes and their
+        // plots, far above the name nodes.
+        kNodoEvaluacion = 1 << 30, kNodoEvaluacionEspecie, kNodoGraficaROC, kNodoGraficaBoyce,
+        kNodoGraficaImportancia, kNodoGraficaRespuesta,
     };
     // What `agregaHijoArbol` adds (the icon of its top node).
     enum TipoNodo : int {
         kArbolCovariables = 2, kArbolSesgo = 3, kArbolPriori = 4, kArbolSitios = 5,
         kArbolPredictiva = 7, kArbolCertidumbre = 8, kArbolPotPriori = 9,
+        kArbolEvaluacion = 10,  // the evaluation in `evaluacion_`
     };
     // Indices of `control.banderas`: an input loaded, a result in the engine.
     enum Bandera : int {
@@ -173,6 +179,9 @@ public slots:
     void SpeedButtonCargaSitesClick();
     // ---- run ----
     void SpeedButtonEjecutarClick();
+    // Asks the settings, evaluates the model in the background and shows the
+    // evaluation's node in the explorer.
+    void SpeedButtonEvaluarClick();
     // ---- clear ----
     void SpeedButtonBorraUnoClick();
     void SpeedButtonBorraTodosClick();
@@ -213,6 +222,9 @@ public slots:
     void ExportCertidumbreMenuClick();
     void ExportPotPrioriMenuClick();
     void ExportImagenClick();
+    // Asks for a picture file (BMP, JPEG or PNG) and writes `imagen` into it;
+    // a failure is reported. `titulo`: the dialog's title.
+    void exportaImagen(const QImage& imagen, const QString& titulo);
 
 signals:
     // Emitted when a command has finished and its results are in place.
@@ -227,11 +239,12 @@ private:
     QMenu *Archivo1, *Cargar1, *Exportar1, *Ejecutar1, *Herramientas1, *Preferencias1, *PopupMenuExplorador;
     QAction *CovsMenu, *BiasMenu, *PrioriMenu, *SitiosMenu, *ExportPredictivaMenu, *ExportCertidumbreMenu,
         *ExportPotPrioriMenu, *ExportImagen, *Salir, *EjecutarMenu, *BorrarUnoMenu, *BorrarTodosMenu,
-        *AdmonCovsMenu, *AdmonPrioriMenu, *CambiarLenguaMenu, *MostrarMapa1, *Realizar1, *MostrarMapas1;
+        *AdmonCovsMenu, *AdmonPrioriMenu, *CambiarLenguaMenu, *MostrarMapa1, *Realizar1, *MostrarMapas1,
+        *EvaluarMenu;
     QToolButton *SpeedButtonCargaCov, *SpeedButtonCargaSesgo, *SpeedButtonCargaPriori, *SpeedButtonCargaSites,
         *SpeedButtonBorraTodos, *SpeedButtonBorraUno, *SpeedButtonEjecutar, *SpeedButtonProbabilidad,
         *SpeedButtonCertidumbre, *SpeedButtonPotPriori, *SpeedButtonCovariables, *SpeedButtonPriori,
-        *SpeedButtonSesgo;
+        *SpeedButtonSesgo, *SpeedButtonEvaluar;
     QTabWidget* PageControl;
     QWidget *TabSheetExplorador, *TabSheetColor, *TabSheetDatos;
     QTreeWidget* TreeViewExplorador;
@@ -269,6 +282,18 @@ private:
     // Results released: their flags, values, buttons, exports and tree nodes.
     void borraResultados();
     void quitaNodosResultado();
+    // ---- evaluation ----
+    // The evaluation command offered (the four inputs loaded) or not.
+    void habilitaEvaluar(bool on);
+    // Captions of the command and of the evaluation's nodes in the language in force.
+    void textosEvaluacion();
+    void quitaNodoEvaluacion();
+    // The evaluation's table (evaluation.csv's rows) in StringGridDatos.
+    void muestraEvaluacion();
+    // A window with one plot (a kNodoGrafica* state) of species `especie`.
+    void abreGrafica(int estado, int especie);
+    // Asks for a folder and writes the tables of `r` there.
+    void exportaTablasEvaluacion(const ResumenEvaluacion& r);
     void construyeMenus();
     void construyeControles();
     // Parts of the window: tool and manager bars, the left tabs (with the
@@ -335,6 +360,7 @@ private:
     bool sesgoCalculado_ = true;  // kind of the bias on the map (file or uniform)
     bool prioriCalculado_ = true;
     std::vector<QPointer<QWidget>> ventanas_;
+    std::shared_ptr<const ResumenEvaluacion> evaluacion_;  // the evaluation the explorer shows
     std::unique_ptr<QTranslator> traductorQt_;  // Qt's own texts in the language in force  // species and map windows still open
 };
 

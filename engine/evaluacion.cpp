@@ -249,6 +249,29 @@ private:
     std::vector<std::unique_ptr<quel::ArchivoNuevo>> archivos_;
 };
 
+// The folder of the files, created when missing.
+bool creaCarpeta(const fs::path& carpeta, std::string& razon) {
+    std::error_code ec;
+    fs::create_directories(carpeta, ec);
+    if (!ec && fs::is_directory(carpeta)) return true;
+    razon = carpeta.string() + ": cannot create the output folder" + (ec ? ": " + ec.message() : std::string());
+    return false;
+}
+
+// The tables of an evaluation added to its set of files.
+bool agregaTablas(Archivos& archivos, const ResumenEvaluacion& r, std::string& razon) {
+    bool bien = archivos.agrega("evaluation.csv", textoEvaluacion(r), razon) &&
+                archivos.agrega("folds.csv", textoPliegues(r), razon);
+    for (const EspecieEvaluada& e : r.especies) {
+        const std::string n = nombreEnArchivo(e.especie) + ".csv";
+        bien = bien && archivos.agrega("roc_" + n, textoROC(e), razon) &&
+               archivos.agrega("boyce_" + n, textoBoyce(e), razon) &&
+               archivos.agrega("importance_" + n, textoImportancia(r.covariables, e.pesos), razon) &&
+               archivos.agrega("response_" + n, textoRespuesta(r.covariables, e.respuesta), razon);
+    }
+    return bien;
+}
+
 // Points of the bar handed to the runs: `total` runs share 100.
 struct Reparto {
     int total;
@@ -365,13 +388,7 @@ ResumenEvaluacion evaluacionDeDatos(const OpcionesEvaluacion& o, cargaArchivo& d
     Archivos archivos(o.prediccion.salida);
     std::string prj, razon;
     if (archivos.activo()) {
-        std::error_code ec;
-        fs::create_directories(o.prediccion.salida, ec);
-        if (ec || !fs::is_directory(o.prediccion.salida))
-            return falla(r, Fin::kFallo,
-                         o.prediccion.salida.string() + ": cannot create the output folder" +
-                             (ec ? ": " + ec.message() : std::string()),
-                         o.prediccion.salida);
+        if (!creaCarpeta(o.prediccion.salida, razon)) return falla(r, Fin::kFallo, razon, o.prediccion.salida);
         if (o.mapasPliegues && !quel::gdal::textoPrj(quel::gdal::sistemaDeTabla(o.prediccion.covariables), prj))
             return falla(r, Fin::kFallo, o.prediccion.covariables.string() + ": cannot write the region's coordinate system");
     }
@@ -446,16 +463,7 @@ ResumenEvaluacion evaluacionDeDatos(const OpcionesEvaluacion& o, cargaArchivo& d
         }
     }
     if (archivos.activo()) {
-        bool bien = archivos.agrega("evaluation.csv", textoEvaluacion(r), razon) &&
-                    archivos.agrega("folds.csv", textoPliegues(r), razon);
-        for (const EspecieEvaluada& e : r.especies) {
-            const std::string n = nombreEnArchivo(e.especie) + ".csv";
-            bien = bien && archivos.agrega("roc_" + n, textoROC(e), razon) &&
-                   archivos.agrega("boyce_" + n, textoBoyce(e), razon) &&
-                   archivos.agrega("importance_" + n, textoImportancia(r.covariables, e.pesos), razon) &&
-                   archivos.agrega("response_" + n, textoRespuesta(r.covariables, e.respuesta), razon);
-        }
-        if (!bien) return falla(r, Fin::kFallo, razon);
+        if (!agregaTablas(archivos, r, razon)) return falla(r, Fin::kFallo, razon);
         // Last chance to stop: past this point the set replaces the earlier one.
         if (progreso.cancelado()) {
             r.fin = Fin::kCancelada;
@@ -467,6 +475,12 @@ ResumenEvaluacion evaluacionDeDatos(const OpcionesEvaluacion& o, cargaArchivo& d
     r.segundos = std::chrono::duration<double>(std::chrono::steady_clock::now() - inicio).count();
     r.fin = Fin::kBien;
     return r;
+}
+
+bool escribeEvaluacion(const ResumenEvaluacion& r, const fs::path& carpeta, std::string& razon) {
+    if (!creaCarpeta(carpeta, razon)) return false;
+    Archivos archivos(carpeta);
+    return agregaTablas(archivos, r, razon) && archivos.coloca(razon);
 }
 
 std::string textoEvaluacion(const ResumenEvaluacion& r) {

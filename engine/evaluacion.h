@@ -87,6 +87,11 @@ ResumenEvaluacion evaluacion(const OpcionesEvaluacion& opciones, cargaArchivo& d
 ResumenEvaluacion evaluacionDeDatos(const OpcionesEvaluacion& opciones, cargaArchivo& datos,
                                     Progreso& progreso = progresoNulo());
 
+// The tables of an evaluation already made (no fold grids) written into
+// `carpeta`, created when missing, all put in place together; false with the
+// reason when they cannot be.
+bool escribeEvaluacion(const ResumenEvaluacion& r, const std::filesystem::path& carpeta, std::string& razon);
+
 // The files' contents.
 std::string textoEvaluacion(const ResumenEvaluacion& r);
 std::string textoPliegues(const ResumenEvaluacion& r);

@@ -4,11 +4,13 @@
 // interface, so that window tests can answer them from a script and never
 // block on a real modal dialog.
 #include <QString>
+#include <QStringList>
 #include <filesystem>
 #include <optional>
 #include <vector>
 
 class QWidget;
+struct OpcionesEvaluacion;
 
 namespace quel {
 
@@ -43,6 +45,9 @@ public:
     virtual void mensaje(QWidget* padre, const QString& titulo, const QString& texto, IconoMensaje icono) = 0;
     // Opens a text file in the desktop's text viewer, without waiting for it.
     virtual void abreEditor(const QString& ruta) = 0;
+    // The settings of a model evaluation (partition, folds, seed, background,
+    // one of `especies` or all of them); the inputs are the caller's.
+    virtual std::optional<OpcionesEvaluacion> eligeEvaluacion(QWidget* padre, const QStringList& especies) = 0;
 };
 
 // The real dialogs of the desktop.
@@ -54,6 +59,8 @@ public:
     std::optional<QString> eligeCarpeta(QWidget* padre, const QString& titulo, const QString& carpeta) override;
     void mensaje(QWidget* padre, const QString& titulo, const QString& texto, IconoMensaje icono) override;
     void abreEditor(const QString& ruta) override;
+    // Defined beside its dialog (app/dialogs/dialogoEvaluacion.cpp).
+    std::optional<OpcionesEvaluacion> eligeEvaluacion(QWidget* padre, const QStringList& especies) override;
 };
 
 // A save never replaces a file the work was read from: true, after an error

@@ -7,6 +7,7 @@
 #include <optional>
 #include <vector>
 
+#include "engine/evaluacion.h"
 #include "ui/Dialogos.h"
 
 namespace quel {
@@ -50,19 +51,30 @@ public:
         mensajes.push_back({titulo, texto, icono});
     }
     void abreEditor(const QString& ruta) override { editados.append(ruta); }
+    // The next queued settings (none queued: the user cancelled); the species offered are kept.
+    std::optional<OpcionesEvaluacion> eligeEvaluacion(QWidget*, const QStringList& especies) override {
+        especiesOfrecidas = especies;
+        return saca(evaluaciones);
+    }
 
     std::deque<std::optional<ArchivoElegido>> respuestas;
     std::vector<Pregunta> preguntas;
     std::vector<Mensaje> mensajes;
     QStringList editados;
+    std::deque<std::optional<OpcionesEvaluacion>> evaluaciones;
+    QStringList especiesOfrecidas;
 
 private:
     std::optional<ArchivoElegido> siguiente(Tipo t, const PeticionArchivo& p) {
         preguntas.push_back({t, p});
-        std::optional<ArchivoElegido> r;
-        if (!respuestas.empty()) {
-            r.swap(respuestas.front());
-            respuestas.pop_front();
+        return saca(respuestas);
+    }
+    template <class T>
+    static std::optional<T> saca(std::deque<std::optional<T>>& cola) {
+        std::optional<T> r;
+        if (!cola.empty()) {
+            r.swap(cola.front());
+            cola.pop_front();
         }
         return r;
     }
