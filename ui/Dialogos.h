@@ -43,6 +43,9 @@ public:
     virtual void mensaje(QWidget* padre, const QString& titulo, const QString& texto, IconoMensaje icono) = 0;
     // Opens a text file in the desktop's text viewer, without waiting for it.
     virtual void abreEditor(const QString& ruta) = 0;
+    // One line of text, `inicial` proposed; nothing when the user cancels.
+    virtual std::optional<QString> pideTexto(QWidget* padre, const QString& titulo, const QString& etiqueta,
+                                             const QString& inicial) = 0;
 };
 
 // The real dialogs of the desktop.
@@ -54,6 +57,8 @@ public:
     std::optional<QString> eligeCarpeta(QWidget* padre, const QString& titulo, const QString& carpeta) override;
     void mensaje(QWidget* padre, const QString& titulo, const QString& texto, IconoMensaje icono) override;
     void abreEditor(const QString& ruta) override;
+    std::optional<QString> pideTexto(QWidget* padre, const QString& titulo, const QString& etiqueta,
+                                     const QString& inicial) override;
 };
 
 // A save never replaces a file the work was read from: true, after an error

@@ -50,11 +50,23 @@ public:
         mensajes.push_back({titulo, texto, icono});
     }
     void abreEditor(const QString& ruta) override { editados.append(ruta); }
+    // Text questions take their answers from `textos` (an empty queue: cancelled).
+    std::optional<QString> pideTexto(QWidget*, const QString&, const QString& etiqueta, const QString&) override {
+        etiquetas.append(etiqueta);
+        std::optional<QString> r;
+        if (!textos.empty()) {
+            r.swap(textos.front());
+            textos.pop_front();
+        }
+        return r;
+    }
 
     std::deque<std::optional<ArchivoElegido>> respuestas;
     std::vector<Pregunta> preguntas;
     std::vector<Mensaje> mensajes;
     QStringList editados;
+    std::deque<std::optional<QString>> textos;
+    QStringList etiquetas;
 
 private:
     std::optional<ArchivoElegido> siguiente(Tipo t, const PeticionArchivo& p) {
