@@ -14,5 +14,6 @@ int prior(const Argumentos& args);
 int bias(const Argumentos& args);
 int sites(const Argumentos& args);
 int evaluate(const Argumentos& args);
+int tune(const Argumentos& args);
 
 }  // namespace cli

@@ -36,6 +36,23 @@ std::optional<std::string> Opciones::valor(const std::string& nombre) const {
     return it->second;
 }
 
+void separaPosicionales(const Argumentos& args, const std::vector<std::string>& conValor, Argumentos& opciones,
+                        std::vector<std::string>& posicionales) {
+    bool soloArchivos = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (soloArchivos || a.empty() || a[0] != '-' || a == "-") {
+            posicionales.push_back(a);
+        } else if (a == "--") {
+            soloArchivos = true;
+        } else {
+            opciones.push_back(a);
+            if (std::find(conValor.begin(), conValor.end(), a) != conValor.end() && i + 1 < args.size())
+                opciones.push_back(args[++i]);
+        }
+    }
+}
+
 Opciones leeOpciones(const Argumentos& args, const std::vector<std::string>& conValor,
                      const std::vector<std::string>& sinValor) {
     Opciones o;

@@ -42,6 +42,12 @@ struct Opciones {
 Opciones leeOpciones(const Argumentos& args, const std::vector<std::string>& conValor,
                      const std::vector<std::string>& sinValor);
 
+// Splits a command line whose files are positional: arguments from "-"
+// onward (but "-" itself) are options, with the next argument when their
+// name is in `conValor`; everything after "--" is a file.
+void separaPosicionales(const Argumentos& args, const std::vector<std::string>& conValor, Argumentos& opciones,
+                        std::vector<std::string>& posicionales);
+
 // Whole number in [minimo, maximo] (decimal, no sign other than '-', nothing after).
 bool leeEntero(const std::string& texto, long minimo, long maximo, long& valor);
 // Finite real (strtod syntax, nothing after).

@@ -1,6 +1,7 @@
 #include "cli/corrida.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <exception>
 
@@ -23,20 +24,21 @@ std::vector<std::string> opcionesCorrida() {
 
 std::vector<std::string> banderasCorrida() { return {"--uniform-bias", "--uniform-prior", "--png"}; }
 
-std::string leeEntradasCorrida(const Opciones& o, EntradasCorrida& e) {
+std::string leeEntradasCorrida(const Opciones& o, EntradasCorrida& e, bool conCovariables) {
     for (const char* requerida : {"--covariates", "--sites", "--out"})
-        if (!o.tiene(requerida)) return std::string("missing ") + requerida;
+        if (!o.tiene(requerida) && (conCovariables || std::string(requerida) != "--covariates"))
+            return std::string("missing ") + requerida;
     if (o.tiene("--bias") == o.tiene("--uniform-bias")) return "give exactly one of --bias FILE and --uniform-bias";
     if (o.tiene("--prior") == o.tiene("--uniform-prior"))
         return "give exactly one of --prior FILE and --uniform-prior";
-    e.covariables = *o.valor("--covariates");
+    if (conCovariables) e.covariables = *o.valor("--covariates");
     e.sitios = *o.valor("--sites");
     e.salida = *o.valor("--out");
     e.sesgoUniforme = o.tiene("--uniform-bias");
     e.prioriUniforme = o.tiene("--uniform-prior");
     if (!e.sesgoUniforme) e.sesgo = *o.valor("--bias");
     if (!e.prioriUniforme) e.priori = *o.valor("--prior");
-    if (e.covariables.empty() || e.sitios.empty() || e.salida.empty() ||
+    if ((conCovariables && e.covariables.empty()) || e.sitios.empty() || e.salida.empty() ||
         (!e.sesgoUniforme && e.sesgo.empty()) || (!e.prioriUniforme && e.priori.empty()))
         return "empty file name";
     if (auto h = o.valor("--threads")) {
@@ -56,8 +58,37 @@ std::string leeEntradasCorrida(const Opciones& o, EntradasCorrida& e) {
     return {};
 }
 
+std::vector<std::string> opcionesParticion() {
+    return {"--partition", "--folds", "--block-cells", "--seed", "--background"};
+}
+
+std::string leeParticion(const Opciones& o, OpcionesEvaluacion& v) {
+    if (auto p = o.valor("--partition"); p && !quel::metricas::leeParticion(*p, v.particion))
+        return "--partition must be random, block, checkerboard or jackknife, not '" + *p + "'";
+    struct Numero {
+        const char* opcion;
+        long minimo, maximo;
+        const char* rango;
+        long* destino;
+    };
+    long pliegues = v.pliegues, lado = v.ladoBloque, semilla = 1, fondo = 0;
+    const Numero numeros[] = {{"--folds", 2, 1000, "from 2 to 1000", &pliegues},
+                              {"--block-cells", 1, INT_MAX, "from 1 up", &lado},
+                              {"--seed", 0, LONG_MAX, "from 0 up", &semilla},
+                              {"--background", 1, LONG_MAX, "from 1 up", &fondo}};
+    for (const Numero& n : numeros)
+        if (const auto valor = o.valor(n.opcion); valor && !leeEntero(*valor, n.minimo, n.maximo, *n.destino))
+            return std::string(n.opcion) + " must be a whole number " + n.rango + ", not '" + *valor + "'";
+    v.pliegues = static_cast<int>(pliegues);
+    v.ladoBloque = static_cast<int>(lado);
+    v.semilla = static_cast<std::uint64_t>(semilla);
+    v.fondo = fondo;
+    return {};
+}
+
 std::vector<Entrada> archivosEntrada(const EntradasCorrida& e) {
-    std::vector<Entrada> entradas = {{"--covariates", e.covariables}, {"--sites", e.sitios}};
+    std::vector<Entrada> entradas = {{"--sites", e.sitios}};
+    if (!e.covariables.empty()) entradas.push_back({"--covariates", e.covariables});
     if (!e.sesgoUniforme) entradas.push_back({"--bias", e.sesgo});
     if (!e.prioriUniforme) entradas.push_back({"--prior", e.priori});
     return entradas;

@@ -11,6 +11,7 @@
 #include "cli/comun.h"
 #include "engine/asignaSitios.h"
 #include "engine/corridaPrediccion.h"
+#include "engine/evaluacion.h"
 
 namespace cli {
 
@@ -26,8 +27,13 @@ struct EntradasCorrida {
 std::vector<std::string> opcionesCorrida();
 std::vector<std::string> banderasCorrida();
 
-// Reads them from the command line; returns an empty string or the usage error.
-std::string leeEntradasCorrida(const Opciones& o, EntradasCorrida& e);
+// Reads them from the command line; returns an empty string or the usage
+// error. Without `conCovariables` the command builds its own tables.
+std::string leeEntradasCorrida(const Opciones& o, EntradasCorrida& e, bool conCovariables = true);
+// The cross-validation options (--partition, --folds, --block-cells, --seed,
+// --background) into `v`; an empty string or the usage error.
+std::vector<std::string> opcionesParticion();
+std::string leeParticion(const Opciones& o, OpcionesEvaluacion& v);
 // The input files, for the check that no output overwrites one.
 std::vector<Entrada> archivosEntrada(const EntradasCorrida& e);
 // The settings of the run (nothing written: the caller sets `salida`).

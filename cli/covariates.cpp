@@ -140,18 +140,7 @@ int covariates(const Argumentos& args) {
     // Grids are positional; the options go to the shared parser.
     Argumentos opciones;
     std::vector<std::string> posicionales;
-    bool soloArchivos = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (soloArchivos || a.empty() || a[0] != '-' || a == "-") {
-            posicionales.push_back(a);
-        } else if (a == "--") {
-            soloArchivos = true;
-        } else {
-            opciones.push_back(a);
-            if (a == "--out" && i + 1 < args.size()) opciones.push_back(args[++i]);
-        }
-    }
+    separaPosicionales(args, {"--out"}, opciones, posicionales);
     const Opciones o = leeOpciones(opciones, {"--out"}, {});
     if (o.ayuda) {
         std::fputs(kAyudaCovariates, stdout);

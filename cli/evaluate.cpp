@@ -1,7 +1,6 @@
 // quel-cli evaluate: splits each species' sites into folds, runs the
 // prediction on each fold's training sites and scores its held-out sites
 // against the region, and writes the tables (and plots) of the evaluation.
-#include <climits>
 #include <cstdio>
 #include <exception>
 #include <string>
@@ -84,26 +83,7 @@ struct Entradas : EntradasCorrida {
 std::string leeEntradas(const Opciones& o, Entradas& e) {
     if (std::string error = leeEntradasCorrida(o, e); !error.empty()) return error;
     OpcionesEvaluacion& v = e.evaluacion;
-    if (auto p = o.valor("--partition"); p && !m::leeParticion(*p, v.particion))
-        return "--partition must be random, block, checkerboard or jackknife, not '" + *p + "'";
-    struct Numero {
-        const char* opcion;
-        long minimo, maximo;
-        const char* rango;
-        long* destino;
-    };
-    long pliegues = v.pliegues, lado = v.ladoBloque, semilla = 1, fondo = 0;
-    const Numero numeros[] = {{"--folds", 2, 1000, "from 2 to 1000", &pliegues},
-                              {"--block-cells", 1, INT_MAX, "from 1 up", &lado},
-                              {"--seed", 0, LONG_MAX, "from 0 up", &semilla},
-                              {"--background", 1, LONG_MAX, "from 1 up", &fondo}};
-    for (const Numero& n : numeros)
-        if (const auto valor = o.valor(n.opcion); valor && !leeEntero(*valor, n.minimo, n.maximo, *n.destino))
-            return std::string(n.opcion) + " must be a whole number " + n.rango + ", not '" + *valor + "'";
-    v.pliegues = static_cast<int>(pliegues);
-    v.ladoBloque = static_cast<int>(lado);
-    v.semilla = static_cast<std::uint64_t>(semilla);
-    v.fondo = fondo;
+    if (std::string error = leeParticion(o, v); !error.empty()) return error;
     v.mapasPliegues = o.tiene("--keep-fold-maps");
     v.prediccion = opcionesPrediccion(e);
     v.prediccion.salida = e.salida;
@@ -140,7 +120,7 @@ int ejecuta(const Entradas& e) {
 int evaluate(const Argumentos& args) {
     Entradas e;
     return comandoCorrida(
-        kComando, kAyudaEvaluate, args, {"--partition", "--folds", "--block-cells", "--seed", "--background"},
+        kComando, kAyudaEvaluate, args, opcionesParticion(),
         {"--keep-fold-maps"}, [&](const Opciones& o) { return leeEntradas(o, e); }, [&] { return ejecuta(e); });
 }
 

@@ -22,6 +22,7 @@ const char* const kAyuda =
     "  sites        turn an occurrence download into the sites file\n"
     "  evaluate     cross-validate the prediction: AUC, Boyce index, omission,\n"
     "               covariate importance and response by category\n"
+    "  tune         choose the grids' classes by cross-validation\n"
     "\n"
     "  quel-cli COMMAND --help   shows the options of one command\n"
     "  quel-cli --version        prints the version\n";
@@ -47,6 +48,7 @@ int ejecuta(int argc, char** argv) {
     if (comando == "bias") return cli::bias(args);
     if (comando == "sites") return cli::sites(args);
     if (comando == "evaluate") return cli::evaluate(args);
+    if (comando == "tune") return cli::tune(args);
     std::fprintf(stderr, "quel-cli: unknown command '%s'\n\n%s", comando.c_str(), kAyuda);
     return 2;
 }

@@ -300,6 +300,8 @@ std::string filaMetricas(const std::string& especie, const std::string& pliegue,
 
 }  // namespace
 
+const char* nombreMetrica(Metrica metrica) { return kNombresMetricas[metrica]; }
+
 std::string OpcionesEvaluacion::valida() const {
     if (std::string e = prediccion.valida(); !e.empty()) return e;
     if (pliegues < 2 || pliegues > 1000) return "folds must be from 2 to 1000, not " + std::to_string(pliegues);

@@ -42,6 +42,8 @@ enum Metrica {
     kMetricas
 };
 using ValoresMetricas = std::array<double, kMetricas>;
+// A metric's column name in evaluation.csv ("auc_test", "boyce", ...).
+const char* nombreMetrica(Metrica metrica);
 
 struct PliegueEvaluado {
     int pliegue = 0;        // from 1

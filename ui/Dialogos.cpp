@@ -2,6 +2,8 @@
 
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QStringList>
 #include <QUrl>
@@ -98,6 +100,14 @@ void DialogosReales::mensaje(QWidget* padre, const QString& titulo, const QStrin
 void DialogosReales::abreEditor(const QString& ruta) {
     // The desktop's own viewer for text files; the path is handed over whole.
     QDesktopServices::openUrl(QUrl::fromLocalFile(ruta));
+}
+
+std::optional<QString> DialogosReales::pideTexto(QWidget* padre, const QString& titulo, const QString& etiqueta,
+                                                 const QString& inicial) {
+    bool aceptado = false;
+    QString t = QInputDialog::getText(padre, titulo, etiqueta, QLineEdit::Normal, inicial, &aceptado);
+    if (!aceptado) return std::nullopt;
+    return t;
 }
 
 namespace {

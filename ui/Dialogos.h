@@ -48,6 +48,9 @@ public:
     // The settings of a model evaluation (partition, folds, seed, background,
     // one of `especies` or all of them); the inputs are the caller's.
     virtual std::optional<OpcionesEvaluacion> eligeEvaluacion(QWidget* padre, const QStringList& especies) = 0;
+    // One line of text, `inicial` proposed; nothing when the user cancels.
+    virtual std::optional<QString> pideTexto(QWidget* padre, const QString& titulo, const QString& etiqueta,
+                                             const QString& inicial) = 0;
 };
 
 // The real dialogs of the desktop.
@@ -61,6 +64,8 @@ public:
     void abreEditor(const QString& ruta) override;
     // Defined beside its dialog (app/dialogs/dialogoEvaluacion.cpp).
     std::optional<OpcionesEvaluacion> eligeEvaluacion(QWidget* padre, const QStringList& especies) override;
+    std::optional<QString> pideTexto(QWidget* padre, const QString& titulo, const QString& etiqueta,
+                                     const QString& inicial) override;
 };
 
 // A save never replaces a file the work was read from: true, after an error

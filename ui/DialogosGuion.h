@@ -56,6 +56,11 @@ public:
         especiesOfrecidas = especies;
         return saca(evaluaciones);
     }
+    // Text questions take their answers from `textos` (an empty queue: cancelled).
+    std::optional<QString> pideTexto(QWidget*, const QString&, const QString& etiqueta, const QString&) override {
+        etiquetas.append(etiqueta);
+        return saca(textos);
+    }
 
     std::deque<std::optional<ArchivoElegido>> respuestas;
     std::vector<Pregunta> preguntas;
@@ -63,6 +68,8 @@ public:
     QStringList editados;
     std::deque<std::optional<OpcionesEvaluacion>> evaluaciones;
     QStringList especiesOfrecidas;
+    std::deque<std::optional<QString>> textos;
+    QStringList etiquetas;
 
 private:
     std::optional<ArchivoElegido> siguiente(Tipo t, const PeticionArchivo& p) {

@@ -48,6 +48,7 @@ TFormCovManager::TFormCovManager(std::shared_ptr<quel::ServiciosPrincipal> servi
     setWindowTitle(QStringLiteral("Administrador de Covariables"));
     construyeMenus();
     construyeControles();
+    construyeAjuste();
     resize(560, 420);
 }
 

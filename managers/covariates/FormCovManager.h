@@ -24,6 +24,7 @@ class QLabel;
 class QListWidget;
 class QMenu;
 class QProgressBar;
+class QTableWidget;
 class QPushButton;
 class QToolButton;
 
@@ -60,6 +61,10 @@ public:
     QFrame* PanelBarraProgreso;
     QProgressBar* ProgressBarCarga;
     QPushButton* BotonCancelar;  // stops the build under way
+    QToolButton* SpeedButtonAjusteClases;
+    QAction* MenuAjusteClases;
+    // The settings the last cross-validated choice of classes tried, the best marked.
+    QTableWidget* TablaAjuste;
     QMenu *Archivo1, *MenuAbrirCov, *Editar1, *Ejecutar1;
     QAction *NuevoArchivo1, *AbrirArchivo1, *MenuAbrirFolder, *SubASCII, *MenuGuardar, *MenuSalir, *MenuLimpiarlista,
         *MenuCargaCovs, *MenuSelectTodo, *MenuDeselectTodo;
@@ -84,6 +89,9 @@ public slots:
     void SpeedButtonGuardarClick();
     void SpeedButtonCargaCovClick();
     void SpeedButtonCerrarClick();
+    // Builds and cross-validates a table for each scheme and class count
+    // asked for, shows the results and sets the grids' choosers to the best.
+    void AjusteClasesClick();
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -91,6 +99,8 @@ protected:
 private:
     void construyeMenus();
     void construyeControles();
+    // The cross-validated choice of classes: its button, menu item and results table.
+    void construyeAjuste();
     void habilitaControles(bool on);
     void vaciaLista();
     void liberaTablas();
