@@ -31,6 +31,12 @@ struct Mapa {
         imagen.fill(blanco);
     }
     int entrada(int x, int y) const { return qRed(imagen.pixel(x, y)); }
+    // The entries at the given pixels (-1 where white).
+    std::vector<int> entradas(std::initializer_list<std::pair<int, int>> xy) const {
+        std::vector<int> r;
+        for (auto [x, y] : xy) r.push_back(imagen.pixel(x, y) == blanco ? -1 : entrada(x, y));
+        return r;
+    }
 };
 
 TImagenN<long double> valores(std::vector<long double> v) {
@@ -43,31 +49,19 @@ TEST(PintaAbsoluto, EscalaAbsolutaYRecorte) {
     Mapa m;
     const auto v = valores({1, 0.5, 0, 1.5L, -0.2L, 0.25, 0.9, 0.9, 0.9});
     pintaAbsoluto(m.paleta, m.imagen, v, 0, m.covariables, m.posiciones, gris, m.columnasMapa);
-    EXPECT_EQ(m.entrada(0, 0), 253);   // 1
-    EXPECT_EQ(m.entrada(10, 0), 126);  // 0.5
-    EXPECT_EQ(m.entrada(30, 0), 0);    // 0
-    EXPECT_EQ(m.entrada(0, 20), 254);  // above 1: clamped
-    EXPECT_EQ(m.entrada(10, 20), 0);   // negative: clamped
-    EXPECT_EQ(m.entrada(30, 20), 63);  // 0.25
-    // The last map row has no row below it and is not painted.
-    EXPECT_EQ(m.imagen.pixel(0, 50), blanco);
+    // Above 1 and negative values clamped; the last map row has no row below it and is not painted.
+    EXPECT_EQ(m.entradas({{0, 0}, {10, 0}, {30, 0}, {0, 20}, {10, 20}, {30, 20}, {0, 50}}),
+              (std::vector<int>{253, 126, 0, 254, 0, 63, -1}));
 }
 
 TEST(PintaAbsoluto, RectangulosDeCeldaYUltimaCeldaDeFila) {
     Mapa m;
     const auto v = valores({0.1L, 0.2L, 0.3L, 0.4L, 0.5L, 0.6L, 0, 0, 0});
     pintaAbsoluto(m.paleta, m.imagen, v, 0, m.covariables, m.posiciones, gris, m.columnasMapa);
-    // Cell 0: 10 wide, 20 high.
-    EXPECT_EQ(m.entrada(9, 19), 25);
-    EXPECT_EQ(m.entrada(10, 19), 50);
-    EXPECT_EQ(m.entrada(9, 20), 101);
-    // The last cell of a row has no positive x step and keeps the width of the cell
-    // before it (20): columns 30..49.
-    EXPECT_EQ(m.entrada(49, 0), 76);
-    EXPECT_EQ(m.imagen.pixel(50, 0), blanco);
-    // Row 1 is 30 high (20 .. 49).
-    EXPECT_EQ(m.entrada(49, 49), 152);
-    EXPECT_EQ(m.imagen.pixel(49, 50), blanco);
+    // Cell 0: 10 wide, 20 high. The last cell of a row has no positive x step and keeps
+    // the width of the cell before it (20): columns 30..49. Row 1 is 30 high (20 .. 49).
+    EXPECT_EQ(m.entradas({{9, 19}, {10, 19}, {9, 20}, {49, 0}, {50, 0}, {49, 49}, {49, 50}}),
+              (std::vector<int>{25, 50, 101, 76, -1, 152, -1}));
 }
 
 TEST(PintaAbsoluto, CeldasFueraDeLaRegionQuedanIntactas) {
@@ -75,25 +69,7 @@ TEST(PintaAbsoluto, CeldasFueraDeLaRegionQuedanIntactas) {
     m.imagen.fill(qRgb(1, 2, 3));
     const auto v = valores(std::vector<long double>(9, 1));
     pintaAbsoluto(m.paleta, m.imagen, v, 0, m.covariables, m.posiciones, gris, m.columnasMapa);
-    EXPECT_EQ(m.entrada(0, 0), 253);
-    EXPECT_EQ(m.imagen.pixel(10, 0), qRgb(1, 2, 3));
-    EXPECT_EQ(m.imagen.pixel(10, 20), qRgb(1, 2, 3));
-    EXPECT_EQ(m.entrada(30, 20), 253);
-}
-
-TEST(PintaAbsoluto, PrimeraCeldaSinAnchoPrevioMideUnPixel) {
-    // Row 0 has no positive step to row 1 (a one-column map): one pixel wide.
-    TImagenN<float> pos(3, 2);
-    pos.datos[1] = {0, 10, 20};
-    TImagenN<int> cov(3, 1);
-    cov.datos[0] = {1, 1, 1};
-    QImage img(20, 30, QImage::Format_RGB32);
-    img.fill(blanco);
-    paletaColores p;
-    pintaAbsoluto(p, img, valores({1, 1, 1}), 0, cov, pos, gris, 1);
-    EXPECT_EQ(qRed(img.pixel(0, 0)), 253);
-    EXPECT_EQ(img.pixel(1, 0), blanco);
-    EXPECT_EQ(img.pixel(0, 20), blanco);
+    EXPECT_EQ(m.entradas({{0, 0}, {10, 0}, {10, 20}, {30, 20}}), (std::vector<int>{253, 1, 1, 253}));
 }
 
 // The scale runs from 0 to the largest value of the region (the unpainted
@@ -141,10 +117,7 @@ TEST(PintaRelativo, ClasesDelPrioriEnModoDos) {
     clases.datos[0] = {0, 1, 2, 3, 3, 3, 0, 0, 0};
     pintaRelativo(m.paleta, m.imagen, clases, 0, m.covariables, m.posiciones, gris,
                   m.columnasMapa, 2);
-    EXPECT_EQ(m.entrada(0, 0), 0);
-    EXPECT_EQ(m.entrada(10, 0), 84);
-    EXPECT_EQ(m.entrada(30, 0), 169);
-    EXPECT_EQ(m.entrada(0, 20), 253);
+    EXPECT_EQ(m.entradas({{0, 0}, {10, 0}, {30, 0}, {0, 20}}), (std::vector<int>{0, 84, 169, 253}));
 }
 
 TEST(PintaRelativo, ClasesDeCovariableYSesgo) {
@@ -153,9 +126,8 @@ TEST(PintaRelativo, ClasesDeCovariableYSesgo) {
     clases.datos[0] = {1, 2, 5, 4, 3, 0, 1, 1, 1};
     pintaRelativo(m.paleta, m.imagen, clases, 0, m.covariables, m.posiciones, gris,
                   m.columnasMapa);
-    EXPECT_EQ(m.entrada(0, 0), 50);    // 1 * 50.8f
-    EXPECT_EQ(m.entrada(30, 0), 253);  // 5 * 50.8f = 253.99999618...
-    EXPECT_EQ(m.entrada(30, 20), 0);
+    // 1 * 50.8f; 5 * 50.8f = 253.99999618...
+    EXPECT_EQ(m.entradas({{0, 0}, {30, 0}, {30, 20}}), (std::vector<int>{50, 253, 0}));
 
     Mapa n;
     TImagenN<float> sesgo(9, 1);
@@ -163,8 +135,7 @@ TEST(PintaRelativo, ClasesDeCovariableYSesgo) {
     pintaRelativo(n.paleta, n.imagen, sesgo, 0, n.covariables, n.posiciones, gris,
                   n.columnasMapa, 1);
     EXPECT_FLOAT_EQ(n.paleta.maximo, 0.04f);
-    EXPECT_EQ(n.entrada(30, 0), 253);  // 0.04f * 6350 = 253.9999943...
-    EXPECT_EQ(n.entrada(0, 0), 63);
+    EXPECT_EQ(n.entradas({{30, 0}, {0, 0}}), (std::vector<int>{253, 63}));  // 0.04f * 6350 = 253.9999943...
 }
 
 TEST(PintaUniforme, EntradaMasAltaEnCadaCeldaDeLaRegion) {
@@ -238,24 +209,14 @@ TEST(PintaSitios, TonosPorEspecieYMarcadorEnLaCeldaSiguiente) {
     Sitios s({{1.5f, 3.5f}, {0.2f, 2.1f}, {0.7f, 2.5f}, {3.5f, 0.5f}},
              {"alfa", "beta", "beta", "gama"});
     s.pinta(0, 3);
-    EXPECT_EQ(s.centro(7), qRgb(0, 127, 0));
-    EXPECT_EQ(s.centro(11), qRgb(0, 169, 0));
-    EXPECT_EQ(s.centro(24), qRgb(0, 211, 0));
+    EXPECT_EQ((std::vector<QRgb>{s.centro(7), s.centro(11), s.centro(24)}),
+              (std::vector<QRgb>{qRgb(0, 127, 0), qRgb(0, 169, 0), qRgb(0, 211, 0)}));
     // The circle stays inside the 5 x 5 pixels from the cell corner, outlined in black.
     QImage recorte = s.imagen.copy(40, 20, 5, 5);
     bool contorno = false;
     for (int y = 0; y < 5; ++y)
         for (int x = 0; x < 5; ++x) contorno |= recorte.pixel(x, y) == qRgb(0, 0, 0);
     EXPECT_TRUE(contorno);
-}
-
-TEST(PintaSitios, SoloLaEspecieSeleccionadaLlevaColor) {
-    Sitios s({{1.5f, 3.5f}, {0.2f, 2.1f}, {3.5f, 0.5f}}, {"alfa", "beta", "gama"});
-    s.pinta(2, 3);
-    EXPECT_EQ(s.centro(11), qRgb(0, 211, 0));
-    EXPECT_EQ(s.centro(7), blanco);   // outline only
-    EXPECT_EQ(s.centro(24), blanco);
-    EXPECT_NE(s.imagen.copy(40, 20, 5, 5), s.imagen.copy(60, 60, 5, 5));  // outline drawn
 }
 
 TEST(PintaSitios, SitioSinCeldaDebajoOALaDerechaSeOmite) {
@@ -281,9 +242,7 @@ TEST(PintaLlave, LlaveVerticalYBarraHorizontal) {
     EXPECT_EQ(qRed(llave.pixel(0, 176 - 59)), 85);
     for (int y = 1; y < 177; ++y) EXPECT_LE(qRed(llave.pixel(0, y)), qRed(llave.pixel(0, y - 1)));
     pintaLlave(p, llave, 7, 1);
-    EXPECT_EQ(llave.pixel(10, 0), p.colorQt(7, 0));
-    EXPECT_EQ(llave.pixel(10, 59), p.colorQt(7, 85));
-    EXPECT_EQ(llave.pixel(10, 176), p.colorQt(7, 253));
+    for (auto [y, e] : {std::pair{0, 0}, {59, 85}, {176, 253}}) EXPECT_EQ(llave.pixel(10, y), p.colorQt(7, e)) << y;
 
     QImage barra(420, 300, QImage::Format_RGB32);
     barra.fill(qRgb(1, 2, 3));
