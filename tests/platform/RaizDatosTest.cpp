@@ -11,13 +11,13 @@ using quel::RaizDatos;
 
 TEST(RaizDatos, MapsLogicalPathsUnderTheRootWhateverTheSeparators) {
     RaizDatos r("/datos/q");
-    EXPECT_EQ(r.mapea("C:\\Quel\\Grids\\MascaraTmp.txt"), std::filesystem::path("/datos/q/Grids/MascaraTmp.txt"));
-    EXPECT_EQ(r.mapea("c:/quel/Lenguajes/english.quel"), std::filesystem::path("/datos/q/Lenguajes/english.quel"));
-    EXPECT_EQ(r.mapea("C:\\Quel\\CovTemp.txt"), std::filesystem::path("/datos/q/CovTemp.txt"));
-    // Not under the fixed folder: used as it is.
-    EXPECT_EQ(r.mapea("C:\\Quelite\\a.txt"), std::filesystem::path("C:\\Quelite\\a.txt"));
-    EXPECT_EQ(r.mapea("/home/u/a.txt"), std::filesystem::path("/home/u/a.txt"));
-    EXPECT_EQ(r.mapea("relativo.txt"), std::filesystem::path("relativo.txt"));
+    // Paths not under the fixed folder are used as they are.
+    for (auto [logica, real] : {std::pair{"C:\\Quel\\Grids\\MascaraTmp.txt", "/datos/q/Grids/MascaraTmp.txt"},
+                                {"c:/quel/Lenguajes/english.quel", "/datos/q/Lenguajes/english.quel"},
+                                {"C:\\Quel\\CovTemp.txt", "/datos/q/CovTemp.txt"},
+                                {"C:\\Quelite\\a.txt", "C:\\Quelite\\a.txt"}, {"/home/u/a.txt", "/home/u/a.txt"},
+                                {"relativo.txt", "relativo.txt"}})
+        EXPECT_EQ(r.mapea(logica), std::filesystem::path(real)) << logica;
 }
 
 TEST(RaizDatos, FirstUseCreatesTheSkeletonOnce) {
