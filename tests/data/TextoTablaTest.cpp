@@ -40,15 +40,6 @@ TEST(LectorPiezas, LinesLongerThanTheReadBlockComeWhole) {
     EXPECT_EQ(r[2], (std::pair<std::string, bool>{larga, true}));
 }
 
-TEST(SeparaCampos, EmptyFieldsVanishAndAnEmptyLineIsOneField) {
-    std::vector<std::string_view> c;
-    EXPECT_EQ(texto::separaCampos("1,,2,", c), 2);
-    EXPECT_EQ(c[1], "2");
-    EXPECT_EQ(texto::separaCampos(",,", c), 1);
-    EXPECT_TRUE(c[0].empty());
-    EXPECT_EQ(texto::primerCampo(",,sp a,1"), "sp a");
-}
-
 // Validation accepts exactly what the C conversion consumes whole, with the
 // same value; the readers take the conversion's leading number.
 TEST(Numeros, SameSyntaxAndValuesAsTheCConversion) {
