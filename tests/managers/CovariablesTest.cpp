@@ -43,32 +43,6 @@ TEST(ConstruyeTabla, ThreeGridsToTheByte) {
     EXPECT_FALSE(fs::exists(e.ct.exportador.rutaCoordenadas()));
 }
 
-TEST(ConstruyeTabla, SecondGridWithAnotherCellSizeIsRefused) {
-    Entorno e;
-    std::vector<ItemCovariable> items = {
-        e.grid("a", kEnc22 + "1 2\n3 4\n"),
-        e.grid("b", "ncols 2\nnrows 2\nxllcorner 0\nyllcorner 0\ncellsize 2\nNODATA_value -9999\n1 2\n3 4\n"),
-        e.grid("c", kEnc22 + "1 2\n3 4\n"),
-    };
-    EXPECT_EQ(e.ct.construyeTabla(e.t / "t.txt", items), 4);
-    EXPECT_FALSE(fs::exists(e.t / "t.txt"));
-    EXPECT_EQ(e.ct.rutaError, e.t / "b.asc");
-    // The classification of the refused grid stays on disk.
-    EXPECT_TRUE(fs::exists(e.ct.exportador.rutaCoordenadas()));
-    // Another no-data value is another header too.
-    items[1] = e.grid("b", "ncols 2\nnrows 2\nxllcorner 0\nyllcorner 0\ncellsize 1\nNODATA_value -1\n1 2\n3 4\n");
-    EXPECT_EQ(e.ct.construyeTabla(e.t / "t.txt", items), 4);
-}
-
-TEST(ConstruyeTabla, CentreHeaderMatchingTheCornerOfAnotherGrid) {
-    Entorno e;
-    std::vector<ItemCovariable> items = {
-        e.grid("a", kEnc22 + "1 2\n3 4\n"),
-        e.grid("b", "NCOLS 2\r\nNROWS 2\r\nXLLCENTER 0.5\r\nYLLCENTER 0.5\r\nCELLSIZE 1\r\n 1 2\r\n 3 4\r\n"),
-    };
-    EXPECT_EQ(e.ct.construyeTabla(e.t / "t.txt", items), 0);
-}
-
 TEST(ConstruyeTabla, NamesWithoutADotGetTxtUnlessExact) {
     Entorno e;
     std::vector<ItemCovariable> items = {e.grid("a", kEnc22 + "1 2\n3 4\n")};
