@@ -51,10 +51,10 @@ TEST(PriorCli, WritesThePriorFileAndWarnsOfClassesAPredictionRefuses) {
 TEST(PriorCli, UsageAndGridErrors) {
     Carpeta c;
     auto b = c.escribe("base.asc", grid(2, 1, "1 1\n"));
-    EXPECT_EQ(prior({"--base", b, "--out", c / "p.txt"}).estado, 2);
-    EXPECT_EQ(prior({"--base", b, "--prior", b}).estado, 2);
-    EXPECT_EQ(prior({"--base", b, "--prior", b, "--out", ""}).estado, 2);
-    EXPECT_EQ(prior({"--base", b, "--prior", b, "--out", c / "p.txt", "extra"}).estado, 2);
+    for (const auto& a : std::vector<cli::Argumentos>{{"--base", b, "--out", c / "p.txt"}, {"--base", b, "--prior", b},
+                                                      {"--base", b, "--prior", b, "--out", ""},
+                                                      {"--base", b, "--prior", b, "--out", c / "p.txt", "extra"}})
+        EXPECT_EQ(prior(a).estado, 2);
     auto mal = c.escribe("mal.asc", "ncols 2\nnrows 1\nxllcorner 0\nyllcorner 0\n1 1\n");
     Salida s = prior({"--base", mal, "--prior", b, "--out", c / "p.txt"});
     EXPECT_EQ(s.estado, 3);

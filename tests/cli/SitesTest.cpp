@@ -50,7 +50,6 @@ TEST(SitesCli, RefusalsLeaveNoFile) {
     };
     const Caso casos[] = {
         {{"--from", descarga, "--out", c / "s.txt", "--one-per-cell"}, 2, "--one-per-cell needs --region"},
-        {{"--out", c / "s.txt"}, 2, "missing option --from"},
         {{"--from", descarga, "--out", c / "s.txt"}, 3, "no record kept"},
         {{"--from", otra, "--out", c / "s.txt"}, 3, "line 1: the header line has no column \"species\""},
         {{"--from", c / "falta.csv", "--out", c / "s.txt"}, 3, "cannot read the file"},
