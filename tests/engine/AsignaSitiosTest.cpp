@@ -4,29 +4,10 @@
 #include <cmath>
 #include <random>
 
-#include "data/geometriaTabla.h"
+#include "DatosPrueba.h"
 #include "engine/asignaSitios.h"
 
 namespace {
-
-// The scan as the engine's design states it, to the rows' cell centres.
-int escaneo(const TImagenN<int>& cov, const TImagenN<float>& coord, float x, float y) {
-    float mejor = 1e6f;
-    int fila = -1;
-    const double mitad = quel::celdaDeTabla(coord) / 2;
-    const auto& bandera = cov.datos[static_cast<std::size_t>(cov.columnas - 1)];
-    for (int r = 0; r < cov.renglones; ++r) {
-        if (bandera[static_cast<std::size_t>(r)] != 1) continue;
-        const double dx = static_cast<double>(x) - (coord.datos[0][static_cast<std::size_t>(r)] + mitad);
-        const double dy = static_cast<double>(y) - (coord.datos[1][static_cast<std::size_t>(r)] + mitad);
-        const float d = static_cast<float>(std::sqrt(dx * dx + dy * dy));
-        if (d < mejor) {
-            mejor = d;
-            fila = r;
-        }
-    }
-    return fila;
-}
 
 struct Tabla {
     TImagenN<int> cov;
@@ -40,26 +21,6 @@ struct Tabla {
 };
 
 }  // namespace
-
-TEST(AsignaSitios, SinFilaMasCercanaQueUnMillonQuedaFuera) {
-    Tabla t(2);
-    t.fila(0, 0, 0, 1);
-    t.fila(1, 5, 5, 0);
-    TImagenN<float> sitios(3, 3);
-    sitios.datos[0][0] = 2e6f;  // too far
-    sitios.datos[0][1] = 1e6f;  // exactly at the start distance: not strictly closer
-    sitios.datos[0][2] = 999999.9f;
-    std::vector<int> filas;
-    EXPECT_EQ(asignaSitios(t.cov, t.coord, sitios, &filas), 2);
-    EXPECT_EQ(sitios.datos[2][0], -1.0f);
-    EXPECT_EQ(sitios.datos[2][1], -1.0f);
-    EXPECT_EQ(sitios.datos[2][2], 0.0f);
-    EXPECT_EQ(filas, (std::vector<int>{-1, -1, 0}));
-    // No valid row, or no table at all.
-    t.fila(0, 0, 0, 0);
-    EXPECT_EQ(asignaSitios(t.cov, t.coord, sitios), 3);
-    EXPECT_EQ(asignaSitios(TImagenN<int>(), TImagenN<float>(), sitios), 3);
-}
 
 TEST(AsignaSitios, IgualAlEscaneoEnRejillasYNubes) {
     std::mt19937 gen(7);
@@ -89,7 +50,7 @@ TEST(AsignaSitios, IgualAlEscaneoEnRejillasYNubes) {
         for (int i = 0; i < s; ++i) {
             const auto ii = static_cast<std::size_t>(i);
             ASSERT_EQ(static_cast<int>(sitios.datos[2][ii]),
-                      escaneo(t.cov, t.coord, sitios.datos[0][ii], sitios.datos[1][ii]))
+                      prueba::escaneo(t.cov, t.coord, sitios.datos[0][ii], sitios.datos[1][ii]))
                 << "case " << caso << " site " << i;
         }
     }

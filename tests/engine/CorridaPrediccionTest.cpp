@@ -50,28 +50,6 @@ struct Detiene final : Progreso {
 
 }  // namespace
 
-TEST(CorridaPrediccion, AjustesFueraDeRangoNoHacenNada) {
-    struct Caso {
-        void (*cambia)(OpcionesPrediccion&);
-        const char* dice;
-    };
-    const Caso casos[] = {
-        {[](OpcionesPrediccion& o) { o.digitos = 31; }, "digits must be from 1 to 30, not 31"},
-        {[](OpcionesPrediccion& o) { o.hilos = -1; }, "threads must be from 0 to 1024, not -1"},
-        {[](OpcionesPrediccion& o) { o.especie = ""; }, "the species name is empty"},
-    };
-    for (const Caso& c : casos) {
-        SCOPED_TRACE(c.dice);
-        Corrida k;
-        c.cambia(k.o);
-        ejecutarQuel motor;
-        const ResumenPrediccion r = corridaPrediccion(k.o, k.datos, motor);
-        EXPECT_EQ(r.fin, Fin::kOpciones);
-        EXPECT_EQ(r.error.detalle, c.dice);
-        EXPECT_FALSE(k.datos.covariables || fs::exists(k.o.salida));
-    }
-}
-
 // Cancelled, or failing inside the engine: the caller's engine keeps the
 // results of the run before, and so do the result files.
 TEST(CorridaPrediccion, CanceladaOFallidaNoCambiaNada) {

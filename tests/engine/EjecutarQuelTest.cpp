@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -107,18 +106,9 @@ Referencia referencia(Datos& d, int tipo) {
     long double sp = 0;
     for (auto& p : pares) sp += p.pi;
     for (auto& p : pares) p.pi = sp == 0 ? 1.0L / static_cast<long double>(pares.size()) : p.pi / sp;
-    // Sites by scanning, to the cells' centres.
-    const double mitad = quel::celdaDeTabla(d.coordenadas) / 2;
     for (int s = 0; s < d.sitios.renglones; ++s) {
-        float mejor = 1e6f;
-        int fila = -1;
-        for (int r = 0; r < R; ++r) {
-            if (d.valida(r) != 1) continue;
-            const double dx = static_cast<double>(d.sitios.datos[0][static_cast<std::size_t>(s)]) - (d.coordenadas.datos[0][static_cast<std::size_t>(r)] + mitad);
-            const double dy = static_cast<double>(d.sitios.datos[1][static_cast<std::size_t>(s)]) - (d.coordenadas.datos[1][static_cast<std::size_t>(r)] + mitad);
-            const float dist = static_cast<float>(std::sqrt(dx * dx + dy * dy));
-            if (dist < mejor) { mejor = dist; fila = r; }
-        }
+        const int fila = prueba::escaneo(d.covariables, d.coordenadas, d.sitios.datos[0][prueba::z(s)],
+                                         d.sitios.datos[1][prueba::z(s)]);
         if (fila < 0) continue;
         for (auto& p : pares) {
             std::size_t a, b;
@@ -279,9 +269,8 @@ TEST(Motor, PrioriCalculadaDeLasClases) {
     const long double q1 = (0.95L * 2 + 0.5L * 1) / 3, q2 = 0.5L, q3 = 0.05L;
     const long double sq = q1 + q2 + q3;
     const auto& alfa = q.alfas[0]->tabla1->datos;
-    EXPECT_NEAR(static_cast<double>(alfa[0][0]), static_cast<double>(q1 / sq), 1e-18);
-    EXPECT_NEAR(static_cast<double>(alfa[1][0]), static_cast<double>(q2 / sq), 1e-18);
-    EXPECT_NEAR(static_cast<double>(alfa[2][0]), static_cast<double>(q3 / sq), 1e-18);
+    for (std::size_t c = 0; c < 3; ++c)
+        EXPECT_NEAR(static_cast<double>(alfa[c][0]), static_cast<double>((c == 0 ? q1 : c == 1 ? q2 : q3) / sq), 1e-18);
 }
 
 // 20,000 sites in two cells: the spread 6 sigma falls below 0.01 and the
@@ -298,16 +287,6 @@ TEST(Motor, CertidumbreDePuntoCuandoLaDispersionEsPequena) {
     EXPECT_EQ(valor(q.certidumbre, 0), 1.0L);
     // Row 1: p in interval 9 but mu = 19000.5 / 39001.5 in interval 4.
     EXPECT_EQ(valor(q.certidumbre, 1), 0.0L);
-}
-
-TEST(Motor, SinParesTodoCero) {
-    Datos d(3, {4}, 1);
-    d.cov(1, 0) = 9;  // out of range, but no pair reads it
-    auto q = motor();
-    ASSERT_EQ(q.ejecuta(d.vista(), 0), 0);
-    EXPECT_EQ(q.numPares, 0);
-    for (const auto* t : {&q.predictiva, &q.certidumbre, &q.potPriori})
-        EXPECT_EQ((*t)->datos[0], std::vector<long double>(3, 0.0L));
 }
 
 TEST(Motor, CodigosTresYOnce) {
@@ -466,16 +445,4 @@ TEST(Motor, ParesEnGruposDanLosMismosBits) {
     mismosBits(ref.pred, *q.predictiva, "predictive");
     mismosBits(ref.cert, *q.certidumbre, "certainty");
     mismosBits(ref.pot, *q.potPriori, "prior potential");
-}
-
-// No input found so far makes an integral of the certainty negative; the
-// check that stops the run then is tested on its own.
-TEST(Motor, IntegralNegativaDetieneLaCorridaConSuAviso) {
-    prueba::ProgresoPrueba p;
-    ejecutarQuel::compruebaIntegral(0.0L, &p);
-    EXPECT_TRUE(p.registro.empty());
-    EXPECT_THROW(ejecutarQuel::compruebaIntegral(-1e-30L, &p), std::runtime_error);
-    ASSERT_EQ(p.registro.size(), 1u);
-    EXPECT_EQ(p.registro[0].rfind("err: ", 0), 0u) << p.registro[0];
-    EXPECT_THROW(ejecutarQuel::compruebaIntegral(-1.0L, nullptr), std::runtime_error);
 }
