@@ -45,31 +45,29 @@ TImagenN<long double> valores(std::vector<long double> v) {
     return t;
 }
 
-TEST(PintaAbsoluto, EscalaAbsolutaYRecorte) {
-    Mapa m;
-    const auto v = valores({1, 0.5, 0, 1.5L, -0.2L, 0.25, 0.9, 0.9, 0.9});
-    pintaAbsoluto(m.paleta, m.imagen, v, 0, m.covariables, m.posiciones, gris, m.columnasMapa);
-    // Above 1 and negative values clamped; the last map row has no row below it and is not painted.
-    EXPECT_EQ(m.entradas({{0, 0}, {10, 0}, {30, 0}, {0, 20}, {10, 20}, {30, 20}, {0, 50}}),
-              (std::vector<int>{253, 126, 0, 254, 0, 63, -1}));
-}
-
-TEST(PintaAbsoluto, RectangulosDeCeldaYUltimaCeldaDeFila) {
-    Mapa m;
-    const auto v = valores({0.1L, 0.2L, 0.3L, 0.4L, 0.5L, 0.6L, 0, 0, 0});
-    pintaAbsoluto(m.paleta, m.imagen, v, 0, m.covariables, m.posiciones, gris, m.columnasMapa);
-    // Cell 0: 10 wide, 20 high. The last cell of a row has no positive x step and keeps
-    // the width of the cell before it (20): columns 30..49. Row 1 is 30 high (20 .. 49).
-    EXPECT_EQ(m.entradas({{9, 19}, {10, 19}, {9, 20}, {49, 0}, {50, 0}, {49, 49}, {49, 50}}),
-              (std::vector<int>{25, 50, 101, 76, -1, 152, -1}));
-}
-
-TEST(PintaAbsoluto, CeldasFueraDeLaRegionQuedanIntactas) {
-    Mapa m({1, 0, 2, 1, -1, 1, 1, 1, 1});
-    m.imagen.fill(qRgb(1, 2, 3));
-    const auto v = valores(std::vector<long double>(9, 1));
-    pintaAbsoluto(m.paleta, m.imagen, v, 0, m.covariables, m.posiciones, gris, m.columnasMapa);
-    EXPECT_EQ(m.entradas({{0, 0}, {10, 0}, {10, 20}, {30, 20}}), (std::vector<int>{253, 1, 1, 253}));
+// Above 1 and negative values clamped; the last map row has no row below it
+// and is not painted. Cell 0 is 10 wide, 20 high; the last cell of a row has no
+// positive x step and keeps the width of the cell before it (20): columns
+// 30..49; row 1 is 30 high (20 .. 49). Cells outside the region stay as they were.
+TEST(PintaAbsoluto, EscalaRecorteYRectangulosDeCelda) {
+    const struct {
+        std::vector<int> region;
+        std::vector<long double> v;
+        std::initializer_list<std::pair<int, int>> xy;
+        std::vector<int> entradas;
+    } casos[] = {
+        {std::vector<int>(9, 1), {1, 0.5, 0, 1.5L, -0.2L, 0.25, 0.9, 0.9, 0.9},
+         {{0, 0}, {10, 0}, {30, 0}, {0, 20}, {10, 20}, {30, 20}, {0, 50}}, {253, 126, 0, 254, 0, 63, -1}},
+        {std::vector<int>(9, 1), {0.1L, 0.2L, 0.3L, 0.4L, 0.5L, 0.6L, 0, 0, 0},
+         {{9, 19}, {10, 19}, {9, 20}, {49, 0}, {50, 0}, {49, 49}, {49, 50}}, {25, 50, 101, 76, -1, 152, -1}},
+        {{1, 0, 2, 1, -1, 1, 1, 1, 1}, std::vector<long double>(9, 1), {{0, 0}, {10, 0}, {10, 20}, {30, 20}},
+         {253, -1, -1, 253}},
+    };
+    for (const auto& c : casos) {
+        Mapa m(c.region);
+        pintaAbsoluto(m.paleta, m.imagen, valores(c.v), 0, m.covariables, m.posiciones, gris, m.columnasMapa);
+        EXPECT_EQ(m.entradas(c.xy), c.entradas);
+    }
 }
 
 // The scale runs from 0 to the largest value of the region (the unpainted
@@ -120,56 +118,12 @@ TEST(PintaRelativo, ClasesDelPrioriEnModoDos) {
     EXPECT_EQ(m.entradas({{0, 0}, {10, 0}, {30, 0}, {0, 20}}), (std::vector<int>{0, 84, 169, 253}));
 }
 
-TEST(PintaRelativo, ClasesDeCovariableYSesgo) {
-    Mapa m;
-    TImagenN<int> clases(9, 1);
-    clases.datos[0] = {1, 2, 5, 4, 3, 0, 1, 1, 1};
-    pintaRelativo(m.paleta, m.imagen, clases, 0, m.covariables, m.posiciones, gris,
-                  m.columnasMapa);
-    // 1 * 50.8f; 5 * 50.8f = 253.99999618...
-    EXPECT_EQ(m.entradas({{0, 0}, {30, 0}, {30, 20}}), (std::vector<int>{50, 253, 0}));
-
-    Mapa n;
-    TImagenN<float> sesgo(9, 1);
-    sesgo.datos[0] = {0.01f, 0.02f, 0.04f, 0.03f, 0.0f, 0.04f, 0, 0, 0};
-    pintaRelativo(n.paleta, n.imagen, sesgo, 0, n.covariables, n.posiciones, gris,
-                  n.columnasMapa, 1);
-    EXPECT_FLOAT_EQ(n.paleta.maximo, 0.04f);
-    EXPECT_EQ(n.entradas({{30, 0}, {0, 0}}), (std::vector<int>{253, 63}));  // 0.04f * 6350 = 253.9999943...
-}
-
 TEST(PintaUniforme, EntradaMasAltaEnCadaCeldaDeLaRegion) {
     Mapa m({1, 1, 0, 1, 1, 1, 1, 1, 1});
     pintaUniforme(m.paleta, m.imagen, m.covariables, m.posiciones, 0, m.columnasMapa);
     EXPECT_EQ(m.imagen.pixel(0, 0), qRgb(254, 6, 0));
     EXPECT_EQ(m.imagen.pixel(45, 45), qRgb(254, 6, 0));
     EXPECT_EQ(m.imagen.pixel(30, 0), blanco);
-}
-
-TEST(Pintores, ImagenDeOtroFormatoYEntradasInvalidas) {
-    Mapa m;
-    m.imagen = QImage(80, 80, QImage::Format_RGB888);
-    m.imagen.fill(blanco);
-    pintaAbsoluto(m.paleta, m.imagen, valores(std::vector<long double>(9, 1)), 0, m.covariables,
-                  m.posiciones, 0, m.columnasMapa);
-    EXPECT_EQ(m.imagen.pixel(5, 5), m.paleta.colorQt(0, 253));
-
-    // A value grid shorter than the table, a missing column, no columnasMapa:
-    // nothing outside the data is read and nothing is painted for it.
-    Mapa n;
-    pintaAbsoluto(n.paleta, n.imagen, valores({1, 1}), 0, n.covariables, n.posiciones, gris, 3);
-    EXPECT_EQ(n.entrada(10, 0), 253);
-    EXPECT_EQ(n.imagen.pixel(30, 0), blanco);
-    Mapa o;
-    pintaAbsoluto(o.paleta, o.imagen, valores({1}), 3, o.covariables, o.posiciones, gris, 3);
-    pintaUniforme(o.paleta, o.imagen, o.covariables, o.posiciones, gris, 0);
-    EXPECT_EQ(o.imagen.pixel(0, 0), blanco);
-    // Cells partly outside the image are clipped.
-    Mapa q;
-    q.imagen = QImage(15, 15, QImage::Format_RGB32);
-    q.imagen.fill(blanco);
-    pintaUniforme(q.paleta, q.imagen, q.covariables, q.posiciones, gris, 3);
-    EXPECT_EQ(q.entrada(14, 14), 254);
 }
 
 // Sites on a 5 x 5 grid of coordinates x = 0..4, y = 4..0 (top row first) whose
@@ -235,10 +189,7 @@ TEST(PintaLlave, LlaveVerticalYBarraHorizontal) {
     paletaColores p;
     QImage llave(20, 177, QImage::Format_RGB32);
     pintaLlave(p, llave, gris, 1);
-    for (int x = 0; x < 20; ++x) {
-        EXPECT_EQ(qRed(llave.pixel(x, 176)), 0);
-        EXPECT_EQ(qRed(llave.pixel(x, 0)), 253);
-    }
+    for (int x = 0; x < 20; ++x) EXPECT_EQ(std::make_pair(qRed(llave.pixel(x, 176)), qRed(llave.pixel(x, 0))), std::make_pair(0, 253));
     EXPECT_EQ(qRed(llave.pixel(0, 176 - 59)), 85);
     for (int y = 1; y < 177; ++y) EXPECT_LE(qRed(llave.pixel(0, y)), qRed(llave.pixel(0, y - 1)));
     pintaLlave(p, llave, 7, 1);
@@ -247,11 +198,9 @@ TEST(PintaLlave, LlaveVerticalYBarraHorizontal) {
     QImage barra(420, 300, QImage::Format_RGB32);
     barra.fill(qRgb(1, 2, 3));
     pintaLlave(p, barra, gris, 0);
-    for (int y : {0, 150, 299}) {
-        EXPECT_EQ(qRed(barra.pixel(0, y)), 0);
-        EXPECT_EQ(qRed(barra.pixel(177, y)), 253);
-        EXPECT_EQ(barra.pixel(178, y), qRgb(1, 2, 3));
-    }
+    for (int y : {0, 150, 299})
+        EXPECT_EQ(std::make_tuple(qRed(barra.pixel(0, y)), qRed(barra.pixel(177, y)), barra.pixel(178, y)),
+                  std::make_tuple(0, 253, qRgb(1, 2, 3))) << y;
 }
 
 }  // namespace

@@ -36,16 +36,6 @@ TEST(UbicaMapa, RejillaRegularConElNorteArriba) {
               (std::vector<float>{188, 375, 563}));
 }
 
-TEST(UbicaMapa, LaUltimaFilaNoCuentaParaLosExtremos) {
-    TImagenN<float> c(4, 2);
-    c.datos[0] = {0, 1, 0, 2};
-    c.datos[1] = {1, 1, 0, 0};
-    const auto u = ubicaMapa(c, anchoMapa, altoMapa);
-    EXPECT_FLOAT_EQ(u.maxX, 1);
-    EXPECT_EQ(u.pixeles.datos[0][3], 1500);
-    EXPECT_EQ(u.pixeles.datos[1][3], 550);
-}
-
 TEST(UbicaMapa, RegionesDegeneradasSinDividirEntreCero) {
     // The extents leave out the last row, so it lies one step beyond them.
     using V = std::vector<std::vector<float>>;
@@ -64,28 +54,6 @@ TEST(UbicaMapa, RegionesDegeneradasSinDividirEntreCero) {
         EXPECT_EQ(u.columnasMapa, k.columnas);
         EXPECT_EQ(u.pixeles.datos, k.pixeles);
     }
-}
-
-TEST(UbicaMapa, MasCeldasQuePixelesSinHuecos) {
-    const int n = 1000;
-    const auto c = rejilla(n, n, 0, 0.01f, 10, 0.01f);
-    TImagenN<int> cov(n * n, 1);
-    for (auto& v : cov.datos[0]) v = 1;
-    const auto u = ubicaMapa(c, 600, 400);
-    ASSERT_EQ(u.columnasMapa, n);
-    QImage img(600, 400, QImage::Format_RGB32);
-    img.fill(Qt::white);
-    paletaColores p;
-    pintaUniforme(p, img, cov, u.pixeles, 0, u.columnasMapa);
-    // Every pixel of the drawing area (550 x 350) belongs to some cell: the last
-    // map row (y = 350) is not painted, the one before it also sits at 350 and is
-    // one pixel high.
-    int blancos = 0;
-    for (int y = 0; y <= 350; ++y)
-        for (int x = 0; x <= 550; ++x) blancos += img.pixel(x, y) == qRgb(255, 255, 255);
-    EXPECT_EQ(blancos, 0);
-    EXPECT_EQ(img.pixel(551, 0), qRgb(255, 255, 255));
-    EXPECT_EQ(img.pixel(0, 351), qRgb(255, 255, 255));
 }
 
 }  // namespace
