@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <optional>
 #include <string>
 
 #include "platform/RaizDatos.h"
@@ -27,34 +25,4 @@ TEST(RaizDatos, FirstUseCreatesTheSkeletonOnce) {
     for (const char* d : {"Lenguajes", "Covariables", "Grids"})
         EXPECT_TRUE(std::filesystem::is_directory(t / "Quel" / d)) << d;
     EXPECT_FALSE(r.asegura());
-}
-
-// Sets an environment variable for one scope and puts back what was there.
-class Variable {
-public:
-    Variable(const char* nombre, const char* valor) : nombre_(nombre) {
-        if (const char* v = std::getenv(nombre)) antes_ = v;
-        valor ? setenv(nombre, valor, 1) : unsetenv(nombre);
-    }
-    ~Variable() { antes_ ? setenv(nombre_, antes_->c_str(), 1) : unsetenv(nombre_); }
-
-private:
-    const char* nombre_;
-    std::optional<std::string> antes_;
-};
-
-TEST(RaizDatos, RootComesFromQuelHomeElseHome) {
-    const char* casa = std::getenv("HOME");
-    const std::string casaAntes = casa ? casa : "";
-    {
-        Variable home("HOME", "/casa");
-        {
-            Variable quel("QUEL_HOME", "/x/y");
-            EXPECT_EQ(RaizDatos::desdeEntorno().raiz(), std::filesystem::path("/x/y"));
-        }
-        Variable quel("QUEL_HOME", nullptr);
-        EXPECT_EQ(RaizDatos::desdeEntorno().raiz(), std::filesystem::path("/casa/Quel"));
-    }
-    // The rest of the process sees the environment it had.
-    EXPECT_EQ(std::string(std::getenv("HOME") ? std::getenv("HOME") : ""), casaAntes);
 }
