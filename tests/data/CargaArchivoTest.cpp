@@ -53,25 +53,6 @@ TEST_F(Carga, CovariateTableFillsEveryGridAndRemovesItsTemporaryFiles) {
     for (const char* n : {"CovariablesTmp.txt", "categoriasTmp.txt"}) EXPECT_FALSE(fs::exists(dir / n)) << n;
 }
 
-TEST_F(Carga, ConvertedFilesHaveTheirExactBytes) {
-    // Classes read as reals and truncated; blanks, tabs and CR normalised.
-    ASSERT_EQ(ds.convierteArchivo(archivo("a b,3,x\n,c,12\n*\nLong\n1 ,2\t3.7,1,\r\n4,5,-2.5,0"),
-                                  "CovariablesTmp.txt", 0), 0);
-    EXPECT_EQ(prueba::lee(dir / "CovariablesTmp.txt"), "1,2,3.7,1,,\n4,5,-2.5,0");
-    EXPECT_EQ(prueba::lee(dir / "categoriasTmp.txt"), "3,\n12,\n");
-    EXPECT_EQ(ds.numCovariables, 2);
-
-    ASSERT_EQ(ds.convierteArchivo(archivo(" 0.5 \n\n1.0"), "SesgoEspacialTmp.txt", 1), 0);
-    EXPECT_EQ(prueba::lee(dir / "SesgoEspacialTmp.txt"), "0.5,\n,\n1.0");
-    EXPECT_EQ(prueba::lee(dir / "categoriasTmp.txt"), "");
-
-    // Tabs with a trailing blank give the same line as plain commas.
-    ASSERT_EQ(ds.convierteArchivo(archivo("Puma concolor\t-99.1\t19.5 \nLynx,1,2"), "SPConEspecieTmp.txt", 3), 0);
-    EXPECT_EQ(prueba::lee(dir / "SPConEspecieTmp.txt"), "Pumaconcolor,-99.1,19.5,\nLynx,1,2");
-    ASSERT_TRUE(ds.quitaEspecie());
-    EXPECT_EQ(prueba::lee(dir / "SitiosPresenciaTmp.txt"), "-99.1,19.5,\n1,2,");
-}
-
 TEST_F(Carga, ErrorsNameTheFileTheLineAndWhatWasFound) {
     using Carga = int (cargaArchivo::*)(const fs::path&);
     const Carga sesgo = &cargaArchivo::cargaSesgo, priori = &cargaArchivo::cargaPriori,
@@ -88,10 +69,8 @@ TEST_F(Carga, ErrorsNameTheFileTheLineAndWhatWasFound) {
         {sesgo, "0\n0.5\n1\n1.5\n0.0", 9, 4, "expected a bias value from 0 to 1, found \"1.5\""},
         {sesgo, "0\n0.5,0.2\n1.0", 5, 2, "expected 1 value, found 2"},
         {sesgo, "bias\n0.5\n1,", 9, 1, "found \"bias\""},
-        {sesgo, "0.5\nnan\n1,", 9, 2, "found \"nan\""},
         {sesgo, "0.5\n\x01\xff\n1,", 9, 2, "found \"\\x01\\xFF\""},
         {priori, "0\n2.5\n3,", 9, 2, "expected a prior class 0, 1, 2 or 3, found \"2.5\""},
-        {priori, "0\n-9999\n3,", 9, 2, "found \"-9999\""},
         {covs, dosCovs, 5, 9, "expected 5 fields, as on the line before, found 4"},
         {covs, "a,2,\n*\nh\n\n1,1,1,1,", 5, 4, "the line is empty"},
         {covs, tablaCovariables({"a"}, {2}, {"1,1,1,1,", "abc,1,1,1,"}), 9, 5, "expected the x coordinate"},
@@ -181,20 +160,6 @@ TEST_F(Carga, FailedLoadKeepsThePreviousGridsAndCounts) {
               std::make_tuple(covs, sesgo, priori, sitios));
     EXPECT_EQ(std::make_tuple(ds.numCovariables, ds.categorias->renglones, ds.sesgo->datos[0][2]), std::make_tuple(2, 2, 0.3f));
     EXPECT_EQ(ds.renglones, 2);  // the last successful validation
-}
-
-TEST_F(Carga, UniformSurfaces) {
-    ASSERT_EQ(covariables(kTabla), 0);  // rows 0, 1 and 3 in the region
-    ds.covariables->datos[2][2] = 1;   // four valid rows
-    ds.sesgoUniforme();
-    EXPECT_EQ(ds.sesgo->datos[0], (std::vector<float>{0.25f, 0.25f, 0.25f, 0.25f}));
-    ds.covariables->datos[2][3] = 0;
-    ds.prioriUniforme();
-    ASSERT_EQ(ds.priori->columnas, 1);
-    EXPECT_EQ(ds.priori->datos[0], (std::vector<int>{2, 2, 2, 0}));
-    cargaArchivo vacio;
-    vacio.sesgoUniforme();  // nothing loaded: empty surfaces, no fault
-    EXPECT_EQ(vacio.sesgo->renglones, 0);
 }
 
 }  // namespace

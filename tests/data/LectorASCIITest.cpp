@@ -118,11 +118,8 @@ TEST(LectorASCII, BodiesThatDoNotMatchTheHeaderNameTheLineAndTheCounts) {
     } casos[] = {
         {"1 2 3\n4 5\n6 7 8\n", 7, "expected ncols = 3 values on line 7, found 2"},
         {"1 2 3 4\n5 6\n7 8 9\n", 6, "expected ncols = 3 values on line 6, found 4"},
-        {"1 2 3\n4 5 6 7\n8 9\n", 7, "found 4"},
         {"1 2 3\n4 5 6\n", 7, "fewer values than ncols x nrows: expected 3 x 3 = 9, found 6"},
         {"1 2 3\n4 5 6\n7 8 9\n10 11 12\n", 9, "more values than ncols x nrows: expected 3 x 3 = 9, found 12"},
-        {"1 2 3 4 5 6 7 8 9 10\n", 6, "more values"},
-        {"1 2 3 4\n5 6 7 8\n", 7, "fewer values"},
     };
     for (const Caso& c : casos) {
         SCOPED_TRACE(c.cuerpo);
@@ -163,9 +160,6 @@ TEST(LectorASCII, FilesAndUnreadableFiles) {
     ErrorGrid e;
     EXPECT_EQ(quel::leeGridASCII(t / "g.asc", g, &e), 0);
     EXPECT_EQ(g.valores, std::vector<double>{7});
-    EXPECT_EQ(quel::leeGridASCII(t / "falta.asc", g, &e), 12);
-    EXPECT_EQ(std::make_pair(e.archivo, e.linea), std::make_pair(t / "falta.asc", 0));
-    EXPECT_NE(e.detalle.find("No such file or directory"), std::string::npos) << e.detalle;
     // A malformed file names itself, its line and the byte it cannot read, printably.
     prueba::escribe(t / "b.asc", "ncols 2\nnrows 1\nxllcorner 0\nyllcorner 0\ncellsize 1\n1 \x01\xff\n");
     EXPECT_EQ(quel::leeGridASCII(t / "b.asc", g, &e), 12);

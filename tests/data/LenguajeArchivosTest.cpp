@@ -1,5 +1,4 @@
-// The shipped language files, the pointer file and their installation into
-// the data root.
+// The shipped language files and the pointer file.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -56,8 +55,6 @@ TEST_P(LenguajeIncluido, EveryLineIsComplete) {
 INSTANTIATE_TEST_SUITE_P(Ambos, LenguajeIncluido, ::testing::Values(Idioma::kIngles, Idioma::kEspanol),
                          [](const auto& i) { return i.param == Idioma::kIngles ? "English" : "Espanol"; });
 
-// ---- the pointer file ------------------------------------------------------------
-
 TEST(LenguajePuntero, ChoosingALanguageWritesItsPathAndTheLanguageInForceFollowsIt) {
     prueba::CarpetaTemporal t;
     RaizDatos raiz(t.ruta());
@@ -91,34 +88,4 @@ TEST(LenguajePuntero, ChoosingALanguageWritesItsPathAndTheLanguageInForceFollows
     escribePuntero(raiz, "C:\\Quel\\Lenguajes\\klingon.quel");
     EXPECT_FALSE(lenguajeEnVigor(raiz));
     EXPECT_FALSE(leeArchivoLenguaje(t.ruta()));  // a folder is not a language file
-}
-
-// ---- installation ------------------------------------------------------------------
-
-// Missing files are written, edited ones kept; the first start points to
-// Spanish, once; an unwritable root reports incomplete and leaves nothing.
-TEST(LenguajeInstalacion, MissingFilesAreWrittenEditedOnesKeptAndSpanishChosenOnce) {
-    prueba::CarpetaTemporal t;
-    RaizDatos raiz(t / "Quel");
-    const fs::path carpeta = t / "Quel" / "Lenguajes", puntero = carpeta / "lenguaje.quel";
-    EXPECT_TRUE(iniciaLenguajes(raiz));
-    EXPECT_EQ(prueba::lee(carpeta / "english.quel"), textoIncluido(Idioma::kIngles));
-    EXPECT_EQ(prueba::lee(carpeta / "espanol.quel"), textoIncluido(Idioma::kEspanol));
-    EXPECT_EQ(prueba::lee(puntero), "C:\\Quel\\Lenguajes\\espanol.quel");
-    EXPECT_EQ(lenguajeEnVigor(raiz)->menuPreferencias->at(1), "Lenguaje");
-    // A pointer deleted later is not recreated; missing files are.
-    prueba::escribe(carpeta / "english.quel", "x\nMine,\n");
-    fs::remove(carpeta / "espanol.quel");
-    fs::remove(puntero);
-    EXPECT_FALSE(iniciaLenguajes(raiz));
-    EXPECT_FALSE(fs::exists(puntero));
-    EXPECT_EQ(prueba::lee(carpeta / "english.quel"), "x\nMine,\n");
-    EXPECT_EQ(prueba::lee(carpeta / "espanol.quel"), textoIncluido(Idioma::kEspanol));
-    EXPECT_EQ(std::distance(fs::directory_iterator(carpeta), fs::directory_iterator()), 2);
-
-    prueba::escribe(t / "archivo", "x");  // a file where the root should be
-    RaizDatos malo(t / "archivo");
-    EXPECT_FALSE(instalaLenguajes(malo));
-    EXPECT_FALSE(iniciaLenguajes(malo));
-    EXPECT_EQ(prueba::lee(t / "archivo"), "x");
 }

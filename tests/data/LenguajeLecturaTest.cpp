@@ -40,12 +40,8 @@ TEST(LenguajeLectura, FieldsOfEachLine) {
         // Comma-terminated fields; empty ones vanish, leading commas too; blanks belong to the text.
         {"encabezado\nArchivo,,Cargar,\n", 2, Campos{"Archivo", "Cargar"}},
         {"x\nA,\n  Run , Go,\n", 3, Campos{"  Run ", " Go"}},
-        {"x\nA,\nB,\n,,Tools,Cov,\n", 4, Campos{"Tools", "Cov"}},
-        // Short lines set only their fields; missing lines nothing; an empty line is present, empty.
-        {"x\nFichier,Charger,\n", 2, Campos{"Fichier", "Charger"}},
+        // Missing lines give nothing; an empty line is present, empty.
         {"x\nFichier,Charger,\n", 3, std::nullopt},
-        {"x\nFichier,Charger,\n", 24, std::nullopt},
-        {archivo({"x", "", "", "", "", "", "", "", "", ""}), 10, Campos{}},
         {archivo({"x", "", ""}), 2, Campos{}},
         {"", 2, std::nullopt},
         // A last line without its line break is not applied, even as the only content line.
@@ -54,15 +50,13 @@ TEST(LenguajeLectura, FieldsOfEachLine) {
         {"x\nA,B,", 2, std::nullopt},
         // A last field without its comma keeps the line break; CR LF read as one; a lone CR is text.
         {"x\nA,B\n", 2, Campos{"A", "B\n"}},
-        {"x\nA,B\r\n", 2, Campos{"A", "B\n"}},
-        {archivo({"nota", "A,B,", "C,D,", "E,", "F,G,"}, "\r\n"), 5, Campos{"F", "G"}},
+        {archivo({"nota", "A,B,", "C,D,", "E,", "F,G"}, "\r\n"), 5, Campos{"F", "G\n"}},
         {"x\nA\rB,C,\n", 2, Campos{"A\rB", "C"}},
         // Extra fields are ignored, item lists keep them all.
         {conLinea(5, "P,L,extra,more,"), 5, Campos{"P", "L"}},
         {conLinea(10, "Grad,a,b,c,"), 10, Campos{"Grad", "a", "b", "c"}},
         // A NUL byte ends the line's content.
         {"x\nA,B\0C,D,\nR,\n"s, 2, Campos{"A", "B"}},
-        {"x\nA,B\0C,D,\nR,\n"s, 3, Campos{"R"}},
         // Long lines are read whole.
         {conLinea(24, largo + "," + largo + ","), 24, Campos{largo, largo}},
     };
@@ -71,21 +65,6 @@ TEST(LenguajeLectura, FieldsOfEachLine) {
         const ArchivoLenguaje a = leeLenguaje(c.texto);
         EXPECT_EQ(campos(a, c.linea), c.campos);
     }
-}
-
-TEST(LenguajeTablas, AbsentFieldsLeaveEntriesAndApplyingTwiceChangesNothing) {
-    TablasMensajes t;
-    for (const auto& e : t.mensajesLog) EXPECT_TRUE(e.empty());
-    aplicaTablas(leeLenguaje(conLinea(22, "a,b,c,")), t);
-    t.mensajesLog[5] = "previo";
-    TablasMensajes antes = t;
-    auto b = leeLenguaje(conLinea(22, "A,B,"));
-    aplicaTablas(b, t);
-    EXPECT_EQ(t.mensajesLog[0] + t.mensajesLog[1] + t.mensajesLog[2] + t.mensajesLog[5], "ABcprevio");
-    EXPECT_EQ(t.textosDialogo, antes.textosDialogo);
-    TablasMensajes otra = t;
-    aplicaTablas(b, otra);
-    EXPECT_EQ(otra.mensajesLog, t.mensajesLog);
 }
 
 TEST(LenguajeTablas, ErrorCodesMapToTheirEntries) {
@@ -98,14 +77,10 @@ TEST(LenguajeTablas, ErrorCodesMapToTheirEntries) {
     for (int sinTexto : {0, 1, 6, 8, 10, 14, -45}) EXPECT_FALSE(textoCajaError(t, sinTexto, 1)) << sinTexto;
     // Code 13 and, never with a line 0, codes 5 and 9 without a line.
     for (std::size_t i = 7; i < 10; ++i) t.mensajesBorrado[i] = "B" + std::to_string(i);
-    EXPECT_EQ(textoCajaError(t, 13, 4), "B7");
-    EXPECT_EQ(textoCajaError(t, 5, 0), "B8");
-    EXPECT_EQ(textoCajaError(t, 9, -1), "B9");
+    EXPECT_EQ(*textoCajaError(t, 13, 4) + *textoCajaError(t, 5, 0) + *textoCajaError(t, 9, -1), "B7B8B9");
     EXPECT_EQ(textoCajaError(tablasIncluidas(Idioma::kIngles), 9, 0), "Value out of range or not a number.");
     // Without a language file the boxes of codes 5 and 9 show only the number.
-    TablasMensajes vacias;
-    EXPECT_EQ(textoCajaError(vacias, 9, 12), "12");
-    EXPECT_EQ(textoCajaError(vacias, 2, 12), "");
+    EXPECT_EQ(*textoCajaError(TablasMensajes(), 9, 12) + "|" + *textoCajaError(TablasMensajes(), 2, 12), "12|");
     // A text with its own conversion gets the current line number, not one
     // from the time the language was applied.
     t.mensajesError[1] = "line %d: ";

@@ -62,30 +62,4 @@ TEST(Numeros, SameSyntaxAndValuesAsTheCConversion) {
     EXPECT_FALSE(texto::numeroCompleto(std::string_view("1\0" "2", 3), v));
 }
 
-TEST(Numeros, IntegerTruncationSaturatesInsteadOfOverflowing) {
-    EXPECT_EQ(texto::aEntero(-2.9f), -2);
-    EXPECT_EQ(texto::aEntero(3e9f), 2147483647);
-    EXPECT_EQ(texto::aEntero(-3e9f), -2147483647 - 1);
-    EXPECT_FALSE(texto::enteroRepresentable(2147483648.0f));
-    EXPECT_TRUE(texto::enteroRepresentable(-2147483648.0f));
-}
-
-TEST(EscritorTexto, WritesEverythingAndReportsAFolderThatIsMissing) {
-    prueba::CarpetaTemporal dir;
-    {
-        texto::EscritorTexto w(dir / "o.txt");
-        const std::string grande(700'000, 'y');
-        w.agrega(grande);
-        w.agrega('z');
-        char* d = w.reserva(2'000'000);
-        d[0] = 'q';
-        w.confirma(1);
-        EXPECT_TRUE(w.cierra());
-    }
-    EXPECT_EQ(prueba::lee(dir / "o.txt"), std::string(700'000, 'y') + "zq");
-    texto::EscritorTexto malo(dir / "no" / "o.txt");
-    malo.agrega("x");
-    EXPECT_FALSE(malo.cierra());
-}
-
 }  // namespace
