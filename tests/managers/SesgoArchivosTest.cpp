@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdlib>
+#include <algorithm>
 #include <filesystem>
 #include <stdexcept>
 #include <string>
@@ -44,21 +44,6 @@ std::vector<Fila> tresCeldas() { return {{0, 0, {1}, 1}, {10, 0, {2}, 1}, {20, 0
 
 }  // namespace
 
-// ---------------------------------------------------------- covariates ---
-
-TEST(SesgoCovariables, LoadIntoTheEstimatorAndKeepTheDatasetsOwnCounts) {
-    Banco b;
-    b.datos.numCovariables = 7;  // the main window's table
-    b.cargaTabla({{1.5, 2.5, {1, 2}, 1}, {2.5, 2.5, {1, 2}, 0}, {3.5, 2.5, {2, 2}, 1}});
-    EXPECT_EQ(b.datos.numCovariables, 7);
-    EXPECT_EQ(std::make_tuple(b.inf.covariables->renglones, b.inf.covariables->columnas, b.inf.combinaciones->renglones),
-              std::make_tuple(3, 3, 2));
-    EXPECT_EQ(b.inf.coordenadas->datos[0][2], 3.5f);
-    EXPECT_TRUE(fs::exists(b.carpeta / "CovsTmp.txt"));  // stays after the load
-}
-
-// ------------------------------------------------------- distance sums ---
-
 TEST(SesgoSumas, ACellOnACityTakesTheCapReplacedByTenTimesTheLargestOtherSum) {
     Banco b;
     b.cargaTabla(tresCeldas());
@@ -71,24 +56,6 @@ TEST(SesgoSumas, ACellOnACityTakesTheCapReplacedByTenTimesTheLargestOtherSum) {
     EXPECT_EQ(b.trabajo("sumaciudades.txt"), "5\n0.5\n0.25\n");
     EXPECT_EQ(b.trabajo("sumacarret.txt"), "0\n0\n0\n");
     EXPECT_FALSE(fs::exists(b.carpeta / "ASCIITmp.txt"));
-}
-
-TEST(SesgoSumas, CitiesOrRoadsFarOutsideTheRegionAreWarnedAbout) {
-    Banco b;
-    b.cargaTabla(tresCeldas());  // x 0 to 20, y 0
-    const fs::path carreteras = b.archivo("r.asc", grid(3, 1, 0, 0, 10, {2, 2, 2}));
-    // Beside the region, or beyond it by less than its width: no warning.
-    for (double x : {-30.0, 35.0}) {
-        ASSERT_EQ(b.inf.sumaDistancias(b.datos, b.archivo("c.asc", grid(1, 1, x, 0, 10, {5})), carreteras), 0);
-        EXPECT_TRUE(b.inf.avisos().empty()) << x;
-    }
-    // Farther than the region is wide, on either grid: one warning each.
-    const fs::path lejos = b.archivo("lejos.asc", grid(1, 1, 500, 400, 10, {5}));
-    ASSERT_EQ(b.inf.sumaDistancias(b.datos, lejos, lejos), 0);
-    ASSERT_EQ(b.inf.avisos().size(), 2u);
-    EXPECT_EQ(b.inf.avisos()[0].rfind("the cities grid " + lejos.string() + " lies wholly outside the region", 0), 0u)
-        << b.inf.avisos()[0];
-    EXPECT_NE(b.inf.avisos()[1].find("the roads grid"), std::string::npos);
 }
 
 TEST(SesgoSumas, RoadsCountOnlyCellsCodedOneAndTheCapStaysWithFewerThanTwoOthers) {
@@ -122,8 +89,6 @@ TEST(SesgoSumas, ResultsDoNotDependOnTheThreadCount) {
     EXPECT_EQ(sumas[0], sumas[1]);
     EXPECT_EQ(sumas[0], sumas[2]);
 }
-
-// ------------------------------------------------- richness, abundance ---
 
 TEST(SesgoAbundancia, ComesFromRichnessAndIsZeroWhereRichnessIsZeroOrMissing) {
     Banco b;
@@ -180,8 +145,6 @@ TEST(SesgoAbundancia, TheRichnessGridMustListTheCellsOfTheTable) {
     }
 }
 
-// ----------------------------------------------------------------- run ---
-
 namespace {
 
 // A 6 x 5 region with two covariates, cities, roads, richness and sites.
@@ -204,40 +167,6 @@ struct Region {
 };
 
 }  // namespace
-
-TEST(SesgoCorrida, FitsABiasThatSumsToOneOverTheCombinationsAndSavesOneValuePerRow) {
-    Region r;
-    std::unique_ptr<TImagenN<float>> sitios;
-    std::unique_ptr<TImagenN<AnsiString>> especies;
-    InformeSesgo informe;
-    FalloSesgo fallo;
-    ASSERT_EQ(ejecutaSesgo(r.b.inf, r.b.datos, r.e, sitios, especies, &informe, &fallo), 0) << fallo.detalle;
-    EXPECT_EQ(informe.sitios, 5);
-    EXPECT_EQ(informe.sinAsignar, 1);  // the site far outside the region
-    EXPECT_EQ(especies->datos[0][0], "spa");  // sorted by species, blanks dropped
-    int contados = 0;
-    for (int j = 0; j < r.b.inf.conteos->renglones; ++j) contados += r.b.inf.conteos->datos[0][j];
-    EXPECT_EQ(contados, 4);
-    long double suma = 0;
-    for (int j = 0; j < r.b.inf.sesgo->renglones; ++j) suma += r.b.inf.sesgo->datos[0][j];
-    EXPECT_NEAR(static_cast<double>(suma), 1.0, 1e-15);
-
-    const fs::path salida = r.b.entradas / "sesgo.txt";
-    ASSERT_EQ(r.b.inf.guardaSesgo(salida), 0);
-    const std::string texto = prueba::lee(salida);
-    EXPECT_NE(texto.back(), '\n');
-    EXPECT_EQ(std::count(texto.begin(), texto.end(), '\n'), 29);
-    const auto porCelda = r.b.inf.sesgoPorCelda();
-    ASSERT_EQ(porCelda.size(), 30u);
-    // Rows with one key share one value.
-    EXPECT_EQ(porCelda[0], porCelda[1]);
-    char primera[64];
-    std::snprintf(primera, sizeof primera, "%.6Lg,\n", porCelda[0]);
-    EXPECT_EQ(texto.substr(0, std::string(primera).size()), primera);
-    // The file loads as a bias file.
-    cargaArchivo principal(r.b.carpeta.ruta());
-    EXPECT_EQ(principal.cargaSesgo(salida), 0);
-}
 
 // A run that stops inside the distance sums, cancelled or because a worker
 // threw, whatever the thread count, leaves the sums, sites and bias of the
@@ -271,19 +200,6 @@ TEST(SesgoCorrida, CancelledOrFailingSumsChangeNothing) {
             EXPECT_EQ(r.b.trabajo("sumaciudades.txt"), archivoSumas);
             EXPECT_EQ(sitios.get(), antes);
         }
-}
-
-TEST(SesgoCorrida, SaveNeedsARunOnTheLoadedTable) {
-    Region r;
-    const fs::path salida = r.b.entradas / "sesgo.txt";
-    EXPECT_EQ(r.b.inf.guardaSesgo(salida), codigos::kVacio);  // loaded, not run
-    std::unique_ptr<TImagenN<float>> sitios;
-    std::unique_ptr<TImagenN<AnsiString>> especies;
-    ASSERT_EQ(ejecutaSesgo(r.b.inf, r.b.datos, r.e, sitios, especies), 0);
-    // A new covariate table drops the fit of the old one.
-    r.b.cargaTabla({{0, 0, {1}, 1}, {1, 0, {2}, 1}});
-    EXPECT_EQ(r.b.inf.guardaSesgo(salida), codigos::kVacio);
-    EXPECT_FALSE(fs::exists(salida));
 }
 
 TEST(SesgoCorrida, InputsNamedLikeWorkingFilesInTheWorkingFolderAreNeverOverwritten) {

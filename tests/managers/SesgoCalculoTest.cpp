@@ -32,8 +32,6 @@ std::unique_ptr<TImagenN<long double>> columna(const std::vector<long double>& v
 
 }  // namespace
 
-// ------------------------------------------------------------ distances ---
-
 TEST(SesgoDistancia, RoundsToThreeDecimalsAsTheTextFormatDoesWithHalvesAwayFromZero) {
     using sesgo::redondeaMilesimas;
     // Exact halves go up, where printf's "%.3f" would go to even.
@@ -56,8 +54,6 @@ TEST(SesgoDistancia, RoundsToThreeDecimalsAsTheTextFormatDoesWithHalvesAwayFromZ
         ASSERT_EQ(redondeaMilesimas(d), leeExtendido(texto)) << texto;
     }
 }
-
-// --------------------------------------------------------- combinations ---
 
 TEST(SesgoCombinaciones, MatchTheQuadraticDefinitionOnARandomTable) {
     std::mt19937 azar(11);
@@ -91,8 +87,6 @@ TEST(SesgoCombinaciones, MatchTheQuadraticDefinitionOnARandomTable) {
     EXPECT_EQ(inf.combinacionDe(n), -1);
 }
 
-// --------------------------------------------------------------- counts ---
-
 TEST(SesgoConteos, CountEverySiteInTheCombinationOfItsRowAndSkipUnassignedSites) {
     inferenciaBias inf;
     inf.covariables = tablaInt({{1, 1}, {2, 1}, {1, 1}, {3, 0}});
@@ -104,8 +98,6 @@ TEST(SesgoConteos, CountEverySiteInTheCombinationOfItsRowAndSkipUnassignedSites)
     // Key 2: row 1; key 1: rows 0 and 2; key 3: row 3, outside the region but counted.
     EXPECT_EQ(inf.conteos->datos[0], (std::vector<int>{1, 2, 1}));
 }
-
-// ------------------------------------------------------------- the fit ---
 
 namespace {
 
@@ -125,15 +117,6 @@ void preparaTablas(inferenciaBias& inf, const std::vector<long double>& c, const
 
 }  // namespace
 
-TEST(SesgoAjuste, DetectabilityIsOneFromTheBoundOnAndTheSlopeForZeroAbundance) {
-    inferenciaBias inf;
-    preparaTablas(inf, {1, 1, 1, 1}, {1, 1, 1, 1}, {0, 2, 4, 10}, {0, 0, 0, 0});
-    std::vector<long double> d;
-    inf.detectabilidad(0.25f, d);  // Cota 4
-    // Zero abundance counts as one; 1 from the bound on.
-    EXPECT_EQ(d, (std::vector<long double>{0.25L, 0.5L, 1.0L, 1.0L}));
-}
-
 TEST(SesgoAjuste, ObjectiveRoundsItsTotalsToSinglePrecision) {
     inferenciaBias inf;
     preparaTablas(inf, {1, 3}, {1, 1}, {0, 5}, {2, 1});
@@ -149,7 +132,6 @@ TEST(SesgoAjuste, ObjectiveRoundsItsTotalsToSinglePrecision) {
     const float sinAusencias[4] = {1.0f, 0.5f, 3.0f, 0.0f};
     EXPECT_EQ(inf.menosLogVerosimilitud(sinAusencias), -static_cast<long double>(l1));
 }
-
 
 TEST(SesgoSimplex, FindsTheMinimumOfABowlAndStopsAtItsLimits) {
     int llamadas = 0;
