@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <random>
 #include <sstream>
@@ -15,7 +13,6 @@
 #include <unistd.h>
 
 #include "cli/comandos.h"
-#include "cli/comun.h"
 #include "cli/CovariatesApoyo.h"
 #include "support/testutil.h"
 
@@ -59,12 +56,10 @@ struct Region {
                 b += std::to_string(static_cast<double>(g() % 1000) / 4000.0) + "\n";
                 p += std::to_string(dentro ? g() % 4 : 0) + ",\n";
             }
-        c.pop_back();
-        b.pop_back();
-        p.pop_back();
-        prueba::escribe(cov, c);
-        prueba::escribe(sesgo, b);
-        prueba::escribe(priori, p);
+        for (auto [ruta, texto] : {std::pair{&cov, &c}, {&sesgo, &b}, {&priori, &p}}) {
+            texto->pop_back();
+            prueba::escribe(*ruta, *texto);
+        }
         prueba::escribe(sitios,
                         "Lynx rufus,-104.9,20.1\nCanis latrans,-104.4,19.1\nLynx rufus,-103.4,18.9\n"
                         "Canis latrans,-104.1,19.6\nLynx rufus,-104.6,19.4");
@@ -112,51 +107,6 @@ TEST(Predict, EscribeLosSeisArchivos) {
     // Nothing but the inputs and the results folder in the user's folder.
     EXPECT_EQ(cuenta(reg.dir.ruta()), 5);
     EXPECT_EQ(cuenta(reg.salida), 6);
-}
-
-TEST(Predict, ErroresDeUso) {
-    Region reg;
-    auto sinSesgo = reg.args();
-    sinSesgo.erase(sinSesgo.begin() + 4, sinSesgo.begin() + 6);
-    for (const auto& a : {std::vector<std::string>{}, {"--covariates", reg.cov.string()}, reg.args({"--uniform-bias"}),
-                          sinSesgo, reg.args({"--digits", "seis"}), reg.args({"--colour", "red"}),
-                          reg.args({"--out", "otra"})}) {
-        const Salida s = predict(a);
-        EXPECT_EQ(s.estado, 2);
-        EXPECT_NE(s.err.find("quel-cli predict: "), std::string::npos) << s.err;
-    }
-    EXPECT_FALSE(fs::exists(reg.salida));
-    const Salida ayuda = predict({"--help"});
-    EXPECT_EQ(ayuda.estado, 0);
-    EXPECT_EQ(ayuda.out.rfind("usage: quel-cli predict", 0), 0u);
-}
-
-TEST(Predict, MemoriaRevisadaAntesDeGastarla) {
-    Region reg;
-    // --max-memory: bytes or K, M, G, T (the forms are the memory tests' business).
-    EXPECT_NE(predict(reg.args({"--max-memory", "12X"})).err.find("--max-memory must be"), std::string::npos);
-    EXPECT_EQ(predict(reg.args({"--max-memory", "2G"})).estado, 0);
-    fs::remove_all(reg.salida);
-    Salida s = predict(reg.args({"--max-memory", "64K"}));
-    EXPECT_EQ(s.estado, 3);
-    EXPECT_EQ(s.err.rfind("quel-cli predict: " + reg.cov.string() +
-                              ": error 13: The run would need more memory than it may use.: the run would need about ",
-                          0),
-              0u)
-        << s.err;
-    EXPECT_NE(s.err.find("more than the 64.0 KB it may use"), std::string::npos) << s.err;
-    EXPECT_NE(s.err.find("--max-memory sets the limit"), std::string::npos) << s.err;
-    EXPECT_FALSE(fs::exists(reg.salida));
-}
-
-// One species gives what a sites file holding only its records gives.
-TEST(Predict, UnaEspecieComoUnArchivoDeSusSitios) {
-    Region reg;
-    ASSERT_EQ(predict(reg.args({"--species", " Lynx  rufus", "--digits", "17"})).estado, 0);
-    const std::vector<std::string> especie = resultados(reg.salida);
-    prueba::escribe(reg.sitios, "Lynx rufus,-104.9,20.1\nLynx rufus,-103.4,18.9\nLynx rufus,-104.6,19.4");
-    ASSERT_EQ(predict(reg.args({"--digits", "17"})).estado, 0);
-    EXPECT_EQ(resultados(reg.salida), especie);
 }
 
 // A bad input gives one error line naming the file and the code, and no results.
