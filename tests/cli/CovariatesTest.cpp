@@ -45,14 +45,12 @@ TEST(CovariatesCli, SuffixOnlyAfterTheLastColon) {
 TEST(CovariatesCli, UsageErrors) {
     Carpeta c;
     auto a = c.escribe("a.asc", grid(2, 1, "1 2\n"));
-    esUso(covariates({a}));                                   // no --out
-    esUso(covariates({"--out", c / "t.txt"}));                // no grid
-    esUso(covariates({"--out", c / "t.txt", a + ":0"}));
-    esUso(covariates({"--out", c / "t.txt", a + ":2.5"}));
-    esUso(covariates({"--out", c / "t.txt", a + ":q"}));
-    esUso(covariates({"--out", c / "t.txt", a + ":q0"}));
-    esUso(covariates({"--out", c / "t.txt", "--out", c / "u.txt", a}));
-    esUso(covariates({"--out", c / "t.txt", c.escribe("a,b.asc", grid(2, 1, "1 2\n"))}));
+    const std::string t = c / "t.txt";
+    for (const auto& args : std::vector<cli::Argumentos>{{a}, {"--out", t}, {"--out", t, a + ":0"},
+                                                         {"--out", t, a + ":2.5"}, {"--out", t, a + ":q"},
+                                                         {"--out", t, a + ":q0"}, {"--out", t, "--out", c / "u.txt", a},
+                                                         {"--out", t, c.escribe("a,b.asc", grid(2, 1, "1 2\n"))}})
+        esUso(covariates(args));
     EXPECT_FALSE(fs::exists(c / "t.txt"));
     Salida ayuda = covariates({"--help"});
     EXPECT_EQ(ayuda.estado, 0);
@@ -63,77 +61,27 @@ TEST(CovariatesCli, FailuresGiveOneErrorLine) {
     Carpeta c;
     auto a = c.escribe("a.asc", grid(2, 2, "1 2\n3 4\n"));
     auto corto = c.escribe("corto.asc", grid(2, 2, "1 2\n3\n"));
-    Salida s = covariates({"--out", c / "t.txt", a, corto});
-    EXPECT_EQ(s.estado, 3);
-    EXPECT_EQ(s.err, "quel-cli covariates: " + corto +
-                         ": error 12: Malformed file (category lines or separator of the table; header or "
-                         "values of the ASCII grid). (line 7): expected ncols = 2 values on line 7, found 1; this "
-                         "grid keeps one grid row per line, so give each line ncols values\n");
     auto otro = c.escribe("otro.asc", "ncols 2\nnrows 2\nxllcorner 0\nyllcorner 0\ncellsize 2\n1 2\n3 4\n");
-    s = covariates({"--out", c / "t.txt", a, otro});
-    EXPECT_EQ(s.estado, 3);
-    EXPECT_EQ(s.err, "quel-cli covariates: " + otro + ": error 4: The ASCII grids have different headers.: "
-                                                     "the grid's header differs from the first grid's\n");
-    s = covariates({"--out", c / "t.txt", c / "falta.asc"});
-    EXPECT_EQ(s.estado, 3);
-    EXPECT_EQ(s.err, "quel-cli covariates: " + (c / "falta.asc") +
-                         ": error 12: Malformed file (category lines or separator of the table; header or values "
-                         "of the ASCII grid).: cannot open the grid: No such file or directory\n");
-    s = covariates({"--out", c / "no/t.txt", a});
+    const std::string malformado = ": error 12: Malformed file (category lines or separator of the table; header or "
+                                   "values of the ASCII grid).";
+    const std::pair<cli::Argumentos, std::string> casos[] = {
+        {{"--out", c / "t.txt", a, corto},
+         corto + malformado + " (line 7): expected ncols = 2 values on line 7, found 1; this grid keeps one grid "
+                              "row per line, so give each line ncols values\n"},
+        {{"--out", c / "t.txt", a, otro},
+         otro + ": error 4: The ASCII grids have different headers.: the grid's header differs from the first grid's\n"},
+        {{"--out", c / "t.txt", c / "falta.asc"},
+         (c / "falta.asc") + malformado + ": cannot open the grid: No such file or directory\n"},
+    };
+    for (const auto& [args, linea] : casos) {
+        const Salida s = covariates(args);
+        EXPECT_EQ(s.estado, 3);
+        EXPECT_EQ(s.err, "quel-cli covariates: " + linea);
+    }
+    const Salida s = covariates({"--out", c / "no/t.txt", a});
     EXPECT_EQ(s.estado, 3);
     EXPECT_NE(s.err.find("cannot write"), std::string::npos);
     EXPECT_FALSE(fs::exists(c / "t.txt"));
-}
-
-TEST(CovariatesCli, ReportsCellsBetweenClassesAndFewerClasses) {
-    Carpeta c;
-    auto a = c.escribe("a.asc", grid(4, 1, "0.5 3.75 4.5 6.5\n"));
-    auto m = c.escribe("m.asc", grid(4, 1, "-1 -2 1 2\n"));
-    auto q = c.escribe("q.asc", grid(4, 1, "7 7 7 9\n"));
-    Salida s = covariates({"--out", c / "t.txt", a + ":2", m + ":manual", q + ":q4", a + ":q4"});
-    ASSERT_EQ(s.estado, 0);
-    EXPECT_NE(s.err.find(a + ": 1 cells fell between two classes"), std::string::npos) << s.err;
-    EXPECT_NE(s.err.find(m + ": 2 cells hold negative values"), std::string::npos) << s.err;
-    EXPECT_NE(s.err.find(q + ": 4 equal-frequency classes asked, 2 formed (equal values are never split between "
-                             "classes)\n"),
-              std::string::npos)
-        << s.err;
-    EXPECT_EQ(s.err.find(a + ": 4 equal-frequency"), std::string::npos) << s.err;
-    EXPECT_EQ(prueba::lee(c / "t.txt").substr(0, 20), "a,2,\nm,2,\nq,2,\na,4,\n");
-}
-
-TEST(CovariatesCli, ParallelRunsLeaveNothingBehind) {
-    Carpeta c;
-    const fs::path antes = fs::current_path();
-    // Two sets of grids of different shapes and values.
-    std::vector<std::string> g1, g2;
-    for (int i = 0; i < 3; ++i) {
-        std::string v1, v2;
-        for (int k = 0; k < 600; ++k) {
-            v1 += std::to_string((k * (i + 3)) % 17) + " ";
-            v2 += std::to_string((k * (i + 5)) % 13) + " ";
-        }
-        g1.push_back(c.escribe("p" + std::to_string(i) + ".asc", grid(30, 20, v1)));
-        g2.push_back(c.escribe("q" + std::to_string(i) + ".asc", grid(20, 30, v2)));
-    }
-    // Sequential references.
-    ASSERT_EQ(cli::covariates({"--out", c / "r1.txt", g1[0], g1[1], g1[2]}), 0);
-    ASSERT_EQ(cli::covariates({"--out", c / "r2.txt", g2[0] + ":manual", g2[1], g2[2] + ":4"}), 0);
-    int e1 = -1, e2 = -1;
-    for (int vuelta = 0; vuelta < 5; ++vuelta) {
-        std::thread t1([&] { e1 = cli::covariates({"--out", c / "s1.txt", g1[0], g1[1], g1[2]}); });
-        std::thread t2([&] { e2 = cli::covariates({"--out", c / "s2.txt", g2[0] + ":manual", g2[1], g2[2] + ":4"}); });
-        t1.join();
-        t2.join();
-        ASSERT_EQ(e1, 0);
-        ASSERT_EQ(e2, 0);
-        EXPECT_EQ(prueba::lee(c / "s1.txt"), prueba::lee(c / "r1.txt"));
-        EXPECT_EQ(prueba::lee(c / "s2.txt"), prueba::lee(c / "r2.txt"));
-    }
-    EXPECT_EQ(fs::current_path(), antes);
-    EXPECT_FALSE(fs::exists(antes / "MascaraTmp.txt"));
-    EXPECT_FALSE(fs::exists(antes / "CoordCovTmp.txt"));
-    EXPECT_FALSE(fs::exists(antes / "Grids"));
 }
 
 // Ctrl-C while the grids are classified: the program stops before its next

@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <random>
 #include <sstream>
@@ -12,12 +10,9 @@
 #include <thread>
 #include <vector>
 
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include "cli/comandos.h"
-#include "cli/comun.h"
 #include "cli/CovariatesApoyo.h"
 #include "support/testutil.h"
 
@@ -61,12 +56,10 @@ struct Region {
                 b += std::to_string(static_cast<double>(g() % 1000) / 4000.0) + "\n";
                 p += std::to_string(dentro ? g() % 4 : 0) + ",\n";
             }
-        c.pop_back();
-        b.pop_back();
-        p.pop_back();
-        prueba::escribe(cov, c);
-        prueba::escribe(sesgo, b);
-        prueba::escribe(priori, p);
+        for (auto [ruta, texto] : {std::pair{&cov, &c}, {&sesgo, &b}, {&priori, &p}}) {
+            texto->pop_back();
+            prueba::escribe(*ruta, *texto);
+        }
         prueba::escribe(sitios,
                         "Lynx rufus,-104.9,20.1\nCanis latrans,-104.4,19.1\nLynx rufus,-103.4,18.9\n"
                         "Canis latrans,-104.1,19.6\nLynx rufus,-104.6,19.4");
@@ -79,24 +72,18 @@ struct Region {
     }
 };
 
-const char* const kArchivos[6] = {"predictive.txt",  "certainty.txt",  "prior_potential.txt",
+const char* const kArchivos[6] = {"predictive.txt", "certainty.txt", "prior_potential.txt",
                                   "predictive.asc", "certainty.asc", "prior_potential.asc"};
+
+std::ptrdiff_t cuenta(const fs::path& carpeta) {
+    return std::distance(fs::directory_iterator(carpeta), fs::directory_iterator());
+}
 
 // The six result files of a folder, in the order of kArchivos.
 std::vector<std::string> resultados(const fs::path& carpeta) {
     std::vector<std::string> r;
     for (const char* n : kArchivos) r.push_back(prueba::lee(carpeta / n));
     return r;
-}
-
-// Two runs side by side; their exit statuses.
-std::pair<int, int> aLaVez(const std::vector<std::string>& a, const std::vector<std::string>& b) {
-    int ea = -1, eb = -1;
-    std::thread t1([&] { ea = cli::predict(a); });
-    std::thread t2([&] { eb = cli::predict(b); });
-    t1.join();
-    t2.join();
-    return {ea, eb};
 }
 
 }  // namespace
@@ -109,100 +96,20 @@ TEST(Predict, EscribeLosSeisArchivos) {
     // Not a terminal: no progress; the first lynx lies on a no-data cell.
     EXPECT_EQ(s.err, "quel-cli predict: Lynxrufus: 1 of 3 sites lie on no-data cells and count in the nearest region "
                      "cell: (-104.9, 20.1)\n");
-    for (const char* n : kArchivos) EXPECT_TRUE(fs::is_regular_file(reg.salida / n)) << n;
     const auto pred = lineas(prueba::lee(reg.salida / "predictive.txt"));
     ASSERT_EQ(pred.size(), 49u);
-    EXPECT_EQ(pred[0], "Longitude, Latitude,Predictive probability,");
-    EXPECT_EQ(pred[1], "-105,20,0");  // outside the region
+    EXPECT_EQ(pred[0] + pred[1], "Longitude, Latitude,Predictive probability,-105,20,0");  // outside the region
     EXPECT_EQ(lineas(prueba::lee(reg.salida / "certainty.txt"))[0], "Longitude, Latitude,Certainty,");
     EXPECT_EQ(lineas(prueba::lee(reg.salida / "prior_potential.txt"))[0], "Longitude, Latitude,Prior potential,");
     const auto asc = lineas(prueba::lee(reg.salida / "predictive.asc"));
     ASSERT_EQ(asc.size(), 12u);
-    EXPECT_EQ(asc[0], "ncols         8");
-    EXPECT_EQ(asc[1], "nrows         6");
-    EXPECT_EQ(asc[6].substr(0, 6), "-9999 ");
+    EXPECT_EQ(asc[0] + asc[1] + asc[6].substr(0, 6), "ncols         8nrows         6-9999 ");
     // Nothing but the inputs and the results folder in the user's folder.
-    EXPECT_EQ(std::distance(fs::directory_iterator(reg.dir.ruta()), fs::directory_iterator()), 5);
-    EXPECT_EQ(std::distance(fs::directory_iterator(reg.salida), fs::directory_iterator()), 6);
+    EXPECT_EQ(cuenta(reg.dir.ruta()), 5);
+    EXPECT_EQ(cuenta(reg.salida), 6);
 }
 
-TEST(Predict, ErroresDeUso) {
-    Region reg;
-    auto conUso = [](const Salida& s) {
-        EXPECT_EQ(s.estado, 2);
-        EXPECT_NE(s.err.find("quel-cli predict: "), std::string::npos) << s.err;
-    };
-    conUso(predict({}));
-    conUso(predict({"--covariates", reg.cov.string()}));
-    auto a = reg.args({"--uniform-bias"});
-    conUso(predict(a));  // both bias forms
-    a = reg.args();
-    a.erase(a.begin() + 4, a.begin() + 6);  // no bias at all
-    conUso(predict(a));
-    conUso(predict(reg.args({"--digits", "seis"})));
-    conUso(predict(reg.args({"--colour", "red"})));
-    conUso(predict(reg.args({"--out", "otra"})));  // given twice
-    EXPECT_FALSE(fs::exists(reg.salida));
-    const Salida ayuda = predict({"--help"});
-    EXPECT_EQ(ayuda.estado, 0);
-    EXPECT_EQ(ayuda.out.rfind("usage: quel-cli predict", 0), 0u);
-}
-
-TEST(Predict, MemoriaRevisadaAntesDeGastarla) {
-    Region reg;
-    // --max-memory: bytes or K, M, G, T (the forms are the memory tests' business).
-    EXPECT_NE(predict(reg.args({"--max-memory", "12X"})).err.find("--max-memory must be"), std::string::npos);
-    EXPECT_EQ(predict(reg.args({"--max-memory", "2G"})).estado, 0);
-    fs::remove_all(reg.salida);
-    Salida s = predict(reg.args({"--max-memory", "64K"}));
-    EXPECT_EQ(s.estado, 3);
-    EXPECT_EQ(s.err.rfind("quel-cli predict: " + reg.cov.string() +
-                              ": error 13: The run would need more memory than it may use.: the run would need about ",
-                          0),
-              0u)
-        << s.err;
-    EXPECT_NE(s.err.find("more than the 64.0 KB it may use"), std::string::npos) << s.err;
-    EXPECT_NE(s.err.find("--max-memory sets the limit"), std::string::npos) << s.err;
-    EXPECT_FALSE(fs::exists(reg.salida));
-#if !defined(__SANITIZE_ADDRESS__)
-    // A category count of 10^9 is refused at once, under the default limit,
-    // by a process that could not allocate its tables if it tried.
-    std::string c = prueba::lee(reg.cov);
-    c.replace(0, c.find('\n'), "Altura,1000000000,");
-    prueba::escribe(reg.cov, c);
-    const fs::path err = reg.dir / "err.txt";
-    const pid_t hijo = fork();
-    ASSERT_GE(hijo, 0);
-    if (hijo == 0) {
-        const rlimit limite{std::uint64_t{1} << 31, std::uint64_t{1} << 31};
-        setrlimit(RLIMIT_AS, &limite);
-        const Salida h = predict(reg.args());
-        prueba::escribe(err, h.err);
-        _exit(h.estado);
-    }
-    int estado = 0;
-    ASSERT_EQ(waitpid(hijo, &estado, 0), hijo);
-    ASSERT_TRUE(WIFEXITED(estado));
-    EXPECT_EQ(WEXITSTATUS(estado), 3);
-    const std::string texto = prueba::lee(err);
-    EXPECT_NE(texto.find("error 13"), std::string::npos) << texto;
-    EXPECT_NE(texto.find("covariates 'Altura' (1000000000 categories) and 'Clima' (4 categories) alone take"),
-              std::string::npos)
-        << texto;
-#endif
-}
-
-// One species gives what a sites file holding only its records gives.
-TEST(Predict, UnaEspecieComoUnArchivoDeSusSitios) {
-    Region reg;
-    ASSERT_EQ(predict(reg.args({"--species", " Lynx  rufus", "--digits", "17"})).estado, 0);
-    std::vector<std::string> especie;
-    for (const char* n : kArchivos) especie.push_back(prueba::lee(reg.salida / n));
-    prueba::escribe(reg.sitios, "Lynx rufus,-104.9,20.1\nLynx rufus,-103.4,18.9\nLynx rufus,-104.6,19.4");
-    ASSERT_EQ(predict(reg.args({"--digits", "17"})).estado, 0);
-    for (std::size_t i = 0; i < 6; ++i) EXPECT_EQ(especie[i], prueba::lee(reg.salida / kArchivos[i])) << kArchivos[i];
-}
-
+// A bad input gives one error line naming the file and the code, and no results.
 TEST(Predict, UnaEntradaMalaDaSuLineaDeError) {
     Region reg;
     std::string b = prueba::lee(reg.sesgo);
@@ -217,45 +124,13 @@ TEST(Predict, UnaEntradaMalaDaSuLineaDeError) {
                          "to 1, found \"1.5\"\n");
     EXPECT_FALSE(fs::exists(reg.salida));
 
+    // A missing prior file.
     auto a = reg.args({"--uniform-bias"});
     a.erase(a.begin() + 4, a.begin() + 6);
-    a[5] = (reg.dir / "no-existe.txt").string();  // the prior file
+    a[5] = (reg.dir / "no-existe.txt").string();
     const Salida falta = predict(a);
     EXPECT_EQ(falta.estado, 3);
     EXPECT_EQ(falta.err.rfind("quel-cli predict: " + a[5] + ": error 2: ", 0), 0u) << falta.err;
-}
-
-TEST(Predict, FallosDeLaCorrida) {
-    Region reg;
-    // A category code above its covariate's count of categories.
-    std::string c = prueba::lee(reg.cov);
-    c.replace(c.find("Clima,4,"), 8, "Clima,2,");
-    prueba::escribe(reg.cov, c);
-    Salida s = predict(reg.args());
-    EXPECT_EQ(s.estado, 3);
-    EXPECT_EQ(s.err.rfind("quel-cli predict: " + reg.cov.string() + ": error 11: ", 0), 0u) << s.err;
-    // A bias file with one row fewer than the covariate table.
-    Region otra;
-    std::string b = prueba::lee(otra.sesgo);
-    prueba::escribe(otra.sesgo, b.substr(0, b.rfind('\n')));
-    s = predict(otra.args());
-    EXPECT_EQ(s.estado, 3);
-    EXPECT_EQ(s.err.rfind("quel-cli predict: " + otra.sesgo.string() + ": error 3: ", 0), 0u) << s.err;
-}
-
-TEST(Predict, SitiosFueraDeLaRegionSeInforman) {
-    Region reg;
-    prueba::escribe(reg.sitios, "Lynx rufus,-104.85,19.9\nLynx rufus,3000000,19.9\nPuma,-104.9,20.1\nWolf,-90,40");
-    auto a = reg.args({"--uniform-bias"});
-    a.erase(a.begin() + 4, a.begin() + 6);
-    const Salida s = predict(a);
-    EXPECT_EQ(s.estado, 0) << s.err;
-    EXPECT_EQ(s.err,
-              "quel-cli predict: Lynxrufus: 1 of 2 sites left out as outside the region: (3000000, 19.9)\n"
-              "quel-cli predict: Puma: 1 of 1 sites lie on no-data cells and count in the nearest region cell: "
-              "(-104.9, 20.1)\n"
-              "quel-cli predict: Wolf: 1 of 1 sites left out as outside the region: (-90, 40)\n"
-              "quel-cli predict: warning: Wolf has no site in the region; its maps show the prior alone\n");
 }
 
 // Two runs writing into one folder end with complete files, those of a single run.
@@ -263,9 +138,14 @@ TEST(Predict, DosCorridasALaMismaCarpeta) {
     Region reg;
     ASSERT_EQ(predict(reg.args()).estado, 0);
     const std::vector<std::string> solo = resultados(reg.salida);
-    EXPECT_EQ(aLaVez(reg.args({"--threads", "1"}), reg.args({"--threads", "2"})), std::make_pair(0, 0));
+    int ea = -1, eb = -1;
+    std::thread t1([&] { ea = cli::predict(reg.args({"--threads", "1"})); });
+    std::thread t2([&] { eb = cli::predict(reg.args({"--threads", "2"})); });
+    t1.join();
+    t2.join();
+    EXPECT_EQ(std::make_pair(ea, eb), std::make_pair(0, 0));
     EXPECT_EQ(resultados(reg.salida), solo);
-    EXPECT_EQ(std::distance(fs::directory_iterator(reg.salida), fs::directory_iterator()), 6);
+    EXPECT_EQ(cuenta(reg.salida), 6);
 }
 
 // A run that cannot write its last file leaves every earlier result as it was.
@@ -282,7 +162,7 @@ TEST(Predict, UnaCorridaFallidaDejaLosResultadosAnteriores) {
     fs::remove(reg.salida / "prior_potential.asc");
     prueba::escribe(reg.salida / "prior_potential.asc", antes[5]);
     EXPECT_EQ(resultados(reg.salida), antes);
-    EXPECT_EQ(std::distance(fs::directory_iterator(reg.salida), fs::directory_iterator()), 6);
+    EXPECT_EQ(cuenta(reg.salida), 6);
 }
 
 // Ctrl-C during a run: the program stops at its next check, leaves no
@@ -312,21 +192,3 @@ TEST(Predict, CtrlCDetieneLaCorridaSinDejarNada) {
     EXPECT_TRUE(fs::is_empty(tmp));
     EXPECT_TRUE(!fs::exists(reg.salida) || fs::is_empty(reg.salida));
 }
-
-// ---- shared helpers --------------------------------------------------------
-
-TEST(PredictComun, CarpetaPrivadaUnicaYBorrada) {
-    fs::path p1, p2;
-    {
-        cli::CarpetaPrivada a, b;
-        p1 = a.ruta();
-        p2 = b.ruta();
-        EXPECT_NE(p1, p2);
-        EXPECT_TRUE(fs::is_directory(p1));
-        EXPECT_EQ(p1.parent_path(), fs::temp_directory_path());
-        prueba::escribe(p1 / "CovariablesTmp.txt", "x");
-    }
-    EXPECT_FALSE(fs::exists(p1));
-    EXPECT_FALSE(fs::exists(p2));
-}
-

@@ -2,12 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
+#include "cli/CovariatesApoyo.h"
 #include "cli/comandos.h"
 #include "data/cargaArchivo.h"
-#include "support/testutil.h"
-#include "cli/CovariatesApoyo.h"
 
 namespace fs = std::filesystem;
 
@@ -15,8 +13,6 @@ namespace {
 
 using apoyo::Carpeta;
 using apoyo::Salida;
-
-Salida prior(const std::vector<std::string>& args) { return apoyo::corre(cli::prior, args); }
 
 std::string grid(int ncols, int nrows, const std::string& cuerpo) {
     return apoyo::grid(ncols, nrows, cuerpo, "NODATA_value -9999\n");
@@ -28,7 +24,7 @@ TEST(PriorCli, WritesThePriorFileAndWarnsOfClassesAPredictionRefuses) {
     Carpeta c;
     auto b = c.escribe("base.asc", grid(3, 2, "1 1 -9999\n1 1 1\n"));
     auto p = c.escribe("prior.asc", grid(3, 2, "1 3 3\n-9999 2 1\n"));
-    Salida s = prior({"--base", b, "--prior", p, "--out", c / "priori"});
+    Salida s = apoyo::corre(cli::prior, {"--base", b, "--prior", p, "--out", c / "priori"});
     ASSERT_EQ(s.estado, 0) << s.err;
     EXPECT_EQ(s.err, "");
     EXPECT_EQ(prueba::lee(c / "priori"), "1,\n3,\n0,\n2,\n2,\n1,");
@@ -37,7 +33,7 @@ TEST(PriorCli, WritesThePriorFileAndWarnsOfClassesAPredictionRefuses) {
     // Classes 5 and -9999 (not the prior grid's no-data value here) are
     // written as they are, with a warning naming their count and the first.
     auto raro = c.escribe("raro.asc", apoyo::grid(3, 2, "1 5 3\n-1 2 -9999\n", "NODATA_value -1\n"));
-    s = prior({"--base", b, "--prior", raro, "--out", c / "raro.txt"});
+    s = apoyo::corre(cli::prior, {"--base", b, "--prior", raro, "--out", c / "raro.txt"});
     ASSERT_EQ(s.estado, 0) << s.err;
     EXPECT_EQ(prueba::lee(c / "raro.txt"), "1,\n5,\n3,\n2,\n2,\n-9999,");
     EXPECT_EQ(s.err, "quel-cli prior: warning: " + (c / "raro.txt") +
@@ -46,21 +42,4 @@ TEST(PriorCli, WritesThePriorFileAndWarnsOfClassesAPredictionRefuses) {
     cargaArchivo datos(c.t.ruta());
     EXPECT_EQ(datos.cargaPriori(c / "raro.txt"), 9);
     EXPECT_EQ(datos.error.linea, 2);
-}
-
-TEST(PriorCli, UsageAndGridErrors) {
-    Carpeta c;
-    auto b = c.escribe("base.asc", grid(2, 1, "1 1\n"));
-    EXPECT_EQ(prior({"--base", b, "--out", c / "p.txt"}).estado, 2);
-    EXPECT_EQ(prior({"--base", b, "--prior", b}).estado, 2);
-    EXPECT_EQ(prior({"--base", b, "--prior", b, "--out", ""}).estado, 2);
-    EXPECT_EQ(prior({"--base", b, "--prior", b, "--out", c / "p.txt", "extra"}).estado, 2);
-    auto mal = c.escribe("mal.asc", "ncols 2\nnrows 1\nxllcorner 0\nyllcorner 0\n1 1\n");
-    Salida s = prior({"--base", mal, "--prior", b, "--out", c / "p.txt"});
-    EXPECT_EQ(s.estado, 3);
-    EXPECT_EQ(s.err.rfind("quel-cli prior: " + mal + ": error 12: ", 0), 0u) << s.err;
-    EXPECT_NE(s.err.find("the header has no cellsize"), std::string::npos);
-    s = prior({"--base", b, "--prior", c / "falta.asc", "--out", c / "p.txt"});
-    EXPECT_EQ(s.estado, 3);
-    EXPECT_FALSE(fs::exists(c / "p.txt"));
 }

@@ -1,5 +1,4 @@
-// quel-cli sites: an occurrence download into the sites file, its report,
-// and what it refuses.
+// quel-cli sites: an occurrence download into the sites file and its report.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -37,28 +36,4 @@ TEST(SitesCli, DownloadBecomesTheSitesFileWithAReportPerSpecies) {
         cli::sites, {"--from", descarga, "--out", c / "lynx.txt", "--species", "Lynx rufus", "--species", "Felis"});
     ASSERT_EQ(l.estado, 0) << l.err;
     EXPECT_EQ(prueba::lee(c / "lynx.txt"), "Lynx rufus,0.5,5.5\nLynx rufus,1.5,1.5");
-}
-
-TEST(SitesCli, RefusalsLeaveNoFile) {
-    apoyo::Carpeta c;
-    const std::string descarga = c.escribe("d.csv", "species,decimalLongitude,decimalLatitude\na,,\n");
-    const std::string otra = c.escribe("o.csv", "name,x,y\na,1,2");
-    struct Caso {
-        cli::Argumentos args;
-        int estado;
-        const char* texto;
-    };
-    const Caso casos[] = {
-        {{"--from", descarga, "--out", c / "s.txt", "--one-per-cell"}, 2, "--one-per-cell needs --region"},
-        {{"--out", c / "s.txt"}, 2, "missing option --from"},
-        {{"--from", descarga, "--out", c / "s.txt"}, 3, "no record kept"},
-        {{"--from", otra, "--out", c / "s.txt"}, 3, "line 1: the header line has no column \"species\""},
-        {{"--from", c / "falta.csv", "--out", c / "s.txt"}, 3, "cannot read the file"},
-    };
-    for (const Caso& k : casos) {
-        const apoyo::Salida s = apoyo::corre(cli::sites, k.args);
-        EXPECT_EQ(s.estado, k.estado) << s.err;
-        EXPECT_NE(s.err.find(k.texto), std::string::npos) << s.err;
-    }
-    EXPECT_FALSE(fs::exists(c / "s.txt"));
 }

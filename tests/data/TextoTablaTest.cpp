@@ -40,15 +40,6 @@ TEST(LectorPiezas, LinesLongerThanTheReadBlockComeWhole) {
     EXPECT_EQ(r[2], (std::pair<std::string, bool>{larga, true}));
 }
 
-TEST(SeparaCampos, EmptyFieldsVanishAndAnEmptyLineIsOneField) {
-    std::vector<std::string_view> c;
-    EXPECT_EQ(texto::separaCampos("1,,2,", c), 2);
-    EXPECT_EQ(c[1], "2");
-    EXPECT_EQ(texto::separaCampos(",,", c), 1);
-    EXPECT_TRUE(c[0].empty());
-    EXPECT_EQ(texto::primerCampo(",,sp a,1"), "sp a");
-}
-
 // Validation accepts exactly what the C conversion consumes whole, with the
 // same value; the readers take the conversion's leading number.
 TEST(Numeros, SameSyntaxAndValuesAsTheCConversion) {
@@ -69,32 +60,6 @@ TEST(Numeros, SameSyntaxAndValuesAsTheCConversion) {
     double v;
     EXPECT_FALSE(texto::numeroCompleto("", v));
     EXPECT_FALSE(texto::numeroCompleto(std::string_view("1\0" "2", 3), v));
-}
-
-TEST(Numeros, IntegerTruncationSaturatesInsteadOfOverflowing) {
-    EXPECT_EQ(texto::aEntero(-2.9f), -2);
-    EXPECT_EQ(texto::aEntero(3e9f), 2147483647);
-    EXPECT_EQ(texto::aEntero(-3e9f), -2147483647 - 1);
-    EXPECT_FALSE(texto::enteroRepresentable(2147483648.0f));
-    EXPECT_TRUE(texto::enteroRepresentable(-2147483648.0f));
-}
-
-TEST(EscritorTexto, WritesEverythingAndReportsAFolderThatIsMissing) {
-    prueba::CarpetaTemporal dir;
-    {
-        texto::EscritorTexto w(dir / "o.txt");
-        const std::string grande(700'000, 'y');
-        w.agrega(grande);
-        w.agrega('z');
-        char* d = w.reserva(2'000'000);
-        d[0] = 'q';
-        w.confirma(1);
-        EXPECT_TRUE(w.cierra());
-    }
-    EXPECT_EQ(prueba::lee(dir / "o.txt"), std::string(700'000, 'y') + "zq");
-    texto::EscritorTexto malo(dir / "no" / "o.txt");
-    malo.agrega("x");
-    EXPECT_FALSE(malo.cierra());
 }
 
 }  // namespace

@@ -4,29 +4,10 @@
 #include <cmath>
 #include <random>
 
-#include "data/geometriaTabla.h"
+#include "DatosPrueba.h"
 #include "engine/asignaSitios.h"
 
 namespace {
-
-// The scan as the engine's design states it, to the rows' cell centres.
-int escaneo(const TImagenN<int>& cov, const TImagenN<float>& coord, float x, float y) {
-    float mejor = 1e6f;
-    int fila = -1;
-    const double mitad = quel::celdaDeTabla(coord) / 2;
-    const auto& bandera = cov.datos[static_cast<std::size_t>(cov.columnas - 1)];
-    for (int r = 0; r < cov.renglones; ++r) {
-        if (bandera[static_cast<std::size_t>(r)] != 1) continue;
-        const double dx = static_cast<double>(x) - (coord.datos[0][static_cast<std::size_t>(r)] + mitad);
-        const double dy = static_cast<double>(y) - (coord.datos[1][static_cast<std::size_t>(r)] + mitad);
-        const float d = static_cast<float>(std::sqrt(dx * dx + dy * dy));
-        if (d < mejor) {
-            mejor = d;
-            fila = r;
-        }
-    }
-    return fila;
-}
 
 struct Tabla {
     TImagenN<int> cov;
@@ -40,77 +21,6 @@ struct Tabla {
 };
 
 }  // namespace
-
-// A site in any quadrant of a cell goes to that cell's row, on a 3 x 3
-// region, a one-row and a one-column region (cells of 2 x 2, corners from
-// (10, 20), the table running from the top-left cell); a site on a no-data
-// cell goes to the valid cell whose centre is nearest.
-TEST(AsignaSitios, CadaSitioVaALaCeldaQueLoContiene) {
-    const struct {
-        int columnas, filas;
-        int sinDato;  // row of a no-data cell, or -1
-    } regiones[] = {{3, 3, -1}, {3, 1, -1}, {1, 3, -1}, {3, 3, 4}};
-    for (const auto& g : regiones) {
-        SCOPED_TRACE(testing::Message() << g.columnas << " x " << g.filas);
-        const int n = g.columnas * g.filas;
-        Tabla t(n);
-        for (int r = 0; r < n; ++r)
-            t.fila(r, 10 + 2.0f * static_cast<float>(r % g.columnas),
-                   20 + 2.0f * static_cast<float>(g.filas - 1 - r / g.columnas), r == g.sinDato ? 0 : 1);
-        TImagenN<float> sitios(4 * n, 3);
-        for (int s = 0; s < 4 * n; ++s) {
-            const auto r = static_cast<std::size_t>(s / 4);
-            sitios.datos[0][static_cast<std::size_t>(s)] = t.coord.datos[0][r] + (s % 2 ? 1.6f : 0.3f);
-            sitios.datos[1][static_cast<std::size_t>(s)] = t.coord.datos[1][r] + (s % 4 >= 2 ? 1.8f : 0.5f);
-        }
-        ASSERT_EQ(asignaSitios(t.cov, t.coord, sitios), 0);
-        // The no-data centre cell (corner 12, 22): (12.3, 22.5) is nearest
-        // the left cell's centre (11, 23), (13.6, 22.5) the right one's
-        // (15, 23), the upper quadrants the upper one's (13, 25).
-        const float vecina[] = {3, 5, 1, 1};
-        for (int s = 0; s < 4 * n; ++s)
-            EXPECT_EQ(sitios.datos[2][static_cast<std::size_t>(s)],
-                      s / 4 == g.sinDato ? vecina[s % 4] : static_cast<float>(s / 4))
-                << "site " << s;
-    }
-}
-
-TEST(AsignaSitios, EquidistanteVaALaPrimeraFilaValida) {
-    // The first row runs right to left: no cell size, the corners count.
-    Tabla t(4);
-    t.fila(0, 0, 0, 0);  // closest but outside the region
-    t.fila(1, 1, 0, 1);
-    t.fila(2, -1, 0, 1);
-    t.fila(3, 0, 1, 1);
-    TImagenN<float> sitios(2, 3);
-    sitios.datos[0][0] = 0;  // equidistant from rows 1, 2, 3
-    sitios.datos[1][0] = 0;
-    sitios.datos[0][1] = -0.9f;
-    sitios.datos[1][1] = 0;
-    EXPECT_EQ(asignaSitios(t.cov, t.coord, sitios), 0);
-    EXPECT_EQ(sitios.datos[2][0], 1.0f);
-    EXPECT_EQ(sitios.datos[2][1], 2.0f);
-}
-
-TEST(AsignaSitios, SinFilaMasCercanaQueUnMillonQuedaFuera) {
-    Tabla t(2);
-    t.fila(0, 0, 0, 1);
-    t.fila(1, 5, 5, 0);
-    TImagenN<float> sitios(3, 3);
-    sitios.datos[0][0] = 2e6f;  // too far
-    sitios.datos[0][1] = 1e6f;  // exactly at the start distance: not strictly closer
-    sitios.datos[0][2] = 999999.9f;
-    std::vector<int> filas;
-    EXPECT_EQ(asignaSitios(t.cov, t.coord, sitios, &filas), 2);
-    EXPECT_EQ(sitios.datos[2][0], -1.0f);
-    EXPECT_EQ(sitios.datos[2][1], -1.0f);
-    EXPECT_EQ(sitios.datos[2][2], 0.0f);
-    EXPECT_EQ(filas, (std::vector<int>{-1, -1, 0}));
-    // No valid row, or no table at all.
-    t.fila(0, 0, 0, 0);
-    EXPECT_EQ(asignaSitios(t.cov, t.coord, sitios), 3);
-    EXPECT_EQ(asignaSitios(TImagenN<int>(), TImagenN<float>(), sitios), 3);
-}
 
 TEST(AsignaSitios, IgualAlEscaneoEnRejillasYNubes) {
     std::mt19937 gen(7);
@@ -140,7 +50,7 @@ TEST(AsignaSitios, IgualAlEscaneoEnRejillasYNubes) {
         for (int i = 0; i < s; ++i) {
             const auto ii = static_cast<std::size_t>(i);
             ASSERT_EQ(static_cast<int>(sitios.datos[2][ii]),
-                      escaneo(t.cov, t.coord, sitios.datos[0][ii], sitios.datos[1][ii]))
+                      prueba::escaneo(t.cov, t.coord, sitios.datos[0][ii], sitios.datos[1][ii]))
                 << "case " << caso << " site " << i;
         }
     }
@@ -175,14 +85,9 @@ TEST(AsignaSitios, LugarYDescartesPorEspecie) {
 
     const auto d = resumeDescartes(lugares, sitios, &especies, 1);
     ASSERT_EQ(d.size(), 3u);
-    EXPECT_EQ(d[0].especie, "A");
-    EXPECT_EQ(d[0].sitios, 4);
-    EXPECT_EQ(d[0].fuera, 1);
-    EXPECT_EQ(d[0].sinDato, 1);
-    ASSERT_EQ(d[0].primerosSinDato.size(), 1u);
-    EXPECT_EQ(d[0].primerosSinDato[0], std::make_pair(1.1f, 1.9f));
-    ASSERT_EQ(d[0].primerosFuera.size(), 1u);
-    EXPECT_EQ(d[0].primerosFuera[0], std::make_pair(3.5f, 2.0f));
+    EXPECT_EQ(std::make_tuple(d[0].especie, d[0].sitios, d[0].fuera, d[0].sinDato), std::make_tuple(std::string("A"), 4, 1, 1));
+    EXPECT_EQ(d[0].primerosSinDato, (decltype(d[0].primerosSinDato){{1.1f, 1.9f}}));
+    EXPECT_EQ(d[0].primerosFuera, (decltype(d[0].primerosFuera){{3.5f, 2.0f}}));
     EXPECT_EQ(d[1].descartados(), 0);
     EXPECT_EQ(d[2].descartados(), d[2].sitios);
 }

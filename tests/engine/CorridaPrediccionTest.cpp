@@ -50,48 +50,6 @@ struct Detiene final : Progreso {
 
 }  // namespace
 
-TEST(CorridaPrediccion, AjustesFueraDeRangoNoHacenNada) {
-    struct Caso {
-        void (*cambia)(OpcionesPrediccion&);
-        const char* dice;
-    };
-    const Caso casos[] = {
-        {[](OpcionesPrediccion& o) { o.digitos = 0; }, "digits must be from 1 to 30, not 0"},
-        {[](OpcionesPrediccion& o) { o.digitos = 31; }, "digits must be from 1 to 30, not 31"},
-        {[](OpcionesPrediccion& o) { o.hilos = -1; }, "threads must be from 0 to 1024, not -1"},
-        {[](OpcionesPrediccion& o) { o.especie = ""; }, "the species name is empty"},
-    };
-    for (const Caso& c : casos) {
-        SCOPED_TRACE(c.dice);
-        Corrida k;
-        c.cambia(k.o);
-        ejecutarQuel motor;
-        const ResumenPrediccion r = corridaPrediccion(k.o, k.datos, motor);
-        EXPECT_EQ(r.fin, Fin::kOpciones);
-        EXPECT_EQ(r.error.detalle, c.dice);
-        EXPECT_FALSE(k.datos.covariables || fs::exists(k.o.salida));
-    }
-}
-
-TEST(CorridaPrediccion, UnaCorridaCompletaDejaResultadosYArchivos) {
-    Corrida k;
-    ejecutarQuel motor;
-    const ResumenPrediccion r = corridaPrediccion(k.o, k.datos, motor);
-    ASSERT_TRUE(r.bien()) << r.breve() << ": " << r.error.detalle;
-    EXPECT_EQ(r.pares, 1);
-    EXPECT_EQ(r.filas, 12);
-    EXPECT_EQ(r.sinAsignar, 0);
-    ASSERT_TRUE(motor.predictiva && motor.certidumbre && motor.potPriori);
-    for (const char* n : {"predictive.txt", "certainty.asc", "prior_potential.txt"}) EXPECT_TRUE(fs::exists(k.o.salida / n)) << n;
-    // One species only; a species not in the file is refused with the list.
-    k.o.especie = "spb";
-    EXPECT_TRUE(prediccionDeDatos(k.o, k.datos, motor).bien());
-    k.o.especie = "spc";
-    const ResumenPrediccion otra = prediccionDeDatos(k.o, k.datos, motor);
-    EXPECT_EQ(otra.fin, Fin::kEspecie);
-    EXPECT_EQ(otra.error.detalle, "unknown species 'spc'; the sites file holds: spa, spb");
-}
-
 // Cancelled, or failing inside the engine: the caller's engine keeps the
 // results of the run before, and so do the result files.
 TEST(CorridaPrediccion, CanceladaOFallidaNoCambiaNada) {

@@ -22,35 +22,10 @@ Tabla hace(int f, int c, std::initializer_list<long double> valores) {
 TEST(Tablas, DivisionGuardaSoloElDivisorCero) {
     Tabla a = hace(2, 2, {1, 2, 3, 4}), b = hace(2, 2, {2, 0, 0.5L, 8}), c(2, 2);
     EXPECT_EQ(divideTablas(a, b, c), 0);
-    EXPECT_EQ(c.datos[0][0], 0.5L);
-    EXPECT_EQ(c.datos[0][1], 0.0L);
-    EXPECT_EQ(c.datos[1][0], 6.0L);
-    EXPECT_EQ(c.datos[1][1], 0.5L);
+    EXPECT_EQ(c.datos, hace(2, 2, {0.5L, 0, 6, 0.5L}).datos);
     Tabla z(2, 2);
     EXPECT_EQ(divideEscalar(a, 0, z), 0);  // unguarded: infinities
     EXPECT_TRUE(std::isinf(z.datos[0][0]));
-}
-
-TEST(Tablas, TallasDistintasNoEscribenNada) {
-    Tabla a(2, 2), b(2, 3), c(2, 2);
-    llena(c, 7);
-    EXPECT_EQ(sumaTablas(a, b, c), kTallaDistinta);
-    EXPECT_EQ(restaTablas(a, a, b), kTallaDistinta);
-    EXPECT_EQ(multiplicaTablas(b, a, c), kTallaDistinta);
-    escalaTabla(b, 2, c);
-    for (auto& col : c.datos)
-        for (long double v : col) EXPECT_EQ(v, 7.0L);
-}
-
-TEST(Tablas, LogaritmoSeguroCambiaLaEntrada) {
-    Tabla a = hace(1, 3, {0, std::exp(1.0L), 1}), b(1, 3);
-    EXPECT_EQ(logSeguroTabla(a, b), 0);
-    EXPECT_EQ(a.datos[0][0], 1.0L);  // the input cell became 1
-    EXPECT_EQ(b.datos[0][0], 0.0L);
-    EXPECT_NEAR(static_cast<double>(b.datos[1][0]), 1.0, 1e-18);
-    Tabla g(1, 3);
-    EXPECT_EQ(lnGammaTabla(hace(1, 3, {1, 2, 0}), g), 0);
-    EXPECT_EQ(g.datos[0][0] + g.datos[1][0] + g.datos[2][0], 0.0L);
 }
 
 TEST(Tablas, MinimosReglasYPrecisionSimple) {

@@ -43,53 +43,6 @@ TEST(ConstruyeTabla, ThreeGridsToTheByte) {
     EXPECT_FALSE(fs::exists(e.ct.exportador.rutaCoordenadas()));
 }
 
-TEST(ConstruyeTabla, SecondGridWithAnotherCellSizeIsRefused) {
-    Entorno e;
-    std::vector<ItemCovariable> items = {
-        e.grid("a", kEnc22 + "1 2\n3 4\n"),
-        e.grid("b", "ncols 2\nnrows 2\nxllcorner 0\nyllcorner 0\ncellsize 2\nNODATA_value -9999\n1 2\n3 4\n"),
-        e.grid("c", kEnc22 + "1 2\n3 4\n"),
-    };
-    EXPECT_EQ(e.ct.construyeTabla(e.t / "t.txt", items), 4);
-    EXPECT_FALSE(fs::exists(e.t / "t.txt"));
-    EXPECT_EQ(e.ct.rutaError, e.t / "b.asc");
-    // The classification of the refused grid stays on disk.
-    EXPECT_TRUE(fs::exists(e.ct.exportador.rutaCoordenadas()));
-    // Another no-data value is another header too.
-    items[1] = e.grid("b", "ncols 2\nnrows 2\nxllcorner 0\nyllcorner 0\ncellsize 1\nNODATA_value -1\n1 2\n3 4\n");
-    EXPECT_EQ(e.ct.construyeTabla(e.t / "t.txt", items), 4);
-}
-
-TEST(ConstruyeTabla, CentreHeaderMatchingTheCornerOfAnotherGrid) {
-    Entorno e;
-    std::vector<ItemCovariable> items = {
-        e.grid("a", kEnc22 + "1 2\n3 4\n"),
-        e.grid("b", "NCOLS 2\r\nNROWS 2\r\nXLLCENTER 0.5\r\nYLLCENTER 0.5\r\nCELLSIZE 1\r\n 1 2\r\n 3 4\r\n"),
-    };
-    EXPECT_EQ(e.ct.construyeTabla(e.t / "t.txt", items), 0);
-}
-
-TEST(ConstruyeTabla, NamesWithoutADotGetTxtUnlessExact) {
-    Entorno e;
-    std::vector<ItemCovariable> items = {e.grid("a", kEnc22 + "1 2\n3 4\n")};
-    ASSERT_EQ(e.ct.construyeTabla(e.t / "sinpunto", items), 0);
-    EXPECT_TRUE(fs::exists(e.t / "sinpunto.txt"));
-    e.ct.agregaExtension = false;
-    ASSERT_EQ(e.ct.construyeTabla(e.t / "exacto", items), 0);
-    EXPECT_TRUE(fs::exists(e.t / "exacto"));
-    EXPECT_EQ(e.ct.construyeTabla(e.t / "no" / "t.txt", items), 2);
-}
-
-TEST(ConstruyeTabla, UntickedItemsAreSkipped) {
-    Entorno e;
-    std::vector<ItemCovariable> items = {e.grid("a", kEnc22 + "1 2\n3 4\n"), e.grid("b", "not a grid"),
-                                         e.grid("c", kEnc22 + "4 3\n2 1\n", 4)};
-    items[1].marcado = false;
-    ASSERT_EQ(e.ct.construyeTabla(e.t / "t.txt", items), 0);
-    EXPECT_EQ(e.ct.nombresSel, (std::vector<std::string>{"a", "c"}));
-    EXPECT_EQ(e.ct.covsNuevas->datos[1], (std::vector<int>{4, 3, 2, 1}));
-}
-
 TEST(ConstruyeTabla, OpenedTableItemsWithGrids) {
     Entorno e;
     TablaCargada tabla;

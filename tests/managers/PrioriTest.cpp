@@ -43,15 +43,6 @@ TEST(Priori, ClassesPerCell) {
     EXPECT_EQ(prueba::lee(e.t / "guardado.txt"), prueba::lee(e.tp.rutaTemporal()));
 }
 
-TEST(Priori, NoDataValueIsThatOfTheGridReadLast) {
-    Entorno e;
-    ASSERT_EQ(e.tp.cargaBase(e.escribe("b.asc", grid(3, 1, "-1 -9999 1\n", "-1"))), 0);
-    ASSERT_EQ(e.tp.cargaPriori(e.escribe("p.asc", grid(3, 1, "1 1 1\n"))), 0);
-    ASSERT_EQ(e.tp.transforma(), 0);
-    // N = -9999 (the prior's): the base's own -1 is not outside.
-    EXPECT_EQ(prueba::lee(e.tp.rutaTemporal()), "1,\n0,\n1,");
-}
-
 TEST(Priori, GridsThatDoNotLineUpAreRefused) {
     Entorno e;
     EXPECT_EQ(e.tp.transforma(), transformacionPriori::kSinTablas);
@@ -62,7 +53,6 @@ TEST(Priori, GridsThatDoNotLineUpAreRefused) {
         const char* difiere;  // empty: lines up
     } casos[] = {
         {"ncols 4\nnrows 1\nxllcorner 10\nyllcorner 20\ncellsize 0.5\n", "ncols x nrows is 2 x 2 in the base grid, 4 x 1"},
-        {"ncols 2\nnrows 2\nxllcorner 10\nyllcorner 20\ncellsize 0.6\n", "the cell size is 0.5 in the base grid, 0.6"},
         {"ncols 2\nnrows 2\nxllcorner 10.01\nyllcorner 20\ncellsize 0.5\n", "the lower-left corner is (10, 20)"},
         {"ncols 2\nnrows 2\nxllcenter 10.25\nyllcenter 20.25\ncellsize 0.5\n", ""},
         {"ncols 2\nnrows 2\nxllcorner 10.004\nyllcorner 19.998\ncellsize 0.5000001\n", ""},

@@ -8,26 +8,13 @@
 namespace mem = quel::memoria;
 
 TEST(Memoria, CountsAsTypedOnACommandLine) {
-    struct Caso {
-        const char* texto;
-        std::optional<std::uint64_t> bytes;
-    } casos[] = {
-        {"4096", 4096},
-        {"64K", 64u << 10},
-        {"64kb", 64u << 10},
-        {"1.5M", 3u << 19},
-        {"2G", std::uint64_t{2} << 30},
-        {"1T", std::uint64_t{1} << 40},
-        {"0", std::nullopt},
-        {"", std::nullopt},
-        {"-1G", std::nullopt},
-        {"+1G", std::nullopt},
-        {"G", std::nullopt},
-        {"12X", std::nullopt},
-        {"1e9", std::nullopt},
+    const std::pair<const char*, std::optional<std::uint64_t>> casos[] = {
+        {"4096", 4096}, {"64K", 64u << 10}, {"64kb", 64u << 10}, {"1.5M", 3u << 19}, {"2G", std::uint64_t{2} << 30},
+        {"1T", std::uint64_t{1} << 40}, {"0", std::nullopt}, {"", std::nullopt}, {"-1G", std::nullopt},
+        {"+1G", std::nullopt}, {"G", std::nullopt}, {"12X", std::nullopt}, {"1e9", std::nullopt},
         {"99999999999T", std::nullopt},
     };
-    for (const Caso& c : casos) EXPECT_EQ(mem::lee(c.texto), c.bytes) << c.texto;
+    for (const auto& [texto, bytes] : casos) EXPECT_EQ(mem::lee(texto), bytes) << texto;
 }
 
 TEST(Memoria, LimitAndText) {

@@ -31,6 +31,12 @@ struct Mapa {
         imagen.fill(blanco);
     }
     int entrada(int x, int y) const { return qRed(imagen.pixel(x, y)); }
+    // The entries at the given pixels (-1 where white).
+    std::vector<int> entradas(std::initializer_list<std::pair<int, int>> xy) const {
+        std::vector<int> r;
+        for (auto [x, y] : xy) r.push_back(imagen.pixel(x, y) == blanco ? -1 : entrada(x, y));
+        return r;
+    }
 };
 
 TImagenN<long double> valores(std::vector<long double> v) {
@@ -39,61 +45,29 @@ TImagenN<long double> valores(std::vector<long double> v) {
     return t;
 }
 
-TEST(PintaAbsoluto, EscalaAbsolutaYRecorte) {
-    Mapa m;
-    const auto v = valores({1, 0.5, 0, 1.5L, -0.2L, 0.25, 0.9, 0.9, 0.9});
-    pintaAbsoluto(m.paleta, m.imagen, v, 0, m.covariables, m.posiciones, gris, m.columnasMapa);
-    EXPECT_EQ(m.entrada(0, 0), 253);   // 1
-    EXPECT_EQ(m.entrada(10, 0), 126);  // 0.5
-    EXPECT_EQ(m.entrada(30, 0), 0);    // 0
-    EXPECT_EQ(m.entrada(0, 20), 254);  // above 1: clamped
-    EXPECT_EQ(m.entrada(10, 20), 0);   // negative: clamped
-    EXPECT_EQ(m.entrada(30, 20), 63);  // 0.25
-    // The last map row has no row below it and is not painted.
-    EXPECT_EQ(m.imagen.pixel(0, 50), blanco);
-}
-
-TEST(PintaAbsoluto, RectangulosDeCeldaYUltimaCeldaDeFila) {
-    Mapa m;
-    const auto v = valores({0.1L, 0.2L, 0.3L, 0.4L, 0.5L, 0.6L, 0, 0, 0});
-    pintaAbsoluto(m.paleta, m.imagen, v, 0, m.covariables, m.posiciones, gris, m.columnasMapa);
-    // Cell 0: 10 wide, 20 high.
-    EXPECT_EQ(m.entrada(9, 19), 25);
-    EXPECT_EQ(m.entrada(10, 19), 50);
-    EXPECT_EQ(m.entrada(9, 20), 101);
-    // The last cell of a row has no positive x step and keeps the width of the cell
-    // before it (20): columns 30..49.
-    EXPECT_EQ(m.entrada(49, 0), 76);
-    EXPECT_EQ(m.imagen.pixel(50, 0), blanco);
-    // Row 1 is 30 high (20 .. 49).
-    EXPECT_EQ(m.entrada(49, 49), 152);
-    EXPECT_EQ(m.imagen.pixel(49, 50), blanco);
-}
-
-TEST(PintaAbsoluto, CeldasFueraDeLaRegionQuedanIntactas) {
-    Mapa m({1, 0, 2, 1, -1, 1, 1, 1, 1});
-    m.imagen.fill(qRgb(1, 2, 3));
-    const auto v = valores(std::vector<long double>(9, 1));
-    pintaAbsoluto(m.paleta, m.imagen, v, 0, m.covariables, m.posiciones, gris, m.columnasMapa);
-    EXPECT_EQ(m.entrada(0, 0), 253);
-    EXPECT_EQ(m.imagen.pixel(10, 0), qRgb(1, 2, 3));
-    EXPECT_EQ(m.imagen.pixel(10, 20), qRgb(1, 2, 3));
-    EXPECT_EQ(m.entrada(30, 20), 253);
-}
-
-TEST(PintaAbsoluto, PrimeraCeldaSinAnchoPrevioMideUnPixel) {
-    // Row 0 has no positive step to row 1 (a one-column map): one pixel wide.
-    TImagenN<float> pos(3, 2);
-    pos.datos[1] = {0, 10, 20};
-    TImagenN<int> cov(3, 1);
-    cov.datos[0] = {1, 1, 1};
-    QImage img(20, 30, QImage::Format_RGB32);
-    img.fill(blanco);
-    paletaColores p;
-    pintaAbsoluto(p, img, valores({1, 1, 1}), 0, cov, pos, gris, 1);
-    EXPECT_EQ(qRed(img.pixel(0, 0)), 253);
-    EXPECT_EQ(img.pixel(1, 0), blanco);
-    EXPECT_EQ(img.pixel(0, 20), blanco);
+// Above 1 and negative values clamped; the last map row has no row below it
+// and is not painted. Cell 0 is 10 wide, 20 high; the last cell of a row has no
+// positive x step and keeps the width of the cell before it (20): columns
+// 30..49; row 1 is 30 high (20 .. 49). Cells outside the region stay as they were.
+TEST(PintaAbsoluto, EscalaRecorteYRectangulosDeCelda) {
+    const struct {
+        std::vector<int> region;
+        std::vector<long double> v;
+        std::initializer_list<std::pair<int, int>> xy;
+        std::vector<int> entradas;
+    } casos[] = {
+        {std::vector<int>(9, 1), {1, 0.5, 0, 1.5L, -0.2L, 0.25, 0.9, 0.9, 0.9},
+         {{0, 0}, {10, 0}, {30, 0}, {0, 20}, {10, 20}, {30, 20}, {0, 50}}, {253, 126, 0, 254, 0, 63, -1}},
+        {std::vector<int>(9, 1), {0.1L, 0.2L, 0.3L, 0.4L, 0.5L, 0.6L, 0, 0, 0},
+         {{9, 19}, {10, 19}, {9, 20}, {49, 0}, {50, 0}, {49, 49}, {49, 50}}, {25, 50, 101, 76, -1, 152, -1}},
+        {{1, 0, 2, 1, -1, 1, 1, 1, 1}, std::vector<long double>(9, 1), {{0, 0}, {10, 0}, {10, 20}, {30, 20}},
+         {253, -1, -1, 253}},
+    };
+    for (const auto& c : casos) {
+        Mapa m(c.region);
+        pintaAbsoluto(m.paleta, m.imagen, valores(c.v), 0, m.covariables, m.posiciones, gris, m.columnasMapa);
+        EXPECT_EQ(m.entradas(c.xy), c.entradas);
+    }
 }
 
 // The scale runs from 0 to the largest value of the region (the unpainted
@@ -141,30 +115,7 @@ TEST(PintaRelativo, ClasesDelPrioriEnModoDos) {
     clases.datos[0] = {0, 1, 2, 3, 3, 3, 0, 0, 0};
     pintaRelativo(m.paleta, m.imagen, clases, 0, m.covariables, m.posiciones, gris,
                   m.columnasMapa, 2);
-    EXPECT_EQ(m.entrada(0, 0), 0);
-    EXPECT_EQ(m.entrada(10, 0), 84);
-    EXPECT_EQ(m.entrada(30, 0), 169);
-    EXPECT_EQ(m.entrada(0, 20), 253);
-}
-
-TEST(PintaRelativo, ClasesDeCovariableYSesgo) {
-    Mapa m;
-    TImagenN<int> clases(9, 1);
-    clases.datos[0] = {1, 2, 5, 4, 3, 0, 1, 1, 1};
-    pintaRelativo(m.paleta, m.imagen, clases, 0, m.covariables, m.posiciones, gris,
-                  m.columnasMapa);
-    EXPECT_EQ(m.entrada(0, 0), 50);    // 1 * 50.8f
-    EXPECT_EQ(m.entrada(30, 0), 253);  // 5 * 50.8f = 253.99999618...
-    EXPECT_EQ(m.entrada(30, 20), 0);
-
-    Mapa n;
-    TImagenN<float> sesgo(9, 1);
-    sesgo.datos[0] = {0.01f, 0.02f, 0.04f, 0.03f, 0.0f, 0.04f, 0, 0, 0};
-    pintaRelativo(n.paleta, n.imagen, sesgo, 0, n.covariables, n.posiciones, gris,
-                  n.columnasMapa, 1);
-    EXPECT_FLOAT_EQ(n.paleta.maximo, 0.04f);
-    EXPECT_EQ(n.entrada(30, 0), 253);  // 0.04f * 6350 = 253.9999943...
-    EXPECT_EQ(n.entrada(0, 0), 63);
+    EXPECT_EQ(m.entradas({{0, 0}, {10, 0}, {30, 0}, {0, 20}}), (std::vector<int>{0, 84, 169, 253}));
 }
 
 TEST(PintaUniforme, EntradaMasAltaEnCadaCeldaDeLaRegion) {
@@ -173,32 +124,6 @@ TEST(PintaUniforme, EntradaMasAltaEnCadaCeldaDeLaRegion) {
     EXPECT_EQ(m.imagen.pixel(0, 0), qRgb(254, 6, 0));
     EXPECT_EQ(m.imagen.pixel(45, 45), qRgb(254, 6, 0));
     EXPECT_EQ(m.imagen.pixel(30, 0), blanco);
-}
-
-TEST(Pintores, ImagenDeOtroFormatoYEntradasInvalidas) {
-    Mapa m;
-    m.imagen = QImage(80, 80, QImage::Format_RGB888);
-    m.imagen.fill(blanco);
-    pintaAbsoluto(m.paleta, m.imagen, valores(std::vector<long double>(9, 1)), 0, m.covariables,
-                  m.posiciones, 0, m.columnasMapa);
-    EXPECT_EQ(m.imagen.pixel(5, 5), m.paleta.colorQt(0, 253));
-
-    // A value grid shorter than the table, a missing column, no columnasMapa:
-    // nothing outside the data is read and nothing is painted for it.
-    Mapa n;
-    pintaAbsoluto(n.paleta, n.imagen, valores({1, 1}), 0, n.covariables, n.posiciones, gris, 3);
-    EXPECT_EQ(n.entrada(10, 0), 253);
-    EXPECT_EQ(n.imagen.pixel(30, 0), blanco);
-    Mapa o;
-    pintaAbsoluto(o.paleta, o.imagen, valores({1}), 3, o.covariables, o.posiciones, gris, 3);
-    pintaUniforme(o.paleta, o.imagen, o.covariables, o.posiciones, gris, 0);
-    EXPECT_EQ(o.imagen.pixel(0, 0), blanco);
-    // Cells partly outside the image are clipped.
-    Mapa q;
-    q.imagen = QImage(15, 15, QImage::Format_RGB32);
-    q.imagen.fill(blanco);
-    pintaUniforme(q.paleta, q.imagen, q.covariables, q.posiciones, gris, 3);
-    EXPECT_EQ(q.entrada(14, 14), 254);
 }
 
 // Sites on a 5 x 5 grid of coordinates x = 0..4, y = 4..0 (top row first) whose
@@ -238,24 +163,14 @@ TEST(PintaSitios, TonosPorEspecieYMarcadorEnLaCeldaSiguiente) {
     Sitios s({{1.5f, 3.5f}, {0.2f, 2.1f}, {0.7f, 2.5f}, {3.5f, 0.5f}},
              {"alfa", "beta", "beta", "gama"});
     s.pinta(0, 3);
-    EXPECT_EQ(s.centro(7), qRgb(0, 127, 0));
-    EXPECT_EQ(s.centro(11), qRgb(0, 169, 0));
-    EXPECT_EQ(s.centro(24), qRgb(0, 211, 0));
+    EXPECT_EQ((std::vector<QRgb>{s.centro(7), s.centro(11), s.centro(24)}),
+              (std::vector<QRgb>{qRgb(0, 127, 0), qRgb(0, 169, 0), qRgb(0, 211, 0)}));
     // The circle stays inside the 5 x 5 pixels from the cell corner, outlined in black.
     QImage recorte = s.imagen.copy(40, 20, 5, 5);
     bool contorno = false;
     for (int y = 0; y < 5; ++y)
         for (int x = 0; x < 5; ++x) contorno |= recorte.pixel(x, y) == qRgb(0, 0, 0);
     EXPECT_TRUE(contorno);
-}
-
-TEST(PintaSitios, SoloLaEspecieSeleccionadaLlevaColor) {
-    Sitios s({{1.5f, 3.5f}, {0.2f, 2.1f}, {3.5f, 0.5f}}, {"alfa", "beta", "gama"});
-    s.pinta(2, 3);
-    EXPECT_EQ(s.centro(11), qRgb(0, 211, 0));
-    EXPECT_EQ(s.centro(7), blanco);   // outline only
-    EXPECT_EQ(s.centro(24), blanco);
-    EXPECT_NE(s.imagen.copy(40, 20, 5, 5), s.imagen.copy(60, 60, 5, 5));  // outline drawn
 }
 
 TEST(PintaSitios, SitioSinCeldaDebajoOALaDerechaSeOmite) {
@@ -274,25 +189,18 @@ TEST(PintaLlave, LlaveVerticalYBarraHorizontal) {
     paletaColores p;
     QImage llave(20, 177, QImage::Format_RGB32);
     pintaLlave(p, llave, gris, 1);
-    for (int x = 0; x < 20; ++x) {
-        EXPECT_EQ(qRed(llave.pixel(x, 176)), 0);
-        EXPECT_EQ(qRed(llave.pixel(x, 0)), 253);
-    }
+    for (int x = 0; x < 20; ++x) EXPECT_EQ(std::make_pair(qRed(llave.pixel(x, 176)), qRed(llave.pixel(x, 0))), std::make_pair(0, 253));
     EXPECT_EQ(qRed(llave.pixel(0, 176 - 59)), 85);
     for (int y = 1; y < 177; ++y) EXPECT_LE(qRed(llave.pixel(0, y)), qRed(llave.pixel(0, y - 1)));
     pintaLlave(p, llave, 7, 1);
-    EXPECT_EQ(llave.pixel(10, 0), p.colorQt(7, 0));
-    EXPECT_EQ(llave.pixel(10, 59), p.colorQt(7, 85));
-    EXPECT_EQ(llave.pixel(10, 176), p.colorQt(7, 253));
+    for (auto [y, e] : {std::pair{0, 0}, {59, 85}, {176, 253}}) EXPECT_EQ(llave.pixel(10, y), p.colorQt(7, e)) << y;
 
     QImage barra(420, 300, QImage::Format_RGB32);
     barra.fill(qRgb(1, 2, 3));
     pintaLlave(p, barra, gris, 0);
-    for (int y : {0, 150, 299}) {
-        EXPECT_EQ(qRed(barra.pixel(0, y)), 0);
-        EXPECT_EQ(qRed(barra.pixel(177, y)), 253);
-        EXPECT_EQ(barra.pixel(178, y), qRgb(1, 2, 3));
-    }
+    for (int y : {0, 150, 299})
+        EXPECT_EQ(std::make_tuple(qRed(barra.pixel(0, y)), qRed(barra.pixel(177, y)), barra.pixel(178, y)),
+                  std::make_tuple(0, 253, qRgb(1, 2, 3))) << y;
 }
 
 }  // namespace

@@ -27,7 +27,6 @@ struct Raster {
     std::vector<double> valores;  // top row first
     std::optional<double> sinDato;
     int epsg = 4326;  // 0: no coordinate system
-    int bandas = 1;
 };
 
 inline DatasetGDAL abreGDAL(const std::filesystem::path& p) {
@@ -38,7 +37,7 @@ inline DatasetGDAL abreGDAL(const std::filesystem::path& p) {
 inline std::filesystem::path escribeGeoTIFF(const std::filesystem::path& p, const Raster& r) {
     GDALAllRegister();
     GDALDriver* d = GetGDALDriverManager()->GetDriverByName("GTiff");
-    DatasetGDAL ds(d->Create(p.c_str(), r.ncols, r.nrows, r.bandas, r.tipo, nullptr));
+    DatasetGDAL ds(d->Create(p.c_str(), r.ncols, r.nrows, 1, r.tipo, nullptr));
     if (!ds) throw std::runtime_error("cannot create " + p.string());
     std::array<double, 6> gt = r.gt;
     ds->SetGeoTransform(gt.data());
@@ -47,15 +46,12 @@ inline std::filesystem::path escribeGeoTIFF(const std::filesystem::path& p, cons
         srs.importFromEPSG(r.epsg);
         ds->SetSpatialRef(&srs);
     }
-    for (int b = 1; b <= r.bandas; ++b) {
-        GDALRasterBand* banda = ds->GetRasterBand(b);
-        if (r.sinDato) banda->SetNoDataValue(*r.sinDato);
-        std::vector<double> v = r.valores;
-        v.resize(static_cast<std::size_t>(r.ncols) * r.nrows, 1);
-        if (banda->RasterIO(GF_Write, 0, 0, r.ncols, r.nrows, v.data(), r.ncols, r.nrows, GDT_Float64, 0, 0) !=
-            CE_None)
-            throw std::runtime_error("cannot write " + p.string());
-    }
+    GDALRasterBand* banda = ds->GetRasterBand(1);
+    if (r.sinDato) banda->SetNoDataValue(*r.sinDato);
+    std::vector<double> v = r.valores;
+    v.resize(static_cast<std::size_t>(r.ncols) * r.nrows, 1);
+    if (banda->RasterIO(GF_Write, 0, 0, r.ncols, r.nrows, v.data(), r.ncols, r.nrows, GDT_Float64, 0, 0) != CE_None)
+        throw std::runtime_error("cannot write " + p.string());
     return p;
 }
 
