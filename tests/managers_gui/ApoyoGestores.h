@@ -42,6 +42,10 @@ inline constexpr std::array<GridMuestra, 6> kCovariablesMuestra{{
 // equals the command line's.
 inline QByteArray referencia(const QString& relativo) { return lee(muestra(relativo)); }
 
+// A 2 x 2 grid whose last value is no number (line 8).
+inline constexpr const char* kGridIlegible =
+    "ncols 2\nnrows 2\nxllcorner 0\nyllcorner 0\ncellsize 1\nNODATA_value -9999\n1 2\n3 x";
+
 // Answers the next dialog with `respuesta`, then presses `control` (a button
 // or a menu item).
 template <class Control>
@@ -49,6 +53,14 @@ void pulsa(quel::DialogosGuion& dialogos, const QString& respuesta, Control* con
     dialogos.responde(respuesta);
     if constexpr (std::is_base_of_v<QAction, Control>) control->trigger();
     else control->click();
+}
+
+// How many dialogs `accion` opened.
+template <class F>
+std::size_t preguntasDe(quel::DialogosGuion& dialogos, F accion) {
+    const std::size_t antes = dialogos.preguntas.size();
+    accion();
+    return dialogos.preguntas.size() - antes;
 }
 
 // The main window as the managers see it, recording every request.
@@ -64,7 +76,7 @@ public:
     const quel::RaizDatos& raiz() const override { return raiz_; }
     std::filesystem::path carpetaTrabajo() const override { return trabajoDir.path().toStdString(); }
     void agregaLog(const QString& t) override { log << t; }
-    void muestraError(int codigo, int linea) override { errores.push_back({codigo, linea}); }
+    void muestraError(int codigo, int linea) override { errores << QStringLiteral("%1:%2").arg(codigo).arg(linea); }
     void muestraPrincipal() override { ++mostrada; }
     double segundosAbierto() const override { return segundos; }
     bool aceptaCovariables() const override { return acepta; }
@@ -92,14 +104,12 @@ public:
 
     QString trabajo(const QString& nombre) const { return trabajoDir.path() + QLatin1Char('/') + nombre; }
     QString enRaiz(const QString& relativo) const { return raizDir.path() + QLatin1Char('/') + relativo; }
+    QString tmp(const QString& nombre) const { return scratch.path() + QLatin1Char('/') + nombre; }
 
     QTemporaryDir raizDir, trabajoDir, scratch;
     quel::DialogosGuion guion;
     QStringList log;
-    struct Error {
-        int codigo, linea;
-    };
-    std::vector<Error> errores;
+    QStringList errores;  // "code:line" of each error box
     int mostrada = 0;
     double segundos = 0;
     bool acepta = true;
@@ -112,6 +122,15 @@ public:
 private:
     quel::lenguaje::TablasMensajes tablas_;
     quel::RaizDatos raiz_;
+};
+
+// A manager window shown over its own stand-in main window.
+template <class Ventana>
+struct BancoGestor {
+    std::shared_ptr<PrincipalFalso> p = std::make_shared<PrincipalFalso>();
+    Ventana w{p};
+    BancoGestor() { w.show(); }
+    quel::DialogosGuion& dlg() { return p->guion; }
 };
 
 // Enabled state of named controls (buttons or menu items) of a window.
