@@ -2,49 +2,20 @@
 // Helpers of the manager window tests: a stand-in main window that records
 // what the managers ask of it, a private data root and working folder per
 // test, and the bundled sample grids and files.
-#include <QAbstractButton>
-#include <QAction>
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
-#include <QTest>
 #include <array>
-#include <memory>
 #include <type_traits>
 #include <vector>
 
 #include "app/ApoyoVentanas.h"
-#include "ui/DialogosGuion.h"
 #include "data/lenguaje.h"
 #include "managers/covariates/FormServicios.h"
-#include "support/ApoyoQt.h"
 
 namespace prueba {
-
-inline QString grid(const char* nombre) { return muestra(QStringLiteral("grids/") + QLatin1String(nombre)); }
-
-// The sample covariate table's grids and modes, in its column order.
-struct GridMuestra {
-    const char* archivo;
-    int clases;  // 0: manual
-};
-inline constexpr std::array<GridMuestra, 6> kCovariablesMuestra{{
-    {"elevation.asc", 8},
-    {"temperature.asc", 8},
-    {"precipitation.asc", 6},
-    {"slope.asc", 5},
-    {"landcover.asc", 0},
-    {"soil.asc", 0},
-}};
 
 // A bundled sample file; the samples test checks that each equals what
 // quel-cli makes from the bundled grids, so a window's file that equals it
 // equals the command line's.
 inline QByteArray referencia(const QString& relativo) { return lee(muestra(relativo)); }
-
-// A 2 x 2 grid whose last value is no number (line 8).
-inline constexpr const char* kGridIlegible =
-    "ncols 2\nnrows 2\nxllcorner 0\nyllcorner 0\ncellsize 1\nNODATA_value -9999\n1 2\n3 x";
 
 // Answers the next dialog with `respuesta`, then presses `control` (a button
 // or a menu item).
@@ -80,14 +51,8 @@ public:
     void muestraPrincipal() override { ++mostrada; }
     double segundosAbierto() const override { return segundos; }
     bool aceptaCovariables() const override { return acepta; }
-    int cargaCovariables(const QString& ruta) override {
-        cargas << ruta;
-        return 0;
-    }
-    int cargaSesgo(const QString& ruta) override {
-        cargas << ruta;
-        return 0;
-    }
+    int cargaCovariables(const QString& ruta) override { cargas << ruta; return 0; }
+    int cargaSesgo(const QString& ruta) override { cargas << ruta; return 0; }
     int bandera(int i) const override { return banderas[static_cast<std::size_t>(i)]; }
     void registraPriori(std::unique_ptr<TImagenN<int>> p, const QString& ruta) override {
         priori = std::move(p);
@@ -132,22 +97,5 @@ struct BancoGestor {
     BancoGestor() { w.show(); }
     quel::DialogosGuion& dlg() { return p->guion; }
 };
-
-// Enabled state of named controls (buttons or menu items) of a window.
-inline bool activo(QObject* ventana, const char* nombre) {
-    QObject* o = ventana->findChild<QObject*>(QString::fromLatin1(nombre));
-    if (auto* a = qobject_cast<QAction*>(o)) return a->isEnabled();
-    if (auto* w = qobject_cast<QWidget*>(o)) return w->isEnabled();
-    qWarning("no control named %s", nombre);
-    return false;
-}
-
-// The names among `nombres` that are enabled, in order, as one string.
-inline QString activos(QObject* ventana, std::initializer_list<const char*> nombres) {
-    QStringList on;
-    for (const char* n : nombres)
-        if (activo(ventana, n)) on << QString::fromLatin1(n);
-    return on.join(QLatin1Char(' '));
-}
 
 }  // namespace prueba

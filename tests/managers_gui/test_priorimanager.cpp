@@ -1,14 +1,8 @@
 // The prior manager driven by object name over a stand-in main window: the
 // grid loads with their maps and tree groups, the cell-count warning, the
 // transform, the save against the command line's file, the hand-over to the
-// main window, delete, double-click and close.
-#include <QMenu>
-#include <QTest>
-#include <QToolButton>
-#include <QTreeWidget>
-
+// main window and the close, and delete.
 #include "ApoyoGestores.h"
-#include "ui/Controles.h"
 #include "managers/prior/FormPrioriManager.h"
 
 using prueba::activo;
@@ -43,14 +37,6 @@ int primera(const char* nombre, int valor, bool enRegion = false) {
     return -1;
 }
 
-// A small grid of `ncols` x `nrows` cells all holding `valor`.
-QByteArray gridPequeno(int ncols, int nrows, int valor) {
-    QByteArray g = "ncols " + QByteArray::number(ncols) + "\nnrows " + QByteArray::number(nrows) +
-                   "\nxllcorner 0\nyllcorner 0\ncellsize 1\nNODATA_value -9999\n";
-    for (int r = 0; r < nrows; ++r) g += QByteArray::number(valor).append(' ').repeated(ncols) + (r + 1 < nrows ? "\n" : "");
-    return g;
-}
-
 struct Banco : prueba::BancoGestor<TFormPrioriManager> {
     QTreeWidget* arbol() { return w.TreeViewExplorador; }
     QTreeWidgetItem* nodo(int grupo, int hijo = -1) {
@@ -69,8 +55,11 @@ struct Banco : prueba::BancoGestor<TFormPrioriManager> {
         n->setSelected(true);
         arbol()->setCurrentItem(n);
     }
+    // A grid of `ncols` x 2 cells all holding `valor`.
     QString pequeno(const char* nombre, int ncols, int valor) {
-        prueba::escribe(p->tmp(QLatin1String(nombre)), gridPequeno(ncols, 2, valor));
+        const QByteArray fila = QByteArray::number(valor).append(' ').repeated(ncols);
+        prueba::escribe(p->tmp(QLatin1String(nombre)), "ncols " + QByteArray::number(ncols) +
+                                                           "\nnrows 2\nxllcorner 0\nyllcorner 0\ncellsize 1\nNODATA_value -9999\n" + fila + "\n" + fila);
         return p->tmp(QLatin1String(nombre));
     }
 };
@@ -80,211 +69,112 @@ struct Banco : prueba::BancoGestor<TFormPrioriManager> {
 class PruebaPrioriManager : public QObject {
     Q_OBJECT
 private slots:
-    void sinTablasNadaSeHace();
-    void cargasConMapaYGrupos();
-    void transformarYGuardarComoLaLineaDeComandos();
-    void cargaEnPrincipal();
-    void celdasDistintasAvisan();
-    void gridMalformadoVaAlReporteDeError();
-    void borrarGrupos();
-    void nuncaGuardaSobreUnGrid();
-    void dobleClic();
-    void cerrarConTiempoYDesdeLaBarra();
-};
+    void cargasConMapaYGrupos() {
+        Banco b;
+        b.base();
+        QCOMPARE(estado(b.w), QStringLiteral("SpeedButtonCargaPrioriASCII SpeedButtonBorra SpeedButtonTrans SpeedButtonCerrar"));
+        QCOMPARE(b.arbol()->topLevelItemCount(), 1);
+        QCOMPARE(b.nodo(0)->text(0), QStringLiteral("ASCII Base"));
+        QCOMPARE(b.nodo(0)->childCount(), 2);
+        for (int i = 0; i < 3; ++i) QCOMPARE(TFormPrioriManager::tipoNodo(i ? b.nodo(0, i - 1) : b.nodo(0)), i);
+        QCOMPARE(b.nodo(0, 1)->text(0), prueba::grid("base.asc"));
+        // Base map: navy outside the region, green inside; the mask file is gone.
+        QCOMPARE(celda(b.w, primera("base.asc", -9999)), TFormPrioriManager::kMarino);
+        QCOMPARE(celda(b.w, primera("base.asc", 1)), TFormPrioriManager::kVerde);
+        QVERIFY(!QFile::exists(b.p->enRaiz(QStringLiteral("Grids/MascaraTmp.txt"))));
 
-void PruebaPrioriManager::sinTablasNadaSeHace() {
-    Banco b;
-    b.w.SpeedButtonTrans->click();
-    QCOMPARE(b.arbol()->topLevelItemCount(), 0);
-    b.base();
-    b.w.Ejecutar2->trigger();  // the prior grid is still missing
-    QCOMPARE(b.arbol()->topLevelItemCount(), 1);
-    QVERIFY(!QFile::exists(b.p->trabajo(QStringLiteral("PrioriTmp.txt"))));
-    b.p->banderas[0] = 1;
-    QCOMPARE(prueba::preguntasDe(b.dlg(), [&] { b.w.SpeedButtonGuardaClick(), b.w.SpeedButtonCargaPrioriClick(); }), 0u);
-    QVERIFY(!b.p->priori && b.w.isVisible());
-}
+        b.priori();
+        QVERIFY(b.dlg().mensajes.empty());  // same cells: no warning
+        QCOMPARE(estado(b.w), QStringLiteral("SpeedButtonBorra SpeedButtonTrans SpeedButtonCerrar"));
+        QCOMPARE(TFormPrioriManager::tipoNodo(b.nodo(1, 1)), 5);
+        QCOMPARE(celda(b.w, primera("prior.asc", 1)), TFormPrioriManager::kVerdeClaro);
+        QCOMPARE(celda(b.w, primera("prior.asc", 3)), TFormPrioriManager::kRojo);
+        QCOMPARE(celda(b.w, primera("prior.asc", -9999)), TFormPrioriManager::kMarino);
+    }
 
-void PruebaPrioriManager::cargasConMapaYGrupos() {
-    Banco b;
-    b.base();
-    QCOMPARE(estado(b.w), QStringLiteral("SpeedButtonCargaPrioriASCII SpeedButtonBorra SpeedButtonTrans SpeedButtonCerrar"));
-    QCOMPARE(b.arbol()->topLevelItemCount(), 1);
-    QCOMPARE(b.nodo(0)->text(0), QStringLiteral("ASCII Base"));
-    QCOMPARE(b.nodo(0)->childCount(), 2);
-    for (int i = 0; i < 3; ++i) QCOMPARE(TFormPrioriManager::tipoNodo(i ? b.nodo(0, i - 1) : b.nodo(0)), i);
-    QCOMPARE(b.nodo(0, 1)->text(0), prueba::grid("base.asc"));
-    // Base map: navy outside the region, green inside; the mask file is gone.
-    QCOMPARE(celda(b.w, primera("base.asc", -9999)), TFormPrioriManager::kMarino);
-    QCOMPARE(celda(b.w, primera("base.asc", 1)), TFormPrioriManager::kVerde);
-    QVERIFY(!QFile::exists(b.p->enRaiz(QStringLiteral("Grids/MascaraTmp.txt"))));
+    void transformarYGuardarComoLaLineaDeComandos() {
+        Banco b;
+        b.transforma();
+        // Covariates not loaded in the main window: no hand-over.
+        QCOMPARE(estado(b.w), QStringLiteral("SpeedButtonBorra SpeedButtonGuarda SpeedButtonCerrar"));
+        QCOMPARE(b.nodo(2, 0)->text(0), QStringLiteral("PrioriTmp.txt"));
+        QCOMPARE(TFormPrioriManager::tipoNodo(b.nodo(2, 1)), 8);
+        // Transformed map: class 2 where the region has no prior.
+        const int clase2 = primera("prior.asc", -9999, true);
+        QCOMPARE(celda(b.w, clase2), TFormPrioriManager::kAmbar);
+        const QByteArray t = prueba::lee(b.p->trabajo(QStringLiteral("PrioriTmp.txt")));
+        QVERIFY(t == prueba::referencia(QStringLiteral("prior.txt")));
 
-    b.priori();
-    QVERIFY(b.dlg().mensajes.empty());  // same cells: no warning
-    QCOMPARE(estado(b.w), QStringLiteral("SpeedButtonBorra SpeedButtonTrans SpeedButtonCerrar"));
-    QCOMPARE(TFormPrioriManager::tipoNodo(b.nodo(1, 1)), 5);
-    QCOMPARE(celda(b.w, primera("prior.asc", 1)), TFormPrioriManager::kVerdeClaro);
-    QCOMPARE(celda(b.w, primera("prior.asc", 3)), TFormPrioriManager::kRojo);
-    QCOMPARE(celda(b.w, primera("prior.asc", -9999)), TFormPrioriManager::kMarino);
-}
+        // Save: a name without a dot gets ".txt"; the box tells the success.
+        prueba::pulsa(b.dlg(), b.p->tmp(QStringLiteral("priori")), b.w.SpeedButtonGuarda);
+        QCOMPARE(prueba::lee(b.p->tmp(QStringLiteral("priori.txt"))), t);
+        QCOMPARE(b.dlg().mensajes.size(), std::size_t(1));
+        QCOMPARE(b.dlg().mensajes[0].icono, quel::IconoMensaje::Informacion);
+        // A name with a dot is kept; the menu item saves too.
+        prueba::pulsa(b.dlg(), b.p->tmp(QStringLiteral("priori.dat")), b.w.Guardar1);
+        QCOMPARE(prueba::lee(b.p->tmp(QStringLiteral("priori.dat"))), t);
+        // A file that cannot be written is not reported as saved.
+        prueba::pulsa(b.dlg(), b.p->tmp(QStringLiteral("no/existe/priori.txt")), b.w.SpeedButtonGuarda);
+        QCOMPARE(b.dlg().mensajes.back().icono, quel::IconoMensaje::Error);
+    }
 
-void PruebaPrioriManager::transformarYGuardarComoLaLineaDeComandos() {
-    Banco b;
-    b.transforma();
-    // Covariates not loaded in the main window: no hand-over.
-    QCOMPARE(estado(b.w), QStringLiteral("SpeedButtonBorra SpeedButtonGuarda SpeedButtonCerrar"));
-    QCOMPARE(b.nodo(2, 0)->text(0), QStringLiteral("PrioriTmp.txt"));
-    QCOMPARE(TFormPrioriManager::tipoNodo(b.nodo(2, 1)), 8);
-    // Transformed map: class 2 where the region has no prior.
-    const int clase2 = primera("prior.asc", -9999, true);
-    QCOMPARE(celda(b.w, clase2), TFormPrioriManager::kAmbar);
-    const QByteArray t = prueba::lee(b.p->trabajo(QStringLiteral("PrioriTmp.txt")));
-    QVERIFY(t == prueba::referencia(QStringLiteral("prior.txt")));
+    void cargaEnPrincipal() {
+        Banco b;
+        b.p->banderas[0] = 1;
+        b.transforma();
+        QVERIFY(activo(&b.w, "SpeedButtonCargaPriori") && activo(&b.w, "CargaPrincipal1"));
+        const QList<QByteArray> lineas = prueba::lee(b.p->trabajo(QStringLiteral("PrioriTmp.txt"))).split('\n');
+        b.w.CargaPrincipal1->trigger();
+        QVERIFY(b.p->priori);
+        QCOMPARE(b.p->priori->renglones, 2700);
+        QCOMPARE(b.p->priori->columnas, 1);
+        for (int i = 0; i < 2700; ++i) QCOMPARE(b.p->priori->datos[0][static_cast<std::size_t>(i)], lineas[i].chopped(1).toInt());
+        QCOMPARE(b.p->rutaPriori, b.p->trabajo(QStringLiteral("PrioriTmp.txt")));
+        // The window closes as its close command does: a time line, tree and tables released.
+        QVERIFY(!b.w.isVisible() && !b.w.transformacion.priori);
+        QCOMPARE(b.p->mostrada, 1);
+        QCOMPARE(b.p->log.size(), 1);
+        QCOMPARE(b.arbol()->topLevelItemCount(), 0);
+        // With a prior already in the main window, no hand-over is offered.
+        b.w.show();
+        b.p->banderas[2] = 1;
+        b.transforma();
+        QVERIFY(!activo(&b.w, "SpeedButtonCargaPriori"));
+        // Classes a prediction refuses (5 here) are not handed over: the error
+        // names the line of the first one.
+        Banco c;
+        c.p->banderas[0] = 1;
+        c.base(c.pequeno("b.asc", 3, 1));
+        c.priori(c.pequeno("p.asc", 3, 5));
+        c.w.SpeedButtonTrans->click();
+        c.w.CargaPrincipal1->trigger();
+        QVERIFY(!c.p->priori);
+        QCOMPARE(c.p->errores, QStringList{QStringLiteral("9:1")});
+    }
 
-    // Save: a name without a dot gets ".txt"; the box tells the success.
-    prueba::pulsa(b.dlg(), b.p->tmp(QStringLiteral("priori")), b.w.SpeedButtonGuarda);
-    QCOMPARE(prueba::lee(b.p->tmp(QStringLiteral("priori.txt"))), t);
-    QCOMPARE(b.dlg().mensajes.size(), std::size_t(1));
-    QCOMPARE(b.dlg().mensajes[0].icono, quel::IconoMensaje::Informacion);
-    // A name with a dot is kept; the menu item saves too.
-    prueba::pulsa(b.dlg(), b.p->tmp(QStringLiteral("priori.dat")), b.w.Guardar1);
-    QCOMPARE(prueba::lee(b.p->tmp(QStringLiteral("priori.dat"))), t);
-    // A file that cannot be written is not reported as saved.
-    prueba::pulsa(b.dlg(), b.p->tmp(QStringLiteral("no/existe/priori.txt")), b.w.SpeedButtonGuarda);
-    QCOMPARE(b.dlg().mensajes.back().icono, quel::IconoMensaje::Error);
-}
-
-void PruebaPrioriManager::cargaEnPrincipal() {
-    Banco b;
-    b.p->banderas[0] = 1;
-    b.p->segundos = 90;
-    b.transforma();
-    QVERIFY(activo(&b.w, "SpeedButtonCargaPriori") && activo(&b.w, "CargaPrincipal1"));
-    const QList<QByteArray> lineas = prueba::lee(b.p->trabajo(QStringLiteral("PrioriTmp.txt"))).split('\n');
-    b.w.CargaPrincipal1->trigger();
-    QVERIFY(b.p->priori);
-    QCOMPARE(b.p->priori->renglones, 2700);
-    QCOMPARE(b.p->priori->columnas, 1);
-    for (int i = 0; i < 2700; ++i) QCOMPARE(b.p->priori->datos[0][static_cast<std::size_t>(i)], lineas[i].chopped(1).toInt());
-    QCOMPARE(b.p->rutaPriori, b.p->trabajo(QStringLiteral("PrioriTmp.txt")));
-    // The window closes as its close command does.
-    QVERIFY(!b.w.isVisible());
-    QCOMPARE(b.p->mostrada, 1);
-    QCOMPARE(b.p->log, QStringList{QStringLiteral("Tiempo en el administrador: 1.5 minutos.")});
-    QCOMPARE(b.arbol()->topLevelItemCount(), 0);
-    // With a prior already in the main window, no hand-over is offered.
-    b.w.show();
-    b.p->banderas[2] = 1;
-    b.transforma();
-    QVERIFY(!activo(&b.w, "SpeedButtonCargaPriori"));
-    // Classes a prediction refuses (5 here) are not handed over: the error
-    // names the line of the first one.
-    Banco c;
-    c.p->banderas[0] = 1;
-    c.base(c.pequeno("b.asc", 3, 1));
-    c.priori(c.pequeno("p.asc", 3, 5));
-    c.w.SpeedButtonTrans->click();
-    c.w.CargaPrincipal1->trigger();
-    QVERIFY(!c.p->priori);
-    QCOMPARE(c.p->errores, QStringList{QStringLiteral("9:1")});
-}
-
-// Grids of other sizes: a warning and the load goes on; the transform refuses
-// them with the headers' error, nothing written.
-void PruebaPrioriManager::celdasDistintasAvisan() {
-    Banco b;
-    b.base();
-    b.priori(b.pequeno("chico.asc", 3, 1));
-    QCOMPARE(b.dlg().mensajes.size(), std::size_t(1));
-    QCOMPARE(b.arbol()->topLevelItemCount(), 2);
-    b.w.SpeedButtonTrans->click();
-    QCOMPARE(b.dlg().mensajes.size(), std::size_t(1));
-    QCOMPARE(b.p->errores.value(0).section(QLatin1Char(':'), 0, 0), QStringLiteral("4"));
-    QVERIFY(!QFile::exists(b.p->trabajo(QStringLiteral("PrioriTmp.txt"))) && !activo(&b.w, "SpeedButtonGuarda"));
-}
-
-void PruebaPrioriManager::gridMalformadoVaAlReporteDeError() {
-    Banco b;
-    prueba::escribe(b.p->tmp(QStringLiteral("malo.asc")), prueba::kGridIlegible);
-    b.base(b.p->tmp(QStringLiteral("malo.asc")));
-    QCOMPARE(b.p->errores, QStringList{QStringLiteral("12:8")});
-    QCOMPARE(b.arbol()->topLevelItemCount(), 0);
-    QVERIFY(activo(&b.w, "SpeedButtonCargaASCII"));
-}
-
-void PruebaPrioriManager::borrarGrupos() {
-    Banco b;
-    b.base();
-    b.priori();
-    // A child node is no group: nothing happens.
-    b.selecciona(b.nodo(1, 0));
-    b.w.SpeedButtonBorra->click();
-    QCOMPARE(b.arbol()->topLevelItemCount(), 2);
-    // The prior group: its table goes, the map turns navy, load and transform come back;
-    // the base group resets the window.
-    b.w.SpeedButtonTrans->setEnabled(false);
-    const struct {
-        QRgb centro;
-        const char* estado;
-    } pasos[] = {{TFormPrioriManager::kMarino, "SpeedButtonCargaPrioriASCII SpeedButtonBorra SpeedButtonTrans SpeedButtonCerrar"},
-                 {qRgb(255, 255, 255), "SpeedButtonCargaASCII SpeedButtonCargaPrioriASCII SpeedButtonTrans SpeedButtonCerrar"}};
-    for (const auto& paso : pasos) {
-        b.selecciona(b.nodo(b.arbol()->topLevelItemCount() - 1));
+    void borrarGrupos() {
+        Banco b;
+        b.base();
+        b.priori();
+        // A child node is no group: nothing happens.
+        b.selecciona(b.nodo(1, 0));
         b.w.SpeedButtonBorra->click();
-        QCOMPARE(b.w.ImageMapa->bitmap().pixel(320, 240), paso.centro);
-        QCOMPARE(estado(b.w), QLatin1String(paso.estado));
+        QCOMPARE(b.arbol()->topLevelItemCount(), 2);
+        // The prior group: its table goes, the map turns navy, load and transform come back;
+        // the base group resets the window.
+        b.w.SpeedButtonTrans->setEnabled(false);
+        const std::pair<QRgb, const char*> pasos[] = {
+            {TFormPrioriManager::kMarino, "SpeedButtonCargaPrioriASCII SpeedButtonBorra SpeedButtonTrans SpeedButtonCerrar"},
+            {qRgb(255, 255, 255), "SpeedButtonCargaASCII SpeedButtonCargaPrioriASCII SpeedButtonTrans SpeedButtonCerrar"}};
+        for (const auto& [centro, activos] : pasos) {
+            b.selecciona(b.nodo(b.arbol()->topLevelItemCount() - 1));
+            b.w.SpeedButtonBorra->click();
+            QCOMPARE(b.w.ImageMapa->bitmap().pixel(320, 240), centro);
+            QCOMPARE(estado(b.w), QLatin1String(activos));
+        }
+        QCOMPARE(b.arbol()->topLevelItemCount(), 0);
     }
-    QCOMPARE(b.arbol()->topLevelItemCount(), 0);
-}
-
-void PruebaPrioriManager::dobleClic() {
-    Banco b;
-    b.transforma();
-    for (QTreeWidgetItem* n : {b.nodo(0), b.nodo(1, 0), b.nodo(2, 0)}) {
-        b.selecciona(n);
-        b.w.TreeViewExploradorDblClick();
-    }
-    QCOMPARE(b.dlg().mensajes.size(), std::size_t(1));  // a group is no file
-    QCOMPARE(b.dlg().editados, (QStringList{prueba::grid("prior.asc"), b.p->trabajo(QStringLiteral("PrioriTmp.txt"))}));
-    // The map leaf of the base redraws the base map over the transformed one.
-    const int clase2 = primera("prior.asc", -9999, true);
-    QCOMPARE(celda(b.w, clase2), TFormPrioriManager::kAmbar);
-    b.selecciona(b.nodo(0, 1));
-    b.w.TreeViewExploradorDblClick();
-    QCOMPARE(celda(b.w, clase2), TFormPrioriManager::kVerde);
-}
-
-void PruebaPrioriManager::cerrarConTiempoYDesdeLaBarra() {
-    Banco b;
-    b.base();
-    b.p->segundos = 42.0;
-    b.w.SpeedButtonCerrar->click();
-    QCOMPARE(b.arbol()->topLevelItemCount(), 0);
-    QVERIFY(!b.w.isVisible());
-    b.w.show();
-    b.priori();
-    b.p->segundos = 3600;
-    QVERIFY(b.w.close());
-    QCOMPARE(b.p->log, (QStringList{QStringLiteral("Tiempo en el administrador: 42.0 segundos."),
-                                    QStringLiteral("Tiempo en el administrador: 60.0 minutos.")}));
-    QCOMPARE(b.p->mostrada, 2);
-    QVERIFY(!b.w.transformacion.priori);
-}
-
-// The prior file never replaces the base or the prior grid it was made from.
-void PruebaPrioriManager::nuncaGuardaSobreUnGrid() {
-    Banco b;
-    const QString base = b.p->tmp(QStringLiteral("base.asc"));
-    QVERIFY(QFile::copy(prueba::grid("base.asc"), base));
-    b.base(base);
-    b.priori();
-    b.w.SpeedButtonTrans->click();
-    const QByteArray antes = prueba::lee(base);
-    prueba::pulsa(b.dlg(), b.p->tmp(QStringLiteral("./base.asc")), b.w.SpeedButtonGuarda);
-    QCOMPARE(b.dlg().mensajes.size(), std::size_t(1));
-    QVERIFY(b.dlg().mensajes[0].texto.contains(QStringLiteral(" es el dato de entrada ")));
-    QCOMPARE(prueba::lee(base), antes);
-}
+};
 
 QTEST_MAIN(PruebaPrioriManager)
 #include "test_priorimanager.moc"
