@@ -1,16 +1,10 @@
 #pragma once
 // Helpers of the window tests: a private data root per test, small generated
 // inputs, the program started as `quel` starts it, with scripted dialogs.
-#include <QAbstractButton>
-#include <QAction>
-#include <QFile>
-#include <QPushButton>
-#include <QTemporaryDir>
-#include <QTextEdit>
-#include <QTest>
-#include <QToolButton>
-#include <QTreeWidget>
+#include <QtTest>
+#include <QtWidgets>
 #include <memory>
+#include <utility>
 #include <string>
 
 #include "app/Arranque.h"
@@ -18,6 +12,7 @@
 #include "ui/DialogosGuion.h"
 #include "app/dialogs/mensajeTipoArchivo.h"
 #include "app/principalMainQuel.h"
+#include "engine/ejecutarQuel.h"
 #include "support/ApoyoQt.h"
 
 namespace prueba {
@@ -42,6 +37,23 @@ private:
     QAbstractButton* boton_;
 };
 
+// Enabled state of named controls (buttons or menu items) of a window.
+inline bool activo(QObject* ventana, const char* nombre) {
+    QObject* o = ventana->findChild<QObject*>(QString::fromLatin1(nombre));
+    if (auto* a = qobject_cast<QAction*>(o)) return a->isEnabled();
+    if (auto* w = qobject_cast<QWidget*>(o)) return w->isEnabled();
+    qWarning("no control named %s", nombre);
+    return false;
+}
+
+// The names among `nombres` that are enabled, in order, as one string.
+inline QString activos(QObject* ventana, std::initializer_list<const char*> nombres) {
+    QStringList on;
+    for (const char* n : nombres)
+        if (activo(ventana, n)) on << QString::fromLatin1(n);
+    return on.join(QLatin1Char(' '));
+}
+
 // A 4 x 4 region (x 0..3 left to right, y 3..0 top to bottom), two
 // covariates, the cell at x 3, y 3 outside the region.
 inline std::string tablaCovariables() {
@@ -63,10 +75,7 @@ inline std::string tablaCovariables() {
 // carries its comma: a last line of one character is refused).
 inline std::string tablaSesgo(int filaMala = -1) {
     std::string t;
-    for (int r = 0; r < 16; ++r) {
-        if (r) t += "\n";
-        t += r == filaMala ? "1.5" : std::to_string((r + 1) / 20.0).substr(0, 4);
-    }
+    for (int r = 0; r < 16; ++r) t += (r ? "\n" : "") + (r == filaMala ? std::string("1.5") : std::to_string((r + 1) / 20.0).substr(0, 4));
     return t;
 }
 
@@ -77,6 +86,12 @@ inline std::string tablaPriori() {
 }
 
 inline std::string tablaSitios() { return "Lynx,0.4,2.6\nPuma,1.5,1.5\nLynx,2.3,1.4\nPuma,0.6,0.7\nLynx,1.2,2.2"; }
+
+inline QString grid(const char* nombre) { return muestra(QStringLiteral("grids/") + QLatin1String(nombre)); }
+
+// The sample covariate table's grids and classes (0: manual), in its column order.
+inline constexpr std::pair<const char*, int> kCovariablesMuestra[] = {
+    {"elevation.asc", 8}, {"temperature.asc", 8}, {"precipitation.asc", 6}, {"slope.asc", 5}, {"landcover.asc", 0}, {"soil.asc", 0}};
 
 // The program as started by `quel`, over a private data root.
 class Programa {
@@ -101,44 +116,26 @@ public:
     T* w(const char* nombre) const {
         return p->findChild<T*>(QString::fromLatin1(nombre));
     }
-    bool on(const char* nombre) const {
-        if (auto* a = w<QAction>(nombre)) return a->isEnabled();
-        if (auto* x = w<QWidget>(nombre)) return x->isEnabled();
-        return false;
-    }
+    bool on(const char* nombre) const { return activo(p, nombre); }
     QString log() const { return w<QTextEdit>("RichEditLog")->toPlainText(); }
     QString ultimaLinea() const { return log().section(QLatin1Char('\n'), -1); }
+    QTreeWidget* arbol() const { return w<QTreeWidget>("TreeViewExplorador"); }
+    const QImage& mapa() const { return w<quel::TImagen>("ImageMapa")->bitmap(); }
 
-    // The commands as the user gives them, with the file dialog's answer.
-    void cargaCovariables(const QString& ruta) {
-        dialogos.responde(ruta);
-        w<QToolButton>("SpeedButtonCargaCov")->click();
+    // The commands as the user gives them, with the file dialog's answer; a
+    // bias or prior load without a file is the uniform one.
+    void pulsa(const char* boton, const QString& ruta) {
+        if (!ruta.isEmpty()) dialogos.responde(ruta);
+        w<QToolButton>(boton)->click();
     }
-    void cargaSesgo(const QString& ruta) {
-        dialogos.responde(ruta);
-        w<QToolButton>("SpeedButtonCargaSesgo")->click();
-        t->RadioGroupTipoDatos->pulsa(0);
+    void cargaCovariables(const QString& ruta) { pulsa("SpeedButtonCargaCov", ruta); }
+    void cargaSitios(const QString& ruta) { pulsa("SpeedButtonCargaSites", ruta); }
+    void cargaSesgo(const QString& ruta = {}) { cargaConTipo("SpeedButtonCargaSesgo", t->RadioGroupTipoDatos, ruta); }
+    void cargaPriori(const QString& ruta = {}) { cargaConTipo("SpeedButtonCargaPriori", t->RadioGroupTipoPriori, ruta); }
+    void cargaConTipo(const char* boton, quel::TRadioGroup* tipo, const QString& ruta) {
+        pulsa(boton, ruta);
+        tipo->pulsa(ruta.isEmpty() ? 1 : 0);
         t->ButtonOK->click();
-    }
-    void sesgoUniforme() {
-        w<QToolButton>("SpeedButtonCargaSesgo")->click();
-        t->RadioGroupTipoDatos->pulsa(1);
-        t->ButtonOK->click();
-    }
-    void cargaPriori(const QString& ruta) {
-        dialogos.responde(ruta);
-        w<QToolButton>("SpeedButtonCargaPriori")->click();
-        t->RadioGroupTipoPriori->pulsa(0);
-        t->ButtonOK->click();
-    }
-    void prioriUniforme() {
-        w<QToolButton>("SpeedButtonCargaPriori")->click();
-        t->RadioGroupTipoPriori->pulsa(1);
-        t->ButtonOK->click();
-    }
-    void cargaSitios(const QString& ruta) {
-        dialogos.responde(ruta);
-        w<QToolButton>("SpeedButtonCargaSites")->click();
     }
     // Loads the four generated inputs (bias and prior from files).
     void cargaTodo() {
@@ -159,18 +156,16 @@ public:
     }
     void ejecuta() { w<QToolButton>("SpeedButtonEjecutar")->click(); }
 
-    // The top node whose state is `estado` (or any node with `todos`).
+    // The first node whose state is `estado`.
     QTreeWidgetItem* nodo(int estado) const {
-        QTreeWidgetItemIterator it(w<QTreeWidget>("TreeViewExplorador"));
-        for (; *it; ++it)
+        for (QTreeWidgetItemIterator it(arbol()); *it; ++it)
             if (TFormPrincipal::estadoNodo(*it) == estado) return *it;
         return nullptr;
     }
     // A click on the node: it becomes the current one and the tree reports the click.
     void selecciona(int estado) const {
-        QTreeWidgetItem* n = nodo(estado);
-        w<QTreeWidget>("TreeViewExplorador")->setCurrentItem(n);
-        if (n) emit w<QTreeWidget>("TreeViewExplorador")->itemClicked(n, 0);
+        arbol()->setCurrentItem(nodo(estado));
+        if (nodo(estado)) emit arbol()->itemClicked(nodo(estado), 0);
     }
 
     std::shared_ptr<QTemporaryDir> carpeta;

@@ -1,12 +1,9 @@
 // Export of the result surfaces by the save dialog's filter entry, with the
 // extension rules on dots, and of the map as a Windows bitmap.
-#include <QDir>
-#include <QTest>
 #include <charconv>
 
 #include "ui/filtrosRaster.h"
 #include "data/exportaArchivo.h"
-#include "engine/ejecutarQuel.h"
 #include "ApoyoVentanas.h"
 
 using prueba::Programa;
@@ -45,184 +42,143 @@ QStringList archivos(const QString& carpeta) { return QDir(carpeta).entryList(QD
 class PruebaExporta : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase();
-    void superficiesPorEntradaDelFiltro();
-    void puntosEnElNombreYEnLaCarpeta();
-    void cancelarArchivoImposibleYTrasBorrar();
-    void nuncaSobreUnaEntrada();
-    void imagenEsMapaDeBits();
+    void initTestCase() {
+        q_ = std::make_unique<Programa>();
+        // The extension rules look for a dot anywhere in the path.
+        if (q_->carpeta->path().contains(QLatin1Char('.'))) QSKIP("the temporary folder's path holds a dot");
+        q_->cargaMuestras();
+        q_->ejecuta();
+        QCOMPARE(q_->p->control.banderas[5], 1);
+        salida_ = q_->ruta(QStringLiteral("salida"));
+        QVERIFY(QDir().mkpath(salida_));
+    }
+
+    void superficiesPorEntradaDelFiltro() {
+        Programa& q = *q_;
+        const ejecutarQuel& m = *q.p->motor;
+        const struct {
+            const char* menu;
+            const TImagenN<long double>* valores;
+            const char* titulo;
+            std::size_t filtro;
+            const char* nombre;
+        } casos[] = {{"ExportPredictivaMenu", m.predictiva.get(), "Probabilidad predictiva", 0, "pred"},
+                     {"ExportCertidumbreMenu", m.certidumbre.get(), "Certidumbre", 1, "cert"},
+                     {"ExportPotPrioriMenu", m.potPriori.get(), "Potencial a priori", 1, "pot"}};
+        for (const auto& c : casos) {
+            const QString base = salida_ + QLatin1Char('/') + QLatin1String(c.nombre);
+            const QByteArray tabla = tablaEsperada(q, *c.valores, c.titulo), malla = mallaEsperada(q, *c.valores);
+            QVERIFY(!malla.isEmpty());
+            for (int entrada : {1, 2, 3, 4}) {
+                q.dialogos.preguntas.clear();
+                QVERIFY(exporta(c.menu, base, entrada).empty());
+                QCOMPARE(q.dialogos.preguntas.size(), std::size_t{1});
+                QVERIFY(q.dialogos.preguntas[0].tipo == quel::DialogosGuion::Tipo::Guardar);
+                QCOMPARE(q.dialogos.preguntas[0].peticion.filtro, quel::conGeoTIFF(TFormPrincipal::tx(q.p->textosDialogo[c.filtro])));
+                const QByteArray escrito = prueba::lee(base + QLatin1String(std::array{".txt", ".xls", ".asc", ".tif"}[entrada - 1]));
+                // The GeoTIFF's content is checked by the command line's tests.
+                if (entrada == 4) QVERIFY(escrito.startsWith("II*"));
+                else QCOMPARE(escrito, entrada == 3 ? malla : tabla);
+            }
+            QVERIFY(!QFile::exists(base));
+        }
+        // Outside the study region the grid holds NODATA; the table holds 0.
+        QVERIFY(prueba::lee(salida_ + QStringLiteral("/cert.asc")).contains("-9999 "));
+        QVERIFY(prueba::lee(salida_ + QStringLiteral("/cert.txt")).contains("\n-105.6,20.3,0\n"));
+    }
+
+    void puntosEnElNombreYEnLaCarpeta() {
+        Programa& q = *q_;
+        const TImagenN<long double>& pred = *q.p->motor->predictiva;
+        const QByteArray tabla = tablaEsperada(q, pred, "Probabilidad predictiva"), malla = mallaEsperada(q, pred);
+        // A name with its own dot is used as it is, whatever the entry.
+        exporta("ExportPredictivaMenu", salida_ + QStringLiteral("/resultado.dat"), 1);
+        QCOMPARE(prueba::lee(salida_ + QStringLiteral("/resultado.dat")), tabla);
+        exporta("ExportPredictivaMenu", salida_ + QStringLiteral("/malla.txt"), 3);
+        QCOMPARE(prueba::lee(salida_ + QStringLiteral("/malla.txt")), malla);
+        QVERIFY(!QFile::exists(salida_ + QStringLiteral("/malla.txt.asc")));
+        // A folder whose name holds a dot: no extension is added to a bare name.
+        const QString punto = q.ruta(QStringLiteral("datos.v2"));
+        QVERIFY(QDir().mkpath(punto));
+        for (int entrada : {1, 2, 3}) {
+            exporta("ExportPredictivaMenu", punto + QStringLiteral("/mapa%1").arg(entrada), entrada);
+            QCOMPARE(prueba::lee(punto + QStringLiteral("/mapa%1").arg(entrada)), entrada == 3 ? malla : tabla);
+        }
+        QCOMPARE(archivos(punto), QStringList({"mapa1", "mapa2", "mapa3"}));
+    }
+
+    // Cancel writes nothing; a file that cannot be written gets a box naming it;
+    // an export never replaces a loaded input, named directly or through a link.
+    void cancelarArchivoImposibleYEntradas() {
+        Programa& q = *q_;
+        const QStringList antes = archivos(salida_);
+        q.dialogos.cancela();
+        q.w<QAction>("ExportCertidumbreMenu")->trigger();
+        QCOMPARE(archivos(salida_), antes);
+        QVERIFY(q.dialogos.mensajes.empty());
+        const QString imposible = q.ruta(QStringLiteral("noexiste/sub/cert"));
+        for (const auto& [entrada, ext] : {std::pair{1, ".txt"}, std::pair{3, ".asc"}}) {
+            const auto cajas = exporta("ExportCertidumbreMenu", imposible, entrada);
+            QCOMPARE(cajas.size(), std::size_t{1});
+            QVERIFY(cajas[0].icono == quel::IconoMensaje::Error && cajas[0].texto.contains(imposible + QLatin1String(ext)));
+        }
+        const QString sitios = Programa::muestra("sites.txt");
+        const QByteArray original = prueba::lee(sitios);
+        const QString enlace = q.ruta(QStringLiteral("enlace.txt"));
+        QVERIFY(QFile::link(sitios, enlace));
+        for (int entrada : {1, 3, 4}) {
+            const auto cajas = exporta("ExportPredictivaMenu", enlace, entrada);
+            QCOMPARE(cajas.size(), std::size_t{1});
+            QCOMPARE(cajas[0].texto, QStringLiteral("El archivo %1 es el dato de entrada %2; elija otro nombre.")
+                                         .arg(enlace, QString::fromStdString(quel::archivoLocal(sitios).string())));
+            QCOMPARE(prueba::lee(sitios), original);
+        }
+    }
+
+    void imagenEsMapaDeBits() {
+        Programa& q = *q_;
+        q.w<QToolButton>("SpeedButtonProbabilidad")->click();
+        const QImage mapa = q.mapa().convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(mapa.size(), QSize(800, 600));
+        for (const auto& [elegido, escrito] : {std::pair{"mapa", "mapa.bmp"}, std::pair{"otro.bmP", "otro.bmP"}}) {
+            q.dialogos.preguntas.clear();
+            exporta("ExportImagen", salida_ + QLatin1Char('/') + QLatin1String(elegido), 1);
+            QVERIFY(q.dialogos.preguntas.size() == 1 && q.dialogos.preguntas[0].tipo == quel::DialogosGuion::Tipo::GuardarImagen);
+            const QByteArray b = prueba::lee(salida_ + QLatin1Char('/') + QLatin1String(escrito));
+            QVERIFY2(b.startsWith("BM"), escrito);
+            QImage leida;
+            QVERIFY(leida.loadFromData(b, "BMP"));
+            QCOMPARE(leida.convertToFormat(QImage::Format_RGB32), mapa);
+        }
+        QCOMPARE(q.p->ImageAuxiliar.size(), mapa.size());
+        // A picture that cannot be written: a box naming the file.
+        const auto cajas = exporta("ExportImagen", q.ruta(QStringLiteral("noexiste/imagen")), 1);
+        QVERIFY(cajas.size() == 1 && cajas[0].texto.contains(q.ruta(QStringLiteral("noexiste/imagen.bmp"))));
+        // After a clear there is no result: the commands ask nothing and write nothing.
+        q.w<QToolButton>("SpeedButtonBorraTodos")->click();
+        const QStringList antes = archivos(salida_);
+        q.dialogos.preguntas.clear();
+        q.dialogos.responde(salida_ + QStringLiteral("/tarde"), 1);
+        q.p->ExportPredictivaMenuClick();
+        q.p->ExportCertidumbreMenuClick();
+        q.p->ExportPotPrioriMenuClick();
+        q.p->ExportImagenClick();
+        QVERIFY(q.dialogos.preguntas.empty());
+        QCOMPARE(archivos(salida_), antes);
+    }
 
 private:
+    // Answers the save dialog with `ruta` and entry `entrada`, runs the
+    // export `menu`; the boxes it showed.
+    std::vector<quel::DialogosGuion::Mensaje> exporta(const char* menu, const QString& ruta, int entrada) {
+        q_->dialogos.mensajes.clear();
+        q_->dialogos.responde(ruta, entrada);
+        q_->w<QAction>(menu)->trigger();
+        return std::exchange(q_->dialogos.mensajes, {});
+    }
     std::unique_ptr<Programa> q_;
     QString salida_;
 };
-
-void PruebaExporta::initTestCase() {
-    q_ = std::make_unique<Programa>();
-    // The extension rules look for a dot anywhere in the path.
-    if (q_->carpeta->path().contains(QLatin1Char('.'))) QSKIP("the temporary folder's path holds a dot");
-    q_->cargaMuestras();
-    q_->ejecuta();
-    QCOMPARE(q_->p->control.banderas[5], 1);
-    salida_ = q_->ruta(QStringLiteral("salida"));
-    QVERIFY(QDir().mkpath(salida_));
-}
-
-void PruebaExporta::superficiesPorEntradaDelFiltro() {
-    Programa& q = *q_;
-    const ejecutarQuel& m = *q.p->motor;
-    const struct {
-        QAction* menu;
-        const TImagenN<long double>* valores;
-        const char* titulo;
-        std::size_t filtro;
-        const char* nombre;
-    } casos[] = {{q.w<QAction>("ExportPredictivaMenu"), m.predictiva.get(), "Probabilidad predictiva", 0, "pred"},
-                 {q.w<QAction>("ExportCertidumbreMenu"), m.certidumbre.get(), "Certidumbre", 1, "cert"},
-                 {q.w<QAction>("ExportPotPrioriMenu"), m.potPriori.get(), "Potencial a priori", 1, "pot"}};
-    for (const auto& c : casos) {
-        const QString base = salida_ + QLatin1Char('/') + QLatin1String(c.nombre);
-        const QByteArray tabla = tablaEsperada(q, *c.valores, c.titulo);
-        const QByteArray malla = mallaEsperada(q, *c.valores);
-        QVERIFY(!malla.isEmpty());
-        for (int entrada : {1, 2, 3, 4}) {
-            q.dialogos.preguntas.clear();
-            q.dialogos.responde(base, entrada);
-            c.menu->trigger();
-            QCOMPARE(q.dialogos.preguntas.size(), std::size_t{1});
-            QVERIFY(q.dialogos.preguntas[0].tipo == quel::DialogosGuion::Tipo::Guardar);
-            QCOMPARE(q.dialogos.preguntas[0].peticion.filtro,
-                     quel::conGeoTIFF(TFormPrincipal::tx(q.p->textosDialogo[c.filtro])));
-            const char* ext[] = {".txt", ".xls", ".asc", ".tif"};
-            const QString ruta = base + QLatin1String(ext[entrada - 1]);
-            // The GeoTIFF's content is checked by the command line's tests.
-            if (entrada == 4)
-                QVERIFY(prueba::lee(ruta).startsWith("II*"));
-            else
-                QCOMPARE(prueba::lee(ruta), entrada == 3 ? malla : tabla);
-        }
-        QVERIFY(!QFile::exists(base));
-    }
-    // Outside the study region the grid holds NODATA; the table holds 0.
-    QVERIFY(prueba::lee(salida_ + QStringLiteral("/cert.asc")).contains("-9999 "));
-    QVERIFY(prueba::lee(salida_ + QStringLiteral("/cert.txt")).contains("\n-105.6,20.3,0\n"));
-    QVERIFY(q.dialogos.mensajes.empty());
-}
-
-void PruebaExporta::puntosEnElNombreYEnLaCarpeta() {
-    Programa& q = *q_;
-    const TImagenN<long double>& pred = *q.p->motor->predictiva;
-    const QByteArray tabla = tablaEsperada(q, pred, "Probabilidad predictiva");
-    const QByteArray malla = mallaEsperada(q, pred);
-    // A name with its own dot is used as it is, whatever the entry.
-    q.dialogos.responde(salida_ + QStringLiteral("/resultado.dat"), 1);
-    q.w<QAction>("ExportPredictivaMenu")->trigger();
-    QCOMPARE(prueba::lee(salida_ + QStringLiteral("/resultado.dat")), tabla);
-    q.dialogos.responde(salida_ + QStringLiteral("/malla.txt"), 3);
-    q.w<QAction>("ExportPredictivaMenu")->trigger();
-    QCOMPARE(prueba::lee(salida_ + QStringLiteral("/malla.txt")), malla);
-    QVERIFY(!QFile::exists(salida_ + QStringLiteral("/malla.txt.asc")));
-
-    // A folder whose name holds a dot: no extension is added to a bare name.
-    const QString punto = q.ruta(QStringLiteral("datos.v2"));
-    QVERIFY(QDir().mkpath(punto));
-    for (int entrada : {1, 2, 3}) {
-        const QString ruta = punto + QStringLiteral("/mapa%1").arg(entrada);
-        q.dialogos.responde(ruta, entrada);
-        q.w<QAction>("ExportPredictivaMenu")->trigger();
-        QCOMPARE(prueba::lee(ruta), entrada == 3 ? malla : tabla);
-    }
-    QCOMPARE(archivos(punto), QStringList({"mapa1", "mapa2", "mapa3"}));
-}
-
-void PruebaExporta::cancelarArchivoImposibleYTrasBorrar() {
-    Programa& q = *q_;
-    const QStringList antes = archivos(salida_);
-    q.dialogos.cancela();
-    q.w<QAction>("ExportCertidumbreMenu")->trigger();
-    QCOMPARE(archivos(salida_), antes);
-    QVERIFY(q.dialogos.mensajes.empty());
-
-    // A file that cannot be written: a box naming it.
-    const QString imposible = q.ruta(QStringLiteral("noexiste/sub/cert"));
-    q.dialogos.responde(imposible, 1);
-    q.w<QAction>("ExportCertidumbreMenu")->trigger();
-    QCOMPARE(q.dialogos.mensajes.size(), std::size_t{1});
-    QCOMPARE(q.dialogos.mensajes[0].titulo, QStringLiteral("ERROR"));
-    QVERIFY(q.dialogos.mensajes[0].texto.contains(imposible + QStringLiteral(".txt")));
-    QVERIFY(!QFile::exists(imposible + QStringLiteral(".txt")));
-    q.dialogos.mensajes.clear();
-    q.dialogos.responde(imposible, 3);
-    q.w<QAction>("ExportCertidumbreMenu")->trigger();
-    QCOMPARE(q.dialogos.mensajes.size(), std::size_t{1});
-    QVERIFY(q.dialogos.mensajes[0].texto.contains(imposible + QStringLiteral(".asc")));
-    q.dialogos.mensajes.clear();
-}
-
-void PruebaExporta::imagenEsMapaDeBits() {
-    Programa& q = *q_;
-    q.w<QToolButton>("SpeedButtonProbabilidad")->click();
-    const QImage mapa = q.w<quel::TImagen>("ImageMapa")->bitmap().convertToFormat(QImage::Format_RGB32);
-    QCOMPARE(mapa.size(), QSize(800, 600));
-    const struct {
-        const char* elegido;
-        const char* escrito;
-    } casos[] = {{"mapa", "mapa.bmp"}, {"otro.bmP", "otro.bmP"}};
-    for (const auto& c : casos) {
-        q.dialogos.preguntas.clear();
-        q.dialogos.responde(salida_ + QLatin1Char('/') + QLatin1String(c.elegido), 1);
-        q.w<QAction>("ExportImagen")->trigger();
-        QCOMPARE(q.dialogos.preguntas.size(), std::size_t{1});
-        QVERIFY(q.dialogos.preguntas[0].tipo == quel::DialogosGuion::Tipo::GuardarImagen);
-        const QString ruta = salida_ + QLatin1Char('/') + QLatin1String(c.escrito);
-        const QByteArray b = prueba::lee(ruta);
-        QVERIFY2(b.startsWith("BM"), c.escrito);
-        QImage leida;
-        QVERIFY(leida.loadFromData(b, "BMP"));
-        QCOMPARE(leida.size(), mapa.size());
-        QCOMPARE(leida.convertToFormat(QImage::Format_RGB32), mapa);
-    }
-    QCOMPARE(q.p->ImageAuxiliar.size(), mapa.size());
-    // A picture that cannot be written: a box naming the file.
-    const QString imposible = q.ruta(QStringLiteral("noexiste/imagen"));
-    q.dialogos.responde(imposible);
-    q.w<QAction>("ExportImagen")->trigger();
-    QCOMPARE(q.dialogos.mensajes.size(), std::size_t{1});
-    QVERIFY(q.dialogos.mensajes[0].texto.contains(imposible + QStringLiteral(".bmp")));
-    q.dialogos.mensajes.clear();
-
-    // After a clear there is no result: the commands ask nothing and write nothing.
-    q.w<QToolButton>("SpeedButtonBorraTodos")->click();
-    const QStringList antes = archivos(salida_);
-    q.dialogos.preguntas.clear();
-    q.dialogos.responde(salida_ + QStringLiteral("/tarde"), 1);
-    q.p->ExportPredictivaMenuClick();
-    q.p->ExportCertidumbreMenuClick();
-    q.p->ExportPotPrioriMenuClick();
-    q.p->ExportImagenClick();
-    QVERIFY(q.dialogos.preguntas.empty());
-    QCOMPARE(archivos(salida_), antes);
-}
-
-// An export never replaces a loaded input, named directly or through a link.
-void PruebaExporta::nuncaSobreUnaEntrada() {
-    Programa& q = *q_;
-    const QString sitios = Programa::muestra("sites.txt");
-    const QByteArray antes = prueba::lee(sitios);
-    const QString enlace = q.ruta(QStringLiteral("enlace.txt"));
-    QVERIFY(QFile::link(sitios, enlace));
-    for (int entrada : {1, 3, 4}) {
-        q.dialogos.mensajes.clear();
-        q.dialogos.responde(enlace, entrada);
-        q.w<QAction>("ExportPredictivaMenu")->trigger();
-        QCOMPARE(q.dialogos.mensajes.size(), std::size_t{1});
-        QCOMPARE(q.dialogos.mensajes[0].texto,
-                 QStringLiteral("El archivo %1 es el dato de entrada %2; elija otro nombre.")
-                     .arg(enlace, QString::fromStdString(quel::archivoLocal(sitios).string())));
-        QCOMPARE(prueba::lee(sitios), antes);
-    }
-    q.dialogos.mensajes.clear();
-}
 
 QTEST_MAIN(PruebaExporta)
 #include "test_exporta.moc"

@@ -2,40 +2,15 @@
 // Helpers of the manager window tests: a stand-in main window that records
 // what the managers ask of it, a private data root and working folder per
 // test, and the bundled sample grids and files.
-#include <QAbstractButton>
-#include <QAction>
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
-#include <QTest>
 #include <array>
-#include <memory>
 #include <type_traits>
 #include <vector>
 
 #include "app/ApoyoVentanas.h"
-#include "ui/DialogosGuion.h"
 #include "data/lenguaje.h"
 #include "managers/covariates/FormServicios.h"
-#include "support/ApoyoQt.h"
 
 namespace prueba {
-
-inline QString grid(const char* nombre) { return muestra(QStringLiteral("grids/") + QLatin1String(nombre)); }
-
-// The sample covariate table's grids and modes, in its column order.
-struct GridMuestra {
-    const char* archivo;
-    int clases;  // 0: manual
-};
-inline constexpr std::array<GridMuestra, 6> kCovariablesMuestra{{
-    {"elevation.asc", 8},
-    {"temperature.asc", 8},
-    {"precipitation.asc", 6},
-    {"slope.asc", 5},
-    {"landcover.asc", 0},
-    {"soil.asc", 0},
-}};
 
 // A bundled sample file; the samples test checks that each equals what
 // quel-cli makes from the bundled grids, so a window's file that equals it
@@ -51,6 +26,14 @@ void pulsa(quel::DialogosGuion& dialogos, const QString& respuesta, Control* con
     else control->click();
 }
 
+// How many dialogs `accion` opened.
+template <class F>
+std::size_t preguntasDe(quel::DialogosGuion& dialogos, F accion) {
+    const std::size_t antes = dialogos.preguntas.size();
+    accion();
+    return dialogos.preguntas.size() - antes;
+}
+
 // The main window as the managers see it, recording every request.
 class PrincipalFalso final : public quel::ServiciosPrincipal {
 public:
@@ -64,18 +47,12 @@ public:
     const quel::RaizDatos& raiz() const override { return raiz_; }
     std::filesystem::path carpetaTrabajo() const override { return trabajoDir.path().toStdString(); }
     void agregaLog(const QString& t) override { log << t; }
-    void muestraError(int codigo, int linea) override { errores.push_back({codigo, linea}); }
+    void muestraError(int codigo, int linea) override { errores << QStringLiteral("%1:%2").arg(codigo).arg(linea); }
     void muestraPrincipal() override { ++mostrada; }
     double segundosAbierto() const override { return segundos; }
     bool aceptaCovariables() const override { return acepta; }
-    int cargaCovariables(const QString& ruta) override {
-        cargas << ruta;
-        return 0;
-    }
-    int cargaSesgo(const QString& ruta) override {
-        cargas << ruta;
-        return 0;
-    }
+    int cargaCovariables(const QString& ruta) override { cargas << ruta; return 0; }
+    int cargaSesgo(const QString& ruta) override { cargas << ruta; return 0; }
     int bandera(int i) const override { return banderas[static_cast<std::size_t>(i)]; }
     void registraPriori(std::unique_ptr<TImagenN<int>> p, const QString& ruta) override {
         priori = std::move(p);
@@ -92,14 +69,12 @@ public:
 
     QString trabajo(const QString& nombre) const { return trabajoDir.path() + QLatin1Char('/') + nombre; }
     QString enRaiz(const QString& relativo) const { return raizDir.path() + QLatin1Char('/') + relativo; }
+    QString tmp(const QString& nombre) const { return scratch.path() + QLatin1Char('/') + nombre; }
 
     QTemporaryDir raizDir, trabajoDir, scratch;
     quel::DialogosGuion guion;
     QStringList log;
-    struct Error {
-        int codigo, linea;
-    };
-    std::vector<Error> errores;
+    QStringList errores;  // "code:line" of each error box
     int mostrada = 0;
     double segundos = 0;
     bool acepta = true;
@@ -114,21 +89,13 @@ private:
     quel::RaizDatos raiz_;
 };
 
-// Enabled state of named controls (buttons or menu items) of a window.
-inline bool activo(QObject* ventana, const char* nombre) {
-    QObject* o = ventana->findChild<QObject*>(QString::fromLatin1(nombre));
-    if (auto* a = qobject_cast<QAction*>(o)) return a->isEnabled();
-    if (auto* w = qobject_cast<QWidget*>(o)) return w->isEnabled();
-    qWarning("no control named %s", nombre);
-    return false;
-}
-
-// The names among `nombres` that are enabled, in order, as one string.
-inline QString activos(QObject* ventana, std::initializer_list<const char*> nombres) {
-    QStringList on;
-    for (const char* n : nombres)
-        if (activo(ventana, n)) on << QString::fromLatin1(n);
-    return on.join(QLatin1Char(' '));
-}
+// A manager window shown over its own stand-in main window.
+template <class Ventana>
+struct BancoGestor {
+    std::shared_ptr<PrincipalFalso> p = std::make_shared<PrincipalFalso>();
+    Ventana w{p};
+    BancoGestor() { w.show(); }
+    quel::DialogosGuion& dlg() { return p->guion; }
+};
 
 }  // namespace prueba
