@@ -213,6 +213,27 @@ private slots:
         QCOMPARE(q.t->RadioGroupTipoDatos->elementos().size(), 2);
     }
 
+    // Qt's own dialog buttons follow the chosen language, and the next start
+    // offers the language chosen.
+    void dialogosDeQtEnElIdiomaElegido() {
+        if (!QFile::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) + QStringLiteral("/qtbase_es.qm")))
+            QSKIP("Qt's Spanish translations are not installed");
+        const auto cancelar = [] { return QCoreApplication::translate("QPlatformTheme", "Cancel"); };
+        auto q = std::make_unique<Programa>();
+        q->w<QAction>("CambiarLenguaMenu")->trigger();
+        QCOMPARE(q->t->ComboBoxLenguaje->currentText(), QStringLiteral("Español"));
+        QCOMPARE(cancelar(), QStringLiteral("Cancelar"));
+        q->t->ComboBoxLenguaje->setCurrentIndex(0);
+        q->t->ButtonOK->click();
+        QCOMPARE(cancelar(), QStringLiteral("Cancel"));
+        const auto raiz = q->carpeta;
+        q.reset();
+        Programa otra(raiz);
+        otra.w<QAction>("CambiarLenguaMenu")->trigger();
+        QCOMPARE(otra.t->ComboBoxLenguaje->currentText(), QStringLiteral("English"));
+        otra.t->ButtonCancelar->click();
+    }
+
     void comandoLargoNoTomaEntrada() {
         Programa q;
         q.p->show();

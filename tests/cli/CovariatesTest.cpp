@@ -84,6 +84,16 @@ TEST(CovariatesCli, FailuresGiveOneErrorLine) {
     EXPECT_FALSE(fs::exists(c / "t.txt"));
 }
 
+TEST(CovariatesCli, SaysWhenEqualFrequencyClassesAreFewerThanAsked) {
+    Carpeta c;
+    auto q = c.escribe("q.asc", grid(4, 1, "7 7 7 9\n"));
+    const Salida s = covariates({"--out", c / "t.txt", q + ":q4"});
+    ASSERT_EQ(s.estado, 0) << s.err;
+    EXPECT_EQ(s.err, "quel-cli covariates: " + q +
+                         ": 4 equal-frequency classes asked, 2 formed (equal values are never split between classes)\n");
+    EXPECT_EQ(prueba::lee(c / "t.txt").substr(0, 5), "q,2,\n");
+}
+
 // Ctrl-C while the grids are classified: the program stops before its next
 // grid, leaves the table as it was and no working folder, and says so.
 TEST(CovariatesCli, CtrlCDetieneLaTablaSinEscribirla) {

@@ -92,3 +92,25 @@ TEST(Evaluate, SamplesEndToEndSameBytesOnAnyThreadCountAndFoldMapsArePlainPredic
     EXPECT_NEAR(sumaImportancias(prueba::lee(tmp / "mano" / "importance.csv")), 2.0, 1e-5);
     EXPECT_EQ(filas(prueba::lee(tmp / "mano" / "response.csv"))[0][3], "mean_predictive");
 }
+
+TEST(Evaluate, BadSettingsAreRefusedBeforeAnyFileIsWritten) {
+    const struct {
+        std::vector<std::string> extra;
+        int estado;
+        const char* mensaje;
+    } casos[] = {
+        {{"--partition", "hexagon"}, 2, "--partition must be random, block, checkerboard or jackknife"},
+        {{"--folds", "1"}, 2, "--folds must be a whole number from 2 to 1000"},
+        {{"--species", "Lynx_rufus"}, 2, "unknown species 'Lynx_rufus'"},
+        {{"--partition", "jackknife"}, 3, "is for fewer than 25 sites; Brosimum_alicastrum has 45"},
+    };
+    for (const auto& c : casos) {
+        prueba::CarpetaTemporal tmp;
+        std::vector<std::string> extra = c.extra;
+        extra.insert(extra.end(), {"--out", (tmp / "out").string()});
+        const apoyo::Salida s = evaluate(extra);
+        EXPECT_EQ(s.estado, c.estado) << c.mensaje;
+        EXPECT_NE(s.err.find(c.mensaje), std::string::npos) << s.err;
+        EXPECT_TRUE(!fs::exists(tmp / "out") || fs::is_empty(tmp / "out")) << c.mensaje;
+    }
+}

@@ -133,6 +133,23 @@ TEST(Predict, UnaEntradaMalaDaSuLineaDeError) {
     EXPECT_EQ(falta.err.rfind("quel-cli predict: " + a[5] + ": error 2: ", 0), 0u) << falta.err;
 }
 
+// Sites beyond the region and on no-data cells are reported per species,
+// with their first coordinates; a species left with no site is warned of.
+TEST(Predict, SitiosFueraDeLaRegionSeInforman) {
+    Region reg;
+    prueba::escribe(reg.sitios, "Lynx rufus,-104.85,19.9\nLynx rufus,3000000,19.9\nPuma,-104.9,20.1\nWolf,-90,40");
+    auto a = reg.args({"--uniform-bias"});
+    a.erase(a.begin() + 4, a.begin() + 6);
+    const Salida s = predict(a);
+    EXPECT_EQ(s.estado, 0) << s.err;
+    EXPECT_EQ(s.err,
+              "quel-cli predict: Lynxrufus: 1 of 2 sites left out as outside the region: (3000000, 19.9)\n"
+              "quel-cli predict: Puma: 1 of 1 sites lie on no-data cells and count in the nearest region cell: "
+              "(-104.9, 20.1)\n"
+              "quel-cli predict: Wolf: 1 of 1 sites left out as outside the region: (-90, 40)\n"
+              "quel-cli predict: warning: Wolf has no site in the region; its maps show the prior alone\n");
+}
+
 // Two runs writing into one folder end with complete files, those of a single run.
 TEST(Predict, DosCorridasALaMismaCarpeta) {
     Region reg;

@@ -117,6 +117,30 @@ TEST(RasterGDAL, GridsInDifferentCoordinateSystemsAreRefused) {
     EXPECT_NE(s.err.find("utm.prj is not a coordinate system GDAL understands"), std::string::npos) << s.err;
 }
 
+TEST(RasterGDAL, RastersThatCannotBePlacedAreRefusedClearly) {
+    apoyo::Carpeta c;
+    const struct {
+        const char* nombre;
+        std::array<double, 6> gt;
+        int bandas;
+        const char* texto;
+    } casos[] = {{"rotated", {-105, 0.1, 0.02, 19.5, 0, -0.1}, 1, "rotated"},
+                 {"oblong", {-105, 0.1, 0, 19.5, 0, -0.2}, 1, "not square"},
+                 {"bands", {-105, 0.1, 0, 19.5, 0, -0.1}, 3, "3 bands"}};
+    for (const auto& k : casos) {
+        SCOPED_TRACE(k.nombre);
+        Raster r = raster(GDT_Float32, -9999, campo(-9999, false));
+        r.gt = k.gt;
+        r.bandas = k.bandas;
+        const fs::path tif = prueba::escribeGeoTIFF(c / (std::string(k.nombre) + ".tif"), r);
+        const Salida s = apoyo::corre(cli::covariates, {"--out", c / "t.txt", tif});
+        EXPECT_EQ(s.estado, 3);
+        for (const std::string& parte : {tif.string() + ": error 12", std::string(k.texto)})
+            EXPECT_NE(s.err.find(parte), std::string::npos) << s.err;
+        EXPECT_FALSE(fs::exists(c / "t.txt"));
+    }
+}
+
 TEST(RasterGDAL, PredictWritesGeoTIFFsAndPrjFilesAGisPlaces) {
     apoyo::Carpeta c;
     std::vector<double> v(30);

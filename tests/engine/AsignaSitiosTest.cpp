@@ -22,6 +22,37 @@ struct Tabla {
 
 }  // namespace
 
+// A site in any quadrant of a cell goes to that cell's row, on a 3 x 3
+// region, a one-row and a one-column region (cells of 2 x 2, corners from
+// (10, 20), the table running from the top-left cell); a site on a no-data
+// cell goes to the valid cell whose centre is nearest.
+TEST(AsignaSitios, CadaSitioVaALaCeldaQueLoContiene) {
+    const struct {
+        int columnas, filas, sinDato;  // row of a no-data cell, or -1
+    } regiones[] = {{3, 3, -1}, {3, 1, -1}, {1, 3, -1}, {3, 3, 4}};
+    for (const auto& g : regiones) {
+        SCOPED_TRACE(testing::Message() << g.columnas << " x " << g.filas << ", no-data row " << g.sinDato);
+        const int n = g.columnas * g.filas;
+        Tabla t(n);
+        for (int r = 0; r < n; ++r)
+            t.fila(r, 10 + 2.0f * static_cast<float>(r % g.columnas),
+                   20 + 2.0f * static_cast<float>(g.filas - 1 - r / g.columnas), r == g.sinDato ? 0 : 1);
+        TImagenN<float> sitios(4 * n, 3);
+        for (std::size_t s = 0; s < 4u * static_cast<std::size_t>(n); ++s) {
+            sitios.datos[0][s] = t.coord.datos[0][s / 4] + (s % 2 ? 1.6f : 0.3f);
+            sitios.datos[1][s] = t.coord.datos[1][s / 4] + (s % 4 >= 2 ? 1.8f : 0.5f);
+        }
+        ASSERT_EQ(asignaSitios(t.cov, t.coord, sitios), 0);
+        // The no-data centre cell (corner 12, 22): (12.3, 22.5) is nearest the
+        // left cell's centre (11, 23), (13.6, 22.5) the right one's (15, 23),
+        // the upper quadrants the upper one's (13, 25).
+        const float vecina[] = {3, 5, 1, 1};
+        for (int s = 0; s < 4 * n; ++s)
+            EXPECT_EQ(sitios.datos[2][static_cast<std::size_t>(s)], s / 4 == g.sinDato ? vecina[s % 4] : static_cast<float>(s / 4))
+                << "site " << s;
+    }
+}
+
 TEST(AsignaSitios, IgualAlEscaneoEnRejillasYNubes) {
     std::mt19937 gen(7);
     // A regular grid (many exact ties at cell corners and midpoints), a

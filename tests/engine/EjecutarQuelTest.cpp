@@ -446,3 +446,20 @@ TEST(Motor, ParesEnGruposDanLosMismosBits) {
     mismosBits(ref.cert, *q.certidumbre, "certainty");
     mismosBits(ref.pot, *q.potPriori, "prior potential");
 }
+
+// No input found so far makes an integral of the certainty negative; the
+// check that stops the run then is tested on its own.
+TEST(Motor, IntegralNegativaDetieneLaCorridaConSuAviso) {
+    prueba::ProgresoPrueba p;
+    ejecutarQuel::compruebaIntegral(0.0L, &p);
+    EXPECT_TRUE(p.registro.empty());
+    try {
+        ejecutarQuel::compruebaIntegral(-1e-30L, &p);
+        ADD_FAILURE() << "no exception";
+    } catch (const std::runtime_error& e) {
+        EXPECT_STREQ(e.what(), "El resultado de la integral es menor a cero");
+    }
+    ASSERT_EQ(p.registro.size(), 1u);
+    EXPECT_EQ(p.registro[0].rfind("err: El resultado de la integral es menor a cero: ", 0), 0u) << p.registro[0];
+    EXPECT_THROW(ejecutarQuel::compruebaIntegral(-1.0L, nullptr), std::runtime_error);
+}

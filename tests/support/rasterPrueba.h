@@ -27,6 +27,7 @@ struct Raster {
     std::vector<double> valores;  // top row first
     std::optional<double> sinDato;
     int epsg = 4326;  // 0: no coordinate system
+    int bandas = 1;   // the values go to the first
 };
 
 inline DatasetGDAL abreGDAL(const std::filesystem::path& p) {
@@ -37,7 +38,7 @@ inline DatasetGDAL abreGDAL(const std::filesystem::path& p) {
 inline std::filesystem::path escribeGeoTIFF(const std::filesystem::path& p, const Raster& r) {
     GDALAllRegister();
     GDALDriver* d = GetGDALDriverManager()->GetDriverByName("GTiff");
-    DatasetGDAL ds(d->Create(p.c_str(), r.ncols, r.nrows, 1, r.tipo, nullptr));
+    DatasetGDAL ds(d->Create(p.c_str(), r.ncols, r.nrows, r.bandas, r.tipo, nullptr));
     if (!ds) throw std::runtime_error("cannot create " + p.string());
     std::array<double, 6> gt = r.gt;
     ds->SetGeoTransform(gt.data());
