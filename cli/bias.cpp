@@ -2,6 +2,7 @@
 // writes the bias file its save command writes.
 #include <climits>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <exception>
 #include <string>
@@ -93,56 +94,58 @@ void imprimeAjuste(const inferenciaBias& inf, const InformeSesgo& informe) {
     std::fflush(stdout);
 }
 
-int ejecuta(const Opciones& o) {
+// The settings of a run, from the command line.
+struct Entradas : EntradasSesgo {
+    long digitos = 6;
+    std::uint64_t memoria = 0;
+    long hilos = 0;
+    fs::path covariables, salida;
+};
+
+// Reads the command line; returns an empty string or the usage error.
+std::string leeEntradas(const Opciones& o, Entradas& e) {
     static const char* const requeridas[] = {"--covariates", "--cities",   "--alfa",  "--roads",
                                              "--beta",       "--richness", "--cota",  "--sites",
                                              "--absences",   "--out"};
     for (const char* r : requeridas)
-        if (!o.tiene(r)) return errorUso(kComando, std::string("missing option ") + r);
+        if (!o.tiene(r)) return std::string("missing option ") + r;
 
     std::string error;
-    EntradasSesgo e;
     if (!leeParametro(o, "--alfa", true, e.alfa, error) || !leeParametro(o, "--beta", false, e.beta, error) ||
         !leeParametro(o, "--cota", false, e.cota, error))
-        return errorUso(kComando, error);
-    if (!std::isfinite(e.alfa / e.beta)) return errorUso(kComando, "--alfa / --beta is beyond single precision");
-    if (!std::isfinite(1.0f / e.cota)) return errorUso(kComando, "1 / --cota is beyond single precision");
+        return error;
+    if (!std::isfinite(e.alfa / e.beta)) return "--alfa / --beta is beyond single precision";
+    if (!std::isfinite(1.0f / e.cota)) return "1 / --cota is beyond single precision";
     long n = 0;
     if (!leeEntero(*o.valor("--absences"), 0, INT_MAX, n))
-        return errorUso(kComando, "--absences must be a whole number of at least 0, not '" + *o.valor("--absences") + "'");
+        return "--absences must be a whole number of at least 0, not '" + *o.valor("--absences") + "'";
     e.ausencias = static_cast<int>(n);
-    long digitos = 6;
-    if (o.tiene("--digits") && !leeEntero(*o.valor("--digits"), 1, 40, digitos))
-        return errorUso(kComando, "--digits must be a whole number from 1 to 40");
+    if (o.tiene("--digits") && !leeEntero(*o.valor("--digits"), 1, 40, e.digitos))
+        return "--digits must be a whole number from 1 to 40";
     const auto memoria = leeMemoria(o, error);
-    if (!memoria) return errorUso(kComando, error);
-    long hilos = hilosPorDefecto();
-    if (o.tiene("--threads") && !leeEntero(*o.valor("--threads"), 1, 1024, hilos))
-        return errorUso(kComando, "--threads must be a whole number of at least 1");
+    if (!memoria) return error;
+    e.memoria = *memoria;
+    e.hilos = hilosPorDefecto();
+    if (o.tiene("--threads") && !leeEntero(*o.valor("--threads"), 1, 1024, e.hilos))
+        return "--threads must be a whole number of at least 1";
     e.ciudades = *o.valor("--cities");
     e.carreteras = *o.valor("--roads");
     e.riqueza = *o.valor("--richness");
     e.presencias = *o.valor("--sites");
-    const fs::path covariables = *o.valor("--covariates");
-    const fs::path salida = *o.valor("--out");
-    if (const std::string error = salidaSobreEntrada({salida}, {{"--covariates", covariables},
-                                                                {"--cities", e.ciudades},
-                                                                {"--roads", e.carreteras},
-                                                                {"--richness", e.riqueza},
-                                                                {"--sites", e.presencias}});
-        !error.empty())
-        return errorUso(kComando, error);
+    e.covariables = *o.valor("--covariates");
+    e.salida = *o.valor("--out");
+    return salidaSobreEntrada({e.salida}, {{"--covariates", e.covariables},
+                                           {"--cities", e.ciudades},
+                                           {"--roads", e.carreteras},
+                                           {"--richness", e.riqueza},
+                                           {"--sites", e.presencias}});
+}
 
-    // Working files of the loads and of the estimator stay in a folder of this run.
-    CarpetaPrivada carpeta("quel-bias-");
-    cargaArchivo datos(carpeta.ruta());
-    inferenciaBias inferencia(carpeta.ruta());
-    inferencia.fijaHilos(static_cast<int>(hilos));
-    inferencia.fijaLimiteMemoria(*memoria);
-    ProgresoTerminal progreso(kComando, true);
-
+// Loads the covariate table and fits the surface, the fit printed; the exit
+// status of a failure, else kSalidaBien.
+int ajusta(const Entradas& e, inferenciaBias& inferencia, cargaArchivo& datos, ProgresoTerminal& progreso) {
     FalloSesgo fallo;
-    if (cargaCovariablesSesgo(inferencia, datos, covariables, &fallo) != 0) {
+    if (cargaCovariablesSesgo(inferencia, datos, e.covariables, &fallo) != 0) {
         reportaFallo(fallo);
         return kSalidaFallo;
     }
@@ -158,7 +161,11 @@ int ejecuta(const Opciones& o) {
     progreso.fija(100);
     reportaAvisos(kComando, informe.avisos);
     imprimeAjuste(inferencia, informe);
+    return kSalidaBien;
+}
 
+// Writes the fitted bias file; the exit status.
+int guarda(const inferenciaBias& inferencia, const fs::path& salida, long digitos) {
     std::string razon;
     const int codigo = inferencia.guardaSesgo(salida, static_cast<int>(digitos), &razon);
     if (codigo == codigos::kRango) {
@@ -174,6 +181,21 @@ int ejecuta(const Opciones& o) {
         return kSalidaFallo;
     }
     return kSalidaBien;
+}
+
+int ejecuta(const Opciones& o) {
+    Entradas e;
+    if (const std::string error = leeEntradas(o, e); !error.empty()) return errorUso(kComando, error);
+
+    // Working files of the loads and of the estimator stay in a folder of this run.
+    CarpetaPrivada carpeta("quel-bias-");
+    cargaArchivo datos(carpeta.ruta());
+    inferenciaBias inferencia(carpeta.ruta());
+    inferencia.fijaHilos(static_cast<int>(e.hilos));
+    inferencia.fijaLimiteMemoria(e.memoria);
+    ProgresoTerminal progreso(kComando, true);
+    if (const int estado = ajusta(e, inferencia, datos, progreso); estado != kSalidaBien) return estado;
+    return guarda(inferencia, e.salida, e.digitos);
 }
 
 }  // namespace

@@ -298,6 +298,187 @@ std::string filaMetricas(const std::string& especie, const std::string& pliegue,
     return l + "," + nota + "\n";
 }
 
+// `falla` for the steps that answer whether the evaluation goes on.
+bool detiene(ResumenEvaluacion& r, Fin fin, std::string frase, const fs::path& archivo = {}) {
+    falla(r, fin, std::move(frase), archivo);
+    return false;
+}
+
+// The species to evaluate: the one asked for, else every species of the
+// sites file. False, with the summary ended, for a species the file lacks.
+bool especiesEvaluadas(const OpcionesEvaluacion& o, const cargaArchivo& datos, ResumenEvaluacion& r,
+                       std::vector<std::string>& especies) {
+    const std::vector<std::string> todas = especiesDe(datos);
+    especies = todas;
+    if (o.prediccion.especie) {
+        if (std::find(todas.begin(), todas.end(), *o.prediccion.especie) == todas.end()) {
+            std::string lista;
+            for (const auto& n : todas) lista += (lista.empty() ? "" : ", ") + n;
+            return detiene(r, Fin::kEspecie,
+                           "unknown species '" + *o.prediccion.especie + "'; the sites file holds: " +
+                               (lista.empty() ? "(none)" : lista),
+                           o.prediccion.sitios);
+        }
+        especies = {*o.prediccion.especie};
+    }
+    return true;
+}
+
+// The partitions first: a species that cannot be evaluated stops the
+// evaluation before any run. Gives the rows of each species' sites and
+// how many runs the evaluation makes.
+bool particionaEspecies(const OpcionesEvaluacion& o, const cargaArchivo& datos,
+                        const std::vector<std::string>& especies, ResumenEvaluacion& r,
+                        std::vector<std::vector<int>>& filas, int& corridas) {
+    for (const std::string& especie : especies) {
+        EspecieEvaluada& e = r.especies.emplace_back();
+        e.especie = especie;
+        TImagenN<float> sitios = sitiosDe(datos, especie);
+        e.x = sitios.datos[0];
+        e.y = sitios.datos[1];
+        filas.push_back(filasDeSitios(datos, sitios));
+        int pliegues = 0;
+        std::string error;
+        if (!particiona(o, datos, e, filas.back(), pliegues, error))
+            return detiene(r, Fin::kFallo, error, o.prediccion.sitios);
+        e.pliegues.resize(static_cast<std::size_t>(pliegues));
+        corridas += 1 + pliegues;
+    }
+    return true;
+}
+
+// The output folder and, for fold maps, the region's coordinate system.
+bool preparaSalida(const OpcionesEvaluacion& o, std::string& prj, std::string& razon, ResumenEvaluacion& r) {
+    if (!creaCarpeta(o.prediccion.salida, razon)) return detiene(r, Fin::kFallo, razon, o.prediccion.salida);
+    if (o.mapasPliegues && !quel::gdal::textoPrj(quel::gdal::sistemaDeTabla(o.prediccion.covariables), prj))
+        return detiene(r, Fin::kFallo,
+                       o.prediccion.covariables.string() + ": cannot write the region's coordinate system");
+    return true;
+}
+
+// What the runs of an evaluation share.
+struct Corridas {
+    const OpcionesEvaluacion& o;
+    cargaArchivo& datos;
+    Progreso& progreso;
+    ResumenEvaluacion& r;
+    Archivos& archivos;
+    const std::string& prj;
+    std::string& razon;
+    const std::vector<int>& categorias;
+    const std::vector<int>& fondo;
+    Reparto reparto;
+    std::shared_ptr<const PreparacionMotor> preparacion;
+};
+
+// The run on all the species' sites: importance and response.
+bool corridaCompleta(Corridas& c, EspecieEvaluada& e) {
+    ejecutarQuel motor;
+    ProgresoTramo tramo(c.progreso, c.reparto.siguiente());
+    const ResumenPrediccion p = corre(c.o, c.datos, e.especie, c.preparacion, motor, tramo);
+    if (!p.bien()) {
+        terminaCon(c.r, p);
+        return false;
+    }
+    e.pesos = motor.pesosPosteriores;
+    e.importancia = m::importancia(c.datos.numCovariables, e.pesos);
+    e.respuesta = m::respuesta(*c.datos.covariables, c.categorias, *motor.predictiva);
+    return true;
+}
+
+// A fold's map, and the region's coordinate system beside it, among the files.
+bool agregaMapaPliegue(Corridas& c, const EspecieEvaluada& e, const PliegueEvaluado& p,
+                       const TImagenN<long double>& mapa) {
+    const std::string nombre = "fold_" + nombreEnArchivo(e.especie) + "_" + std::to_string(p.pliegue);
+    std::string texto;
+    if (!exportaArchivo::textoGrid(*c.datos.coordenadas, mapa, texto, c.razon))
+        return detiene(c.r, Fin::kFallo,
+                       c.o.prediccion.covariables.string() + ": the table gives no valid result grid: " + c.razon,
+                       c.o.prediccion.covariables);
+    if (!c.archivos.agrega(nombre + ".asc", texto, c.razon) ||
+        (!c.prj.empty() && !c.archivos.agrega(nombre + ".prj", c.prj, c.razon)))
+        return detiene(c.r, Fin::kFallo, c.razon);
+    return true;
+}
+
+// The run on a fold's training sites, lent to the dataset, then its scores
+// and, when asked, its map.
+bool corridaPliegue(Corridas& c, const EspecieEvaluada& e, PliegueEvaluado& p,
+                    const std::vector<std::size_t>& entrenamiento, const std::vector<int>& filasEntrenamiento,
+                    const std::vector<int>& filasPrueba, Progreso& tramo) {
+    auto sitios = std::make_unique<TImagenN<float>>(p.entrenamiento, 3);
+    auto nombres = std::make_unique<TImagenN<AnsiString>>(p.entrenamiento, 1);
+    for (std::size_t j = 0; j < entrenamiento.size(); ++j) {
+        sitios->datos[0][j] = e.x[entrenamiento[j]];
+        sitios->datos[1][j] = e.y[entrenamiento[j]];
+        nombres->datos[0][j] = e.especie;
+    }
+    ejecutarQuel motor;
+    {
+        SitiosPrestados prestados(c.datos, std::move(sitios), std::move(nombres));
+        const ResumenPrediccion corrida = corre(c.o, c.datos, e.especie, c.preparacion, motor, tramo);
+        if (!corrida.bien()) {
+            terminaCon(c.r, corrida);
+            return false;
+        }
+    }
+    puntua(p, *motor.predictiva, filasEntrenamiento, filasPrueba, c.fondo);
+    if (c.archivos.activo() && c.o.mapasPliegues) return agregaMapaPliegue(c, e, p, *motor.predictiva);
+    return true;
+}
+
+// Fold `k` of a species: its sites split into training and held-out ones
+// (`filas` their rows), then its run unless one side is empty.
+bool evaluaPliegue(Corridas& c, EspecieEvaluada& e, std::size_t k, const std::vector<int>& filas) {
+    PliegueEvaluado& p = e.pliegues[k];
+    p.pliegue = static_cast<int>(k) + 1;
+    p.valores = vacios();
+    std::vector<int> filasEntrenamiento, filasPrueba;
+    std::vector<std::size_t> entrenamiento;
+    for (std::size_t s = 0; s < e.pliegue.size(); ++s) {
+        if (e.pliegue[s] == 0) continue;
+        if (e.pliegue[s] == p.pliegue) {
+            filasPrueba.push_back(filas[s]);
+        } else {
+            filasEntrenamiento.push_back(filas[s]);
+            entrenamiento.push_back(s);
+        }
+    }
+    p.entrenamiento = static_cast<int>(filasEntrenamiento.size());
+    p.prueba = static_cast<int>(filasPrueba.size());
+    ProgresoTramo tramo(c.progreso, c.reparto.siguiente());
+    if (p.prueba == 0 || p.entrenamiento == 0) {
+        p.nota = p.prueba == 0 ? "no held-out site" : "no training site";
+        tramo.termina();
+        return true;
+    }
+    return corridaPliegue(c, e, p, entrenamiento, filasEntrenamiento, filasPrueba, tramo);
+}
+
+// The mean and spread of each metric over a species' folds.
+void resumeMetricas(EspecieEvaluada& e, bool jackknife) {
+    for (int c = 0; c < kMetricas; ++c) {
+        std::vector<double> v;
+        for (const PliegueEvaluado& p : e.pliegues) v.push_back(p.valores[static_cast<std::size_t>(c)]);
+        const m::Resumen s = m::resume(v, jackknife);
+        e.media[static_cast<std::size_t>(c)] = s.media;
+        e.desviacion[static_cast<std::size_t>(c)] = s.desviacion;
+    }
+}
+
+// The tables joined to the files, then the whole set put in place.
+bool colocaArchivos(Archivos& archivos, ResumenEvaluacion& r, Progreso& progreso, std::string& razon) {
+    if (!agregaTablas(archivos, r, razon)) return detiene(r, Fin::kFallo, razon);
+    // Last chance to stop: past this point the set replaces the earlier one.
+    if (progreso.cancelado()) {
+        r.fin = Fin::kCancelada;
+        r.error = quel::ErrorArchivo(quel::kCodigoCancelado, 0, {});
+        return false;
+    }
+    if (!archivos.coloca(razon)) return detiene(r, Fin::kFallo, razon);
+    return true;
+}
+
 }  // namespace
 
 const char* nombreMetrica(Metrica metrica) { return kNombresMetricas[metrica]; }
@@ -351,129 +532,29 @@ ResumenEvaluacion evaluacionDeDatos(const OpcionesEvaluacion& o, cargaArchivo& d
     if (std::string e = o.valida(); !e.empty()) return falla(r, Fin::kOpciones, e);
     if (!datos.covariables || !datos.coordenadas || !datos.sitios || !datos.especies || datos.covariables->columnas < 1)
         return falla(r, Fin::kFallo, "an evaluation needs covariates and sites loaded");
-    const std::vector<std::string> todas = especiesDe(datos);
-    std::vector<std::string> especies = todas;
-    if (o.prediccion.especie) {
-        if (std::find(todas.begin(), todas.end(), *o.prediccion.especie) == todas.end()) {
-            std::string lista;
-            for (const auto& n : todas) lista += (lista.empty() ? "" : ", ") + n;
-            return falla(r, Fin::kEspecie,
-                         "unknown species '" + *o.prediccion.especie + "'; the sites file holds: " +
-                             (lista.empty() ? "(none)" : lista),
-                         o.prediccion.sitios);
-        }
-        especies = {*o.prediccion.especie};
-    }
+    std::vector<std::string> especies;
+    if (!especiesEvaluadas(o, datos, r, especies)) return r;
     r.covariables = nombresCovariables(datos);
     const std::vector<int> categorias = categoriasCovariables(datos);
     const std::vector<int> fondo = filasFondo(*datos.covariables, o.fondo, o.semilla);
     const bool jackknife = o.particion == m::Particion::kJackknife;
 
-    // The partitions first: a species that cannot be evaluated stops the
-    // evaluation before any run.
     std::vector<std::vector<int>> filas;
     int corridas = 0;
-    for (const std::string& especie : especies) {
-        EspecieEvaluada& e = r.especies.emplace_back();
-        e.especie = especie;
-        TImagenN<float> sitios = sitiosDe(datos, especie);
-        e.x = sitios.datos[0];
-        e.y = sitios.datos[1];
-        filas.push_back(filasDeSitios(datos, sitios));
-        int pliegues = 0;
-        std::string error;
-        if (!particiona(o, datos, e, filas.back(), pliegues, error)) return falla(r, Fin::kFallo, error, o.prediccion.sitios);
-        e.pliegues.resize(static_cast<std::size_t>(pliegues));
-        corridas += 1 + pliegues;
-    }
+    if (!particionaEspecies(o, datos, especies, r, filas, corridas)) return r;
 
     Archivos archivos(o.prediccion.salida);
     std::string prj, razon;
-    if (archivos.activo()) {
-        if (!creaCarpeta(o.prediccion.salida, razon)) return falla(r, Fin::kFallo, razon, o.prediccion.salida);
-        if (o.mapasPliegues && !quel::gdal::textoPrj(quel::gdal::sistemaDeTabla(o.prediccion.covariables), prj))
-            return falla(r, Fin::kFallo, o.prediccion.covariables.string() + ": cannot write the region's coordinate system");
-    }
-    Reparto reparto{std::max(corridas, 1)};
-    std::shared_ptr<const PreparacionMotor> preparacion;
+    if (archivos.activo() && !preparaSalida(o, prj, razon, r)) return r;
+    Corridas c{o, datos, progreso, r, archivos, prj, razon, categorias, fondo, Reparto{std::max(corridas, 1)}, {}};
     for (std::size_t i = 0; i < r.especies.size(); ++i) {
         EspecieEvaluada& e = r.especies[i];
-        // The run on all the species' sites: importance and response.
-        {
-            ejecutarQuel motor;
-            ProgresoTramo tramo(progreso, reparto.siguiente());
-            const ResumenPrediccion p = corre(o, datos, e.especie, preparacion, motor, tramo);
-            if (!p.bien()) return terminaCon(r, p);
-            e.pesos = motor.pesosPosteriores;
-            e.importancia = m::importancia(datos.numCovariables, e.pesos);
-            e.respuesta = m::respuesta(*datos.covariables, categorias, *motor.predictiva);
-        }
-        for (std::size_t k = 0; k < e.pliegues.size(); ++k) {
-            PliegueEvaluado& p = e.pliegues[k];
-            p.pliegue = static_cast<int>(k) + 1;
-            p.valores = vacios();
-            std::vector<int> filasEntrenamiento, filasPrueba;
-            std::vector<std::size_t> entrenamiento;
-            for (std::size_t s = 0; s < e.pliegue.size(); ++s) {
-                if (e.pliegue[s] == 0) continue;
-                if (e.pliegue[s] == p.pliegue) {
-                    filasPrueba.push_back(filas[i][s]);
-                } else {
-                    filasEntrenamiento.push_back(filas[i][s]);
-                    entrenamiento.push_back(s);
-                }
-            }
-            p.entrenamiento = static_cast<int>(filasEntrenamiento.size());
-            p.prueba = static_cast<int>(filasPrueba.size());
-            ProgresoTramo tramo(progreso, reparto.siguiente());
-            if (p.prueba == 0 || p.entrenamiento == 0) {
-                p.nota = p.prueba == 0 ? "no held-out site" : "no training site";
-                tramo.termina();
-                continue;
-            }
-            auto sitios = std::make_unique<TImagenN<float>>(p.entrenamiento, 3);
-            auto nombres = std::make_unique<TImagenN<AnsiString>>(p.entrenamiento, 1);
-            for (std::size_t j = 0; j < entrenamiento.size(); ++j) {
-                sitios->datos[0][j] = e.x[entrenamiento[j]];
-                sitios->datos[1][j] = e.y[entrenamiento[j]];
-                nombres->datos[0][j] = e.especie;
-            }
-            ejecutarQuel motor;
-            {
-                SitiosPrestados prestados(datos, std::move(sitios), std::move(nombres));
-                const ResumenPrediccion corrida = corre(o, datos, e.especie, preparacion, motor, tramo);
-                if (!corrida.bien()) return terminaCon(r, corrida);
-            }
-            puntua(p, *motor.predictiva, filasEntrenamiento, filasPrueba, fondo);
-            if (archivos.activo() && o.mapasPliegues) {
-                const std::string nombre = "fold_" + nombreEnArchivo(e.especie) + "_" + std::to_string(p.pliegue);
-                std::string texto;
-                if (!exportaArchivo::textoGrid(*datos.coordenadas, *motor.predictiva, texto, razon))
-                    return falla(r, Fin::kFallo, o.prediccion.covariables.string() + ": the table gives no valid result grid: " + razon,
-                                 o.prediccion.covariables);
-                if (!archivos.agrega(nombre + ".asc", texto, razon) ||
-                    (!prj.empty() && !archivos.agrega(nombre + ".prj", prj, razon)))
-                    return falla(r, Fin::kFallo, razon);
-            }
-        }
-        for (int c = 0; c < kMetricas; ++c) {
-            std::vector<double> v;
-            for (const PliegueEvaluado& p : e.pliegues) v.push_back(p.valores[static_cast<std::size_t>(c)]);
-            const m::Resumen s = m::resume(v, jackknife);
-            e.media[static_cast<std::size_t>(c)] = s.media;
-            e.desviacion[static_cast<std::size_t>(c)] = s.desviacion;
-        }
+        if (!corridaCompleta(c, e)) return r;
+        for (std::size_t k = 0; k < e.pliegues.size(); ++k)
+            if (!evaluaPliegue(c, e, k, filas[i])) return r;
+        resumeMetricas(e, jackknife);
     }
-    if (archivos.activo()) {
-        if (!agregaTablas(archivos, r, razon)) return falla(r, Fin::kFallo, razon);
-        // Last chance to stop: past this point the set replaces the earlier one.
-        if (progreso.cancelado()) {
-            r.fin = Fin::kCancelada;
-            r.error = quel::ErrorArchivo(quel::kCodigoCancelado, 0, {});
-            return r;
-        }
-        if (!archivos.coloca(razon)) return falla(r, Fin::kFallo, razon);
-    }
+    if (archivos.activo() && !colocaArchivos(archivos, r, progreso, razon)) return r;
     r.segundos = std::chrono::duration<double>(std::chrono::steady_clock::now() - inicio).count();
     r.fin = Fin::kBien;
     return r;

@@ -27,6 +27,8 @@ class QProgressBar;
 class QTableWidget;
 class QPushButton;
 class QToolButton;
+struct OpcionesAjuste;
+struct ResumenAjuste;
 
 class TFormCovManager : public QMainWindow {
     Q_OBJECT
@@ -101,6 +103,12 @@ private:
     void construyeControles();
     // The cross-validated choice of classes: its button, menu item and results table.
     void construyeAjuste();
+    // Tunes with `a` off the window's thread, the progress bar and Cancel
+    // shown; an exception's text goes to `fallo`.
+    ResumenAjuste ajustaEnSegundoPlano(const OpcionesAjuste& a, std::string& fallo);
+    // A tuning's results in the table and its best setting on the ticked
+    // automatic grids of `lista`, told in the log.
+    void aplicaMejor(const ResumenAjuste& r, const std::vector<ItemCovariable>& lista);
     void habilitaControles(bool on);
     void vaciaLista();
     void liberaTablas();
