@@ -94,8 +94,8 @@ buscadorFilas::buscadorFilas(const TImagenN<int>& covariables, const TImagenN<fl
         const auto rr = static_cast<std::size_t>(r);
         if (!cuenta(rr)) continue;
         const auto j = static_cast<std::size_t>(lleno[cubeta(cx(rr), cy(rr))]++);
-        xs_[j] = cx(rr);
-        ys_[j] = cy(rr);
+        xs_[j] = coordenadas.datos[0][rr];
+        ys_[j] = coordenadas.datos[1][rr];
         filas_[j] = r;
     }
 }
@@ -127,7 +127,7 @@ int buscadorFilas::fila(float x, float y) const {
         const std::size_t b = static_cast<std::size_t>(iy) * static_cast<std::size_t>(nx_) + static_cast<std::size_t>(ix);
         for (int i = inicio_[b]; i < inicio_[b + 1]; ++i) {
             const auto ii = static_cast<std::size_t>(i);
-            const float d = distancia(qx, qy, xs_[ii], ys_[ii]);
+            const float d = distancia(qx, qy, xs_[ii] + mitad_, ys_[ii] + mitad_);
             if (d < mejor || (d == mejor && mejorFila >= 0 && filas_[ii] < mejorFila)) {
                 mejor = d;
                 mejorFila = filas_[ii];

@@ -72,8 +72,9 @@ public:
     double mitad() const { return mitad_; }
 
 private:
-    // Centres of the valid rows in bucket order (row order within a bucket).
-    std::vector<double> xs_, ys_;
+    // Corners of the valid rows in bucket order (row order within a bucket);
+    // their centres are these plus `mitad_`, formed in double when measured.
+    std::vector<float> xs_, ys_;
     double mitad_ = 0;
     std::vector<int> filas_;
     std::vector<int> inicio_;  // first point of each bucket; one extra entry at the end
