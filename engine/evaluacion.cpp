@@ -229,10 +229,17 @@ ResumenEvaluacion& terminaCon(ResumenEvaluacion& r, const ResumenPrediccion& p) 
 // Files of the evaluation, put in place together.
 class Archivos {
 public:
-    explicit Archivos(fs::path carpeta) : carpeta_(std::move(carpeta)) {}
+    // `entradas`: files of the run that no file of the set may replace.
+    explicit Archivos(fs::path carpeta, std::vector<fs::path> entradas = {})
+        : carpeta_(std::move(carpeta)), entradas_(std::move(entradas)) {}
     bool activo() const { return !carpeta_.empty(); }
     // A file of the set; false with the reason when it cannot be written.
     bool agrega(const std::string& nombre, const std::string& bytes, std::string& razon) {
+        for (const fs::path& entrada : entradas_)
+            if (!entrada.empty() && quel::mismoArchivo(carpeta_ / nombre, entrada)) {
+                razon = (carpeta_ / nombre).string() + ": is an input of the evaluation; choose another output";
+                return false;
+            }
         auto& f = *archivos_.emplace_back(std::make_unique<quel::ArchivoNuevo>(carpeta_ / nombre));
         if (f.agrega(bytes) && f.termina()) return true;
         razon = f.destino().string() + ": cannot write: " + f.razon();
@@ -246,6 +253,7 @@ public:
 
 private:
     fs::path carpeta_;
+    std::vector<fs::path> entradas_;
     std::vector<std::unique_ptr<quel::ArchivoNuevo>> archivos_;
 };
 
@@ -543,7 +551,8 @@ ResumenEvaluacion evaluacionDeDatos(const OpcionesEvaluacion& o, cargaArchivo& d
     int corridas = 0;
     if (!particionaEspecies(o, datos, especies, r, filas, corridas)) return r;
 
-    Archivos archivos(o.prediccion.salida);
+    const OpcionesPrediccion& p = o.prediccion;
+    Archivos archivos(p.salida, {p.covariables, p.sitios, p.sesgo, p.priori});
     std::string prj, razon;
     if (archivos.activo() && !preparaSalida(o, prj, razon, r)) return r;
     Corridas c{o, datos, progreso, r, archivos, prj, razon, categorias, fondo, Reparto{std::max(corridas, 1)}, {}};

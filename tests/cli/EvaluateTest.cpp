@@ -114,3 +114,21 @@ TEST(Evaluate, BadSettingsAreRefusedBeforeAnyFileIsWritten) {
         EXPECT_TRUE(!fs::exists(tmp / "out") || fs::is_empty(tmp / "out")) << c.mensaje;
     }
 }
+
+// A species' file may take the name of an input only once the species are
+// known; the whole set is then refused and the input keeps its bytes.
+TEST(Evaluate, AFileOfASpeciesIsNeverWrittenOverAnInput) {
+    prueba::CarpetaTemporal tmp;
+    fs::create_directories(tmp / "out");
+    const fs::path sitios = tmp / "out" / "roc_Pinus_oocarpa.csv";
+    fs::copy_file(muestra("sites.txt"), sitios);
+    const std::string antes = prueba::lee(sitios);
+    std::vector<std::string> args = entradas();
+    args[3] = sitios.string();
+    args.insert(args.end(), {"--out", (tmp / "out").string()});
+    const apoyo::Salida s = apoyo::corre(cli::evaluate, args);
+    EXPECT_EQ(s.estado, 3);
+    EXPECT_NE(s.err.find("is an input of the evaluation"), std::string::npos) << s.err;
+    EXPECT_EQ(prueba::lee(sitios), antes);
+    EXPECT_FALSE(fs::exists(tmp / "out" / "evaluation.csv"));
+}
