@@ -6,11 +6,51 @@
 
 namespace quel {
 
+namespace {
+
+// The coordinates of a table whichever way they are held.
+struct DeTabla {
+    const TImagenN<float>& c;
+    int filas() const { return c.columnas >= 2 ? c.renglones : 0; }
+    float x(std::size_t i) const { return c.datos[0][i]; }
+    float y(std::size_t i) const { return c.datos[1][i]; }
+};
+struct DeRegion {
+    const CoordenadasRegion& c;
+    int filas() const { return static_cast<int>(c.size()); }
+    float x(std::size_t i) const { return c.x(i); }
+    float y(std::size_t i) const { return c.y(i); }
+};
+
+template <class Fuente>
+double tamanoCelda(const Fuente& f) {
+    const int filas = f.filas();
+    if (filas < 2) return 0;
+    std::size_t n = 1;  // cells of the first row: those sharing its y
+    while (n < static_cast<std::size_t>(filas) && f.y(n) == f.y(0)) ++n;
+    // From the whole extent of the first row, or of the only column.
+    const std::size_t ultima = static_cast<std::size_t>(filas) - 1;
+    const double celda = n > 1 ? (static_cast<double>(f.x(n - 1)) - f.x(0)) / static_cast<double>(n - 1)
+                               : (static_cast<double>(f.y(0)) - f.y(ultima)) / static_cast<double>(ultima);
+    return celda > 0 && std::isfinite(celda) ? celda : 0;
+}
+
+}  // namespace
+
 bool GeometriaTabla::lee(const TImagenN<float>& coordenadas, std::string* razon) {
+    return leeDe(DeTabla{coordenadas}, razon);
+}
+
+bool GeometriaTabla::lee(const CoordenadasRegion& coordenadas, std::string* razon) {
+    return leeDe(DeRegion{coordenadas}, razon);
+}
+
+template <class Fuente>
+bool GeometriaTabla::leeDe(const Fuente& fuente, std::string* razon) {
     *this = GeometriaTabla{};
-    const int filas = coordenadas.columnas >= 2 ? coordenadas.renglones : 0;
-    auto x = [&](int i) { return coordenadas.datos[0][static_cast<std::size_t>(i)]; };
-    auto y = [&](int i) { return coordenadas.datos[1][static_cast<std::size_t>(i)]; };
+    const int filas = fuente.filas();
+    auto x = [&](int i) { return fuente.x(static_cast<std::size_t>(i)); };
+    auto y = [&](int i) { return fuente.y(static_cast<std::size_t>(i)); };
     auto texto = [](double v) {
         std::string t;
         formato::real(t, v);
@@ -33,7 +73,7 @@ bool GeometriaTabla::lee(const TImagenN<float>& coordenadas, std::string* razon)
     ncols = n;
     nrows = filas / n;
     if (filas == 1) return rechaza(-1, "a single cell gives no cell size");
-    celda = celdaDeTabla(coordenadas);
+    celda = tamanoCelda(fuente);
     const double mitad = celda > 0 ? celda / 2 : 0;
     // The table must run row by row from the top-left cell, left to right.
     for (int r = 0; r < nrows; ++r) {
@@ -64,19 +104,9 @@ bool GeometriaTabla::lee(const TImagenN<float>& coordenadas, std::string* razon)
     return true;
 }
 
-double celdaDeTabla(const TImagenN<float>& coordenadas) {
-    const int filas = coordenadas.columnas >= 2 ? coordenadas.renglones : 0;
-    if (filas < 2) return 0;
-    const auto& x = coordenadas.datos[0];
-    const auto& y = coordenadas.datos[1];
-    std::size_t n = 1;  // cells of the first row: those sharing its y
-    while (n < static_cast<std::size_t>(filas) && y[n] == y[0]) ++n;
-    // From the whole extent of the first row, or of the only column.
-    const std::size_t ultima = static_cast<std::size_t>(filas) - 1;
-    const double celda = n > 1 ? (static_cast<double>(x[n - 1]) - x[0]) / static_cast<double>(n - 1)
-                               : (static_cast<double>(y[0]) - y[ultima]) / static_cast<double>(ultima);
-    return celda > 0 && std::isfinite(celda) ? celda : 0;
-}
+double celdaDeTabla(const TImagenN<float>& coordenadas) { return tamanoCelda(DeTabla{coordenadas}); }
+
+double celdaDeTabla(const CoordenadasRegion& coordenadas) { return tamanoCelda(DeRegion{coordenadas}); }
 
 long long GeometriaTabla::celdaDe(double x, double y) const {
     if (!(celda > 0)) return -1;

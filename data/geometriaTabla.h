@@ -3,6 +3,7 @@
 #include <string>
 
 #include "data/TImagenN.h"
+#include "data/regionCompacta.h"
 
 namespace quel {
 
@@ -24,10 +25,15 @@ struct GeometriaTabla {
     // length, rows that do not run row by row from the top-left cell and left
     // to right, or no cell size (a single cell, cells all at one x).
     bool lee(const TImagenN<float>& coordenadas, std::string* razon = nullptr);
+    bool lee(const CoordenadasRegion& coordenadas, std::string* razon = nullptr);
     // Index in table order (top row first) of the cell holding (x, y); -1
     // outside the grid. A point on a shared edge belongs to the cell to its
     // right and above.
     long long celdaDe(double x, double y) const;
+
+private:
+    template <class Fuente>
+    bool leeDe(const Fuente& fuente, std::string* razon);
 };
 
 // The cell size as GeometriaTabla::lee takes it, without checking the rest of
@@ -35,5 +41,6 @@ struct GeometriaTabla {
 // a single column the y extent over the rows less one; 0 for a single cell
 // or when that size is not positive and finite.
 double celdaDeTabla(const TImagenN<float>& coordenadas);
+double celdaDeTabla(const CoordenadasRegion& coordenadas);
 
 }  // namespace quel
