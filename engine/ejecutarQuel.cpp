@@ -7,7 +7,9 @@
 #include <string>
 
 #include "data/cargaArchivo.h"
+#include "data/regionCompacta.h"
 #include "engine/asignaSitios.h"
+#include "engine/asignaSitiosRegion.h"
 #include "engine/tablas.h"
 #include "platform/Memoria.h"
 #include "platform/Paralelo.h"
@@ -33,6 +35,12 @@ constexpr std::size_t kPresupuesto = std::size_t{64} << 20;
 
 // The name of covariate k for a message.
 std::string nombreCovariable(const copiaDatos& d, int k) {
+    if (d.region) {
+        const auto& nombres = d.region->nombres;
+        if (k < static_cast<int>(nombres.size()) && !nombres[static_cast<std::size_t>(k)].empty())
+            return "'" + quel::imprimible(nombres[static_cast<std::size_t>(k)]) + "'";
+        return "number " + std::to_string(k + 1);
+    }
     const auto* n = d.nombresCovariables;
     if (n && n->columnas > 0 && k < n->renglones && !n->datos[0][static_cast<std::size_t>(k)].empty())
         return "'" + quel::imprimible(n->datos[0][static_cast<std::size_t>(k)]) + "'";
@@ -171,6 +179,11 @@ int ejecutarQuel::ejecuta(const copiaDatos& datos, int tipoPriori, Progreso& pro
         pesosPosteriores = pesos->datos[0];
         paso(kBien, 5);
         progreso.pulso();
+        if (sumidero_ && !soloPredictiva_) {
+            entregaResultados(datos);
+            progreso.avanza(60);
+            return kBien;
+        }
         calculaPredictiva(datos);
         paso(kBien, 15);
         if (soloPredictiva_) {
@@ -189,7 +202,34 @@ int ejecutarQuel::ejecuta(const copiaDatos& datos, int tipoPriori, Progreso& pro
         liberaIntermedios();
         borraResultados();
         return kCancelado;
+    } catch (const Rechazo&) {
+        liberaIntermedios();
+        borraResultados();
+        return kSumidero;
     }
+}
+
+// The results of a run with a receiver: in one pass when the tables of every
+// pair fit at once, else through the separate passes over the whole region.
+void ejecutarQuel::entregaResultados(const copiaDatos& datos) {
+    const std::size_t tope =
+        std::max<std::size_t>(kPresupuesto, static_cast<std::size_t>(quel::memoria::efectiva(limiteMemoria_) / 4));
+    if (bytesTablasFlujo() <= tope) {
+        calculaEnFlujo();
+        return;
+    }
+    calculaPredictiva(datos);
+    calculaCertidumbre(datos);
+    calculaPotPriori(datos);
+    const auto filas = static_cast<std::size_t>(filas_);
+    for (std::size_t r0 = 0; r0 < filas; r0 += filasPorBloque_) {
+        const std::size_t n = std::min(filas - r0, filasPorBloque_);
+        quel::compruebaCancelado(*progreso_);
+        if (!sumidero_->bloque(r0, n, predictiva->datos[0].data() + r0, certidumbre->datos[0].data() + r0,
+                               potPriori->datos[0].data() + r0))
+            throw Rechazo{};
+    }
+    borraResultados();
 }
 
 // What steps 1 and 2 leave for the later steps.
@@ -200,7 +240,8 @@ struct PreparacionMotor {
     std::vector<ejecutarQuel::Tabla> alfas, deteccion;
     ejecutarQuel::Tabla alfaCero, pesoPriori;
     std::vector<int> categorias;
-    std::vector<const int*> codigos;
+    std::vector<const void*> codigos;
+    std::vector<int> anchos;
 };
 
 namespace {
@@ -221,7 +262,8 @@ void ejecutarQuel::guardaPreparacion() {
     p->parJ = parJ_;
     for (const Covariable& c : covs_) {
         p->categorias.push_back(c.categorias);
-        p->codigos.push_back(c.codigos);
+        p->codigos.push_back(c.codigos.datos);
+        p->anchos.push_back(c.codigos.ancho);
     }
     for (const auto& a : alfas) p->alfas.push_back(copia(*a->tabla1));
     for (const auto& d : deteccion) p->deteccion.push_back(copia(*d));
@@ -236,7 +278,7 @@ void ejecutarQuel::restauraPreparacion(const PreparacionMotor& p) {
     parI_ = p.parI;
     parJ_ = p.parJ;
     covs_.clear();
-    for (std::size_t k = 0; k < p.codigos.size(); ++k) covs_.push_back({p.codigos[k], p.categorias[k]});
+    for (std::size_t k = 0; k < p.codigos.size(); ++k) covs_.push_back({{p.codigos[k], p.anchos[k]}, p.categorias[k]});
     numPares = static_cast<int>(parI_.size());
     liberaIntermedios();
     for (std::size_t k = 0; k < p.alfas.size(); ++k) {
@@ -273,10 +315,42 @@ void ejecutarQuel::liberaIntermedios() {
 // than covariates (12), and, before any table is written, a valid row whose
 // category code lies outside 1..C (11; 3 when the bias rows differ too, as
 // the detection step would report that first).
+ejecutarQuel::Fuente ejecutarQuel::fuenteDe(const copiaDatos& d) {
+    Fuente f;
+    if (const quel::RegionCompacta* r = d.region) {
+        f.hayPriori = f.haySesgo = true;
+        f.filasPriori = r->prioriUniforme ? r->filas() : r->priori.size();
+        f.filasSesgo = r->sesgoUniforme ? r->filas() : r->sesgo.size();
+        if (r->prioriUniforme) f.prioriFija = 2;
+        else f.priori = {r->priori.data(), 1};
+        if (r->sesgoUniforme) f.sesgoFijo = quel::RegionCompacta::valorSesgoUniforme(r->validas());
+        else f.sesgo = r->sesgo.data();
+        return f;
+    }
+    if (d.priori) {
+        f.hayPriori = true;
+        f.filasPriori = static_cast<std::size_t>(d.priori->renglones);
+        f.prioriColumnas = d.priori->columnas >= 1;
+        if (f.prioriColumnas) f.priori = {d.priori->datos[0].data(), 4};
+    }
+    if (d.sesgo) {
+        f.haySesgo = true;
+        f.filasSesgo = static_cast<std::size_t>(d.sesgo->renglones);
+        f.sesgoColumnas = d.sesgo->columnas >= 1;
+        if (f.sesgoColumnas) f.sesgo = d.sesgo->datos[0].data();
+    }
+    return f;
+}
+
+// The covariate columns, their category counts, the valid rows and the
+// pairs. Rejects a dataset with fewer covariate columns or category counts
+// than covariates (12), and, before any table is written, a valid row whose
+// category code lies outside 1..C (11; 3 when the bias rows differ too, as
+// the detection step would report that first).
 int ejecutarQuel::preparaFilas(const copiaDatos& d) {
-    const TImagenN<int>& cov = *d.covariables;
-    const int K = d.numCovariables;
-    filas_ = cov.renglones;
+    const quel::RegionCompacta* region = d.region;
+    const int K = region ? region->numCovariables : d.numCovariables;
+    filas_ = region ? static_cast<int>(region->filas()) : d.covariables->renglones;
     validas_.clear();
     covs_.clear();
     parI_.clear();
@@ -284,29 +358,46 @@ int ejecutarQuel::preparaFilas(const copiaDatos& d) {
     if (K < 0) return kMalformado;
     const long long P = static_cast<long long>(K) * (K - 1) / 2;
     if (P > 0) {
-        if (cov.columnas < K + 1 || !d.categorias || d.categorias->columnas < 1 ||
-            d.categorias->renglones < K)
+        if (region ? (region->codigos.size() < static_cast<std::size_t>(K) ||
+                      region->categorias.size() < static_cast<std::size_t>(K))
+                   : (d.covariables->columnas < K + 1 || !d.categorias || d.categorias->columnas < 1 ||
+                      d.categorias->renglones < K))
             return kMalformado;
     }
     error_ = {};
-    if (cov.columnas >= 1) {
-        const auto& bandera = cov.datos[static_cast<std::size_t>(cov.columnas - 1)];
+    if (region) {
+        for (int r = 0; r < filas_; ++r)
+            if (region->valida[static_cast<std::size_t>(r)] == 1) validas_.push_back(r);
+    } else if (d.covariables->columnas >= 1) {
+        const auto& bandera = d.covariables->datos[static_cast<std::size_t>(d.covariables->columnas - 1)];
         for (int r = 0; r < filas_; ++r)
             if (bandera[static_cast<std::size_t>(r)] == 1) validas_.push_back(r);
     }
     if (P == 0) return kBien;
     for (int k = 0; k < K; ++k) {
-        const float c = d.categorias->datos[0][static_cast<std::size_t>(k)];
+        const auto kk = static_cast<std::size_t>(k);
+        const float c = region ? region->categorias[kk] : d.categorias->datos[0][kk];
         // Truncated toward zero; counts below 1 leave no valid code.
         const int categorias = c >= 1 ? (c < 1e9f ? static_cast<int>(c) : 1000000000) : 0;
-        covs_.push_back({cov.datos[static_cast<std::size_t>(k)].data(), categorias});
+        Columna columna;
+        if (region) {
+            const quel::ColumnaEnteros& col = region->codigos[kk];
+            columna.ancho = col.ancho();
+            columna.datos = col.ancho() == 1 ? static_cast<const void*>(col.datos8())
+                            : col.ancho() == 2 ? static_cast<const void*>(col.datos16())
+                                               : static_cast<const void*>(col.datos32());
+        } else {
+            columna.datos = d.covariables->datos[kk].data();
+        }
+        covs_.push_back({columna, categorias});
     }
+    const Fuente fuente = fuenteDe(d);
     for (int k = 0; k < K; ++k) {
         const Covariable& c = covs_[static_cast<std::size_t>(k)];
         for (int r : validas_) {
-            const int codigo = c.codigos[r];
+            const int codigo = c.codigos[static_cast<std::size_t>(r)];
             if (codigo < 1 || codigo > c.categorias) {
-                const bool sesgoDistinto = !d.sesgo || d.sesgo->renglones != filas_;
+                const bool sesgoDistinto = !fuente.haySesgo || fuente.filasSesgo != static_cast<std::size_t>(filas_);
                 if (sesgoDistinto) return kRenglones;
                 // The table's line: the category lines, the separator and
                 // the title line come first.
@@ -367,11 +458,12 @@ void ejecutarQuel::recorrePares(Visita&& visita) const {
 // ---------------------------------------------------------------- step 1 ---
 
 int ejecutarQuel::preparaPriori(const copiaDatos& d, int tipoPriori) {
-    if (!d.covariables || !d.priori || d.covariables->renglones != d.priori->renglones)
-        return kRenglones;
+    const Fuente fuente = fuenteDe(d);
+    const std::size_t filas = d.region ? d.region->filas() : d.covariables ? static_cast<std::size_t>(d.covariables->renglones) : 0;
+    if ((!d.region && !d.covariables) || !fuente.hayPriori || filas != fuente.filasPriori) return kRenglones;
     const int codigo = preparaFilas(d);
     if (codigo != kBien) return codigo;
-    if (!parI_.empty() && d.priori->columnas < 1) return kMalformado;
+    if (!parI_.empty() && !fuente.prioriColumnas) return kMalformado;
     const int P = static_cast<int>(parI_.size());
     numPares = P;
     liberaIntermedios();
@@ -395,12 +487,11 @@ int ejecutarQuel::preparaPriori(const copiaDatos& d, int tipoPriori) {
     alfaCero = std::make_unique<Tabla>(P, 1);
 
     // Class counts of every cell, counted as whole numbers.
-    const int* clase = P > 0 ? d.priori->datos[0].data() : nullptr;
     std::vector<std::vector<int>> cuentas(static_cast<std::size_t>(P));
     for (int k = 0; k < P; ++k)
         cuentas[static_cast<std::size_t>(k)].assign(3 * celdasPar(k), 0);
     recorrePares([&](int k, std::size_t v, const int* c) {
-        const int p = clase[validas_[v]];
+        const int p = fuente.clase(static_cast<std::size_t>(validas_[v]));
         if (p < 1 || p > 3) return;
         const auto kk = static_cast<std::size_t>(k);
         cuentas[kk][static_cast<std::size_t>(p - 1) * celdasPar(k) + celdaPar(k, c)] += 1;
@@ -476,13 +567,14 @@ int ejecutarQuel::preparaPriori(const copiaDatos& d, int tipoPriori) {
 // ---------------------------------------------------------------- step 2 ---
 
 int ejecutarQuel::calculaDeteccion(const copiaDatos& d) {
-    if (!d.sesgo || !d.covariables || d.covariables->renglones != d.sesgo->renglones) return kRenglones;
+    const Fuente fuente = fuenteDe(d);
+    const std::size_t filas = d.region ? d.region->filas() : d.covariables ? static_cast<std::size_t>(d.covariables->renglones) : 0;
+    if ((!d.region && !d.covariables) || !fuente.haySesgo || filas != fuente.filasSesgo) return kRenglones;
     const int P = static_cast<int>(parI_.size());
-    if (P > 0 && d.sesgo->columnas < 1) return kMalformado;
+    if (P > 0 && !fuente.sesgoColumnas) return kMalformado;
     deteccion.clear();
     deteccion.resize(static_cast<std::size_t>(P));
     std::vector<char> fuera(static_cast<std::size_t>(P), 0);
-    const float* s = P > 0 ? d.sesgo->datos[0].data() : nullptr;
     std::vector<std::vector<long double>> producto(static_cast<std::size_t>(P));
     for (int k = 0; k < P; ++k) producto[static_cast<std::size_t>(k)].assign(celdasPar(k), 1.0L);
     recorrePares([&](int k, std::size_t v, const int* c) {
@@ -493,7 +585,7 @@ int ejecutarQuel::calculaDeteccion(const copiaDatos& d) {
             fuera[kk] = 1;
             return;
         }
-        producto[kk][celdaPar(k, c)] *= (1.0L - static_cast<long double>(s[validas_[v]]));
+        producto[kk][celdaPar(k, c)] *= (1.0L - static_cast<long double>(fuente.valorSesgo(static_cast<std::size_t>(validas_[v]))));
     });
     paralelo(P, [&](int k) {
         const auto kk = static_cast<std::size_t>(k);
@@ -532,16 +624,20 @@ int ejecutarQuel::cuentaPresencias(const copiaDatos& d) {
     }
     std::vector<int> filaSitio;
     sitiosSinAsignar = 0;
-    if (d.sitios && d.covariables) {
+    if (d.sitios && d.region) {
+        sitiosSinAsignar = asignaSitios(d.region->valida, d.region->coordenadas, *d.sitios, &filaSitio);
+    } else if (d.sitios && d.covariables) {
         static const TImagenN<float> sinCoordenadas;
         sitiosSinAsignar = asignaSitios(*d.covariables, d.coordenadas ? *d.coordenadas : sinCoordenadas,
                                         *d.sitios, &filaSitio);
     }
     descartes.clear();
-    if (d.sitios && d.covariables && d.coordenadas) {
+    if (d.sitios && (d.region || (d.covariables && d.coordenadas))) {
         // Sites beyond the table's cells count nowhere; a site on a no-data
         // cell keeps its nearest region cell.
-        const std::vector<LugarSitio> lugares = ubicaSitios(*d.covariables, *d.coordenadas, *d.sitios, &filaSitio);
+        const std::vector<LugarSitio> lugares =
+            d.region ? ubicaSitios(d.region->valida, d.region->coordenadas, *d.sitios, &filaSitio)
+                     : ubicaSitios(*d.covariables, *d.coordenadas, *d.sitios, &filaSitio);
         for (std::size_t s = 0; s < lugares.size() && s < filaSitio.size(); ++s) {
             if (lugares[s] != LugarSitio::kFuera || filaSitio[s] < 0) continue;
             filaSitio[s] = -1;
@@ -557,7 +653,7 @@ int ejecutarQuel::cuentaPresencias(const copiaDatos& d) {
         Tabla& n = *conteos[static_cast<std::size_t>(k)];
         for (int r : filaSitio) {
             if (r < 0) continue;  // not assigned: counts in no cell
-            const int a = ci.codigos[r] - 1, b = cj.codigos[r] - 1;
+            const int a = ci.codigos[static_cast<std::size_t>(r)] - 1, b = cj.codigos[static_cast<std::size_t>(r)] - 1;
             if (a < 0 || b < 0 || a >= ci.categorias || b >= cj.categorias) {
                 fuera[static_cast<std::size_t>(k)] = 1;
                 return;
@@ -647,9 +743,17 @@ void ejecutarQuel::calculaPesos() {
 void ejecutarQuel::codigosBloque(std::size_t desde, std::size_t hasta, std::vector<int>& cod) const {
     const std::size_t K = covs_.size();
     cod.resize((hasta - desde) * K);
+    const auto reune = [&](std::size_t k, const auto* c) {
+        for (std::size_t v = desde; v < hasta; ++v)
+            cod[(v - desde) * K + k] = static_cast<int>(c[validas_[v]]) - 1;
+    };
     for (std::size_t k = 0; k < K; ++k) {
-        const int* c = covs_[k].codigos;
-        for (std::size_t v = desde; v < hasta; ++v) cod[(v - desde) * K + k] = c[validas_[v]] - 1;
+        const Columna& c = covs_[k].codigos;
+        switch (c.ancho) {
+        case 1: reune(k, static_cast<const std::uint8_t*>(c.datos)); break;
+        case 2: reune(k, static_cast<const std::int16_t*>(c.datos)); break;
+        default: reune(k, static_cast<const std::int32_t*>(c.datos)); break;
+        }
     }
 }
 
@@ -730,24 +834,98 @@ void ejecutarQuel::pasaFilas(std::vector<long double>& destino, std::size_t porC
     }
 }
 
+// The table the predictive pass adds from pair k: the pair's weight times
+// the posterior mean of every cell.
+bool ejecutarQuel::tablaPredictiva(int k, std::vector<long double>& t) const {
+    const auto kk = static_cast<std::size_t>(k);
+    const Tabla& alfa = *alfas[kk]->tabla1;
+    const int f = alfa.renglones, c = alfa.columnas;
+    Tabla nEst(f, c), theta(f, c);
+    estimados(k, nEst);
+    const long double Nint = std::trunc(sumaTabla(nEst));
+    sumaTablas(alfa, nEst, nEst);
+    const long double denominador = Nint + alfaCero->datos[0][kk];
+    if (denominador != 0) divideEscalar(nEst, denominador, theta);
+    const long double w = pesos->datos[0][kk];
+    t.reserve(static_cast<std::size_t>(f) * static_cast<std::size_t>(c));
+    for (const auto& col : theta.datos)
+        for (long double v : col) t.push_back(w * v);
+    return true;
+}
+
+// Bounds of each of the M intervals of the certainty, as the interval lookup leaves them.
+void ejecutarQuel::limitesIntervalos(int M, std::vector<long double>& bajo, std::vector<long double>& alto) {
+    bajo.assign(static_cast<std::size_t>(M), 0);
+    alto.assign(static_cast<std::size_t>(M), 0);
+    for (int m = 0; m < M; ++m) {
+        const long double u = static_cast<long double>(m) / M + kDesplazamiento;
+        funcionesGlobales::intervalo(u, M, bajo[static_cast<std::size_t>(m)], alto[static_cast<std::size_t>(m)]);
+    }
+}
+
+// The table the certainty pass adds from pair k: per cell, the pair's weight
+// times the share of the cell's Beta posterior in each interval.
+bool ejecutarQuel::tablaCertidumbre(int k, const std::vector<long double>& bajo, const std::vector<long double>& alto,
+                                    std::vector<long double>& t) const {
+    const std::size_t porCelda = bajo.size();
+    const auto kk = static_cast<std::size_t>(k);
+    const Tabla& alfa = *alfas[kk]->tabla1;
+    const int f = alfa.renglones, c = alfa.columnas;
+    Tabla nEst(f, c);
+    estimados(k, nEst);
+    const long double Nint = std::trunc(sumaTabla(nEst));
+    sumaTablas(alfa, nEst, nEst);  // A of every cell
+    const long double B = alfaCero->datos[0][kk] + Nint;
+    const long double w = pesos->datos[0][kk];
+    t.assign(static_cast<std::size_t>(f) * static_cast<std::size_t>(c) * porCelda, 0.0L);
+    std::vector<long double> v(porCelda);
+    std::size_t celda = 0;
+    for (const auto& col : nEst.datos)
+        for (long double A : col) {
+            const long double mu = A / (A + B);
+            const long double sigma = std::sqrt(A * B / ((A + B) * (A + B) * (A + B + 1)));
+            funcionesGlobales forma;
+            forma.A = A;
+            forma.B = B;
+            for (std::size_t m = 0; m < porCelda; ++m) {
+                const long double lo = bajo[m], hi = alto[m];
+                if (6 * sigma >= kUmbralDispersion)
+                    v[m] = funcionesGlobales::integraGaussCon(
+                        [&forma](long double x) { return forma.kernelBeta(x); }, lo, hi);
+                else
+                    v[m] = (lo < mu && mu <= hi) ? 1.0L : 0.0L;
+                compruebaIntegral(v[m], progreso_);
+            }
+            long double V = 0;
+            for (long double x : v) V = V + x;
+            for (std::size_t m = 0; m < porCelda; ++m) {
+                const long double vm = V == 0 ? v[m] : v[m] / V;
+                t[celda * porCelda + m] = w * vm;
+            }
+            ++celda;
+        }
+    return true;
+}
+
+// The table the prior-potential pass adds from pair k: the pair's prior
+// weight times its prior mean; false for a pair without prior mass.
+bool ejecutarQuel::tablaPotPriori(int k, std::vector<long double>& t) const {
+    const auto kk = static_cast<std::size_t>(k);
+    const long double a0 = alfaCero->datos[0][kk];
+    if (a0 == 0) return false;  // no prior mass: the pair adds nothing
+    const Tabla& alfa = *alfas[kk]->tabla1;
+    Tabla media(alfa.renglones, alfa.columnas);
+    divideEscalar(alfa, a0, media);
+    const long double pi = pesoPriori->datos[0][kk];
+    for (const auto& col : media.datos)
+        for (long double v : col) t.push_back(pi * v);
+    return true;
+}
+
 void ejecutarQuel::calculaPredictiva(const copiaDatos&) {
     predictiva = std::make_unique<Tabla>(filas_, 2);
-    pasaFilas(predictiva->datos[0], 1, nullptr, false, [&](int k, std::vector<long double>& t) {
-        const auto kk = static_cast<std::size_t>(k);
-        const Tabla& alfa = *alfas[kk]->tabla1;
-        const int f = alfa.renglones, c = alfa.columnas;
-        Tabla nEst(f, c), theta(f, c);
-        estimados(k, nEst);
-        const long double Nint = std::trunc(sumaTabla(nEst));
-        sumaTablas(alfa, nEst, nEst);
-        const long double denominador = Nint + alfaCero->datos[0][kk];
-        if (denominador != 0) divideEscalar(nEst, denominador, theta);
-        const long double w = pesos->datos[0][kk];
-        t.reserve(static_cast<std::size_t>(f) * static_cast<std::size_t>(c));
-        for (const auto& col : theta.datos)
-            for (long double v : col) t.push_back(w * v);
-        return true;
-    });
+    pasaFilas(predictiva->datos[0], 1, nullptr, false,
+              [&](int k, std::vector<long double>& t) { return tablaPredictiva(k, t); });
 }
 
 void ejecutarQuel::compruebaIntegral(long double valor, Progreso* progreso) {
@@ -767,52 +945,10 @@ void ejecutarQuel::calculaCertidumbre(const copiaDatos&, int M) {
         const long double p = predictiva ? predictiva->datos[0][static_cast<std::size_t>(validas_[v])] : 0;
         intervalo[v] = static_cast<signed char>(funcionesGlobales::intervalo(p, M, lo, hi));
     }
-    // Bounds of each interval, as the interval lookup leaves them.
-    std::vector<long double> bajo(static_cast<std::size_t>(M)), alto(static_cast<std::size_t>(M));
-    for (int m = 0; m < M; ++m) {
-        const long double u = static_cast<long double>(m) / M + kDesplazamiento;
-        funcionesGlobales::intervalo(u, M, bajo[static_cast<std::size_t>(m)], alto[static_cast<std::size_t>(m)]);
-    }
-    const auto porCelda = static_cast<std::size_t>(M);
-    pasaFilas(certidumbre->datos[0], porCelda, &intervalo, true, [&](int k, std::vector<long double>& t) {
-        const auto kk = static_cast<std::size_t>(k);
-        const Tabla& alfa = *alfas[kk]->tabla1;
-        const int f = alfa.renglones, c = alfa.columnas;
-        Tabla nEst(f, c);
-        estimados(k, nEst);
-        const long double Nint = std::trunc(sumaTabla(nEst));
-        sumaTablas(alfa, nEst, nEst);  // A of every cell
-        const long double B = alfaCero->datos[0][kk] + Nint;
-        const long double w = pesos->datos[0][kk];
-        t.assign(static_cast<std::size_t>(f) * static_cast<std::size_t>(c) * porCelda, 0.0L);
-        std::vector<long double> v(porCelda);
-        std::size_t celda = 0;
-        for (const auto& col : nEst.datos)
-            for (long double A : col) {
-                const long double mu = A / (A + B);
-                const long double sigma = std::sqrt(A * B / ((A + B) * (A + B) * (A + B + 1)));
-                funcionesGlobales forma;
-                forma.A = A;
-                forma.B = B;
-                for (std::size_t m = 0; m < porCelda; ++m) {
-                    const long double lo = bajo[m], hi = alto[m];
-                    if (6 * sigma >= kUmbralDispersion)
-                        v[m] = funcionesGlobales::integraGaussCon(
-                            [&forma](long double x) { return forma.kernelBeta(x); }, lo, hi);
-                    else
-                        v[m] = (lo < mu && mu <= hi) ? 1.0L : 0.0L;
-                    compruebaIntegral(v[m], progreso_);
-                }
-                long double V = 0;
-                for (long double x : v) V = V + x;
-                for (std::size_t m = 0; m < porCelda; ++m) {
-                    const long double vm = V == 0 ? v[m] : v[m] / V;
-                    t[celda * porCelda + m] = w * vm;
-                }
-                ++celda;
-            }
-        return true;
-    });
+    std::vector<long double> bajo, alto;
+    limitesIntervalos(M, bajo, alto);
+    pasaFilas(certidumbre->datos[0], static_cast<std::size_t>(M), &intervalo, true,
+              [&](int k, std::vector<long double>& t) { return tablaCertidumbre(k, bajo, alto, t); });
 }
 
 void ejecutarQuel::calculaPotPriori(const copiaDatos&) {
@@ -820,20 +956,92 @@ void ejecutarQuel::calculaPotPriori(const copiaDatos&) {
     deteccion.clear();
     pesos.reset();
     potPriori = std::make_unique<Tabla>(filas_, 1);
-    pasaFilas(potPriori->datos[0], 1, nullptr, false, [&](int k, std::vector<long double>& t) {
-        const auto kk = static_cast<std::size_t>(k);
-        const long double a0 = alfaCero->datos[0][kk];
-        if (a0 == 0) return false;  // no prior mass: the pair adds nothing
-        const Tabla& alfa = *alfas[kk]->tabla1;
-        Tabla media(alfa.renglones, alfa.columnas);
-        divideEscalar(alfa, a0, media);
-        const long double pi = pesoPriori->datos[0][kk];
-        for (const auto& col : media.datos)
-            for (long double v : col) t.push_back(pi * v);
-        return true;
-    });
+    pasaFilas(potPriori->datos[0], 1, nullptr, false,
+              [&](int k, std::vector<long double>& t) { return tablaPotPriori(k, t); });
     pares.clear();
     alfas.clear();
     pesoPriori.reset();
     alfaCero.reset();
+}
+
+std::size_t ejecutarQuel::bytesTablasFlujo() const {
+    std::size_t b = 0;
+    for (int k = 0; k < static_cast<int>(parI_.size()); ++k)
+        b += celdasPar(k) * (kIntervalos + 2) * sizeof(long double);
+    return b;
+}
+
+// Steps 5 to 7 in one pass over the rows: the three tables of every pair
+// first, then each row's three sums, over the pairs in their order as the
+// separate passes add them, handed to the receiver block by block.
+void ejecutarQuel::calculaEnFlujo() {
+    const int P = static_cast<int>(parI_.size());
+    const auto PP = static_cast<std::size_t>(P);
+    const int M = kIntervalos;
+    std::vector<std::vector<long double>> tPred(PP), tCert(PP), tPot(PP);
+    std::vector<char> conPot(PP, 0);
+    std::vector<long double> bajo, alto;
+    limitesIntervalos(M, bajo, alto);
+    if (progreso_)
+        for (int k = 0; k < P; ++k)
+            progreso_->registra(Progreso::Canal::kSalida, "Iteracion: " + std::to_string(k + 1) + " de " + std::to_string(P));
+    paralelo(P, [&](int k) {
+        const auto kk = static_cast<std::size_t>(k);
+        tablaPredictiva(k, tPred[kk]);
+        tablaCertidumbre(k, bajo, alto, tCert[kk]);
+        conPot[kk] = tablaPotPriori(k, tPot[kk]) ? 1 : 0;
+    });
+    liberaIntermedios();
+    struct Uso {
+        std::size_t i, j, filasI;
+        const long double *pred, *cert, *pot;
+    };
+    std::vector<Uso> usos;
+    for (std::size_t k = 0; k < PP; ++k) {
+        const auto i = static_cast<std::size_t>(parI_[k]);
+        usos.push_back({i, static_cast<std::size_t>(parJ_[k]), static_cast<std::size_t>(covs_[i].categorias),
+                        tPred[k].data(), tCert[k].data(), conPot[k] ? tPot[k].data() : nullptr});
+    }
+    const std::size_t K = covs_.size();
+    const auto porCelda = static_cast<std::size_t>(M);
+    const auto filas = static_cast<std::size_t>(filas_);
+    std::vector<long double> pred, cert, pot;
+    std::size_t v0 = 0;  // first valid row of the block
+    for (std::size_t r0 = 0; r0 < filas; r0 += filasPorBloque_) {
+        const std::size_t r1 = std::min(filas, r0 + filasPorBloque_), n = r1 - r0;
+        pred.assign(n, 0.0L);
+        cert.assign(n, 0.0L);
+        pot.assign(n, 0.0L);
+        std::size_t v1 = v0;
+        while (v1 < validas_.size() && static_cast<std::size_t>(validas_[v1]) < r1) ++v1;
+        const int bloques = static_cast<int>((v1 - v0 + kBloque - 1) / kBloque);
+        paralelo(bloques, [&](int blq) {
+            const std::size_t desde = v0 + static_cast<std::size_t>(blq) * kBloque;
+            const std::size_t hasta = std::min(v1, desde + kBloque);
+            std::vector<int> cod;
+            codigosBloque(desde, hasta, cod);
+            for (std::size_t v = desde; v < hasta; ++v) {
+                const int* c = &cod[(v - desde) * K];
+                const std::size_t fila = static_cast<std::size_t>(validas_[v]) - r0;
+                long double p = 0;
+                for (const Uso& u : usos)
+                    p += u.pred[static_cast<std::size_t>(c[u.j]) * u.filasI + static_cast<std::size_t>(c[u.i])];
+                long double lo, hi;
+                const int m = funcionesGlobales::intervalo(p, M, lo, hi);
+                long double cs = 0, a = 0;
+                for (const Uso& u : usos) {
+                    const std::size_t celda = static_cast<std::size_t>(c[u.j]) * u.filasI + static_cast<std::size_t>(c[u.i]);
+                    if (m >= 0) cs += u.cert[celda * porCelda + static_cast<std::size_t>(m)];
+                    if (u.pot) a += u.pot[celda];
+                }
+                pred[fila] = p;
+                cert[fila] = cs;
+                pot[fila] = a;
+            }
+        });
+        v0 = v1;
+        quel::compruebaCancelado(*progreso_);
+        if (!sumidero_->bloque(r0, n, pred.data(), cert.data(), pot.data())) throw Rechazo{};
+        progreso_->pulso();
+    }
 }

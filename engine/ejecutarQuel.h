@@ -16,6 +16,9 @@
 
 class cargaArchivo;
 struct PreparacionMotor;
+namespace quel {
+struct RegionCompacta;
+}
 
 // What a run reads of a dataset: the counters and the grids, shared with the
 // dataset that owns them (nothing here is freed). A per-species run points
@@ -32,8 +35,24 @@ struct copiaDatos {
     const TImagenN<int>* priori = nullptr;
     const TImagenN<AnsiString>* nombresCovariables = nullptr;
     const TImagenN<AnsiString>* especies = nullptr;
+    // A compact region instead of the grids above (coordinates, covariates,
+    // category counts, names, bias and prior all come from it; the sites
+    // still come from `sitios` and `especies`).
+    const quel::RegionCompacta* region = nullptr;
 
     static copiaDatos de(cargaArchivo& datos);
+};
+
+// Receives a run's results row block by row block, in order, instead of the
+// engine keeping them for the whole region (see ejecutarQuel::fijaSumidero).
+class SumideroResultados {
+public:
+    virtual ~SumideroResultados() = default;
+    // Rows desde .. desde + n - 1 of the covariate table: the predictive
+    // probability, the certainty and the prior potential of each (0 outside
+    // the study region). False stops the run (code kSumidero).
+    virtual bool bloque(std::size_t desde, std::size_t n, const long double* predictiva,
+                        const long double* certidumbre, const long double* potPriori) = 0;
 };
 
 class ejecutarQuel {
@@ -48,6 +67,7 @@ public:
     static constexpr int kMalformado = 12; // fewer covariate columns or category counts than covariates
     static constexpr int kMemoria = 13;    // the run's tables would need more memory than it may use
     static constexpr int kCancelado = quel::kCodigoCancelado;  // the caller asked the run to stop
+    static constexpr int kSumidero = 14;   // the receiver of the results refused a block
 
     // Number of probability intervals of the certainty.
     static constexpr int kIntervalos = 10;
@@ -91,6 +111,14 @@ public:
     // Whether a run stops after the predictive grid (an evaluation needs no
     // more); its certainty and prior potential are then left empty.
     void fijaSoloPredictiva(bool solo) { soloPredictiva_ = solo; }
+    // With a receiver, a whole run hands its three results to it row block
+    // by row block, worked out in one pass over the region, and keeps none
+    // of them (`predictiva`, `certidumbre` and `potPriori` stay empty); the
+    // values are those a run without it keeps, to the last bit. Null (the
+    // default): the results are kept.
+    void fijaSumidero(SumideroResultados* s) { sumidero_ = s; }
+    // Rows per block handed to the receiver (default 2^18).
+    void fijaFilasPorBloque(std::size_t n) { filasPorBloque_ = n > 0 ? n : 1; }
     // Steps 1 and 2 depend on the covariates, bias and prior but not on the
     // sites. With `conserva`, a run keeps what they built (`preparacion()`);
     // a run given one skips them and starts from a copy of it. It must come
@@ -133,10 +161,44 @@ public:
     void calculaPotPriori(const copiaDatos& datos);
 
 private:
+    // A column of whole numbers as the run reads it: 1, 2 or 4 bytes per row.
+    struct Columna {
+        const void* datos = nullptr;
+        int ancho = 4;
+        int operator[](std::size_t r) const {
+            switch (ancho) {
+            case 1: return static_cast<const std::uint8_t*>(datos)[r];
+            case 2: return static_cast<const std::int16_t*>(datos)[r];
+            default: return static_cast<const std::int32_t*>(datos)[r];
+            }
+        }
+    };
     struct Covariable {
-        const int* codigos = nullptr;
+        Columna codigos;
         int categorias = 0;
     };
+    // What the steps read of the dataset, whichever form it is held in.
+    struct Fuente {
+        std::size_t filasPriori = 0, filasSesgo = 0;
+        bool hayPriori = false, haySesgo = false;
+        bool prioriColumnas = true, sesgoColumnas = true;  // the grids have a column
+        Columna priori;             // class of each row; null: `prioriFija` on valid rows
+        int prioriFija = 0;
+        const float* sesgo = nullptr;  // bias of each row; null: `sesgoFijo` on valid rows
+        float sesgoFijo = 0;
+        int clase(std::size_t r) const { return priori.datos ? priori[r] : prioriFija; }
+        float valorSesgo(std::size_t r) const { return sesgo ? sesgo[r] : sesgoFijo; }
+    };
+    static Fuente fuenteDe(const copiaDatos& d);
+    struct Rechazo {};  // the receiver refused a block
+    void calculaEnFlujo();
+    void entregaResultados(const copiaDatos& datos);
+    bool tablaPredictiva(int k, std::vector<long double>& t) const;
+    bool tablaCertidumbre(int k, const std::vector<long double>& bajo, const std::vector<long double>& alto,
+                          std::vector<long double>& t) const;
+    bool tablaPotPriori(int k, std::vector<long double>& t) const;
+    static void limitesIntervalos(int M, std::vector<long double>& bajo, std::vector<long double>& alto);
+    std::size_t bytesTablasFlujo() const;
     int preparaFilas(const copiaDatos& datos);
     void liberaIntermedios();
     template <class F>
@@ -157,6 +219,8 @@ private:
     Progreso* progreso_ = nullptr;  // the run's progress while `ejecuta` runs
     std::uint64_t limiteMemoria_ = 0;
     bool soloPredictiva_ = false;
+    SumideroResultados* sumidero_ = nullptr;
+    std::size_t filasPorBloque_ = std::size_t{1} << 18;
     bool conservaPreparacion_ = false;
     std::shared_ptr<const PreparacionMotor> usaPreparacion_, preparacion_;
     void guardaPreparacion();
