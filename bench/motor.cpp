@@ -8,6 +8,7 @@
 
 #include "bench/apoyo.h"
 
+#include <atomic>
 #include <cmath>
 #include <map>
 #include <memory>
@@ -112,6 +113,84 @@ void BM_Motor(benchmark::State& state) {
     state.counters["peak_MB"] = picoMemoriaMB();
 }
 
+// The same run with its results handed out in row blocks (as the command
+// line writes them) instead of kept for the whole region.
+void BM_MotorEnBloques(benchmark::State& state) {
+    const int hilos = static_cast<int>(state.range(0));
+    Region& reg = region(1000000, 10);
+    struct Descarta : SumideroResultados {
+        long double suma = 0;
+        bool bloque(std::size_t, std::size_t n, const long double* p, const long double*, const long double*) override {
+            suma += p[n / 2];
+            return true;
+        }
+    } descarta;
+    for (auto _ : state) {
+        ejecutarQuel motor(hilos);
+        motor.fijaSumidero(&descarta);
+        if (motor.ejecuta(reg.vista(), 0) != 0) state.SkipWithError("the run failed");
+    }
+    benchmark::DoNotOptimize(descarta.suma);
+    state.counters["peak_MB"] = picoMemoriaMB();
+}
+
+// The floor the engine is measured against: one pass over the region's
+// valid rows that reads each row's 10 codes and adds, for each of the 45
+// pairs, one extended value from the pair's table of cells, in blocks of
+// rows worked in parallel, as the engine's passes do.
+void BM_UnaPasada(benchmark::State& state) {
+    const int hilos = static_cast<int>(state.range(0)) > 0 ? static_cast<int>(state.range(0))
+                                                           : static_cast<int>(std::thread::hardware_concurrency());
+    Region& reg = region(1000000, 10);
+    const int K = reg.K;
+    std::vector<int> validas;
+    const auto& bandera = reg.covariables.datos[static_cast<std::size_t>(K)];
+    for (int r = 0; r < reg.covariables.renglones; ++r)
+        if (bandera[static_cast<std::size_t>(r)] == 1) validas.push_back(r);
+    std::vector<std::vector<long double>> tablas;
+    std::vector<std::pair<int, int>> pares;
+    for (int i = 0; i + 1 < K; ++i)
+        for (int j = i + 1; j < K; ++j) {
+            pares.emplace_back(i, j);
+            const auto celdas = static_cast<std::size_t>(reg.categorias.datos[0][static_cast<std::size_t>(i)] *
+                                                         reg.categorias.datos[0][static_cast<std::size_t>(j)]);
+            tablas.emplace_back(celdas, 1.0L / static_cast<long double>(celdas));
+        }
+    std::vector<long double> destino(validas.size());
+    constexpr std::size_t kBloque = 2048;
+    for (auto _ : state) {
+        const int bloques = static_cast<int>((validas.size() + kBloque - 1) / kBloque);
+        std::atomic<int> siguiente{0};
+        auto trabaja = [&] {
+            std::vector<int> cod;
+            for (int b = siguiente++; b < bloques; b = siguiente++) {
+                const std::size_t desde = static_cast<std::size_t>(b) * kBloque;
+                const std::size_t hasta = std::min(validas.size(), desde + kBloque);
+                cod.resize((hasta - desde) * static_cast<std::size_t>(K));
+                for (int k = 0; k < K; ++k)
+                    for (std::size_t v = desde; v < hasta; ++v)
+                        cod[(v - desde) * static_cast<std::size_t>(K) + static_cast<std::size_t>(k)] =
+                            reg.covariables.datos[static_cast<std::size_t>(k)][static_cast<std::size_t>(validas[v])] - 1;
+                for (std::size_t v = desde; v < hasta; ++v) {
+                    const int* c = &cod[(v - desde) * static_cast<std::size_t>(K)];
+                    long double acum = 0;
+                    for (std::size_t p = 0; p < pares.size(); ++p) {
+                        const auto ci = static_cast<std::size_t>(reg.categorias.datos[0][static_cast<std::size_t>(pares[p].first)]);
+                        acum += tablas[p][static_cast<std::size_t>(c[pares[p].second]) * ci + static_cast<std::size_t>(c[pares[p].first])];
+                    }
+                    destino[v] = acum;
+                }
+            }
+        };
+        std::vector<std::thread> otros;
+        for (int t = 1; t < hilos; ++t) otros.emplace_back(trabaja);
+        trabaja();
+        for (auto& t : otros) t.join();
+        benchmark::DoNotOptimize(destino.data());
+    }
+    state.counters["threads"] = hilos;
+}
+
 void Casos(benchmark::internal::Benchmark* b) {
     // The goal case, computed prior and uniform prior, every core and one thread.
     for (int tipo : {0, 1})
@@ -127,5 +206,7 @@ void Casos(benchmark::internal::Benchmark* b) {
 }  // namespace
 
 BENCHMARK(BM_Motor)->Apply(Casos)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(0.5);
+BENCHMARK(BM_MotorEnBloques)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(0.5);
+BENCHMARK(BM_UnaPasada)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(0.5);
 
 BENCHMARK_MAIN();

@@ -1,6 +1,8 @@
 #include "engine/ejecutarQuel.h"
 
 #include <algorithm>
+#include <bit>
+#include <unordered_map>
 #include <cerrno>
 #include <cmath>
 #include <stdexcept>
@@ -1005,6 +1007,34 @@ void ejecutarQuel::calculaEnFlujo() {
     const std::size_t K = covs_.size();
     const auto porCelda = static_cast<std::size_t>(M);
     const auto filas = static_cast<std::size_t>(filas_);
+    // A row's three values depend only on its codes: rows with the codes of
+    // a row seen before in the same stretch take that row's values. The
+    // codes are packed into one 64-bit key when their bits fit.
+    std::vector<unsigned> corrimiento(K, 0);
+    unsigned bits = 0;
+    for (std::size_t k = 0; k < K; ++k) {
+        corrimiento[k] = bits;
+        const auto c = static_cast<unsigned>(std::max(1, covs_[k].categorias));
+        bits += static_cast<unsigned>(std::bit_width(c - 1));
+    }
+    const bool conClave = bits < 64;
+    struct Tres {
+        long double p, c, a;
+    };
+    const auto calcula = [&](const int* c) {
+        Tres t{0, 0, 0};
+        for (const Uso& u : usos)
+            t.p += u.pred[static_cast<std::size_t>(c[u.j]) * u.filasI + static_cast<std::size_t>(c[u.i])];
+        long double lo, hi;
+        const int m = funcionesGlobales::intervalo(t.p, M, lo, hi);
+        for (const Uso& u : usos) {
+            const std::size_t celda = static_cast<std::size_t>(c[u.j]) * u.filasI + static_cast<std::size_t>(c[u.i]);
+            if (m >= 0) t.c += u.cert[celda * porCelda + static_cast<std::size_t>(m)];
+            if (u.pot) t.a += u.pot[celda];
+        }
+        return t;
+    };
+    constexpr std::size_t kTramo = 16384;  // valid rows sharing one memory of codes
     std::vector<long double> pred, cert, pot;
     std::size_t v0 = 0;  // first valid row of the block
     for (std::size_t r0 = 0; r0 < filas; r0 += filasPorBloque_) {
@@ -1014,29 +1044,42 @@ void ejecutarQuel::calculaEnFlujo() {
         pot.assign(n, 0.0L);
         std::size_t v1 = v0;
         while (v1 < validas_.size() && static_cast<std::size_t>(validas_[v1]) < r1) ++v1;
-        const int bloques = static_cast<int>((v1 - v0 + kBloque - 1) / kBloque);
-        paralelo(bloques, [&](int blq) {
-            const std::size_t desde = v0 + static_cast<std::size_t>(blq) * kBloque;
-            const std::size_t hasta = std::min(v1, desde + kBloque);
+        const int tramos = static_cast<int>((v1 - v0 + kTramo - 1) / kTramo);
+        paralelo(tramos, [&](int t) {
+            const std::size_t inicio = v0 + static_cast<std::size_t>(t) * kTramo;
+            const std::size_t fin = std::min(v1, inicio + kTramo);
+            std::unordered_map<std::uint64_t, Tres> vistos;
+            std::uint64_t ultima = 0;
+            Tres ultimo{0, 0, 0};
+            bool hayUltima = false;
             std::vector<int> cod;
-            codigosBloque(desde, hasta, cod);
-            for (std::size_t v = desde; v < hasta; ++v) {
-                const int* c = &cod[(v - desde) * K];
-                const std::size_t fila = static_cast<std::size_t>(validas_[v]) - r0;
-                long double p = 0;
-                for (const Uso& u : usos)
-                    p += u.pred[static_cast<std::size_t>(c[u.j]) * u.filasI + static_cast<std::size_t>(c[u.i])];
-                long double lo, hi;
-                const int m = funcionesGlobales::intervalo(p, M, lo, hi);
-                long double cs = 0, a = 0;
-                for (const Uso& u : usos) {
-                    const std::size_t celda = static_cast<std::size_t>(c[u.j]) * u.filasI + static_cast<std::size_t>(c[u.i]);
-                    if (m >= 0) cs += u.cert[celda * porCelda + static_cast<std::size_t>(m)];
-                    if (u.pot) a += u.pot[celda];
+            for (std::size_t desde = inicio; desde < fin; desde += kBloque) {
+                const std::size_t hasta = std::min(fin, desde + kBloque);
+                codigosBloque(desde, hasta, cod);
+                for (std::size_t v = desde; v < hasta; ++v) {
+                    const int* c = &cod[(v - desde) * K];
+                    Tres r;
+                    if (conClave) {
+                        std::uint64_t clave = 0;
+                        for (std::size_t k = 0; k < K; ++k)
+                            clave |= static_cast<std::uint64_t>(static_cast<unsigned>(c[k])) << corrimiento[k];
+                        if (hayUltima && clave == ultima) {
+                            r = ultimo;
+                        } else {
+                            const auto it = vistos.find(clave);
+                            r = it != vistos.end() ? it->second : vistos.emplace(clave, calcula(c)).first->second;
+                            ultima = clave;
+                            ultimo = r;
+                            hayUltima = true;
+                        }
+                    } else {
+                        r = calcula(c);
+                    }
+                    const std::size_t fila = static_cast<std::size_t>(validas_[v]) - r0;
+                    pred[fila] = r.p;
+                    cert[fila] = r.c;
+                    pot[fila] = r.a;
                 }
-                pred[fila] = p;
-                cert[fila] = cs;
-                pot[fila] = a;
             }
         });
         v0 = v1;
