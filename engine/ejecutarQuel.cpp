@@ -77,9 +77,17 @@ long double memoriaPares(const std::vector<int>& categorias, long double* mayorP
 
 }  // namespace
 
-long double ejecutarQuel::memoriaNecesaria(const std::vector<int>& categorias, long long filas) {
+long double ejecutarQuel::memoriaNecesaria(const std::vector<int>& categorias, long long filas, bool enBloques) {
     long double mayorPar = 0;
     long double total = memoriaPares(categorias, &mayorPar);
+    if (enBloques) {
+        // The valid rows' indexes, the tables of every pair at once and the
+        // blocks handed out; the region itself is the caller's.
+        total += static_cast<long double>(filas) * sizeof(int);
+        total += static_cast<long double>(bytesTablasEnBloques(categorias));
+        total += 3.0L * sizeof(long double) * (std::size_t{1} << 18);
+        return total;
+    }
     // Results and per-row working arrays: four extended reals and a few
     // small values per row.
     total += static_cast<long double>(filas) * (4 * sizeof(long double) + 2 * sizeof(int) + 1);
@@ -94,7 +102,7 @@ int ejecutarQuel::revisaMemoria(const copiaDatos& d) {
     std::vector<int> categorias;
     categorias.reserve(covs_.size());
     for (const Covariable& c : covs_) categorias.push_back(c.categorias);
-    const long double necesaria = memoriaNecesaria(categorias, filas_);
+    const long double necesaria = memoriaNecesaria(categorias, filas_, enBloques(categorias));
     const long double limite = static_cast<long double>(quel::memoria::efectiva(limiteMemoria_));
     if (necesaria <= limite) return kBien;
     // Name what takes the memory: the pair with the most cells when it alone
@@ -214,9 +222,9 @@ int ejecutarQuel::ejecuta(const copiaDatos& datos, int tipoPriori, Progreso& pro
 // The results of a run with a receiver: in one pass when the tables of every
 // pair fit at once, else through the separate passes over the whole region.
 void ejecutarQuel::entregaResultados(const copiaDatos& datos) {
-    const std::size_t tope =
-        std::max<std::size_t>(kPresupuesto, static_cast<std::size_t>(quel::memoria::efectiva(limiteMemoria_) / 4));
-    if (bytesTablasFlujo() <= tope) {
+    std::vector<int> categorias;
+    for (const Covariable& c : covs_) categorias.push_back(c.categorias);
+    if (enBloques(categorias)) {
         calculaEnFlujo();
         return;
     }
@@ -966,11 +974,20 @@ void ejecutarQuel::calculaPotPriori(const copiaDatos&) {
     alfaCero.reset();
 }
 
-std::size_t ejecutarQuel::bytesTablasFlujo() const {
+std::size_t ejecutarQuel::bytesTablasEnBloques(const std::vector<int>& categorias) {
     std::size_t b = 0;
-    for (int k = 0; k < static_cast<int>(parI_.size()); ++k)
-        b += celdasPar(k) * (kIntervalos + 2) * sizeof(long double);
+    for (std::size_t i = 0; i + 1 < categorias.size(); ++i)
+        for (std::size_t j = i + 1; j < categorias.size(); ++j)
+            b += static_cast<std::size_t>(categorias[i]) * static_cast<std::size_t>(categorias[j]) *
+                 (kIntervalos + 2) * sizeof(long double);
     return b;
+}
+
+bool ejecutarQuel::enBloques(const std::vector<int>& categorias) const {
+    if (!sumidero_ || soloPredictiva_) return false;
+    const std::size_t tope =
+        std::max<std::size_t>(kPresupuesto, static_cast<std::size_t>(quel::memoria::efectiva(limiteMemoria_) / 4));
+    return bytesTablasEnBloques(categorias) <= tope;
 }
 
 // Steps 5 to 7 in one pass over the rows: the three tables of every pair

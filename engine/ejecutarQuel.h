@@ -130,7 +130,8 @@ public:
     // Bytes the tables of a run over these covariates would take at most:
     // per-pair tables, the per-row results and the passes over the map.
     // `categorias` are the category counts of the covariates.
-    static long double memoriaNecesaria(const std::vector<int>& categorias, long long filas);
+    // `enBloques`: for a run that hands its results out in blocks.
+    static long double memoriaNecesaria(const std::vector<int>& categorias, long long filas, bool enBloques = false);
     // What the last failing run found (codes 11, 12, 13): the line of the
     // covariate table when there is one, and the covariates and sizes
     // concerned. The file is left to the caller.
@@ -198,7 +199,8 @@ private:
                           std::vector<long double>& t) const;
     bool tablaPotPriori(int k, std::vector<long double>& t) const;
     static void limitesIntervalos(int M, std::vector<long double>& bajo, std::vector<long double>& alto);
-    std::size_t bytesTablasFlujo() const;
+    static std::size_t bytesTablasEnBloques(const std::vector<int>& categorias);
+    bool enBloques(const std::vector<int>& categorias) const;
     int preparaFilas(const copiaDatos& datos);
     void liberaIntermedios();
     template <class F>
