@@ -90,7 +90,9 @@ std::size_t masCercano(const std::vector<double>& v, double q) {
 // side nearest the point, until the nearest column and row left outside on
 // every side lie farther than the best row found (every cell outside the
 // window lies at least that far). Holds the centres of the columns and of
-// the lattice's rows, sorted by y, and nothing per cell.
+// the lattice's rows, sorted by y, and the span of each holding valid
+// cells (so a site at sea skips the columns and rows beyond the coast), and
+// nothing per cell.
 class buscadorReticula {
 public:
     buscadorReticula(const std::vector<std::uint8_t>& valida, const quel::CoordenadasRegion& coordenadas,
@@ -114,6 +116,28 @@ public:
                          [&](std::size_t a, std::size_t b) { return ys[a] + mitad < ys[b] + mitad; });
         cy_.reserve(renglon_.size());
         for (std::size_t i : renglon_) cy_.push_back(ys[i] + mitad);
+        // Every row counts: the whole lattice (the end of a short last row
+        // is checked cell by cell).
+        const std::size_t nc = cx_.size(), nf = cy_.size();
+        enRenglon_.assign(nf, Tramo{0, nc});
+        enColumna_.assign(nc, Tramo{0, nf});
+        if (todas_) return;
+        // The valid cells' columns in each row and rows (in order of y) in
+        // each column.
+        std::fill(enColumna_.begin(), enColumna_.end(), Tramo{});
+        for (std::size_t k = 0; k < nf; ++k) {
+            const std::size_t inicio = renglon_[k] * nc;
+            const std::size_t fin = std::min(nc, filas_ - std::min(filas_, inicio));
+            Tramo& t = enRenglon_[k];
+            t = Tramo{};
+            for (std::size_t j = 0; j < fin; ++j) {
+                if (valida_[inicio + j] != 1) continue;
+                if (t.fin == 0) t.inicio = j;
+                t.fin = j + 1;
+                if (enColumna_[j].fin == 0) enColumna_[j].inicio = k;
+                enColumna_[j].fin = k + 1;
+            }
+        }
     }
 
     int fila(float x, float y) const {
@@ -146,10 +170,12 @@ public:
             if (lado < 0) break;
             if (lado == 0 || lado == 1) {
                 const std::size_t j = lado == 0 ? --c0 : c1++;
-                for (std::size_t k = f0; k < f1; ++k) mide(k, j);
+                const Tramo& t = enColumna_[j];
+                for (std::size_t k = std::max(f0, t.inicio); k < std::min(f1, t.fin); ++k) mide(k, j);
             } else {
                 const std::size_t k = lado == 2 ? --f0 : f1++;
-                for (std::size_t j = c0; j < c1; ++j) mide(k, j);
+                const Tramo& t = enRenglon_[k];
+                for (std::size_t j = std::max(c0, t.inicio); j < std::min(c1, t.fin); ++j) mide(k, j);
             }
         }
         return mejorFila;
@@ -162,6 +188,11 @@ private:
     std::vector<double> cx_;            // centre of each column, ascending
     std::vector<double> cy_;            // centres of the lattice rows, ascending
     std::vector<std::size_t> renglon_;  // lattice row of each centre of cy_
+    struct Tramo {
+        std::size_t inicio = 0, fin = 0;  // [inicio, fin)
+    };
+    std::vector<Tramo> enRenglon_;  // columns with a counted cell, per row of cy_
+    std::vector<Tramo> enColumna_;  // rows of cy_ with a counted cell, per column
 };
 
 template <class Crea>
