@@ -42,6 +42,7 @@ enum class LugarSitio { kRegion, kFuera, kSinDato };
 // found it (-1 for none), which spares a second search.
 std::vector<LugarSitio> ubicaSitios(const TImagenN<int>& covariables, const TImagenN<float>& coordenadas,
                                     const TImagenN<float>& sitios, const std::vector<int>* validas = nullptr);
+// The same over a compact region, `valida` as in asignaSitios.
 std::vector<LugarSitio> ubicaSitios(const std::vector<std::uint8_t>& valida,
                                     const quel::CoordenadasRegion& coordenadas, const TImagenN<float>& sitios,
                                     const std::vector<int>* validas = nullptr);
