@@ -1,10 +1,12 @@
 #pragma once
 // Assignment of presence sites to their nearest valid row of the covariate table.
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "data/TImagenN.h"
+#include "data/regionCompacta.h"
 
 // A row stands for the cell whose lower-left corner it holds; distances to a
 // row are measured to that cell's centre, the corner plus half the table's
@@ -24,6 +26,12 @@ int asignaSitios(const TImagenN<int>& covariables, const TImagenN<float>& coorde
 int asignaSitios(const TImagenN<int>& covariables, const TImagenN<float>& coordenadas,
                  TImagenN<float>& sitios, std::vector<int>* filas);
 
+// The same over a compact region: `valida[r]` is 1 for rows whose region flag is 1.
+// A regular lattice is searched in place, with memory in its columns and rows
+// only; any other table gets the bucket index of buscadorFilas.
+int asignaSitios(const std::vector<std::uint8_t>& valida, const quel::CoordenadasRegion& coordenadas,
+                 TImagenN<float>& sitios, std::vector<int>* filas);
+
 // Where a site lies for the run: in the study region, outside it (it lies in
 // no cell of the table, valid or not: beyond half a cell in x or y from the
 // centre of the nearest row, or farther than 1e6 from every row), or on a
@@ -34,6 +42,10 @@ enum class LugarSitio { kRegion, kFuera, kSinDato };
 // found it (-1 for none), which spares a second search.
 std::vector<LugarSitio> ubicaSitios(const TImagenN<int>& covariables, const TImagenN<float>& coordenadas,
                                     const TImagenN<float>& sitios, const std::vector<int>* validas = nullptr);
+// The same over a compact region, `valida` as in asignaSitios.
+std::vector<LugarSitio> ubicaSitios(const std::vector<std::uint8_t>& valida,
+                                    const quel::CoordenadasRegion& coordenadas, const TImagenN<float>& sitios,
+                                    const std::vector<int>* validas = nullptr);
 
 // The sites of one species that lie outside the region (a run leaves them
 // out) or on its no-data cells (a run counts them in the nearest region
@@ -65,6 +77,9 @@ class buscadorFilas {
 public:
     // Over the valid rows, or over every row of the table when `todas`.
     buscadorFilas(const TImagenN<int>& covariables, const TImagenN<float>& coordenadas, bool todas = false);
+    // Over a compact region's rows, `valida` as in asignaSitios.
+    buscadorFilas(const std::vector<std::uint8_t>& valida, const quel::CoordenadasRegion& coordenadas,
+                  bool todas = false);
     // Row index, or -1 when no valid row is closer than 1e6.
     int fila(float x, float y) const;
     int validas() const { return static_cast<int>(filas_.size()); }
@@ -72,6 +87,8 @@ public:
     double mitad() const { return mitad_; }
 
 private:
+    template <class Fuente>
+    void construye(const Fuente& fuente, bool todas);
     // Corners of the valid rows in bucket order (row order within a bucket);
     // their centres are these plus `mitad_`, formed in double when measured.
     std::vector<float> xs_, ys_;

@@ -1,7 +1,10 @@
 // Site assignment: the indexed search must pick the row the plain scan picks.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <functional>
+#include <numeric>
 #include <random>
 
 #include "DatosPrueba.h"
@@ -12,7 +15,7 @@ namespace {
 struct Tabla {
     TImagenN<int> cov;
     TImagenN<float> coord;
-    Tabla(int n) : cov(n, 2), coord(n, 2) {}
+    explicit Tabla(int n) : cov(n, 2), coord(n, 2) {}
     void fila(int r, float x, float y, int valida) {
         coord.datos[0][static_cast<std::size_t>(r)] = x;
         coord.datos[1][static_cast<std::size_t>(r)] = y;
@@ -121,4 +124,75 @@ TEST(AsignaSitios, LugarYDescartesPorEspecie) {
     EXPECT_EQ(d[0].primerosFuera, (decltype(d[0].primerosFuera){{3.5f, 2.0f}}));
     EXPECT_EQ(d[1].descartados(), 0);
     EXPECT_EQ(d[2].descartados(), d[2].sitios);
+}
+
+// The search over a compact region gives, site by site, the rows, counts and
+// places of the search over the same table loaded, and the scan's rows.
+// Lattices (walked in place) with holes, few valid cells far apart, a single
+// row or column, uneven columns, rows out of order or at a repeated y, and an
+// irregular table (the lattice's rows shuffled, bucket index); sites on every
+// quarter of a cell around and beyond the lattice (edges and corners: ties),
+// far off it and beyond 10^6.
+TEST(AsignaSitios, RegionCompactaIgualALaTablaYAlEscaneo) {
+    std::mt19937 gen(11);
+    auto hueco = [&](int porcentaje) { return [&gen, porcentaje](int) { return int(gen() % 100) < porcentaje; }; };
+    const float columnasX[] = {0, 1, 3, 4, 8, 9, 10, 15}, filasY[] = {0, 9, 8, 4, 9, 1};
+    const struct {
+        const char* nombre;
+        int columnas, renglones;
+        float paso;
+        std::function<float(int)> x, y;  // corner of a column, of a lattice row
+        std::function<bool(int)> valida;
+        bool revuelta;
+    } casos[] = {
+        {"holes", 40, 30, 0.5f, {}, {}, hueco(60), false},
+        {"rounded steps", 30, 20, 0.00833333f, {}, {}, hueco(80), false},
+        {"few valid cells", 50, 40, 1, {}, {}, [](int r) { return r == 7 || r == 1234 || r == 1999; }, false},
+        {"no valid cell", 6, 5, 1, {}, {}, [](int) { return false; }, false},
+        {"one row", 25, 1, 2, {}, {}, hueco(50), false},
+        {"one column", 1, 25, 2, {}, {}, hueco(50), false},
+        {"uneven columns", 8, 6, 1, [&](int c) { return columnasX[c]; }, {}, hueco(70), false},
+        {"rows out of order", 5, 6, 1, {}, [&](int f) { return filasY[f]; }, hueco(70), false},
+        {"shuffled rows", 20, 15, 0.5f, {}, {}, hueco(70), true},
+    };
+    for (const auto& c : casos) {
+        SCOPED_TRACE(c.nombre);
+        const int n = c.columnas * c.renglones;
+        std::vector<int> orden(static_cast<std::size_t>(n));
+        std::iota(orden.begin(), orden.end(), 0);
+        if (c.revuelta) std::shuffle(orden.begin() + 1, orden.end(), gen);
+        Tabla t(n);
+        std::vector<std::uint8_t> valida;
+        quel::CoordenadasRegion region;
+        for (int i = 0; i < n; ++i) {
+            const int col = orden[static_cast<std::size_t>(i)] % c.columnas, fil = orden[static_cast<std::size_t>(i)] / c.columnas;
+            const float x = c.x ? c.x(col) : -70 + c.paso * float(col);
+            const float y = c.y ? c.y(fil) : 30 - c.paso * float(fil);
+            const bool v = c.valida(i);
+            t.fila(i, x, y, v ? 1 : 0);
+            region.agrega(x, y);
+            valida.push_back(v ? 1 : 0);
+        }
+        region.cierra();
+        ASSERT_EQ(region.reticula(), !c.revuelta);
+        // Every quarter cell from two cells before the lattice to two after.
+        const auto [x0, x1] = std::minmax_element(t.coord.datos[0].begin(), t.coord.datos[0].end());
+        const auto [y0, y1] = std::minmax_element(t.coord.datos[1].begin(), t.coord.datos[1].end());
+        std::vector<std::pair<float, float>> puntos = {{-7e5f, 30}, {*x0, 1.2e6f}, {3e6f, -3e6f}, {*x1 + 999990, *y0}};
+        for (float x = *x0 - 2 * c.paso; x <= *x1 + 3 * c.paso; x += c.paso / 4)
+            for (float y = *y0 - 2 * c.paso; y <= *y1 + 3 * c.paso; y += c.paso / 4) puntos.emplace_back(x, y);
+        TImagenN<float> sitios(static_cast<int>(puntos.size()), 3), hoy(sitios.renglones, 3);
+        for (std::size_t s = 0; s < puntos.size(); ++s)
+            for (auto* m : {&sitios, &hoy}) std::tie(m->datos[0][s], m->datos[1][s]) = puntos[s];
+        std::vector<int> filas, filasHoy;
+        EXPECT_EQ(asignaSitios(valida, region, sitios, &filas), asignaSitios(t.cov, t.coord, hoy, &filasHoy));
+        EXPECT_EQ(sitios.datos[2], hoy.datos[2]);
+        for (std::size_t s = 0; s < puntos.size(); ++s)
+            ASSERT_EQ(filas[s], prueba::escaneo(t.cov, t.coord, puntos[s].first, puntos[s].second))
+                << "site " << puntos[s].first << ", " << puntos[s].second;
+        EXPECT_EQ(filas, filasHoy);
+        const auto lugares = ubicaSitios(t.cov, t.coord, hoy);
+        EXPECT_EQ(ubicaSitios(valida, region, sitios), lugares);
+        EXPECT_EQ(ubicaSitios(valida, region, sitios, &filas), lugares);
+    }
 }
