@@ -11,7 +11,6 @@
 #include "data/cargaArchivo.h"
 #include "data/regionCompacta.h"
 #include "engine/asignaSitios.h"
-#include "engine/asignaSitiosRegion.h"
 #include "engine/tablas.h"
 #include "platform/Memoria.h"
 #include "platform/Paralelo.h"
