@@ -33,6 +33,35 @@ constexpr std::size_t kBloque = 2048;
 // Memory the per-pair tables of one pass over the map may take; pairs are
 // handled in groups that fit.
 constexpr std::size_t kPresupuesto = std::size_t{64} << 20;
+// Valid rows one worker takes at a time in the passes that tally rows by
+// their codes.
+constexpr std::size_t kTramo = 16384;
+
+// The 0-based codes of a row packed into one 64-bit key, each covariate in
+// the bits its category count needs, when they fit in 63 bits (`cabe`).
+struct Empaque {
+    std::vector<unsigned> corrimiento, ancho;
+    unsigned bits = 0;
+    bool cabe = false;
+    explicit Empaque(const std::vector<int>& categorias) {
+        for (int c : categorias) {
+            corrimiento.push_back(bits);
+            ancho.push_back(static_cast<unsigned>(std::bit_width(static_cast<unsigned>(std::max(1, c)) - 1)));
+            bits += ancho.back();
+        }
+        cabe = bits < 64;
+    }
+    std::uint64_t clave(const int* c) const {
+        std::uint64_t k = 0;
+        for (std::size_t i = 0; i < corrimiento.size(); ++i)
+            k |= static_cast<std::uint64_t>(static_cast<unsigned>(c[i])) << corrimiento[i];
+        return k;
+    }
+    void codigos(std::uint64_t k, int* c) const {
+        for (std::size_t i = 0; i < corrimiento.size(); ++i)
+            c[i] = static_cast<int>((k >> corrimiento[i]) & ((std::uint64_t{1} << ancho[i]) - 1));
+    }
+};
 
 // The name of covariate k for a message.
 std::string nombreCovariable(const copiaDatos& d, int k) {
@@ -499,12 +528,49 @@ int ejecutarQuel::preparaPriori(const copiaDatos& d, int tipoPriori) {
     std::vector<std::vector<int>> cuentas(static_cast<std::size_t>(P));
     for (int k = 0; k < P; ++k)
         cuentas[static_cast<std::size_t>(k)].assign(3 * celdasPar(k), 0);
-    recorrePares([&](int k, std::size_t v, const int* c) {
-        const int p = fuente.clase(static_cast<std::size_t>(validas_[v]));
-        if (p < 1 || p > 3) return;
-        const auto kk = static_cast<std::size_t>(k);
-        cuentas[kk][static_cast<std::size_t>(p - 1) * celdasPar(k) + celdaPar(k, c)] += 1;
-    });
+    std::vector<int> categorias;
+    for (const Covariable& c : covs_) categorias.push_back(c.categorias);
+    const Empaque empaque(categorias);
+    if (empaque.bits + 2 < 64 && P > 0) {
+        // Whole counts add up in any order: rows are tallied by their codes
+        // and class in stretches, then each combination adds its tally to
+        // the cell of every pair it falls in.
+        const std::size_t nv = validas_.size(), K = covs_.size();
+        const int tramos = static_cast<int>((nv + kTramo - 1) / kTramo);
+        std::vector<std::vector<std::pair<std::uint64_t, int>>> tallas(static_cast<std::size_t>(tramos));
+        paralelo(tramos, [&](int t) {
+            const std::size_t inicio = static_cast<std::size_t>(t) * kTramo, fin = std::min(nv, inicio + kTramo);
+            std::unordered_map<std::uint64_t, int> cuenta;
+            std::vector<int> cod;
+            for (std::size_t desde = inicio; desde < fin; desde += kBloque) {
+                const std::size_t hasta = std::min(fin, desde + kBloque);
+                codigosBloque(desde, hasta, cod);
+                for (std::size_t v = desde; v < hasta; ++v) {
+                    const int p = fuente.clase(static_cast<std::size_t>(validas_[v]));
+                    if (p < 1 || p > 3) continue;
+                    ++cuenta[empaque.clave(&cod[(v - desde) * K]) * 4 + static_cast<std::uint64_t>(p)];
+                }
+            }
+            tallas[static_cast<std::size_t>(t)].assign(cuenta.begin(), cuenta.end());
+        });
+        paralelo(P, [&](int k) {
+            const auto kk = static_cast<std::size_t>(k);
+            std::vector<int> c(K);
+            for (const auto& talla : tallas)
+                for (const auto& [clave, n] : talla) {
+                    empaque.codigos(clave / 4, c.data());
+                    const auto p = static_cast<std::size_t>(clave % 4);
+                    cuentas[kk][(p - 1) * celdasPar(k) + celdaPar(k, c.data())] += n;
+                }
+        });
+    } else {
+        recorrePares([&](int k, std::size_t v, const int* c) {
+            const int p = fuente.clase(static_cast<std::size_t>(validas_[v]));
+            if (p < 1 || p > 3) return;
+            const auto kk = static_cast<std::size_t>(k);
+            cuentas[kk][static_cast<std::size_t>(p - 1) * celdasPar(k) + celdaPar(k, c)] += 1;
+        });
+    }
     paralelo(P, [&](int k) {
         Par& par = *pares[static_cast<std::size_t>(k)];
         const Covariable& ci = covs_[static_cast<std::size_t>(par.indiceI)];
@@ -1024,16 +1090,11 @@ void ejecutarQuel::calculaEnFlujo() {
     const auto porCelda = static_cast<std::size_t>(M);
     const auto filas = static_cast<std::size_t>(filas_);
     // A row's three values depend only on its codes: rows with the codes of
-    // a row seen before in the same stretch take that row's values. The
-    // codes are packed into one 64-bit key when their bits fit.
-    std::vector<unsigned> corrimiento(K, 0);
-    unsigned bits = 0;
-    for (std::size_t k = 0; k < K; ++k) {
-        corrimiento[k] = bits;
-        const auto c = static_cast<unsigned>(std::max(1, covs_[k].categorias));
-        bits += static_cast<unsigned>(std::bit_width(c - 1));
-    }
-    const bool conClave = bits < 64;
+    // a row seen before in the same stretch take that row's values.
+    std::vector<int> categorias;
+    for (const Covariable& c : covs_) categorias.push_back(c.categorias);
+    const Empaque empaque(categorias);
+    const bool conClave = empaque.cabe;
     struct Tres {
         long double p, c, a;
     };
@@ -1050,7 +1111,6 @@ void ejecutarQuel::calculaEnFlujo() {
         }
         return t;
     };
-    constexpr std::size_t kTramo = 16384;  // valid rows sharing one memory of codes
     std::vector<long double> pred, cert, pot;
     std::size_t v0 = 0;  // first valid row of the block
     for (std::size_t r0 = 0; r0 < filas; r0 += filasPorBloque_) {
@@ -1076,9 +1136,7 @@ void ejecutarQuel::calculaEnFlujo() {
                     const int* c = &cod[(v - desde) * K];
                     Tres r;
                     if (conClave) {
-                        std::uint64_t clave = 0;
-                        for (std::size_t k = 0; k < K; ++k)
-                            clave |= static_cast<std::uint64_t>(static_cast<unsigned>(c[k])) << corrimiento[k];
+                        const std::uint64_t clave = empaque.clave(c);
                         if (hayUltima && clave == ultima) {
                             r = ultimo;
                         } else {
