@@ -13,6 +13,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,8 +27,10 @@ namespace quel {
 
 namespace {
 
-constexpr std::size_t kTrozoInicial = std::size_t{8} << 20;
+constexpr std::size_t kTrozoInicial = std::size_t{4} << 20;
 std::atomic<std::size_t> bytesTrozo{kTrozoInicial};
+// Bytes read at first past a chunk for the end of its last line.
+constexpr std::size_t kProlongacion = std::size_t{1} << 12;
 
 // Thrown wherever the file holds something the text loaders would refuse,
 // or something this reader leaves to them.
@@ -51,15 +54,29 @@ inline const char* proximoCampo(const char* p, const char* fin) {
     return p;
 }
 
-// Bytes read from the file; `n` of them in use, the vector only grows.
-struct Bufer {
-    std::vector<char> datos;
+// Bytes read from the file, `n` of them in use; the room only grows, and
+// is not cleared first (the reads fill it).
+class Bufer {
+public:
     std::size_t n = 0;
-    char* agranda(std::size_t k) {
-        if (datos.size() < n + k) datos.resize(n + k);
-        n += k;
-        return datos.data() + n - k;
+    const char* datos() const { return datos_.get(); }
+    void reserva(std::size_t k) {
+        if (k <= capacidad_) return;
+        auto nuevos = std::make_unique_for_overwrite<char[]>(k);
+        if (n > 0) std::memcpy(nuevos.get(), datos_.get(), n);
+        datos_ = std::move(nuevos);
+        capacidad_ = k;
     }
+    // Room for `k` more bytes in use.
+    char* agranda(std::size_t k) {
+        if (capacidad_ - n < k) reserva(std::max(n + k, 2 * capacidad_));
+        n += k;
+        return datos_.get() + n - k;
+    }
+
+private:
+    std::unique_ptr<char[]> datos_;
+    std::size_t capacidad_ = 0;
 };
 
 // A regular file read with pread: each worker reads its own bytes, and no
@@ -94,7 +111,7 @@ public:
         if (tamano_ < 3) return 0;
         Bufer b;
         lee(0, 3, b);
-        return std::memcmp(b.datos.data(), "\xEF\xBB\xBF", 3) == 0 ? 3 : 0;
+        return std::memcmp(b.datos(), "\xEF\xBB\xBF", 3) == 0 ? 3 : 0;
     }
     // The data from `datos` on must end in a line that is not empty: the
     // loaders refuse a file ending in a line break.
@@ -102,7 +119,7 @@ public:
         if (datos >= tamano_) throw NoRapida{};
         Bufer b;
         lee(tamano_ - 1, 1, b);
-        if (b.datos[0] == '\n') throw NoRapida{};
+        if (b.datos()[0] == '\n') throw NoRapida{};
     }
 
 private:
@@ -120,7 +137,7 @@ public:
     bool siguiente(std::string_view& linea, bool& alFinal) {
         if (terminado_) return false;
         for (;;) {
-            const char* d = b_.datos.data();
+            const char* d = b_.datos();
             if (const void* s = std::memchr(d + revisado_, '\n', b_.n - revisado_)) {
                 std::size_t k = static_cast<std::size_t>(static_cast<const char*>(s) - d);
                 revisado_ = k + 1;
@@ -159,18 +176,19 @@ void recorreTrozo(const Archivo& a, std::uint64_t datos, std::uint64_t ini, std:
                   Linea&& linea) {
     // The byte before the chunk says whether a line starts at its first byte.
     const std::uint64_t desde = ini == datos ? ini : ini - 1;
+    const std::size_t limite = static_cast<std::size_t>(fin - desde);
     b.n = 0;
-    a.lee(desde, static_cast<std::size_t>(fin - desde), b);
+    b.reserva(limite + kProlongacion);  // room for the usual end of the last line
+    a.lee(desde, limite, b);
     std::size_t q = 0;
     if (ini != datos) {
-        const void* s = std::memchr(b.datos.data(), '\n', b.n);
+        const void* s = std::memchr(b.datos(), '\n', b.n);
         if (!s) return;
-        q = static_cast<std::size_t>(static_cast<const char*>(s) - b.datos.data()) + 1;
+        q = static_cast<std::size_t>(static_cast<const char*>(s) - b.datos()) + 1;
     }
-    const std::size_t limite = static_cast<std::size_t>(fin - desde);
     std::size_t revisado = q;
     while (q < limite) {
-        const char* d = b.datos.data();
+        const char* d = b.datos();
         if (const void* s = std::memchr(d + revisado, '\n', b.n - revisado)) {
             const std::size_t k = static_cast<std::size_t>(static_cast<const char*>(s) - d);
             linea(std::string_view(d + q, k - q), false);
@@ -179,16 +197,19 @@ void recorreTrozo(const Archivo& a, std::uint64_t datos, std::uint64_t ini, std:
             linea(std::string_view(d + q, b.n - q), true);
             return;
         } else {
+            // The last line runs on: read as much again as it has run past the chunk.
             revisado = b.n;
             const std::uint64_t resto = a.tamano() - desde - b.n;
-            a.lee(desde + b.n, static_cast<std::size_t>(std::min<std::uint64_t>(std::max<std::size_t>(b.n, 4096), resto)), b);
+            const std::size_t mas = std::max(b.n - limite, kProlongacion);
+            a.lee(desde + b.n, static_cast<std::size_t>(std::min<std::uint64_t>(mas, resto)), b);
         }
     }
 }
 
 // The data [datos, tamano) in chunks, parsed a wave at a time: one chunk per
 // slot, `trozo(ranura, ini, fin)` on up to `hilos` threads, then
-// `ola(cuantas)` with the slots 0..cuantas-1 in file order. Each chunk is
+// `ola(cuantas, hasta)` with the slots 0..cuantas-1 in file order and the
+// file offset the wave ended at. Each chunk is
 // `parte` points of progress over all; a cancel request throws Cancelado.
 template <class Trozo, class Ola>
 void porOlas(std::uint64_t datos, std::uint64_t tamano, int ranuras, int hilos, Progreso& progreso, int parte,
@@ -206,34 +227,34 @@ void porOlas(std::uint64_t datos, std::uint64_t tamano, int ranuras, int hilos, 
                 if (!pasos.paso()) throw Cancelado{};
             },
             &progreso);
-        ola(cuantas);
+        ola(cuantas, std::min(tamano, datos + (primero + static_cast<std::uint64_t>(cuantas)) * paso));
     }
     pasos.termina();
 }
 
-// The lines of the data from `datos` (the pieces the loaders count: line
-// feeds plus one); more than a loader's int holds is left to it.
-std::size_t cuentaLineas(const Archivo& a, std::uint64_t datos, int hilos, Progreso& progreso) {
-    struct Cuenta {
-        Bufer b;
-        std::uint64_t saltos = 0;
-    };
-    std::vector<Cuenta> ranuras(static_cast<std::size_t>(hilosEfectivos(hilos)));
-    std::uint64_t saltos = 0;
-    porOlas(
-        datos, a.tamano(), static_cast<int>(ranuras.size()), hilos, progreso, 10,
-        [&](int r, std::uint64_t ini, std::uint64_t fin) {
-            auto& c = ranuras[static_cast<std::size_t>(r)];
-            c.b.n = 0;
-            a.lee(ini, static_cast<std::size_t>(fin - ini), c.b);
-            c.saltos = static_cast<std::uint64_t>(std::count(c.b.datos.data(), c.b.datos.data() + c.b.n, '\n'));
-        },
-        [&](int cuantas) {
-            for (int r = 0; r < cuantas; ++r) saltos += ranuras[static_cast<std::size_t>(r)].saltos;
-        });
-    if (saltos + 1 > static_cast<std::uint64_t>(INT_MAX)) throw NoRapida{};
-    return static_cast<std::size_t>(saltos + 1);
-}
+// Room for the rows of a table, reserved from the rows of the chunks read
+// so far scaled to the whole file (a little over, so that it rarely has to
+// grow again, and never doubles), and trimmed once the table is read.
+class Prevision {
+public:
+    Prevision(std::uint64_t datos, std::uint64_t tamano) : datos_(datos), tamano_(tamano) {}
+    // With `filas` rows once the bytes up to `hasta` are appended: the rows
+    // to reserve, or 0 when what is reserved holds them.
+    std::size_t crece(std::size_t filas, std::uint64_t hasta) {
+        // More rows than the text loaders count are left to them.
+        if (filas > static_cast<std::size_t>(INT_MAX)) throw NoRapida{};
+        if (filas <= reservadas_) return 0;
+        const double escala = static_cast<double>(tamano_ - datos_) / static_cast<double>(hasta - datos_);
+        reservadas_ = std::max(filas, static_cast<std::size_t>(static_cast<double>(filas) * escala * 1.02) + 16);
+        return reservadas_;
+    }
+    // Whether the rows read leave enough of the reserve unused to trim it.
+    bool sobra(std::size_t filas) const { return reservadas_ - filas > filas / 32; }
+
+private:
+    std::uint64_t datos_, tamano_;
+    std::size_t reservadas_ = 0;
+};
 
 // ------------------------------------------------------------------ fields
 
@@ -331,6 +352,10 @@ struct TrozoCovariables {
     std::vector<std::uint8_t> valida;
     std::vector<std::int32_t> fila;  // the classes and the flag of a line
     std::string limpio;
+    // The y of the line before, as written and as read: a row of cells
+    // repeats it, and comparing costs less than reading.
+    std::string yTexto;
+    float yValor = 0;
 
     explicit TrozoCovariables(int covariables)
         : codigos(static_cast<std::size_t>(covariables)), fila(static_cast<std::size_t>(covariables) + 1) {}
@@ -339,6 +364,21 @@ struct TrozoCovariables {
         y.clear();
         valida.clear();
         for (auto& c : codigos) c.clear();
+    }
+    const char* leeY(const char* p, const char* fin, float& v) {
+        const std::size_t largo = yTexto.size();
+        if (largo > 0 && static_cast<std::size_t>(fin - p) >= largo && std::memcmp(p, yTexto.data(), largo) == 0 &&
+            finDeCampo(p + largo, fin)) {
+            v = yValor;
+            return p + largo;
+        }
+        const char* q = leeReal(p, fin, limpio, v);
+        // Only a field read as written (no blank dropped) is kept.
+        if (std::none_of(p, q, [](char c) { return clase(c) == kBorrado; })) {
+            yTexto.assign(p, q);
+            yValor = v;
+        }
+        return q;
     }
     // x, y, a class per covariate and the region flag, nothing more.
     void linea(std::string_view texto) {
@@ -350,7 +390,7 @@ struct TrozoCovariables {
         for (p = proximoCampo(p, fin); p < fin; p = proximoCampo(p, fin), ++f) {
             if (f == campos) throw NoRapida{};
             if (f == 0) p = leeReal(p, fin, limpio, cx);
-            else if (f == 1) p = leeReal(p, fin, limpio, cy);
+            else if (f == 1) p = leeY(p, fin, cy);
             else p = leeEntero(p, fin, limpio, fila[f - 2]);
         }
         if (f != campos) throw NoRapida{};
@@ -404,24 +444,26 @@ void cargaValores(const fs::path& ruta, std::vector<T>& destino, int hilos, Prog
     const Archivo a(ruta);
     const std::uint64_t datos = a.inicioTexto();
     a.exigeUltimaLinea(datos);
-    const std::size_t filas = cuentaLineas(a, datos, hilos, progreso);
-    destino.reserve(filas);
-    std::vector<TrozoValores<T, Valor>> ranuras(static_cast<std::size_t>(hilosEfectivos(hilos)),
-                                                TrozoValores<T, Valor>(valor));
+    Prevision prevision(datos, a.tamano());
+    std::vector<TrozoValores<T, Valor>> ranuras;
+    for (int r = 0; r < hilosEfectivos(hilos); ++r) ranuras.emplace_back(valor);
     porOlas(
-        datos, a.tamano(), static_cast<int>(ranuras.size()), hilos, progreso, 90,
+        datos, a.tamano(), static_cast<int>(ranuras.size()), hilos, progreso, 100,
         [&](int r, std::uint64_t ini, std::uint64_t fin) {
             auto& t = ranuras[static_cast<std::size_t>(r)];
             t.valores.clear();
             recorreTrozo(a, datos, ini, fin, t.bufer, [&](std::string_view l, bool alFinal) { t.linea(l, alFinal); });
         },
-        [&](int cuantas) {
+        [&](int cuantas, std::uint64_t hasta) {
+            std::size_t filas = destino.size();
+            for (int r = 0; r < cuantas; ++r) filas += ranuras[static_cast<std::size_t>(r)].valores.size();
+            if (const std::size_t n = prevision.crece(filas, hasta)) destino.reserve(n);
             for (int r = 0; r < cuantas; ++r) {
                 const auto& v = ranuras[static_cast<std::size_t>(r)].valores;
                 destino.insert(destino.end(), v.begin(), v.end());
             }
         });
-    if (destino.size() != filas) throw NoRapida{};  // the file changed while read
+    if (prevision.sobra(destino.size())) destino.shrink_to_fit();
 }
 
 // The end of a fast load: what `cuerpo` left, or the part emptied by `vacia`.
@@ -453,25 +495,30 @@ FinCargaRegion cargaCovariablesRegion(const fs::path& ruta, RegionCompacta& regi
             const Archivo a(ruta);
             const std::uint64_t datos = leeEncabezado(a, region);
             a.exigeUltimaLinea(datos);
-            const std::size_t filas = cuentaLineas(a, datos, hilos, progreso);
+            Prevision prevision(datos, a.tamano());
             const int covariables = region.numCovariables;
             region.codigos.resize(static_cast<std::size_t>(covariables));
-            for (auto& c : region.codigos) c.reserva(filas);
-            region.valida.reserve(filas);
-            region.coordenadas.reserva(filas);
-            std::vector<TrozoCovariables> ranuras(static_cast<std::size_t>(hilosEfectivos(hilos)),
-                                                  TrozoCovariables(covariables));
+            std::vector<TrozoCovariables> ranuras;
+            for (int r = 0; r < hilosEfectivos(hilos); ++r) ranuras.emplace_back(covariables);
             porOlas(
-                datos, a.tamano(), static_cast<int>(ranuras.size()), hilos, progreso, 90,
+                datos, a.tamano(), static_cast<int>(ranuras.size()), hilos, progreso, 100,
                 [&](int r, std::uint64_t ini, std::uint64_t fin) {
                     auto& t = ranuras[static_cast<std::size_t>(r)];
                     t.vacia();
                     recorreTrozo(a, datos, ini, fin, t.bufer, [&](std::string_view l, bool) { t.linea(l); });
                 },
-                [&](int cuantas) {
+                [&](int cuantas, std::uint64_t hasta) {
+                    std::size_t filas = region.valida.size();
+                    for (int r = 0; r < cuantas; ++r) filas += ranuras[static_cast<std::size_t>(r)].valida.size();
+                    const std::size_t reserva = prevision.crece(filas, hasta);
                     // Each column takes the wave's chunks in order; the
                     // columns themselves are independent.
                     paraCada(covariables + 1, hilos, [&](int k) {
+                        if (reserva > 0 && k < covariables) region.codigos[static_cast<std::size_t>(k)].reserva(reserva);
+                        if (reserva > 0 && k == covariables) {
+                            region.coordenadas.reserva(reserva);
+                            region.valida.reserve(reserva);
+                        }
                         for (int r = 0; r < cuantas; ++r) {
                             const auto& t = ranuras[static_cast<std::size_t>(r)];
                             if (k < covariables) {
@@ -485,7 +532,11 @@ FinCargaRegion cargaCovariablesRegion(const fs::path& ruta, RegionCompacta& regi
                     });
                 });
             region.coordenadas.cierra();
-            if (region.valida.size() != filas) throw NoRapida{};  // the file changed while read
+            if (prevision.sobra(region.filas())) {
+                for (auto& c : region.codigos) c.ajusta();
+                region.coordenadas.ajusta();
+                region.valida.shrink_to_fit();
+            }
         },
         [&] { vaciaCovariables(region); });
 }

@@ -51,9 +51,13 @@ void ColumnaEnteros::ensancha(int v) {
 
 void ColumnaEnteros::agrega(const std::int32_t* v, std::size_t n) {
     if (n == 0) return;
-    const auto [menor, mayor] = std::minmax_element(v, v + n);
-    if (!cabe(*menor)) ensancha(*menor);
-    if (!cabe(*mayor)) ensancha(*mayor);
+    std::int32_t menor = v[0], mayor = v[0];
+    for (std::size_t i = 1; i < n; ++i) {  // no branches: the compiler vectorises it
+        menor = std::min(menor, v[i]);
+        mayor = std::max(mayor, v[i]);
+    }
+    if (!cabe(menor)) ensancha(menor);
+    if (!cabe(mayor)) ensancha(mayor);
     const std::size_t desde = n_;
     redimensiona(n_ + n);
     switch (ancho_) {
@@ -61,6 +65,12 @@ void ColumnaEnteros::agrega(const std::int32_t* v, std::size_t n) {
     case 2: std::transform(v, v + n, a16_.begin() + static_cast<std::ptrdiff_t>(desde), [](std::int32_t c) { return static_cast<std::int16_t>(c); }); break;
     default: std::copy(v, v + n, a32_.begin() + static_cast<std::ptrdiff_t>(desde)); break;
     }
+}
+
+void ColumnaEnteros::ajusta() {
+    a8_.shrink_to_fit();
+    a16_.shrink_to_fit();
+    a32_.shrink_to_fit();
 }
 
 void ColumnaEnteros::libera() {
@@ -164,6 +174,12 @@ TImagenN<float> CoordenadasRegion::comoTabla() const {
         t.datos[1][r] = y(r);
     }
     return t;
+}
+
+void CoordenadasRegion::ajusta() {
+    previstas_ = 0;
+    x_.shrink_to_fit();
+    y_.shrink_to_fit();
 }
 
 void CoordenadasRegion::libera() { *this = CoordenadasRegion(); }

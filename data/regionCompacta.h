@@ -53,6 +53,8 @@ public:
     // Appends `n` values at once, widening first when any does not fit.
     void agrega(const std::int32_t* v, std::size_t n);
     std::size_t bytes() const { return a8_.capacity() + 2 * a16_.capacity() + 4 * a32_.capacity(); }
+    // Gives back the room reserved beyond the values held.
+    void ajusta();
     void libera();
 
 private:
@@ -91,8 +93,10 @@ public:
     // Ends the rows: a table whose last row of cells is shorter than the
     // others is no lattice.
     void cierra();
-    // Room for `n` rows in all, should the table turn out not to be a lattice.
+    // Room for `n` rows in all, should the table turn out not to be a
+    // lattice; `ajusta` gives back what the rows did not take.
     void reserva(std::size_t n);
+    void ajusta();
     // The rows as the loaded dataset holds them (rows x 2: x, y).
     TImagenN<float> comoTabla() const;
     std::size_t bytes() const { return 4 * (xs_.capacity() + ys_.capacity() + x_.capacity() + y_.capacity()); }
