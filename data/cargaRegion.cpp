@@ -209,8 +209,8 @@ void recorreTrozo(const Archivo& a, std::uint64_t datos, std::uint64_t ini, std:
 // The data [datos, tamano) in chunks, parsed a wave at a time: one chunk per
 // slot, `trozo(ranura, ini, fin)` on up to `hilos` threads, then
 // `ola(cuantas, hasta)` with the slots 0..cuantas-1 in file order and the
-// file offset the wave ended at. Each chunk is
-// `parte` points of progress over all; a cancel request throws Cancelado.
+// file offset the wave ended at. The chunks share `parte` points of
+// progress; a cancel request throws Cancelado.
 template <class Trozo, class Ola>
 void porOlas(std::uint64_t datos, std::uint64_t tamano, int ranuras, int hilos, Progreso& progreso, int parte,
              Trozo&& trozo, Ola&& ola) {
