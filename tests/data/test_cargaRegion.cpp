@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -87,12 +88,18 @@ protected:
         prueba::escribe(dir / "entrada.txt", c.bytes);
         return dir / "entrada.txt";
     }
-    // The text loader's code, and its load in compact form.
-    int referencia(const Caso& c, const fs::path& p, cargaArchivo& ds, RegionCompacta& r) {
-        const int codigo = c.tipo == Tipo::kCovariables ? ds.cargaCovariables(p)
-                           : c.tipo == Tipo::kSesgo     ? ds.cargaSesgo(p)
-                                                        : ds.cargaPriori(p);
-        r = quel::regionDe(ds, c.tipo != Tipo::kSesgo, c.tipo != Tipo::kPriori);
+    // The case's file (into `p`) loaded by a fresh text loader (`ds`): its
+    // code, and its load in compact form into `esperada`.
+    fs::path p;
+    std::unique_ptr<cargaArchivo> ds;
+    RegionCompacta esperada;
+    int referencia(const Caso& c) {
+        p = archivo(c);
+        ds = std::make_unique<cargaArchivo>(dir.ruta());
+        const int codigo = c.tipo == Tipo::kCovariables ? ds->cargaCovariables(p)
+                           : c.tipo == Tipo::kSesgo     ? ds->cargaSesgo(p)
+                                                        : ds->cargaPriori(p);
+        esperada = quel::regionDe(*ds, c.tipo != Tipo::kSesgo, c.tipo != Tipo::kPriori);
         return codigo;
     }
     static FinCargaRegion rapida(Tipo t, const fs::path& p, RegionCompacta& r, int hilos, Progreso& progreso) {
@@ -108,10 +115,7 @@ const std::pair<int, std::size_t> kCortes[] = {{1, 0}, {4, 1}, {4, 7}, {1, 3}, {
 TEST_F(CargaRegion, TakesWhatTheTextLoaderTakesToTheLastBit) {
     for (const auto& c : kValidos) {
         SCOPED_TRACE(c.nombre);
-        const fs::path p = archivo(c);
-        cargaArchivo ds(dir.ruta());
-        RegionCompacta esperada;
-        ASSERT_EQ(referencia(c, p, ds, esperada), 0);
+        ASSERT_EQ(referencia(c), 0);
         for (const auto& [hilos, trozo] : kCortes) {
             if (c.muestra && trozo > 0 && trozo < 64) continue;  // thousands of waves
             SCOPED_TRACE(std::to_string(hilos) + " threads, chunk " + std::to_string(trozo));
@@ -122,7 +126,7 @@ TEST_F(CargaRegion, TakesWhatTheTextLoaderTakesToTheLastBit) {
             // The coordinates are the loader's own floats, lattice or not.
             for (std::size_t i = 0; c.tipo == Tipo::kCovariables && i < r.filas(); ++i)
                 ASSERT_EQ(std::bit_cast<std::uint32_t>(r.coordenadas.x(i)),
-                          std::bit_cast<std::uint32_t>(ds.coordenadas->datos[0][i])) << i;
+                          std::bit_cast<std::uint32_t>(ds->coordenadas->datos[0][i])) << i;
         }
     }
 }
@@ -142,13 +146,10 @@ TEST_F(CargaRegion, LatticesKeepNoCoordinatesPerRowAndWideClassesWiden) {
 TEST_F(CargaRegion, HandsBackWhatTheTextLoaderRefusesAndKeepsNothing) {
     for (const auto& c : kMalos) {
         SCOPED_TRACE(c.nombre);
-        const fs::path p = archivo(c);
-        cargaArchivo ds(dir.ruta());
-        RegionCompacta r;
-        ASSERT_NE(referencia(c, p, ds, r), 0);
+        ASSERT_NE(referencia(c), 0);
         for (const auto& [hilos, trozo] : {kCortes[0], kCortes[2]}) {
             quel::fijaBytesTrozoRegion(trozo);
-            r = RegionCompacta{};
+            RegionCompacta r;
             r.sesgo = {0.5f};
             r.sesgoUniforme = r.prioriUniforme = false;
             EXPECT_EQ(rapida(c.tipo, p, r, hilos, progresoNulo()), FinCargaRegion::kNoRapida);
