@@ -4,6 +4,7 @@
 // private folder, which is also the loads' working folder.
 //
 //   bench_carga --benchmark_filter=Todo   # all four loads; rss_max_MB is the peak
+//   bench_carga --benchmark_filter=Region/1   # the fast reader on one thread, alone
 #include <benchmark/benchmark.h>
 
 #include "bench/apoyo.h"
@@ -17,6 +18,7 @@
 #include <vector>
 
 #include "data/cargaArchivo.h"
+#include "data/cargaRegion.h"
 
 namespace fs = std::filesystem;
 
@@ -138,6 +140,23 @@ BENCHMARK_CAPTURE(BM_Carga, Priori, &cargaArchivo::cargaPriori, &Entradas::prior
     ->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(BM_Carga, Sitios, &cargaArchivo::cargaSitios, &Entradas::sitios)
     ->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The fast reader of the covariate table (10^6 cells, 10 covariates, a
+// lattice) into a compact region; argument: threads, 0 for every core.
+// Reports bytes of table per second and, run alone, the peak memory.
+void BM_CargaRegion(benchmark::State& estado) {
+    auto& e = entradas();
+    for (auto _ : estado) {
+        quel::RegionCompacta r;
+        if (quel::cargaCovariablesRegion(e.covariables, r, static_cast<int>(estado.range(0)), progresoNulo()) !=
+            quel::FinCargaRegion::kBien)
+            estado.SkipWithError("the fast reader gave the table back");
+        estado.counters["region_MB"] = static_cast<double>(r.bytes()) / (1 << 20);
+    }
+    estado.SetBytesProcessed(estado.iterations() * static_cast<std::int64_t>(fs::file_size(e.covariables)));
+    anotaPicoMemoria(estado);
+}
+BENCHMARK(BM_CargaRegion)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The species sort of a large sites file (argument: sites, 20 species
 // interleaved at random); the time per site should grow as log n.

@@ -50,7 +50,11 @@ public:
         redimensiona(n_ + 1);
         fija(n_ - 1, v);
     }
+    // Appends `n` values at once, widening first when any does not fit.
+    void agrega(const std::int32_t* v, std::size_t n);
     std::size_t bytes() const { return a8_.capacity() + 2 * a16_.capacity() + 4 * a32_.capacity(); }
+    // Gives back the room reserved beyond the values held.
+    void ajusta();
     void libera();
 
 private:
@@ -89,6 +93,10 @@ public:
     // Ends the rows: a table whose last row of cells is shorter than the
     // others is no lattice.
     void cierra();
+    // Room for `n` rows in all, should the table turn out not to be a
+    // lattice; `ajusta` gives back what the rows did not take.
+    void reserva(std::size_t n);
+    void ajusta();
     // The rows as the loaded dataset holds them (rows x 2: x, y).
     TImagenN<float> comoTabla() const;
     std::size_t bytes() const { return 4 * (xs_.capacity() + ys_.capacity() + x_.capacity() + y_.capacity()); }
@@ -96,9 +104,12 @@ public:
 
 private:
     void aPorFila();
+    // Whether row x, y at column `col` of the lattice keeps it one.
+    bool sigueReticula(std::size_t col, float x, float y) const;
     bool reticula_ = true;
     bool anchoFijo_ = false;  // the first row of cells has ended
     std::size_t n_ = 0;
+    std::size_t previstas_ = 0;  // rows announced by reserva
     std::vector<float> xs_, ys_;
     std::vector<float> x_, y_;
 };
@@ -133,5 +144,9 @@ struct RegionCompacta {
     // Bytes held, for the reports of the benchmarks.
     std::size_t bytes() const;
 };
+
+// True when both hold the same values to the last bit (coordinates, codes
+// and the width of their columns, flags, bias and prior), lattice or not.
+bool mismaRegion(const RegionCompacta& a, const RegionCompacta& b);
 
 }  // namespace quel
