@@ -8,6 +8,7 @@
 #include <memory>
 #include <system_error>
 
+#include "data/escritorResultados.h"
 #include "data/geometriaTabla.h"
 #include "data/cargaArchivo.h"
 #include "platform/EscrituraSegura.h"
@@ -286,40 +287,15 @@ bool exportaArchivo::textoGrid(const TImagenN<float>& coordenadas, const TImagen
                                std::string& s, std::string& razon) {
     quel::GeometriaTabla g;
     if (!g.lee(coordenadas, &razon)) return false;
-    const int filas = coordenadas.renglones, ncols = g.ncols, nrows = g.nrows;
-    const double celda = g.celda;
-    auto x = [&](int i) { return coordenadas.datos[0][static_cast<std::size_t>(i)]; };
-    auto y = [&](int i) { return coordenadas.datos[1][static_cast<std::size_t>(i)]; };
-    auto valor = [&](int i) -> long double {
-        if (valores.columnas < 1 || i >= valores.renglones) return 0;
-        return valores.datos[0][static_cast<std::size_t>(i)];
-    };
-
-    const int abajo = filas - ncols;  // first cell of the bottom row
+    const auto filas = static_cast<std::size_t>(coordenadas.renglones);
+    // Rows past the values, or all of them without a value column, are outside the region.
+    const std::size_t conValor =
+        valores.columnas < 1 ? 0 : std::min(filas, static_cast<std::size_t>(std::max(valores.renglones, 0)));
     s.clear();
-    s.reserve(static_cast<std::size_t>(filas) * 8 + 128);
-    s += "ncols         ";
-    fmt::entero(s, ncols);
-    s += "\nnrows         ";
-    fmt::entero(s, nrows);
-    s += "\nxllcorner     ";
-    fmt::real(s, x(abajo));
-    s += "\nyllcorner     ";
-    fmt::real(s, y(abajo));
-    s += "\ncellsize      ";
-    fmt::real(s, celda);
-    s += "\nNODATA_value  -9999\n";
-    float anterior = y(0);
-    for (int i = 0; i < filas; ++i) {
-        if (y(i) != anterior) s.push_back('\n');
-        anterior = y(i);
-        long double v = valor(i);
-        if (v == 0) {
-            s += "-9999 ";
-        } else {
-            fmt::real(s, static_cast<float>(v));
-            s.push_back(' ');
-        }
-    }
+    s.reserve(filas * 8 + 128);
+    quel::textoResultados::cabeceraGrid(s, g);
+    const quel::textoResultados::Filas f(coordenadas);
+    quel::textoResultados::celdasGrid(s, f, 0, conValor > 0 ? valores.datos[0].data() : nullptr, conValor);
+    quel::textoResultados::celdasGrid(s, f, conValor, nullptr, filas - conValor);
     return true;
 }

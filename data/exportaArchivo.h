@@ -107,6 +107,7 @@ public:
     // one-column region). False, with why in `razon`, for a table that gives
     // no valid grid: no rows, a single cell, rows of unequal length, rows
     // that do not run from the top-left cell row by row, left to right.
+    // (quel::EscritorSuperficie writes the same text a row block at a time.)
     static bool textoGrid(const TImagenN<float>& coordenadas, const TImagenN<long double>& valores,
                           std::string& texto, std::string& razon);
 

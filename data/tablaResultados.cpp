@@ -3,11 +3,10 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
-#include <cstring>
-#include <type_traits>
 #include <memory>
 #include <system_error>
 
+#include "data/escritorResultados.h"
 #include "platform/EscrituraSegura.h"
 
 namespace tablaResultados {
@@ -22,26 +21,6 @@ void agrega(std::string& destino, T v, int digitos) {
     destino.append(buf, r.ec == std::errc() ? r.ptr : buf);
 }
 
-// The text of the last number written, kept for an identical next one
-// (compared bit for bit, so 0 and -0 stay apart).
-template <class T>
-struct Repetido {
-    unsigned char bits[sizeof(T)] = {};
-    bool hay = false;
-    std::string texto;
-    void agrega(std::string& destino, T v, int digitos) {
-        unsigned char b[sizeof(T)] = {};
-        std::memcpy(b, &v, std::is_same_v<T, long double> ? 10 : sizeof(T));
-        if (!hay || std::memcmp(b, bits, sizeof(T)) != 0) {
-            texto.clear();
-            agregaNumero(texto, v, digitos);
-            std::memcpy(bits, b, sizeof(T));
-            hay = true;
-        }
-        destino += texto;
-    }
-};
-
 }  // namespace
 
 void agregaNumero(std::string& destino, long double v, int digitos) { agrega(destino, v, digitos); }
@@ -53,30 +32,24 @@ void agregaNumero(std::string& destino, float v, int digitos) {
 
 bool escribe(quel::ArchivoNuevo& archivo, const Titulos& titulos, const TImagenN<float>& coordenadas,
              const TImagenN<long double>& valores, int digitos) {
-    const int filas = coordenadas.renglones;
-    if ((coordenadas.columnas < 2 && filas > 0) ||
-        (filas > 0 && (valores.columnas < 1 || valores.renglones < filas))) {
+    const int total = coordenadas.renglones;
+    if ((coordenadas.columnas < 2 && total > 0) ||
+        (total > 0 && (valores.columnas < 1 || valores.renglones < total))) {
         archivo.falla("the result does not cover every row of the coordinate table");
         return false;
     }
-    std::string bloque = titulos.x + ", " + titulos.y + "," + titulos.valor + ",\n";
-    // Neighbouring rows often repeat a latitude or a value: their text is reused.
-    Repetido<float> y;
-    Repetido<long double> valor;
-    for (int r = 0; r < filas; ++r) {
-        const auto rr = static_cast<std::size_t>(r);
-        agregaNumero(bloque, coordenadas.datos[0][rr], kDigitos);
-        bloque += ',';
-        y.agrega(bloque, coordenadas.datos[1][rr], kDigitos);
-        bloque += ',';
-        valor.agrega(bloque, valores.datos[0][rr], digitos);
-        bloque += '\n';
-        if (bloque.size() >= (1u << 16)) {
-            if (!archivo.agrega(bloque)) return false;
-            bloque.clear();
-        }
+    if (!archivo.agrega(quel::textoResultados::lineaTitulos(titulos))) return false;
+    const quel::textoResultados::Filas filas(coordenadas);
+    constexpr std::size_t kPorBloque = 4096;
+    std::string bloque;
+    const auto n = static_cast<std::size_t>(std::max(total, 0));
+    for (std::size_t r = 0; r < n; r += kPorBloque) {
+        const std::size_t m = std::min(kPorBloque, n - r);
+        bloque.clear();
+        quel::textoResultados::lineasTabla(bloque, filas, r, &valores.datos[0][r], m, digitos);
+        if (!archivo.agrega(bloque)) return false;
     }
-    return archivo.agrega(bloque);
+    return true;
 }
 
 bool escribe(const std::filesystem::path& ruta, const Titulos& titulos, const TImagenN<float>& coordenadas,

@@ -2,7 +2,8 @@
 // The comma-separated table of one result surface, as the main window's
 // export writes it as text or under a spreadsheet name: a title line, then
 // "x,y,value" for every row of the covariate table, each line ending with a
-// line feed.
+// line feed. A region whose results come in row blocks is written by
+// quel::EscritorSuperficie (data/escritorResultados.h), to the same bytes.
 #include <filesystem>
 #include <string>
 
