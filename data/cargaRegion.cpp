@@ -138,7 +138,8 @@ public:
         if (terminado_) return false;
         for (;;) {
             const char* d = b_.datos();
-            if (const void* s = std::memchr(d + revisado_, '\n', b_.n - revisado_)) {
+            const void* s = revisado_ < b_.n ? std::memchr(d + revisado_, '\n', b_.n - revisado_) : nullptr;
+            if (s) {
                 std::size_t k = static_cast<std::size_t>(static_cast<const char*>(s) - d);
                 revisado_ = k + 1;
                 if (k > q_ && d[k - 1] == '\r') --k;

@@ -58,13 +58,14 @@ void ColumnaEnteros::agrega(const std::int32_t* v, std::size_t n) {
     }
     if (!cabe(menor)) ensancha(menor);
     if (!cabe(mayor)) ensancha(mayor);
-    const std::size_t desde = n_;
-    redimensiona(n_ + n);
+    // Every value fits the width now: each converts without loss, and the
+    // new room is written once, not cleared first.
     switch (ancho_) {
-    case 1: std::transform(v, v + n, a8_.begin() + static_cast<std::ptrdiff_t>(desde), [](std::int32_t c) { return static_cast<std::uint8_t>(c); }); break;
-    case 2: std::transform(v, v + n, a16_.begin() + static_cast<std::ptrdiff_t>(desde), [](std::int32_t c) { return static_cast<std::int16_t>(c); }); break;
-    default: std::copy(v, v + n, a32_.begin() + static_cast<std::ptrdiff_t>(desde)); break;
+    case 1: a8_.insert(a8_.end(), v, v + n); break;
+    case 2: a16_.insert(a16_.end(), v, v + n); break;
+    default: a32_.insert(a32_.end(), v, v + n); break;
     }
+    n_ += n;
 }
 
 void ColumnaEnteros::ajusta() {
