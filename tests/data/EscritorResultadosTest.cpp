@@ -6,7 +6,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <limits>
+#include <random>
 
 #include "data/exportaArchivo.h"
 #include "platform/EscrituraSegura.h"
@@ -128,3 +130,25 @@ TEST(EscritorSuperficie, RefusesNoGridAndRowsOutOfOrder) {
     }
 }
 
+// The value column's text is printf's for the extended value at every digit
+// count, near the half-way points between two shorter decimals above all.
+TEST(TablaResultados, ExtendedValuesAsPrintfWritesThem) {
+    std::mt19937_64 g(11);
+    for (int i = 0; i < 40000; ++i) {
+        const int digitos = 1 + static_cast<int>(g() % 20);
+        long double v = std::ldexp(static_cast<long double>(g()) / 0x1p64L, static_cast<int>(g() % 2200) - 1100);
+        if (i % 2 == 1) {
+            // Near a half-way point between two numbers of `digitos` digits.
+            std::string medio(1, static_cast<char>('1' + g() % 9));
+            while (static_cast<int>(medio.size()) < digitos) medio += static_cast<char>('0' + g() % 10);
+            medio += "5e" + std::to_string(static_cast<int>(g() % 600) - 300);
+            v = std::strtold(medio.c_str(), nullptr) * (1 + (g() % 2 ? 1 : -1) * std::ldexp(1.0L, -45 - int(g() % 20)));
+        }
+        if (i % 3 == 0) v = -v;
+        std::string texto;
+        tablaResultados::agregaNumero(texto, v, digitos);
+        char esperado[128];
+        std::snprintf(esperado, sizeof esperado, "%.*Lg", digitos, v);
+        ASSERT_EQ(texto, esperado) << digitos;
+    }
+}
