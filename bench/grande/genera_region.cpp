@@ -286,8 +286,10 @@ void escribeSitios(const Region& r, const fs::path& dir, std::mt19937& g) {
                                                    "Lynx rufus", "Canis latrans"};
     std::uniform_int_distribution<int> col(0, r.cols - 1), fil(0, r.filas - 1);
     Salida sit(dir / "sites.txt");
+    long intentos = 0;
     for (int s = 0; s < kSitios;) {
         const int c = col(g), f = fil(g);
+        if (++intentos > 1000L * kSitios) throw std::runtime_error("the region holds no cell of so small a lattice");
         if (!r.dentro(c, f)) continue;
         std::array<char, 128> t{};
         const int n = std::snprintf(t.data(), t.size(), "%s%s,%.4f,%.4f", s ? "\n" : "", nombres[s % kEspecies],
