@@ -5,7 +5,7 @@ CMAKE_GEN  := -G Ninja
 QUEL_HOME  ?= $(HOME)/Quel
 FUZZ_SECONDS ?= 20
 
-.PHONY: all bootstrap build test run bench sanitize fuzz screenshot clean
+.PHONY: all bootstrap build test run bench bench-large sanitize fuzz screenshot clean
 
 all: build
 
@@ -28,6 +28,13 @@ bench: bootstrap
 	cmake -S . -B $(BUILD)-bench $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DQUEL_BENCH=ON -DQUEL_TESTS=OFF
 	cmake --build $(BUILD)-bench -j $(JOBS)
 	@for b in $(BUILD)-bench/bench/bench_*; do [ -f "$$b" ] && [ -x "$$b" ] || continue; echo "== $$b"; $$b || exit 1; done
+
+# quel-cli on generated regions of 10^7 and 10^8 cells (QUEL_BENCH_SIZES);
+# needs about 20 GB of disk and, for 10^8 cells, much memory.
+bench-large: bootstrap
+	cmake -S . -B $(BUILD)-bench $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DQUEL_BENCH=ON -DQUEL_TESTS=OFF
+	cmake --build $(BUILD)-bench -j $(JOBS) --target quel-cli quel-genera-region
+	scripts/bench-large $(BUILD)-bench
 
 sanitize: bootstrap
 	cmake -S . -B $(BUILD)-asan $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DQUEL_SANITIZE=ON
