@@ -35,9 +35,8 @@ bool esSinDato(double v, double nodata) {
 
 namespace {
 
-bool esBlanco(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
-}
+// A blank, or one of \t \n \v \f \r (consecutive codes).
+bool esBlanco(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
 char minuscula(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
@@ -294,7 +293,7 @@ public:
             return 0;
         }
         celda = CeldaASCII{ficha, std::numeric_limits<double>::quiet_NaN(), true, linea};
-        if (esNulo(ficha)) return 0;
+        if ((ficha[0] == 'n' || ficha[0] == 'N') && esNulo(ficha)) return 0;
         std::optional<double> v = aNumero(ficha);
         if (!v) return falla(error, linea, entreComillas(ficha) + " is not a number");
         if (std::isnan(*v) && !nanSinDato_)

@@ -353,8 +353,10 @@ int constructorTabla::construyeTabla(const fs::path& ruta, const std::vector<Ite
         renglonesPorBloque > 0
             ? renglonesPorBloque
             : std::max(1LL, kCeldasBloque / (ancho * std::max<long long>(1, static_cast<long long>(grids.size()))));
-    // The coordinates of a cell's lower-left corner, per column and row.
-    std::vector<float> xs;
+    // The coordinates of a cell's lower-left corner, per column and row; the
+    // columns' x as text, `xs` ending column c at finX[c].
+    std::string xs;
+    std::vector<std::size_t> finX;
     double celda = 0, xll = 0, yll = 0, nrows = 0;
     if (coordsDeGrid) {
         const auto enc = primero->valores();
@@ -362,8 +364,10 @@ int constructorTabla::construyeTabla(const fs::path& ruta, const std::vector<Ite
         xll = enc[2];
         yll = enc[3];
         celda = enc[4];
-        xs.resize(static_cast<std::size_t>(ancho));
-        for (long long c = 0; c < ancho; ++c) xs[static_cast<std::size_t>(c)] = coordenada(static_cast<double>(c) * celda + xll);
+        for (long long c = 0; c < ancho; ++c) {
+            fmt::real(xs, coordenada(static_cast<double>(c) * celda + xll));
+            finX.push_back(xs.size());
+        }
     }
     std::vector<quel::LectorBloques> lectores(grids.size());
     for (std::size_t g = 0; g < grids.size(); ++g)
@@ -414,7 +418,8 @@ int constructorTabla::construyeTabla(const fs::path& ruta, const std::vector<Ite
             for (long long f = a; f < b; ++f) {
                 const auto fi = static_cast<std::size_t>(f);
                 if (coordsDeGrid) {
-                    fmt::real(s, xs[static_cast<std::size_t>(f % ancho)]);
+                    const auto c = static_cast<std::size_t>(f % ancho);
+                    s.append(xs, c == 0 ? 0 : finX[c - 1], finX[c] - (c == 0 ? 0 : finX[c - 1]));
                     s += ',';
                     if (f / ancho != renglon) {
                         renglon = f / ancho;
