@@ -91,8 +91,9 @@ std::string leeGrid(const std::string& arg, Grid& g) {
 }
 
 int ejecuta(const fs::path& salida, const std::vector<Grid>& grids) {
-    CarpetaPrivada carpeta;
+    // Ctrl-C is taken as a request to stop from before the working folder exists.
     ProgresoTerminal progreso(kComando, true);
+    CarpetaPrivada carpeta;
     constructorTabla ct{quel::RaizDatos(carpeta.ruta())};
     ct.agregaExtension = false;
     std::vector<ItemCovariable> items;

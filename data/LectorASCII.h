@@ -25,6 +25,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -115,5 +116,32 @@ int recorreGridASCIITexto(std::string_view texto,
 // is left empty.
 int leeGridASCII(const std::filesystem::path& ruta, GridASCII& grid, ErrorGrid* error = nullptr);
 int leeGridASCIITexto(std::string_view texto, GridASCII& grid, ErrorGrid* error = nullptr);
+
+// Reads a grid (an ESRI ASCII grid, or a raster GDAL reads) a block of grid
+// rows at a time, holding no more than one block and a piece of the file:
+// the header, cells and errors recorreGridASCII gives, the errors naming the
+// file.
+class LectorBloques {
+public:
+    LectorBloques();
+    ~LectorBloques();
+    LectorBloques(LectorBloques&&) noexcept;
+    LectorBloques& operator=(LectorBloques&&) noexcept;
+
+    // Opens the grid and reads its header. 0, or 12 (see error()).
+    int abre(const std::filesystem::path& ruta);
+    const EncabezadoASCII& encabezado() const;
+    // Hands `alValor` the cells of the next `renglones` grid rows (of those
+    // left). The call that hands over the last row reads the rest of the
+    // file and checks the body as a whole. 0, or 12 (see error()).
+    int lee(int renglones, const std::function<void(const CeldaASCII&)>& alValor);
+    // Every row handed over and the body checked.
+    bool terminado() const;
+    const ErrorGrid& error() const;
+
+private:
+    struct Estado;
+    std::unique_ptr<Estado> e_;
+};
 
 }  // namespace quel

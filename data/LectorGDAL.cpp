@@ -65,11 +65,25 @@ bool esRasterGDAL(const fs::path& ruta) {
     return ds && ds->GetDriver() && std::string_view(ds->GetDriver()->GetDescription()) != "AAIGrid";
 }
 
-int recorreGrid(const fs::path& ruta, const std::function<void(const EncabezadoASCII&)>& alEncabezado,
-                const std::function<void(const CeldaASCII&)>& alValor, ErrorGrid* error) {
+// GDAL keeps its error handlers per thread, so each call silences its own.
+struct LectorRenglones::Estado {
+    Dataset ds;
+    GDALRasterBand* banda = nullptr;
+    EncabezadoASCII e;
+    bool alSur = false;  // first row at the bottom
+    int leidos = 0;      // rows handed over
+    std::vector<double> buf;
+};
+
+LectorRenglones::LectorRenglones() = default;
+LectorRenglones::~LectorRenglones() = default;
+
+int LectorRenglones::abre(const fs::path& ruta, ErrorGrid* error) {
     if (error) *error = ErrorGrid{};
     Silencio silencio;
-    auto ds = abre(ruta);
+    e_ = std::make_unique<Estado>();
+    auto& ds = e_->ds;
+    ds = gdal::abre(ruta);
     if (!ds) return falla(error, "the raster cannot be opened: " + silencio.ultimo());
     const int bandas = ds->GetRasterCount();
     if (bandas != 1)
@@ -90,16 +104,16 @@ int recorreGrid(const fs::path& ruta, const std::function<void(const EncabezadoA
     if (ncols < 1 || nrows < 1 || static_cast<double>(ncols) * nrows > static_cast<double>(INT_MAX))
         return falla(error, "ncols x nrows is too large");
 
-    GDALRasterBand* banda = ds->GetRasterBand(1);
-    EncabezadoASCII e;
+    e_->banda = ds->GetRasterBand(1);
+    EncabezadoASCII& e = e_->e;
     e.ncols = ncols;
     e.nrows = nrows;
     e.cellsize = gt[1];
-    const bool alSur = gt[5] > 0;  // first row at the bottom
+    e_->alSur = gt[5] > 0;
     e.xllcorner = e.xOrigen = gt[0];
-    e.yllcorner = e.yOrigen = alSur ? gt[3] : gt[3] + nrows * gt[5];
+    e.yllcorner = e.yOrigen = e_->alSur ? gt[3] : gt[3] + nrows * gt[5];
     int hay = 0;
-    const double nd = banda->GetNoDataValue(&hay);
+    const double nd = e_->banda->GetNoDataValue(&hay);
     if (hay) {
         e.nodata = nd;
         e.nodataExplicito = true;
@@ -107,35 +121,53 @@ int recorreGrid(const fs::path& ruta, const std::function<void(const EncabezadoA
     }
     if (!std::isfinite(e.xOrigen) || !std::isfinite(e.yOrigen))
         return falla(error, "the lower-left coordinates are not finite");
-    if (alEncabezado) alEncabezado(e);
+    return 0;
+}
 
-    // Rows are read in blocks to bound the memory whatever the raster's size.
-    const int bloque = std::max(1, std::min(nrows, (1 << 20) / ncols));
-    std::vector<double> buf(static_cast<std::size_t>(bloque) * static_cast<std::size_t>(ncols));
+const EncabezadoASCII& LectorRenglones::encabezado() const { return e_->e; }
+
+int LectorRenglones::lee(int renglones, const std::function<void(const CeldaASCII&)>& alValor, ErrorGrid* error) {
+    const EncabezadoASCII& e = e_->e;
+    const int ncols = e.columnas(), nrows = e.renglones(), r0 = e_->leidos;
+    const int n = std::max(0, std::min(renglones, nrows - r0));
+    if (n == 0) return 0;
+    Silencio silencio;
+    e_->buf.resize(static_cast<std::size_t>(n) * static_cast<std::size_t>(ncols));
+    // Top row first: a south-up raster is read from its last row.
+    const int desde = e_->alSur ? nrows - r0 - n : r0;
+    if (e_->banda->RasterIO(GF_Read, 0, desde, ncols, n, e_->buf.data(), ncols, n, GDT_Float64, 0, 0) != CE_None)
+        return falla(error, "the raster's values cannot be read: " + silencio.ultimo());
     const float limite = std::numeric_limits<float>::max();
     char texto[64];
-    for (int r0 = 0; r0 < nrows; r0 += bloque) {
-        const int n = std::min(bloque, nrows - r0);
-        // Top row first: a south-up raster is read from its last row.
-        const int desde = alSur ? nrows - r0 - n : r0;
-        if (banda->RasterIO(GF_Read, 0, desde, ncols, n, buf.data(), ncols, n, GDT_Float64, 0, 0) != CE_None)
-            return falla(error, "the raster's values cannot be read: " + silencio.ultimo());
-        for (int i = 0; i < n; ++i) {
-            const double* fila = buf.data() + static_cast<std::size_t>(alSur ? n - 1 - i : i) * ncols;
-            for (int c = 0; c < ncols; ++c) {
-                const double v = fila[c];
-                CeldaASCII celda{std::string_view(texto, texto9(texto, v)), v, true, 0};
-                if (!std::isnan(v) && !esSinDato(v, e.nodata)) {
-                    const float f = static_cast<float>(v);
-                    if (!(f >= -limite && f <= limite))
-                        return falla(error, "the value " + std::string(celda.texto) + " in row " +
-                                                std::to_string(r0 + i + 1) + " is beyond single precision");
-                    celda.sinDato = false;
-                }
-                if (alValor) alValor(celda);
+    for (int i = 0; i < n; ++i) {
+        const double* fila = e_->buf.data() + static_cast<std::size_t>(e_->alSur ? n - 1 - i : i) * ncols;
+        for (int c = 0; c < ncols; ++c) {
+            const double v = fila[c];
+            CeldaASCII celda{std::string_view(texto, texto9(texto, v)), v, true, 0};
+            if (!std::isnan(v) && !esSinDato(v, e.nodata)) {
+                const float f = static_cast<float>(v);
+                if (!(f >= -limite && f <= limite))
+                    return falla(error, "the value " + std::string(celda.texto) + " in row " +
+                                            std::to_string(r0 + i + 1) + " is beyond single precision");
+                celda.sinDato = false;
             }
+            if (alValor) alValor(celda);
         }
     }
+    e_->leidos = r0 + n;
+    return 0;
+}
+
+int recorreGrid(const fs::path& ruta, const std::function<void(const EncabezadoASCII&)>& alEncabezado,
+                const std::function<void(const CeldaASCII&)>& alValor, ErrorGrid* error) {
+    LectorRenglones lector;
+    if (int r = lector.abre(ruta, error); r != 0) return r;
+    const EncabezadoASCII& e = lector.encabezado();
+    if (alEncabezado) alEncabezado(e);
+    // Rows are read in blocks to bound the memory whatever the raster's size.
+    const int bloque = std::max(1, std::min(e.renglones(), (1 << 20) / e.columnas()));
+    for (int r0 = 0; r0 < e.renglones(); r0 += bloque)
+        if (int r = lector.lee(bloque, alValor, error); r != 0) return r;
     return 0;
 }
 

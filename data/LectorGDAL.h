@@ -9,6 +9,7 @@
 // would the copy. ESRI ASCII grids are never read through GDAL.
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,25 @@ bool esRasterGDAL(const std::filesystem::path& ruta);
 int recorreGrid(const std::filesystem::path& ruta,
                 const std::function<void(const EncabezadoASCII&)>& alEncabezado,
                 const std::function<void(const CeldaASCII&)>& alValor, ErrorGrid* error = nullptr);
+
+// Reads a raster a block of rows at a time, top row first, handing over the
+// cells recorreGrid would; the memory it holds is one block.
+class LectorRenglones {
+public:
+    LectorRenglones();
+    ~LectorRenglones();
+    LectorRenglones(const LectorRenglones&) = delete;
+    LectorRenglones& operator=(const LectorRenglones&) = delete;
+    // Opens the raster and takes its header. 0, or 12 with `error` filled.
+    int abre(const std::filesystem::path& ruta, ErrorGrid* error = nullptr);
+    const EncabezadoASCII& encabezado() const;
+    // The cells of the next `renglones` rows (of those left). 0, or 12.
+    int lee(int renglones, const std::function<void(const CeldaASCII&)>& alValor, ErrorGrid* error = nullptr);
+
+private:
+    struct Estado;
+    std::unique_ptr<Estado> e_;
+};
 
 // A grid's coordinate system.
 struct Sistema {

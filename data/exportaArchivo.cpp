@@ -132,28 +132,18 @@ std::vector<Intervalo> clasesFrecuenciasIguales(std::vector<float>& valores, int
     return r;
 }
 
-int exportaArchivo::generaCovariable(int numClases, const fs::path& rutaGrid, int indice, bool manual,
-                                     bool cuantiles) {
-    maximo = -1;
-    minimo = 9999;
-    int r = convierteASCII(rutaGrid, rutaMascara());
-    if (r != 0) return r;
-    buscaExtremos();
-
-    Clases clases;
+int formaClases(int numClases, bool manual, bool cuantiles, float maximo, float minimo,
+                std::vector<Intervalo> formados, Clases& clases, std::string& detalle) {
+    clases = Clases{};
     clases.manual = manual;
-    auto rechaza = [&](std::string detalle) {
-        error_ = {codigos::kRango, 0, std::move(detalle), rutaGrid};
+    auto rechaza = [&](std::string porque) {
+        detalle = std::move(porque);
         return codigos::kRango;
     };
     if (!manual && cuantiles) {
         if (numClases < 1) return rechaza("the number of classes must be at least 1");
-        std::vector<float> valores;
-        valores.reserve(grid_.valores.size());
-        for (std::size_t i = 0; i < grid_.valores.size(); ++i)
-            if (!grid_.sinDato[i]) valores.push_back(static_cast<float>(grid_.valores[i]));
         clases.cuantiles = true;
-        clases.intervalos = clasesFrecuenciasIguales(valores, numClases);
+        clases.intervalos = std::move(formados);
         if (clases.intervalos.empty()) return rechaza("the grid has no data cells to form equal-frequency classes");
         clases.numero = static_cast<int>(clases.intervalos.size());
     } else if (!manual) {
@@ -175,6 +165,31 @@ int exportaArchivo::generaCovariable(int numClases, const fs::path& rutaGrid, in
             return rechaza("expected values above 0 for manual classes, found none (every cell is 0, "
                            "negative or no-data), so no cell would lie in the region");
         clases.numero = static_cast<int>(n);
+    }
+    return 0;
+}
+
+int exportaArchivo::generaCovariable(int numClases, const fs::path& rutaGrid, int indice, bool manual,
+                                     bool cuantiles) {
+    maximo = -1;
+    minimo = 9999;
+    int r = convierteASCII(rutaGrid, rutaMascara());
+    if (r != 0) return r;
+    buscaExtremos();
+
+    std::vector<Intervalo> formados;
+    if (!manual && cuantiles) {
+        std::vector<float> valores;
+        valores.reserve(grid_.valores.size());
+        for (std::size_t i = 0; i < grid_.valores.size(); ++i)
+            if (!grid_.sinDato[i]) valores.push_back(static_cast<float>(grid_.valores[i]));
+        formados = clasesFrecuenciasIguales(valores, numClases);
+    }
+    Clases clases;
+    std::string detalle;
+    if (formaClases(numClases, manual, cuantiles, maximo, minimo, std::move(formados), clases, detalle) != 0) {
+        error_ = {codigos::kRango, 0, std::move(detalle), rutaGrid};
+        return codigos::kRango;
     }
     if (!escribeCoordenadas(clases, indice)) {
         error_ = {codigos::kVacio, 0, "cannot write " + rutaCoordenadas().string()};
@@ -229,6 +244,12 @@ int categoriaManual(const Clases& c, float v, bool& enHueco) {
 
 }  // namespace
 
+int categoriaDe(const Clases& clases, float v, bool& enHueco) {
+    return clases.manual      ? categoriaManual(clases, v, enHueco)
+           : clases.cuantiles ? categoriaCuantil(clases.intervalos, v, enHueco)
+                              : categoriaAutomatica(clases.intervalos, v, enHueco);
+}
+
 bool exportaArchivo::escribeCoordenadas(const Clases& clases, int indice) {
     clases_ = clases;
     enHueco_ = 0;
@@ -255,9 +276,7 @@ bool exportaArchivo::escribeCoordenadas(const Clases& clases, int indice) {
         if (!grid_.sinDato[i]) {
             bool hueco = false;
             float v = static_cast<float>(grid_.valores[i]);
-            cat = clases.manual      ? categoriaManual(clases, v, hueco)
-                  : clases.cuantiles ? categoriaCuantil(clases.intervalos, v, hueco)
-                                     : categoriaAutomatica(clases.intervalos, v, hueco);
+            cat = categoriaDe(clases, v, hueco);
             if (hueco) ++enHueco_;
         }
         categorias_[i] = cat;

@@ -54,6 +54,18 @@ struct Clases {
     int numero = 0;  // number of intervals = number of categories of the covariate
 };
 
+// The classes of a covariate: of equal frequency, the intervals `formados`
+// (as clasesFrecuenciasIguales forms them from the data cells); of equal
+// width over the grid's range [minimo, maximo]; or manual, up to maximo.
+// 0, or 9 with why in `detalle` when they cannot be formed.
+int formaClases(int numClases, bool manual, bool cuantiles, float maximo, float minimo,
+                std::vector<Intervalo> formados, Clases& clases, std::string& detalle);
+
+// The category of a data cell's value v under `clases`; `enHueco` tells when
+// v fell between intervals (it takes the one below) or, with manual classes,
+// is negative (category 0).
+int categoriaDe(const Clases& clases, float v, bool& enHueco);
+
 class exportaArchivo {
 public:
     float maximo = 0;  // largest cell value found by the last range scan

@@ -3,6 +3,11 @@
 // list: covariates taken over from an opened covariate table and ESRI ASCII
 // grids classified into categories on the way. The window (and the command
 // line) fill the items; this class does the work and writes the file.
+//
+// The grids are read twice, never held whole: once each for its header and
+// the range (or the values) its classes need, then all together a block of
+// rows at a time, each block classified and written before the next is read.
+// Its memory grows with the grids' width and number, not with their rows.
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -42,29 +47,26 @@ public:
     // differs from the first classified grid's, or (with opened-table items)
     // its cell count differs from the table's rows; 12 for a malformed or
     // unreadable grid; 9 for a grid that cannot be classified (fewer than one
-    // class); 2 when the table file (or the coordinate file under the data
-    // root) cannot be written, `rutaError` naming it; quel::kCodigoCancelado
+    // class); 2 when the table file cannot be written, `rutaError` naming
+    // it; quel::kCodigoCancelado
     // when `progreso` was cancelled. Nothing is written to `ruta` unless the
     // result is 0.
     int construyeTabla(const std::filesystem::path& ruta, const std::vector<ItemCovariable>& items,
                        const TablaCargada* tabla = nullptr, Progreso& progreso = progresoNulo());
 
-    // Writes the table built last. The file is `ruta`, with ".txt" appended
-    // when `ruta` holds no "." anywhere and agregaExtension is set. False when
-    // the file cannot be written, with the reason in `*razon` when given.
-    bool escribeTabla(const std::filesystem::path& ruta, std::string* razon = nullptr) const;
     // `ruta` as the table is saved under: ".txt" appended when it has no ".".
     static std::filesystem::path conExtension(const std::filesystem::path& ruta);
     // The windows append ".txt" to a name without a dot; the command line
     // writes under exactly the name given.
     bool agregaExtension = true;
+    // Grid rows read and written at a time; 0 for blocks of a few million
+    // cells of all grids together. The table is the same whatever the block.
+    int renglonesPorBloque = 0;
 
-    // The table built last.
+    // The table built last (its rows go straight to the file).
     int numSeleccionadas = 0;
     std::vector<std::string> nombresSel;    // names of the ticked items, in list order
     std::vector<float> categoriasSel;       // their numbers of categories
-    std::unique_ptr<TImagenN<float>> coordsNuevas;  // rows x 2
-    std::unique_ptr<TImagenN<int>> covsNuevas;      // rows x numSeleccionadas
     // Per ticked item: how many cells fell between class intervals (0 for
     // opened-table items).
     std::vector<std::int64_t> celdasEnHueco;
@@ -76,5 +78,6 @@ public:
     std::filesystem::path rutaError;
     quel::ErrorGrid error;
 
+    // Names the working files under the data root (none is left behind).
     exportaArchivo exportador;
 };

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <string>
+#include <tuple>
 
 #include "support/testutil.h"
 
@@ -13,10 +14,36 @@ using quel::leeGridASCIITexto;
 
 namespace {
 
+// The same text read from a file a few rows at a time gives the same cells,
+// or the same error naming the file.
+void comoPorBloques(const std::string& texto, int codigo, const GridASCII& g, const ErrorGrid& e, int renglones = 1) {
+    static prueba::CarpetaTemporal t;
+    const auto ruta = t / "bloques.asc";
+    prueba::escribe(ruta, texto);
+    quel::LectorBloques l;
+    GridASCII b;
+    int r = l.abre(ruta);
+    while (r == 0 && !l.terminado())
+        r = l.lee(renglones, [&](const quel::CeldaASCII& c) {
+            b.valores.push_back(c.valor);
+            b.sinDato.push_back(c.sinDato ? 1 : 0);
+        });
+    ASSERT_EQ(r, codigo) << l.error().detalle;
+    if (r != 0) {
+        EXPECT_EQ(std::tie(l.error().linea, l.error().detalle, l.error().archivo), std::tie(e.linea, e.detalle, ruta));
+        return;
+    }
+    ASSERT_EQ(b.valores.size(), g.valores.size());
+    for (std::size_t i = 0; i < b.valores.size(); ++i)
+        EXPECT_TRUE(b.valores[i] == g.valores[i] || (std::isnan(b.valores[i]) && std::isnan(g.valores[i]))) << i;
+    EXPECT_EQ(b.sinDato, g.sinDato);
+}
+
 GridASCII leeBien(const std::string& texto) {
     GridASCII g;
     ErrorGrid e;
     EXPECT_EQ(leeGridASCIITexto(texto, g, &e), 0) << e.detalle;
+    comoPorBloques(texto, 0, g, e);
     return g;
 }
 
@@ -27,6 +54,7 @@ ErrorGrid leeMal(const std::string& texto) {
     EXPECT_EQ(e.codigo, 12);
     EXPECT_FALSE(e.detalle.empty());
     EXPECT_TRUE(g.valores.empty());
+    comoPorBloques(texto, 12, g, e);
     return e;
 }
 
@@ -166,4 +194,20 @@ TEST(LectorASCII, FilesAndUnreadableFiles) {
     EXPECT_EQ(std::make_pair(e.archivo, e.linea), std::make_pair(t / "b.asc", 6));
     EXPECT_NE(e.detalle.find("\"\\x01\\xFF\" is not a number"), std::string::npos) << e.detalle;
     EXPECT_EQ(quel::leeGridASCII(t.ruta(), g, &e), 12);  // a folder
+}
+
+// A file longer than the pieces it is read in: values cut by a piece's end
+// come whole, and blocks of any size give the cells of the whole text.
+TEST(LectorASCII, BlocksOfALongFileGiveTheWholeGrid) {
+    std::string texto = "ncols 997\nnrows 311\nxllcorner 0\nyllcorner 0\ncellsize 1\nNODATA_value -9999\n";
+    for (int r = 0; r < 311; ++r) {
+        for (int c = 0; c < 997; ++c)
+            texto += (c * r) % 13 == 0 ? "-9999 " : std::to_string((c * 7919 + r) % 100003) + "." + std::to_string(c % 7) + " ";
+        texto += r % 2 ? "\r\n" : "\n";
+    }
+    ASSERT_GT(texto.size(), std::size_t{2} << 20);
+    GridASCII g;
+    ErrorGrid e;
+    ASSERT_EQ(leeGridASCIITexto(texto, g, &e), 0);
+    for (int renglones : {1, 50, 311}) comoPorBloques(texto, 0, g, e, renglones);
 }
