@@ -137,7 +137,10 @@ int ejecuta(const Entradas& e) {
     o.geotiff = e.geotiff;
     o.digitos = e.digitos;
     ejecutarQuel motor;
-    ResumenPrediccion r = corridaPrediccion(o, datos, motor, progreso);
+    // Pictures and the importance need the whole results in memory; the
+    // result files alone are written as the run goes, in blocks of rows.
+    ResumenPrediccion r = e.png || e.importancia ? corridaPrediccion(o, datos, motor, progreso)
+                                                 : corridaEnBloques(o, datos, progreso);
     using Fin = ResumenPrediccion::Fin;
     // Sites left out are reported whether or not the results could be written.
     if (r.bien() || r.fin == Fin::kFallo) reportaDescartes(kComando, r.descartes);

@@ -95,6 +95,18 @@ ResumenPrediccion corridaPrediccion(const OpcionesPrediccion& opciones, cargaArc
 bool cargaPrediccion(const OpcionesPrediccion& opciones, cargaArchivo& datos, ResumenPrediccion& resumen,
                      Progreso& progreso = progresoNulo());
 
+// The run of `corridaPrediccion` for a region of any size: the covariate,
+// bias and prior tables read into a compact region and the result files
+// written row block by row block as the engine hands its results out, so
+// that memory follows the region's cells in bytes, not its text. `datos`
+// holds the sites. The files and the summary are those of
+// `corridaPrediccion`, whose path it takes (with `datos` and an engine of its
+// own) for tables the compact readers hand back and for settings it does not
+// cover: no output folder, GeoTIFF grids, the predictive grid alone, an
+// engine preparation.
+ResumenPrediccion corridaEnBloques(const OpcionesPrediccion& opciones, cargaArchivo& datos,
+                                   Progreso& progreso = progresoNulo());
+
 // The same run on a dataset already loaded (`opciones`' paths then only name
 // the files in error reports and the coordinate system of the results).
 ResumenPrediccion prediccionDeDatos(const OpcionesPrediccion& opciones, cargaArchivo& datos, ejecutarQuel& motor,
