@@ -652,16 +652,55 @@ int ejecutarQuel::calculaDeteccion(const copiaDatos& d) {
     std::vector<char> fuera(static_cast<std::size_t>(P), 0);
     std::vector<std::vector<long double>> producto(static_cast<std::size_t>(P));
     for (int k = 0; k < P; ++k) producto[static_cast<std::size_t>(k)].assign(celdasPar(k), 1.0L);
-    recorrePares([&](int k, std::size_t v, const int* c) {
-        const auto kk = static_cast<std::size_t>(k);
-        const int a = c[parI_[kk]], b = c[parJ_[kk]];
-        if (a < 0 || b < 0 || a >= covs_[static_cast<std::size_t>(parI_[kk])].categorias ||
-            b >= covs_[static_cast<std::size_t>(parJ_[kk])].categorias) {
-            fuera[kk] = 1;
-            return;
-        }
-        producto[kk][celdaPar(k, c)] *= (1.0L - static_cast<long double>(fuente.valorSesgo(static_cast<std::size_t>(validas_[v]))));
-    });
+    // Each cell's product runs over its rows in their order. Pairs are split
+    // into groups worked in parallel; each group walks the rows in blocks,
+    // and within a block each pair keeps the running product of the cell its
+    // last row fell in, stored back when the next row falls elsewhere (a
+    // stored extended value reads back unchanged, so the products are those
+    // of multiplying in the table row by row).
+    const int grupos = std::min(P, hilos_ > 1 ? 2 * hilos_ : 1);
+    const std::size_t K = covs_.size(), nv = validas_.size();
+    if (P > 0)
+        paralelo(grupos, [&](int g) {
+            const int k0 = static_cast<int>(static_cast<long long>(P) * g / grupos);
+            const int k1 = static_cast<int>(static_cast<long long>(P) * (g + 1) / grupos);
+            std::vector<int> cod;
+            std::vector<long double> factor;
+            for (std::size_t desde = 0; desde < nv; desde += kBloque) {
+                const std::size_t hasta = std::min(nv, desde + kBloque);
+                codigosBloque(desde, hasta, cod);
+                factor.resize(hasta - desde);
+                for (std::size_t v = desde; v < hasta; ++v)
+                    factor[v - desde] = 1.0L - static_cast<long double>(fuente.valorSesgo(static_cast<std::size_t>(validas_[v])));
+                for (int k = k0; k < k1; ++k) {
+                    const auto kk = static_cast<std::size_t>(k);
+                    if (fuera[kk]) continue;
+                    const auto i = static_cast<std::size_t>(parI_[kk]), j = static_cast<std::size_t>(parJ_[kk]);
+                    const int ci = covs_[i].categorias, cj = covs_[j].categorias;
+                    long double* t = producto[kk].data();
+                    constexpr std::size_t kNinguna = static_cast<std::size_t>(-1);
+                    std::size_t actual = kNinguna;
+                    long double acum = 1;
+                    for (std::size_t v = desde; v < hasta; ++v) {
+                        const int* c = &cod[(v - desde) * K];
+                        const int a = c[i], b = c[j];
+                        if (a < 0 || b < 0 || a >= ci || b >= cj) {
+                            fuera[kk] = 1;
+                            break;
+                        }
+                        const std::size_t celda = static_cast<std::size_t>(b) * static_cast<std::size_t>(ci) +
+                                                  static_cast<std::size_t>(a);
+                        if (celda != actual) {
+                            if (actual != kNinguna) t[actual] = acum;
+                            actual = celda;
+                            acum = t[celda];
+                        }
+                        acum *= factor[v - desde];
+                    }
+                    if (actual != kNinguna) t[actual] = acum;
+                }
+            }
+        });
     paralelo(P, [&](int k) {
         const auto kk = static_cast<std::size_t>(k);
         if (fuera[kk]) return;
