@@ -238,22 +238,31 @@ void porOlas(std::uint64_t datos, std::uint64_t tamano, int ranuras, int hilos, 
 // grow again, and never doubles), and trimmed once the table is read.
 class Prevision {
 public:
-    Prevision(std::uint64_t datos, std::uint64_t tamano) : datos_(datos), tamano_(tamano) {}
+    // `lineaMinima`, when given, is the fewest bytes a line can take: room is
+    // then reserved once for the most rows the file can hold. The room no row
+    // reaches is never written, so it takes address space, not memory, and
+    // the columns are neither moved to grow nor to be trimmed.
+    Prevision(std::uint64_t datos, std::uint64_t tamano, std::uint64_t lineaMinima = 0)
+        : datos_(datos), tamano_(tamano), lineaMinima_(lineaMinima) {}
     // With `filas` rows once the bytes up to `hasta` are appended: the rows
     // to reserve, or 0 when what is reserved holds them.
     std::size_t crece(std::size_t filas, std::uint64_t hasta) {
         // More rows than the text loaders count are left to them.
         if (filas > static_cast<std::size_t>(INT_MAX)) throw NoRapida{};
         if (filas <= reservadas_) return 0;
+        if (lineaMinima_ > 0) {
+            reservadas_ = std::max<std::size_t>(filas, static_cast<std::size_t>((tamano_ - datos_) / lineaMinima_ + 1));
+            return reservadas_;
+        }
         const double escala = static_cast<double>(tamano_ - datos_) / static_cast<double>(hasta - datos_);
         reservadas_ = std::max(filas, static_cast<std::size_t>(static_cast<double>(filas) * escala * 1.02) + 16);
         return reservadas_;
     }
     // Whether the rows read leave enough of the reserve unused to trim it.
-    bool sobra(std::size_t filas) const { return reservadas_ - filas > filas / 32; }
+    bool sobra(std::size_t filas) const { return lineaMinima_ == 0 && reservadas_ - filas > filas / 32; }
 
 private:
-    std::uint64_t datos_, tamano_;
+    std::uint64_t datos_, tamano_, lineaMinima_;
     std::size_t reservadas_ = 0;
 };
 
@@ -358,6 +367,35 @@ struct TrozoCovariables {
     std::string yTexto;
     float yValor = 0;
 
+    // The x of the lines read so far, by their text: a lattice repeats its
+    // columns' x row after row, and comparing costs less than reading. A
+    // direct-mapped table of fields of up to 16 characters.
+    struct XVisto {
+        std::uint64_t a = 0, b = 0;
+        std::size_t largo = 0;
+        float valor = 0;
+    };
+    std::vector<XVisto> xVistos = std::vector<XVisto>(4096);
+
+    const char* leeX(const char* p, const char* fin, float& v) {
+        const char* q = p;
+        while (q < fin && q - p <= 16 && clase(*q) == kDelCampo) ++q;
+        const auto largo = static_cast<std::size_t>(q - p);
+        if (largo == 0 || largo > 16 || !finDeCampo(q, fin)) return leeReal(p, fin, limpio, v);
+        std::uint64_t a = 0, b = 0;
+        std::memcpy(&a, p, std::min<std::size_t>(largo, 8));
+        if (largo > 8) std::memcpy(&b, p + 8, largo - 8);
+        const std::uint64_t h = (a * 0x9E3779B97F4A7C15ULL) ^ (b * 0xC2B2AE3D27D4EB4FULL) ^ largo;
+        XVisto& e = xVistos[static_cast<std::size_t>(h >> 52)];
+        if (e.largo == largo && e.a == a && e.b == b) {
+            v = e.valor;
+            return q;
+        }
+        const char* r = leeReal(p, fin, limpio, v);
+        if (r == q) e = {a, b, largo, v};
+        return r;
+    }
+
     explicit TrozoCovariables(int covariables)
         : codigos(static_cast<std::size_t>(covariables)), fila(static_cast<std::size_t>(covariables) + 1) {}
     void vacia() {
@@ -390,7 +428,7 @@ struct TrozoCovariables {
         std::size_t f = 0;
         for (p = proximoCampo(p, fin); p < fin; p = proximoCampo(p, fin), ++f) {
             if (f == campos) throw NoRapida{};
-            if (f == 0) p = leeReal(p, fin, limpio, cx);
+            if (f == 0) p = leeX(p, fin, cx);
             else if (f == 1) p = leeY(p, fin, cy);
             else p = leeEntero(p, fin, limpio, fila[f - 2]);
         }
@@ -496,8 +534,10 @@ FinCargaRegion cargaCovariablesRegion(const fs::path& ruta, RegionCompacta& regi
             const Archivo a(ruta);
             const std::uint64_t datos = leeEncabezado(a, region);
             a.exigeUltimaLinea(datos);
-            Prevision prevision(datos, a.tamano());
+            // A line holds x, y, a code per covariate and the flag, each of a
+            // character or more and a separator.
             const int covariables = region.numCovariables;
+            Prevision prevision(datos, a.tamano(), 2 * (static_cast<std::uint64_t>(covariables) + 3));
             region.codigos.resize(static_cast<std::size_t>(covariables));
             std::vector<TrozoCovariables> ranuras;
             for (int r = 0; r < hilosEfectivos(hilos); ++r) ranuras.emplace_back(covariables);

@@ -1,6 +1,7 @@
 #include "data/regionCompacta.h"
 
 #include <algorithm>
+#include <type_traits>
 #include <bit>
 
 namespace quel {
@@ -58,12 +59,18 @@ void ColumnaEnteros::agrega(const std::int32_t* v, std::size_t n) {
     }
     if (!cabe(menor)) ensancha(menor);
     if (!cabe(mayor)) ensancha(mayor);
-    // Every value fits the width now: each converts without loss, and the
-    // new room is written once, not cleared first.
+    // Every value fits the width now: each converts without loss (a plain
+    // loop over the new room, which the compiler vectorises).
+    const auto copia = [&](auto& destino) {
+        const std::size_t base = destino.size();
+        destino.resize(base + n);
+        auto* d = destino.data() + base;
+        for (std::size_t i = 0; i < n; ++i) d[i] = static_cast<std::remove_reference_t<decltype(*d)>>(v[i]);
+    };
     switch (ancho_) {
-    case 1: a8_.insert(a8_.end(), v, v + n); break;
-    case 2: a16_.insert(a16_.end(), v, v + n); break;
-    default: a32_.insert(a32_.end(), v, v + n); break;
+    case 1: copia(a8_); break;
+    case 2: copia(a16_); break;
+    default: copia(a32_); break;
     }
     n_ += n;
 }
