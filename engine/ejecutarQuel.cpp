@@ -1172,7 +1172,8 @@ void ejecutarQuel::calculaEnFlujo() {
                 const std::size_t hasta = std::min(fin, desde + kBloque);
                 codigosBloque(desde, hasta, cod);
                 for (std::size_t v = desde; v < hasta; ++v) {
-                    const int* c = &cod[(v - desde) * K];
+                    // Without pairs there are no codes: every sum is empty.
+                    const int* c = K > 0 ? &cod[(v - desde) * K] : nullptr;
                     Tres r;
                     if (conClave) {
                         const std::uint64_t clave = empaque.clave(c);

@@ -96,6 +96,7 @@ TEST(Flujo, RegionCompactaYBloquesDanLosMismosBits) {
         {"lattice, uniform inputs", 5000, {3, 9, 6}, false, 1, 1},
         {"shuffled rows", 6000, {5, 8, 4}, true, 0, 3},
         {"a covariate of 300 categories", 20000, {300, 6, 4}, false, 0, 2},
+        {"one covariate, no pair", 500, {4}, false, 0, 2},
     };
     for (const Caso& c : casos) {
         SCOPED_TRACE(c.que);
