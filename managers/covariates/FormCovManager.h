@@ -51,7 +51,7 @@ public:
     // The opened covariate table, and its covariate names.
     std::unique_ptr<TablaCargada> tablaCargada;
     std::vector<std::string> nombresCargados;
-    // Builds and writes the new table (its classification is `constructor.exportador`).
+    // Builds and writes the new table (the builder classifies each grid as it streams it).
     constructorTabla constructor;
 
     // ---- controls ---------------------------------------------------------------
