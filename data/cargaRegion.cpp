@@ -1,5 +1,7 @@
 #include "data/cargaRegion.h"
 
+#include "platform/Memoria.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -496,7 +498,10 @@ void cargaValores(const fs::path& ruta, std::vector<T>& destino, int hilos, Prog
         [&](int cuantas, std::uint64_t hasta) {
             std::size_t filas = destino.size();
             for (int r = 0; r < cuantas; ++r) filas += ranuras[static_cast<std::size_t>(r)].valores.size();
-            if (const std::size_t n = prevision.crece(filas, hasta)) destino.reserve(n);
+            if (const std::size_t n = prevision.crece(filas, hasta)) {
+                destino.reserve(n);
+                memoria::paginasGrandes(destino.data(), destino.capacity() * sizeof(T));
+            }
             for (int r = 0; r < cuantas; ++r) {
                 const auto& v = ranuras[static_cast<std::size_t>(r)].valores;
                 destino.insert(destino.end(), v.begin(), v.end());
@@ -559,6 +564,7 @@ FinCargaRegion cargaCovariablesRegion(const fs::path& ruta, RegionCompacta& regi
                         if (reserva > 0 && k == covariables) {
                             region.coordenadas.reserva(reserva);
                             region.valida.reserve(reserva);
+                            memoria::paginasGrandes(region.valida.data(), region.valida.capacity());
                         }
                         for (int r = 0; r < cuantas; ++r) {
                             const auto& t = ranuras[static_cast<std::size_t>(r)];

@@ -1,5 +1,7 @@
 #include "data/regionCompacta.h"
 
+#include "platform/Memoria.h"
+
 #include <algorithm>
 #include <type_traits>
 #include <bit>
@@ -25,9 +27,9 @@ void ColumnaEnteros::redimensiona(std::size_t n) {
 
 void ColumnaEnteros::reserva(std::size_t n) {
     switch (ancho_) {
-    case 1: a8_.reserve(n); break;
-    case 2: a16_.reserve(n); break;
-    default: a32_.reserve(n); break;
+    case 1: a8_.reserve(n); memoria::paginasGrandes(a8_.data(), a8_.capacity()); break;
+    case 2: a16_.reserve(n); memoria::paginasGrandes(a16_.data(), 2 * a16_.capacity()); break;
+    default: a32_.reserve(n); memoria::paginasGrandes(a32_.data(), 4 * a32_.capacity()); break;
     }
 }
 

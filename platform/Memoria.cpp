@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <limits>
 
+#include <sys/mman.h>
 #include <unistd.h>
 
 namespace quel::memoria {
@@ -56,6 +57,19 @@ std::optional<std::uint64_t> lee(std::string_view t) {
     if (!(bytes >= 1) || bytes > static_cast<long double>(std::numeric_limits<std::uint64_t>::max() / 2))
         return std::nullopt;
     return static_cast<std::uint64_t>(bytes);
+}
+
+void paginasGrandes(const void* p, std::size_t bytes) {
+#ifdef MADV_HUGEPAGE
+    constexpr std::uintptr_t kPagina = std::uintptr_t{2} << 20;
+    const auto inicio = reinterpret_cast<std::uintptr_t>(p);
+    const std::uintptr_t desde = (inicio + kPagina - 1) & ~(kPagina - 1);
+    const std::uintptr_t hasta = (inicio + bytes) & ~(kPagina - 1);
+    if (p && hasta > desde) madvise(reinterpret_cast<void*>(desde), hasta - desde, MADV_HUGEPAGE);
+#else
+    (void)p;
+    (void)bytes;
+#endif
 }
 
 }  // namespace quel::memoria
