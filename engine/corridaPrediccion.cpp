@@ -67,6 +67,35 @@ void soloEspecie(const cargaArchivo& datos, const std::string& nombre, TImagenN<
     }
 }
 
+// The output folder, created when missing; false with the summary ended.
+bool creaCarpeta(const OpcionesPrediccion& o, ResumenPrediccion& r) {
+    std::error_code ec;
+    fs::create_directories(o.salida, ec);
+    if (!ec && fs::is_directory(o.salida)) return true;
+    fallaCon(r, Fin::kFallo,
+             o.salida.string() + ": cannot create the output folder" + (ec ? ": " + ec.message() : std::string()),
+             o.salida);
+    return false;
+}
+
+// The names and column titles of the three result surfaces.
+struct Superficie {
+    const char* nombre;
+    std::size_t titulo;
+};
+constexpr Superficie kSuperficies[3] = {{"predictive", 2}, {"certainty", 3}, {"prior_potential", 4}};
+
+tablaResultados::Titulos titulosDe(const Superficie& s) {
+    const auto& t = quel::lenguaje::tablasIncluidas(quel::lenguaje::Idioma::kIngles).mensajesExporta;
+    return {t[0], t[1], t[s.titulo]};
+}
+
+// The summary ended at a covariate table whose rows give no result grid.
+ResumenPrediccion& sinGrid(ResumenPrediccion& r, const OpcionesPrediccion& o, const std::string& razon) {
+    return fallaCon(r, Fin::kFallo, o.covariables.string() + ": the table gives no valid result grid: " + razon,
+                    o.covariables);
+}
+
 // The four loads, covariates first as the main window allows them; false
 // with the summary ended at the first that fails.
 bool cargaEntradas(const OpcionesPrediccion& o, cargaArchivo& datos, ResumenPrediccion& r, Progreso& progreso) {
@@ -81,8 +110,7 @@ bool cargaEntradas(const OpcionesPrediccion& o, cargaArchivo& datos, ResumenPred
         // The result grids need a table that runs row by row from the top-left cell.
         std::string razon;
         if (quel::GeometriaTabla g; !g.lee(*datos.coordenadas, &razon)) {
-            fallaCon(r, Fin::kFallo, o.covariables.string() + ": the table gives no valid result grid: " + razon,
-                     o.covariables);
+            sinGrid(r, o, razon);
             return false;
         }
     }
@@ -97,24 +125,9 @@ bool cargaEntradas(const OpcionesPrediccion& o, cargaArchivo& datos, ResumenPred
 // with the summary ended at the file that failed (nothing is then replaced).
 bool escribeResultados(const OpcionesPrediccion& o, const cargaArchivo& datos, const ejecutarQuel& motor,
                        ResumenPrediccion& r, Progreso& progreso) {
-    std::error_code ec;
-    fs::create_directories(o.salida, ec);
-    if (ec || !fs::is_directory(o.salida)) {
-        fallaCon(r, Fin::kFallo,
-                 o.salida.string() + ": cannot create the output folder" + (ec ? ": " + ec.message() : std::string()),
-                 o.salida);
-        return false;
-    }
-    const auto& titulos = quel::lenguaje::tablasIncluidas(quel::lenguaje::Idioma::kIngles).mensajesExporta;
+    if (!creaCarpeta(o, r)) return false;
     const quel::gdal::Sistema sistema = quel::gdal::sistemaDeTabla(o.covariables);
-    struct Salida {
-        const char* nombre;
-        const TImagenN<long double>* valores;
-        std::size_t titulo;
-    };
-    const Salida salidas[3] = {{"predictive", motor.predictiva.get(), 2},
-                               {"certainty", motor.certidumbre.get(), 3},
-                               {"prior_potential", motor.potPriori.get(), 4}};
+    const TImagenN<long double>* valores[3] = {motor.predictiva.get(), motor.certidumbre.get(), motor.potPriori.get()};
     std::string prj;
     if (!quel::gdal::textoPrj(sistema, prj)) {
         fallaCon(r, Fin::kFallo, o.covariables.string() + ": cannot write the region's coordinate system",
@@ -131,22 +144,26 @@ bool escribeResultados(const OpcionesPrediccion& o, const cargaArchivo& datos, c
         fallaCon(r, Fin::kFallo, archivo.string() + ": cannot write the " + que, archivo);
         return false;
     };
-    for (const Salida& s : salidas) {
+    for (std::size_t k = 0; k < 3; ++k) {
+        const Superficie& s = kSuperficies[k];
+        const TImagenN<long double>& v = *valores[k];
         quel::ArchivoNuevo& txt = nuevo(o.salida / (std::string(s.nombre) + ".txt"));
-        if (!tablaResultados::escribe(txt, {titulos[0], titulos[1], titulos[s.titulo]}, *datos.coordenadas,
-                                      *s.valores, o.digitos) ||
+        if (!tablaResultados::escribe(txt, titulosDe(s), *datos.coordenadas, v, o.digitos) ||
             !txt.termina())
             return falla(txt.destino(), "result table: " + txt.razon());
         progreso.avanza(kParteSalida / 6);
         const fs::path grid = o.salida / (std::string(s.nombre) + (o.geotiff ? ".tif" : ".asc"));
+        // A GeoTIFF needs only the grid's geometry, not the ASCII text.
         std::string texto, razon;
-        if (!exportaArchivo::textoGrid(*datos.coordenadas, *s.valores, texto, razon))
+        quel::GeometriaTabla geometria;
+        if (o.geotiff ? !geometria.lee(*datos.coordenadas, &razon)
+                      : !exportaArchivo::textoGrid(*datos.coordenadas, v, texto, razon))
             return falla(grid, "result grid: " + razon);
         if (o.geotiff) {
             // GDAL writes to a path: a temporary beside the result, put in
             // place with the rest of the set.
             quel::gdal::TemporalJunto& t = tifs.emplace_back(grid);
-            if (!t.bien() || !quel::gdal::escribeGeoTIFF(t.ruta(), *datos.coordenadas, *s.valores, sistema))
+            if (!t.bien() || !quel::gdal::escribeGeoTIFF(t.ruta(), *datos.coordenadas, v, sistema))
                 return falla(grid, "result grid");
         } else {
             quel::ArchivoNuevo& asc = nuevo(grid);
@@ -217,29 +234,6 @@ ResumenPrediccion& terminaMotor(ResumenPrediccion& r, int codigo, const ejecutar
     return termina(r, Fin::kMotor, std::move(error));
 }
 
-// The output folder, created when missing; false with the summary ended.
-bool creaCarpeta(const OpcionesPrediccion& o, ResumenPrediccion& r) {
-    std::error_code ec;
-    fs::create_directories(o.salida, ec);
-    if (!ec && fs::is_directory(o.salida)) return true;
-    fallaCon(r, Fin::kFallo,
-             o.salida.string() + ": cannot create the output folder" + (ec ? ": " + ec.message() : std::string()),
-             o.salida);
-    return false;
-}
-
-// The names and column titles of the three result surfaces.
-struct Superficie {
-    const char* nombre;
-    std::size_t titulo;
-};
-constexpr Superficie kSuperficies[3] = {{"predictive", 2}, {"certainty", 3}, {"prior_potential", 4}};
-
-tablaResultados::Titulos titulosDe(const Superficie& s) {
-    const auto& t = quel::lenguaje::tablasIncluidas(quel::lenguaje::Idioma::kIngles).mensajesExporta;
-    return {t[0], t[1], t[s.titulo]};
-}
-
 // The result files of a run in blocks: for each surface its table, its grid
 // and, when the region has a coordinate system, the grid's .prj; fed by the
 // engine block by block, put in place together at the end.
@@ -261,8 +255,7 @@ public:
         for (auto& e : escritores_) {
             std::string razon;
             if (!e->inicia(razon)) {
-                fallaCon(r, Fin::kFallo, o.covariables.string() + ": the table gives no valid result grid: " + razon,
-                         o.covariables);
+                sinGrid(r, o, razon);
                 return false;
             }
         }
@@ -427,9 +420,7 @@ ResumenPrediccion corridaEnBloques(const OpcionesPrediccion& o, cargaArchivo& da
         progreso.avanza(kParteCarga);
         if (parte == 0) {
             std::string razon;
-            if (quel::GeometriaTabla g; !g.lee(region.coordenadas, &razon))
-                return fallaCon(r, Fin::kFallo, o.covariables.string() + ": the table gives no valid result grid: " + razon,
-                                o.covariables);
+            if (quel::GeometriaTabla g; !g.lee(region.coordenadas, &razon)) return sinGrid(r, o, razon);
         }
     }
     const int cargaSitios = datos.cargaSitios(o.sitios, progreso);

@@ -361,8 +361,9 @@ ejecutarQuel::Fuente ejecutarQuel::fuenteDe(const copiaDatos& d) {
         f.filasSesgo = r->sesgoUniforme ? r->filas() : r->sesgo.size();
         if (r->prioriUniforme) f.prioriFija = 2;
         else f.priori = {r->priori.data(), 1};
-        if (r->sesgoUniforme) f.sesgoFijo = quel::RegionCompacta::valorSesgoUniforme(r->validas());
-        else f.sesgo = r->sesgo.data();
+        // A uniform bias's value (1 / valid rows) is set by the detection
+        // step, which alone reads it, from the valid rows it already has.
+        if (!r->sesgoUniforme) f.sesgo = r->sesgo.data();
         return f;
     }
     if (d.priori) {
@@ -642,7 +643,8 @@ int ejecutarQuel::preparaPriori(const copiaDatos& d, int tipoPriori) {
 // ---------------------------------------------------------------- step 2 ---
 
 int ejecutarQuel::calculaDeteccion(const copiaDatos& d) {
-    const Fuente fuente = fuenteDe(d);
+    Fuente fuente = fuenteDe(d);
+    if (d.region && d.region->sesgoUniforme) fuente.sesgoFijo = quel::RegionCompacta::valorSesgoUniforme(validas_.size());
     const std::size_t filas = d.region ? d.region->filas() : d.covariables ? static_cast<std::size_t>(d.covariables->renglones) : 0;
     if ((!d.region && !d.covariables) || !fuente.haySesgo || filas != fuente.filasSesgo) return kRenglones;
     const int P = static_cast<int>(parI_.size());
